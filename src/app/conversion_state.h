@@ -1,0 +1,54 @@
+// The state that carries one conversion from page to page. Owned by the main
+// window, created empty with it, never reset.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tw {
+
+struct ConversionState {
+    // Shared by several steps.
+    std::string LevelDir;   // the level folder the current step works in
+    std::string MapDir;     // the map's own folder, kept when LevelDir moves on
+    std::string MapName;
+    std::string GamePath;   // the game's installation folder
+    int32_t WorldSize = 0;  // 1024, 2048 or 4096 metres
+    int32_t WorldScale = 0; // metres per map-view pixel
+    int32_t ActivePoint = 0;// 2 = first corner point, 1 = second
+
+    // Add-on generator.
+    std::vector<std::string> InfantrySpawnPoints;
+    std::vector<std::string> VehicleSpawnPoints;
+    std::string InfantrySpawnLine;
+    std::string VehicleSpawnList;
+    std::string SpawnPointText;
+    std::string PositionValue;
+
+    // Strategic area editor: the area being finished.
+    int32_t AreaMinX = 0;
+    int32_t AreaMinY = 0;
+    int32_t AreaMaxX = 0;
+    int32_t AreaMaxY = 0;
+    double AreaCenterX = 0;
+    double AreaCenterY = 0;
+    int32_t AreaPriority = 0;
+    std::string AreaName;
+
+    // Packing: the archive path chosen for the add-on.
+    std::string PackTarget;
+
+    // Network merge.
+    std::string NetMapArchive;
+    std::string NetAddonArchive;
+    std::string NetMapName;
+    std::string NetAddonName;
+    std::string NetAddonBackup;
+};
+
+// ProgramDir + "bf1942\levels\" + MapName + "_001\", joined with the
+// separator that ends ProgramDir.
+std::string addonDir(const std::string& programDir, const ConversionState& state);
+
+} // namespace tw

@@ -1,0 +1,116 @@
+#include "app/main_window.h"
+
+#include "app/splash_window.h"
+#include "app/stats_page.h"
+#include "areas/areas_page.h"
+#include "intake/map_page.h"
+#include "packing/packing_page.h"
+#include "platform/files.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QShowEvent>
+#include <QTabBar>
+
+namespace tw {
+
+void setUpApplication() {
+    QApplication::setApplicationName(QStringLiteral("Tarnwick"));
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    // Silver surfaces; disabled text in a grey that stays readable on them.
+    QPalette pal = QApplication::palette();
+    const QColor silver(192, 192, 192);
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, QPalette::Window, silver);
+        pal.setColor(group, QPalette::Button, silver);
+    }
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        pal.setColor(QPalette::Disabled, role, QColor(118, 118, 118));
+    pal.setColor(QPalette::Disabled, QPalette::Base, QColor(212, 212, 212));
+    QApplication::setPalette(pal);
+    // The design font; where it is missing, a sans font of similar width.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                QStringLiteral("DejaVu Sans")});
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    QApplication::setFont(font);
+    // Group boxes as the design has them: a thin frame whose top line runs
+    // through the caption, children placed from the box's top-left corner.
+    qApp->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid #808080; border-radius: 0px; margin-top: 6px; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 7px;"
+        " top: 0px; padding: 0px 2px; }"));
+}
+
+TForm1::TForm1(Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      services_(services) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tarnwick by quorvin_tal"));
+    setGeometry(204, 121, 760, 621);
+    setFixedSize(760, 621);
+    setAutoFillBackground(true);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setGeometry(8, 8, 761, 617);
+    PageControl1->setDocumentMode(true);
+    PageControl1->tabBar()->setExpanding(false);
+    PageControl1->tabBar()->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { width: 166px; height: 18px; margin-right: 4px; border: 1px solid #808080;"
+        " background: #c0c0c0; padding: 1px; }"
+        "QTabBar::tab:selected { background: #a8a8a8; border-color: #404040; }"
+        "QTabBar::tab:disabled { color: #808080; }"));
+
+    t1 = new MapPage(services, state);
+    t3 = new AreasPage(services, state);
+    t4 = new PackingPage(services, state);
+    t6 = new StatsPage(services, state);
+    PageControl1->addTab(t1, QStringLiteral("(1) Map + Confiles"));
+    PageControl1->addTab(t3, QStringLiteral("(2) Areas"));
+    PageControl1->addTab(t4, QStringLiteral("(3) Pathmaps-config + Packing"));
+    PageControl1->addTab(t6, QStringLiteral("Stats"));
+    PageControl1->setCurrentIndex(0);
+    setPageEnabled(t3, false);
+    setPageEnabled(t6, false);
+}
+
+void TForm1::setPageEnabled(QWidget* page, bool enabled) {
+    page->setEnabled(enabled);
+    const int index = PageControl1->indexOf(page);
+    if (index < 0) return;
+    // The tab caption shows the page's state; the tab itself stays selectable.
+    PageControl1->tabBar()->setTabTextColor(index, enabled ? QColor(Qt::black) : QColor(128, 128, 128));
+}
+
+void TForm1::FormShow() {
+    const std::string memory = services_.programDir + "memory.bf";
+    // A memory.bf that exists but cannot be read is reported; the window
+    // opens all the same.
+    guarded(services_.messages, [&] {
+        if (!pathExists(memory)) return;
+        const Lines lines = readLines(memory);
+        if (lines.empty()) return;  // an empty file counts as a missing one
+        t4->Edit4->setText(QString::fromStdString(lines.front()));
+        state.GamePath = lines.front();
+    });
+    state.ActivePoint = 1;
+    if (splash_) {
+        splash_->show();
+        splash_->raise();
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    emit closed();
+}
+
+} // namespace tw

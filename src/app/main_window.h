@@ -1,0 +1,52 @@
+// The main window TForm1: four tab pages that lead through one conversion.
+#pragma once
+
+#include "app/conversion_state.h"
+#include "platform/services.h"
+
+#include <QTabWidget>
+#include <QWidget>
+
+namespace tw {
+
+class MapPage;
+class AreasPage;
+class PackingPage;
+class StatsPage;
+class TForm2;
+
+// Application title, style and font, shared by the program and its tests.
+void setUpApplication();
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(Services& services, QWidget* parent = nullptr);
+
+    void setSplash(TForm2* splash) { splash_ = splash; }
+    void FormShow();
+
+    // Enables or disables a page; its tab stays selectable so that a
+    // disabled page can still be looked at.
+    void setPageEnabled(QWidget* page, bool enabled);
+
+    ConversionState state;
+    QTabWidget* PageControl1;
+    MapPage* t1;
+    AreasPage* t3;
+    PackingPage* t4;
+    StatsPage* t6;
+
+signals:
+    void closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    Services& services_;
+    TForm2* splash_ = nullptr;
+};
+
+} // namespace tw

@@ -1,0 +1,30 @@
+// Base of the wizard's tab pages: each page owns its controls and handlers and
+// runs every handler inside the one guard, so no failure reaches Qt.
+#pragma once
+
+#include "app/conversion_state.h"
+#include "platform/services.h"
+
+#include <QWidget>
+
+namespace tw {
+
+class Page : public QWidget {
+public:
+    Page(const char* name, Services& services, ConversionState& state, QWidget* parent = nullptr)
+        : QWidget(parent), services_(services), state_(state) {
+        setObjectName(QString::fromLatin1(name));
+    }
+
+protected:
+    // Connects a signal to a handler of the page that runs guarded.
+    template <class Sender, class Signal, class Handler>
+    void on(Sender* sender, Signal signal, Handler handler) {
+        connect(sender, signal, this, [this, handler] { guarded(services_.messages, [&] { handler(); }); });
+    }
+
+    Services& services_;
+    ConversionState& state_;
+};
+
+} // namespace tw

@@ -1,0 +1,90 @@
+// Page t3 "(2) Areas": the map view, the two corner points, the outline, the
+// area properties and the neighbour step.
+#pragma once
+
+#include "app/page.h"
+#include "app/widgets.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace tw {
+
+class AreasPage : public Page {
+    Q_OBJECT
+public:
+    AreasPage(Services& services, ConversionState& state, QWidget* parent = nullptr);
+
+    // Map view, corner points and outline bars.
+    PictureBox* e;
+    PictureBox* gruen;
+    PictureBox* rot;
+    PictureBox* fg;
+    PictureBox* fr;
+    PictureBox* oben;
+    PictureBox* unten;
+    PictureBox* links;
+    PictureBox* rechts;
+
+    // "Current Point - Options"
+    QGroupBox* GroupBox3z;
+    QRadioButton* RadioButton1;
+    QRadioButton* RadioButton2;
+    LinkLabel* Label4z;
+    LinkLabel* Label5z;
+    LinkLabel* Label6z;
+    LinkLabel* Label7z;
+    QLineEdit* Edit1z;
+
+    // "Options"
+    QGroupBox* GroupBox1z;
+    LinkLabel* Label10z;
+    LinkLabel* Label1z;
+    LinkLabel* Label2z;
+    LinkLabel* Label8z;
+
+    // "Areas" and "Fertig"
+    QGroupBox* GroupBox2z;
+    QListWidget* ListBox1z;
+    QGroupBox* GroupBox4z;
+    PictureBox* Image2z;
+
+    // "Area fertigstellen"
+    QGroupBox* areafert;
+    QLineEdit* Edit2z;
+    QLineEdit* Edit3z;
+    QLabel* Label11z;
+    QCheckBox* leicht;
+    QCheckBox* schwer;
+    QLabel* Label14z;
+    QCheckBox* basis;
+    QCheckBox* cp;
+    QCheckBox* air;
+    QCheckBox* center;
+    QCheckBox* strong;
+    QCheckBox* Flanke;
+    QLabel* Label12z;
+    QRadioButton* Team1;
+    QRadioButton* Team2;
+    QRadioButton* Neutral;
+    LinkLabel* Label9z;
+
+    // "Nachbarn"
+    QGroupBox* GroupBox5z;
+    QLabel* Label3z;
+    QLabel* Label13z;
+    QListWidget* CheckListBox1;
+    LinkLabel* Label16z;
+
+    // Off-page buttons whose captions carry the digit mnemonics.
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn2;
+    QPushButton* BitBtn3;
+    QPushButton* BitBtn4;
+};
+
+} // namespace tw

@@ -1,0 +1,66 @@
+#include "intake/map_page.h"
+
+#include "app/pictures.h"
+
+namespace tw {
+
+MapPage::MapPage(Services& services, ConversionState& state, QWidget* parent)
+    : Page("t1", services, state, parent) {
+    GroupBox7 = groupBox(this, "GroupBox7", QStringLiteral("Deine Map"), 8, 8, 273, 145);
+    pack = radioButton(GroupBox7, "pack", QStringLiteral("RFA - Archive "), 8, 24, 113, 17);
+    pack->setChecked(true);
+    unpack = radioButton(GroupBox7, "unpack", QStringLiteral("unpacked Map"), 136, 24, 113, 17);
+    Image12 = pictureBox(GroupBox7, "Image12", pictures::folderIcon(), 8, 50, 33, 33, true);
+    Image12->setFit(PictureBox::Fit::Proportional);
+    Edit3 = named(new QLineEdit(QStringLiteral("Path"), GroupBox7), "Edit3");
+    Edit3->setGeometry(51, 56, 209, 21);
+    makeGreyWhite(Edit3);
+    Button1 = named(new QPushButton(QStringLiteral("OK"), GroupBox7), "Button1");
+    Button1->setGeometry(120, 98, 41, 25);
+    Button1->setCursor(Qt::PointingHandCursor);
+    Button1->setEnabled(false);
+
+    GroupBox8 = groupBox(this, "GroupBox8", QStringLiteral("CON Files"), 288, 8, 409, 161);
+    GroupBox8->setEnabled(false);
+    Label25 = wrappedLabel(GroupBox8, "Label25",
+                           QStringLiteral("Now, Tarnwick is going to create the CON-files you need for bots. "
+                                          "Afterwards you can edit them below, save with a click on Safe "
+                                          "changings  :)"),
+                           8, 16, 382, 26);
+    GroupBox11 = groupBox(GroupBox8, "GroupBox11", QString(), 16, 80, 377, 41);
+    Label35 = label(GroupBox11, "Label35", QStringLiteral("I'm also using"), 16, 17);
+    shipp = checkBox(GroupBox11, "shipp", QStringLiteral("Ships"), 99, 16, 61, 17);
+    landp = checkBox(GroupBox11, "landp", QStringLiteral("Landingcrafts"), 172, 16, 110, 17);
+    for (QCheckBox* box : {shipp, landp}) {
+        QFont bold = box->font();
+        bold.setBold(true);
+        box->setFont(bold);
+    }
+    Label36 = label(GroupBox11, "Label36", QStringLiteral("on my map"), 286, 17);
+    Button2 = named(new QPushButton(QStringLiteral("Start"), GroupBox8), "Button2");
+    Button2->setGeometry(152, 130, 75, 25);
+
+    GroupBox9 = groupBox(this, "GroupBox9", QStringLiteral("CONS"), 8, 160, 273, 281);
+    GroupBox9->setEnabled(false);
+    ListBox1 = named(new QListWidget(GroupBox9), "ListBox1");
+    ListBox1->setGeometry(8, 16, 257, 177);
+    makeGreyWhite(ListBox1);
+    ListBox1->setEnabled(false);
+    Button3 = named(new QPushButton(QStringLiteral("Safe changings on the right side"), GroupBox9), "Button3");
+    Button3->setGeometry(54, 200, 171, 25);
+    Label34 = wrappedLabel(GroupBox9, "Label34",
+                           QStringLiteral("Useful advice: You don't need to change something, the bots will do "
+                                          "their job anyway ! It's just a help for professionals"),
+                           8, 232, 251, 39, Qt::AlignHCenter | Qt::AlignTop);
+    setTextColor(Label34, Qt::red);
+
+    Memo6 = named(new QPlainTextEdit(this), "Memo6");
+    Memo6->setGeometry(288, 176, 409, 265);
+    Memo6->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo6->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo6->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    makeGreyWhite(Memo6);
+    Memo6->setEnabled(false);
+}
+
+} // namespace tw

@@ -1,0 +1,147 @@
+#include "packing/packing_page.h"
+
+#include "app/pictures.h"
+
+namespace tw {
+namespace {
+
+QPushButton* button(QWidget* parent, const char* name, const QString& text, int x, int y, int w, int h,
+                    bool hand) {
+    auto* b = named(new QPushButton(text, parent), name);
+    b->setGeometry(x, y, w, h);
+    if (hand) b->setCursor(Qt::PointingHandCursor);
+    return b;
+}
+
+QLineEdit* edit(QWidget* parent, const char* name, const QString& text, int x, int y, int w, int h, bool grey) {
+    auto* e = named(new QLineEdit(text, parent), name);
+    e->setGeometry(x, y, w, h);
+    if (grey) makeGreyWhite(e);
+    return e;
+}
+
+} // namespace
+
+PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* parent)
+    : Page("t4", services, state, parent) {
+    GroupBox12 = groupBox(this, "GroupBox12", QStringLiteral("Part 1"), 8, 1, 537, 308);
+
+    GroupBox14 = groupBox(GroupBox12, "GroupBox14", QStringLiteral("Battlefield 1942"), 8, 14, 329, 105);
+    GroupBox14->setEnabled(false);
+    Image9 = pictureBox(GroupBox14, "Image9", pictures::gameIcon(), 16, 32, 36, 37, true);
+    Edit4 = edit(GroupBox14, "Edit4", QStringLiteral("BF Pfad"), 56, 40, 257, 21, true);
+    Button5 = button(GroupBox14, "Button5", QStringLiteral("This path is ok | Apply the new one"), 80, 72, 209, 25,
+                     false);
+
+    GroupBox13 = groupBox(GroupBox12, "GroupBox13", QStringLiteral("Your Map"), 8, 123, 329, 81);
+    GroupBox13->setEnabled(false);
+    Label38 = label(GroupBox13, "Label38", QStringLiteral("Name: "), 16, 24);
+    Label39 = label(GroupBox13, "Label39", QStringLiteral("--------------"), 72, 24);
+    Label37 = label(GroupBox13, "Label37", QStringLiteral("Basepath: "), 16, 48);
+    Edit5 = edit(GroupBox13, "Edit5", QString(), 72, 44, 121, 21, true);
+    Button4 = button(GroupBox13, "Button4", QStringLiteral("Apply"), 200, 42, 105, 25, false);
+    Button4->setEnabled(false);
+
+    GroupBox15 = groupBox(GroupBox12, "GroupBox15", QStringLiteral("Advice:"), 344, 13, 185, 285);
+    Label41 = wrappedLabel(GroupBox15, "Label41",
+                           QStringLiteral("With one click you can change to the path you used the last time or "
+                                          "browse to select a new one"),
+                           8, 16, 169, 40);
+    Label40 = wrappedLabel(GroupBox15, "Label40",
+                           QStringLiteral("Most of the time the \"YOUR MAP\"  (basepath) section is correct.  "
+                                          "Don't worry if you don't understand what this field means.  If you "
+                                          "think you recognize any mistakes then just change them."),
+                           8, 58, 169, 80);
+    Label43 = wrappedLabel(GroupBox15, "Label43",
+                           QStringLiteral("Select the \"packing for first time\" option then close the Tarnwick "
+                                          "and start The BF1942_r.exe.  After loading your map, open the console "
+                                          "as fast as you can and type \"ai.createallmaps\" before the first "
+                                          "error screen appears in the game.  In case the BF1942_r.exe does not "
+                                          "create pathmaps, just close it down and continue with the next step."),
+                           8, 140, 169, 141);
+
+    GroupBox16 = groupBox(GroupBox12, "GroupBox16", QStringLiteral("Packing for the first time"), 8, 209, 329, 81);
+    Label42 = named(new LinkLabel(QStringLiteral("Your addon gets packed for the first time to generate "
+                                                 "pathmaps. Click here to start packing"),
+                                  GroupBox16),
+                    "Label42");
+    Label42->setWordWrap(true);
+    Label42->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label42->setGeometry(8, 32, 303, 26);
+    packbar = named(new QProgressBar(GroupBox16), "packbar");
+    packbar->setGeometry(8, 38, 313, 17);
+    packbar->setRange(0, 100);
+    packbar->setValue(0);
+    packbar->hide();
+
+    GroupBox18 = groupBox(this, "GroupBox18", QStringLiteral("Important"), 8, 311, 537, 39);
+    GroupBox18->setStyleSheet(QStringLiteral("QGroupBox#GroupBox18 { color: green; }"));
+    Label47 = wrappedLabel(GroupBox18, "Label47",
+                           QStringLiteral("Now close Tarnwick and come back to this point after generating the "
+                                          "pathmaps"),
+                           8, 16, 521, 17, Qt::AlignHCenter | Qt::AlignTop);
+    setTextColor(Label47, Qt::red);
+
+    GroupBox17 = groupBox(this, "GroupBox17", QStringLiteral("Part 2"), 8, 351, 537, 145);
+    Label44 = wrappedLabel(GroupBox17, "Label44",
+                           QStringLiteral("Welcome back! Tarnwick should have created some more or less detailed "
+                                          "pathmaps which we can now copy into your addon.  The box on the right "
+                                          "should show all the relevant files.  Click the button to start copying "
+                                          "them."),
+                           5, 15, 369, 39);
+    FileListBox2 = named(new QListWidget(GroupBox17), "FileListBox2");
+    FileListBox2->setGeometry(384, 12, 145, 70);
+    FileListBox2->setSortingEnabled(true);
+    Button6 = button(GroupBox17, "Button6", QStringLiteral("Copy the generated pathmaps into my addon"), 29, 56,
+                     337, 25, true);
+    Label45 = wrappedLabel(GroupBox17, "Label45",
+                           QStringLiteral("Almost done now.  All you have to do is pack you map again for the last "
+                                          "time and bring your bots to life.  If for some reason something went "
+                                          "wrong (i.e. map didn't pack correctly) ,you can find your addon here:"),
+                           8, 86, 512, 26);
+    Label46 = label(GroupBox17, "Label46", QStringLiteral("Tarnwick\\bf1942\\levels\\"), 136, 119);
+    Button7 = button(GroupBox17, "Button7", QStringLiteral("Pack"), 288, 111, 75, 25, true);
+
+    GroupBox19 = groupBox(this, "GroupBox19", QStringLiteral("Network ?"), 552, 0, 193, 497);
+    Label49 = wrappedLabel(GroupBox19, "Label49",
+                           QStringLiteral("To play network games with HUMAN PLAYERS (via Dedicated - Server) the "
+                                          "map and its addon need to be put together to one rfa. You can also use "
+                                          "this feature to prepare addons from older Tarnwick versions for network "
+                                          "- games."),
+                           6, 18, 177, 91, Qt::AlignHCenter | Qt::AlignTop);
+    Image13 = pictureBox(GroupBox19, "Image13", pictures::archiveIcon(false), 8, 120, 33, 33, true);
+    Edit6 = edit(GroupBox19, "Edit6", QStringLiteral("Map"), 50, 124, 126, 21, false);
+    Image14 = pictureBox(GroupBox19, "Image14", pictures::archiveIcon(true), 8, 160, 33, 33, true);
+    Edit7 = edit(GroupBox19, "Edit7", QStringLiteral("Addon (_00x)"), 53, 168, 123, 21, false);
+    oldfix = named(new WrappingRadioButton(QStringLiteral("Addon from older Tarnwick version, fix network-bug"),
+                                           GroupBox19),
+                   "oldfix");
+    oldfix->setGeometry(3, 200, 174, 41);
+    Label48 = wrappedLabel(GroupBox19, "Label48",
+                           QStringLiteral("It's obvious that the addon mustn't stay in the levels dir any longer, "
+                                          "what shall I do with it ?"),
+                           8, 248, 176, 39, Qt::AlignHCenter | Qt::AlignTop);
+    fix1 = checkBox(GroupBox19, "fix1", QStringLiteral("Delete it"), 8, 296, 169, 17);
+    fix2 = checkBox(GroupBox19, "fix2", QStringLiteral("Create a backup:"), 8, 320, 105, 17);
+    Button9 = button(GroupBox19, "Button9", QStringLiteral("Path"), 111, 319, 73, 18, true);
+    fix3 = checkBox(GroupBox19, "fix3", QStringLiteral("Let it be, I do that on my own"), 8, 344, 177, 17);
+    fix3->setChecked(true);
+    Button10 = button(GroupBox19, "Button10", QStringLiteral("Unpack"), 8, 408, 177, 25, true);
+    Button8 = button(GroupBox19, "Button8", QStringLiteral("Connect map and addon"), 8, 440, 177, 25, true);
+    Button8->setEnabled(false);
+
+    GroupBox20 = groupBox(this, "GroupBox20", QStringLiteral("Support me"), 8, 500, 735, 79);
+    Image15 = pictureBox(GroupBox20, "Image15", pictures::supportBanner(), 8, 16, 400, 57, true);
+    Label50 = wrappedLabel(GroupBox20, "Label50",
+                           QStringLiteral("I've been working on this project for 1 1/2 years now. As you can "
+                                          "imagine, it takes time. So please support me with a click each time "
+                                          "you use this software."),
+                           416, 14, 312, 40);
+    Label51 = label(GroupBox20, "Label51", QStringLiteral("Thanks, we are the community!"), 416, 58);
+
+    on(Image15, &PictureBox::clicked, [this] { Image15Click(); });
+}
+
+void PackingPage::Image15Click() { services_.shell.openUrl(kSupportUrl); }
+
+} // namespace tw

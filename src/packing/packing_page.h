@@ -1,0 +1,84 @@
+// Page t4 "(3) Pathmaps-config + Packing": the game folder, the first and
+// final packing, the pathmap transfer, the network merge and "Support me".
+#pragma once
+
+#include "app/page.h"
+#include "app/widgets.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace tw {
+
+// The sponsor's ad-click address opened by the "Support me" banner.
+inline constexpr const char* kSupportUrl = "https://tarnwick.example.org/click.php?pid=1942&tid=7&bid=1";
+
+class PackingPage : public Page {
+    Q_OBJECT
+public:
+    PackingPage(Services& services, ConversionState& state, QWidget* parent = nullptr);
+
+    void Image15Click();
+
+    // "Part 1"
+    QGroupBox* GroupBox12;
+    QGroupBox* GroupBox14;
+    PictureBox* Image9;
+    QLineEdit* Edit4;
+    QPushButton* Button5;
+    QGroupBox* GroupBox13;
+    QLabel* Label38;
+    QLabel* Label39;
+    QLabel* Label37;
+    QLineEdit* Edit5;
+    QPushButton* Button4;
+    QGroupBox* GroupBox15;
+    QLabel* Label41;
+    QLabel* Label40;
+    QLabel* Label43;
+    QGroupBox* GroupBox16;
+    LinkLabel* Label42;
+    QProgressBar* packbar;
+
+    // "Important"
+    QGroupBox* GroupBox18;
+    QLabel* Label47;
+
+    // "Part 2"
+    QGroupBox* GroupBox17;
+    QLabel* Label44;
+    QListWidget* FileListBox2;
+    QPushButton* Button6;
+    QLabel* Label45;
+    QLabel* Label46;
+    QPushButton* Button7;
+
+    // "Network ?"
+    QGroupBox* GroupBox19;
+    QLabel* Label49;
+    PictureBox* Image13;
+    QLineEdit* Edit6;
+    PictureBox* Image14;
+    QLineEdit* Edit7;
+    QRadioButton* oldfix;
+    QLabel* Label48;
+    QCheckBox* fix1;
+    QCheckBox* fix2;
+    QPushButton* Button9;
+    QCheckBox* fix3;
+    QPushButton* Button10;
+    QPushButton* Button8;
+
+    // "Support me"
+    QGroupBox* GroupBox20;
+    PictureBox* Image15;
+    QLabel* Label50;
+    QLabel* Label51;
+};
+
+} // namespace tw

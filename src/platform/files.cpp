@@ -1,0 +1,261 @@
+#include "platform/files.h"
+
+#include "platform/errors.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#ifdef _WIN32
+#include <direct.h>
+#include <io.h>
+#include <process.h>
+#define tw_chdir _chdir
+#define tw_getpid _getpid
+#else
+#include <unistd.h>
+#define tw_chdir ::chdir
+#define tw_getpid ::getpid
+#endif
+
+namespace fs = std::filesystem;
+
+namespace tw {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+FilePtr openFile(const fs::path& p, const char* mode) {
+    return FilePtr(std::fopen(p.c_str(), mode));
+}
+
+bool existsNoThrow(const fs::path& p) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(p, ec));
+}
+
+std::optional<std::string> findCaseBlind(const fs::path& dir, const std::string& name) {
+    std::error_code ec;
+    fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec);
+    if (ec) return std::nullopt;
+    std::optional<std::string> best;
+    const std::string folded = foldCase(name);
+    for (const auto& entry : it) {
+        std::string candidate = entry.path().filename().string();
+        if (foldCase(candidate) == folded && (!best || candidate < *best)) best = std::move(candidate);
+    }
+    return best;
+}
+
+fs::path tempNameBeside(const fs::path& target) {
+    static std::atomic<unsigned> counter{0};
+    const std::string name = ".tw-" + target.filename().string() + "." +
+                             std::to_string(tw_getpid()) + "." + std::to_string(counter++) + ".tmp";
+    return target.parent_path() / name;
+}
+
+[[noreturn]] void throwCreate(std::string_view shown, int code) {
+    throw AppError(msg::fileCreate(std::string(shown), msg::systemReason(code)));
+}
+
+// Checks that a file may be replaced at `target`, as Windows would refuse a
+// folder or a read-only file there.
+std::optional<int> replaceBlocker(const fs::path& target) {
+    std::error_code ec;
+    const auto st = fs::status(target, ec);
+    if (ec || !fs::exists(st)) return std::nullopt;
+    if (fs::is_directory(st)) return wincode::AccessDenied;
+#ifndef _WIN32
+    if (::access(target.c_str(), W_OK) != 0) return wincode::AccessDenied;
+#endif
+    return std::nullopt;
+}
+
+// Streams `source` into a temporary file beside `target`, then renames it
+// over the target. Returns the Windows code of a failure, or 0.
+int writeAtomically(const fs::path& target, const std::function<bool(std::FILE*)>& produce) {
+    if (auto code = replaceBlocker(target)) return *code;
+    const fs::path temp = tempNameBeside(target);
+    errno = 0;
+    FilePtr out = openFile(temp, "wb");
+    if (!out) return windowsCodeFor(errno, temp);
+    errno = 0;
+    bool ok = produce(out.get());
+    ok = ok && std::fflush(out.get()) == 0;
+    int err = errno;
+    if (std::fclose(out.release()) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    std::error_code ec;
+    if (ok) {
+        fs::rename(temp, target, ec);
+        if (!ec) return 0;
+        err = ec.value();
+    }
+    fs::remove(temp, ec);
+    return windowsCodeFor(err ? err : EIO, target);
+}
+
+} // namespace
+
+fs::path resolvePath(std::string_view path) {
+    std::string p(path);
+    for (char& c : p)
+        if (c == '\\') c = '/';
+#ifdef _WIN32
+    return fs::u8path(p);
+#else
+    fs::path result;
+    if (!p.empty() && p.front() == '/') result = "/";
+    bool scanning = true;
+    size_t start = 0;
+    while (start <= p.size()) {
+        size_t end = p.find('/', start);
+        if (end == std::string::npos) end = p.size();
+        const std::string comp = p.substr(start, end - start);
+        start = end + 1;
+        if (comp.empty()) continue;
+        fs::path candidate = result.empty() ? fs::path(comp) : result / comp;
+        if (scanning && comp != "." && comp != ".." && !existsNoThrow(candidate)) {
+            if (auto match = findCaseBlind(result, comp)) {
+                candidate = result.empty() ? fs::path(*match) : result / *match;
+            } else {
+                scanning = false;
+            }
+        }
+        result = std::move(candidate);
+    }
+    return result;
+#endif
+}
+
+char trailingSeparator(std::string_view folder) {
+    return !folder.empty() && folder.back() == '/' ? '/' : '\\';
+}
+
+std::string folderOf(std::string_view path) {
+    const size_t pos = path.find_last_of("\\/");
+    return pos == std::string_view::npos ? std::string() : std::string(path.substr(0, pos + 1));
+}
+
+std::string nameOf(std::string_view path) {
+    const size_t pos = path.find_last_of("\\/");
+    return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
+}
+
+int windowsCodeFor(int err, const fs::path& resolved) {
+    switch (err) {
+    case ENOENT: {
+        const fs::path parent = resolved.parent_path();
+        return parent.empty() || existsNoThrow(parent) ? wincode::FileNotFound : wincode::PathNotFound;
+    }
+    case ENOTDIR:
+        return existsNoThrow(resolved) ? wincode::NotADirectory : wincode::PathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: return wincode::AccessDenied;
+    case EBUSY:
+#ifdef ETXTBSY
+    case ETXTBSY:
+#endif
+        return wincode::SharingViolation;
+    case ENOSPC: return wincode::DiskFull;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EILSEQ: return wincode::InvalidName;
+    default: return err;
+    }
+}
+
+bool fileExists(std::string_view path) {
+    std::error_code ec;
+    const auto st = fs::status(resolvePath(path), ec);
+    return !ec && fs::exists(st) && !fs::is_directory(st);
+}
+
+bool pathExists(std::string_view path) { return existsNoThrow(resolvePath(path)); }
+
+bool folderExists(std::string_view path) {
+    std::error_code ec;
+    return fs::is_directory(resolvePath(path), ec);
+}
+
+std::string readBytes(std::string_view path) {
+    const fs::path resolved = resolvePath(path);
+    const auto fail = [&](int code) {
+        throw AppError(msg::fileOpen(std::string(path), msg::systemReason(code)));
+    };
+    std::error_code ec;
+    if (fs::is_directory(resolved, ec)) fail(wincode::AccessDenied);
+    errno = 0;
+    FilePtr in = openFile(resolved, "rb");
+    if (!in) fail(windowsCodeFor(errno, resolved));
+    std::string bytes;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0) bytes.append(buffer, n);
+    if (std::ferror(in.get())) fail(windowsCodeFor(errno ? errno : EIO, resolved));
+    return bytes;
+}
+
+std::string readText(std::string_view path) { return decodeCp1252(readBytes(path)); }
+
+Lines readLines(std::string_view path) { return splitLines(readText(path)); }
+
+void writeBytes(std::string_view path, std::string_view bytes) {
+    const fs::path resolved = resolvePath(path);
+    const int code = writeAtomically(resolved, [&](std::FILE* out) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    });
+    if (code != 0) throwCreate(path, code);
+}
+
+void writeLines(std::string_view path, const Lines& lines, bool finalLineEnd) {
+    writeBytes(path, encodeCp1252(joinLines(lines, finalLineEnd)));
+}
+
+bool copyFile(std::string_view from, std::string_view to) {
+    const fs::path source = resolvePath(from);
+    std::error_code ec;
+    if (!fs::is_regular_file(source, ec)) return false;
+    FilePtr in = openFile(source, "rb");
+    if (!in) return false;
+    return writeAtomically(resolvePath(to), [&](std::FILE* out) {
+               char buffer[1 << 16];
+               size_t n;
+               while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0)
+                   if (std::fwrite(buffer, 1, n, out) != n) return false;
+               return !std::ferror(in.get());
+           }) == 0;
+}
+
+bool deleteFile(std::string_view path) {
+    const fs::path resolved = resolvePath(path);
+    std::error_code ec;
+    if (fs::is_directory(resolved, ec)) return false;
+    return fs::remove(resolved, ec);
+}
+
+bool createFolder(std::string_view path) {
+    std::error_code ec;
+    return fs::create_directory(resolvePath(path), ec);
+}
+
+void changeFolder(std::string_view path) {
+    const fs::path resolved = resolvePath(path);
+    errno = 0;
+    if (tw_chdir(resolved.c_str()) != 0) {
+        const int err = errno;
+        throw AppError(msg::ioError(windowsCodeFor(err, resolved)));
+    }
+}
+
+} // namespace tw

@@ -1,0 +1,58 @@
+// File operations with Windows behaviour on any system: paths accept '\' and
+// '/' and are resolved without regard to letter case; failures raise the
+// framework's texts; every write is atomic.
+#pragma once
+
+#include "platform/text.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tw {
+
+// Maps a path written the Windows way onto the file system. Each existing
+// component is matched without regard to letter case (an exact match wins,
+// otherwise the first match in byte order); from the first component that
+// does not exist on, the rest is taken as written. Relative paths stay
+// relative to the current folder.
+std::filesystem::path resolvePath(std::string_view path);
+
+// The separator that ends a folder path such as ProgramDir ('\' or '/').
+char trailingSeparator(std::string_view folder);
+
+// The folder part of a path including its final separator ("" when it has
+// none), and the name after the last '\' or '/'.
+std::string folderOf(std::string_view path);
+std::string nameOf(std::string_view path);
+
+bool fileExists(std::string_view path);       // an ordinary file (not a folder)
+bool pathExists(std::string_view path);       // anything of that name
+bool folderExists(std::string_view path);
+
+// Whole file as bytes / as a line list (Windows-1252 decoded to UTF-8).
+// A file that cannot be opened raises the file-open text with `path` as given.
+std::string readBytes(std::string_view path);
+Lines readLines(std::string_view path);
+std::string readText(std::string_view path);
+
+// Writes atomically: into a temporary file beside the target, then renamed
+// over it, so the old file stays whole when anything fails. A failure raises
+// the file-create text.
+void writeBytes(std::string_view path, std::string_view bytes);
+void writeLines(std::string_view path, const Lines& lines, bool finalLineEnd);
+
+// Unchecked operations, as the program uses them: they report success but
+// never raise. The copy overwrites and appears atomically at the target.
+bool copyFile(std::string_view from, std::string_view to);
+bool deleteFile(std::string_view path);
+bool createFolder(std::string_view path);
+
+// Makes a folder the current folder of the process; a failure raises the
+// input/output error text of its Windows code.
+void changeFolder(std::string_view path);
+
+// The Windows error code that corresponds to a failed operation on `path`.
+int windowsCodeFor(int err, const std::filesystem::path& resolved);
+
+} // namespace tw

@@ -1,0 +1,93 @@
+#include "platform/qt_services.h"
+
+#include "platform/files.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStringList>
+#include <QUrl>
+
+namespace tw {
+namespace {
+
+QString q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+QString applicationTitle() { return QCoreApplication::applicationName(); }
+
+} // namespace
+
+QString qtFilter(const std::string& filter) {
+    const QStringList parts = q(filter).split(QLatin1Char('|'));
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        entries << parts[i] + QStringLiteral(" (") + patterns + QStringLiteral(")");
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+std::optional<std::string> QtDialogs::choose(const FileDialogRequest& request) {
+    QFileDialog dialog(owner_);
+    dialog.setNameFilter(qtFilter(request.filter));
+    if (request.kind == FileDialogRequest::Kind::Save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        if (!request.proposedName.empty()) dialog.selectFile(q(request.proposedName));
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
+}
+
+void QtMessages::error(const std::string& text) {
+    QMessageBox::critical(owner_, applicationTitle(), q(text));
+}
+
+void QtMessages::info(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), q(text), QMessageBox::Ok, owner_);
+    box.exec();
+}
+
+void QtShell::runBatch(const std::string& batchName, const std::string& folder,
+                       std::function<void(bool)> onFinished) {
+    auto* process = new QProcess(qApp);
+    process->setWorkingDirectory(q(resolvePath(folder).string()));
+#ifdef _WIN32
+    process->setProgram(QStringLiteral("cmd.exe"));
+    process->setArguments({QStringLiteral("/c"), q(batchName)});
+#else
+    process->setProgram(q(programDir_ + "tarnwick-batch"));
+    process->setArguments({q(batchName)});
+#endif
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, onFinished](int code, QProcess::ExitStatus status) {
+                         if (onFinished) onFinished(status == QProcess::NormalExit && code == 0);
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, onFinished](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart) return;
+                         if (onFinished) onFinished(false);
+                         process->deleteLater();
+                     });
+    process->start();
+}
+
+void QtShell::openDocument(const std::string& fileName, const std::string& folder) {
+    const std::string path = resolvePath(folder + fileName).string();
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(q(path))))
+        messages_.info("No application is set up to open this file. It lies here:\n" + path);
+}
+
+void QtShell::openUrl(const std::string& url) {
+    QDesktopServices::openUrl(QUrl(q(url)));
+}
+
+} // namespace tw

@@ -1,0 +1,233 @@
+#include "app/main_window.h"
+#include "app/splash_window.h"
+#include "app/stats_page.h"
+#include "areas/areas_page.h"
+#include "intake/map_page.h"
+#include "packing/packing_page.h"
+#include "support/scripted.h"
+#include "support/temp_folder.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+namespace tw {
+namespace {
+
+using test::ScriptedServices;
+using test::TempFolder;
+
+struct Window {
+    explicit Window(const TempFolder& folder) : scripted(folder.dir()), form(scripted.services) {
+        form.setSplash(&splash);
+    }
+    ScriptedServices scripted;
+    TForm1 form;
+    TForm2 splash;
+};
+
+QString captionOf(QWidget* w) {
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+    if (auto* g = qobject_cast<QGroupBox*>(w)) return g->title();
+    return {};
+}
+
+// A control's own enabled state, whatever its parents' states are.
+bool ownEnabled(QWidget* w) { return !w->testAttribute(Qt::WA_ForceDisabled); }
+
+TEST(StartingState, ControlsTheWizardLaterSwitches) {
+    TempFolder folder;
+    Window window(folder);
+    struct Row {
+        const char* name;
+        const char* caption;
+        bool enabled;
+        bool visible;
+        std::optional<bool> checked;
+    };
+    const Row rows[] = {
+        {"pack", "RFA - Archive ", true, true, true},
+        {"unpack", "unpacked Map", true, true, false},
+        {"Button1", "OK", false, true, {}},
+        {"GroupBox8", "CON Files", false, true, {}},
+        {"Button2", "Start", true, true, {}},
+        {"GroupBox9", "CONS", false, true, {}},
+        {"ListBox1", "", false, true, {}},
+        {"Memo6", "", false, true, {}},
+        {"Label2z", "Apply the current point", false, true, {}},
+        {"Label8z", "Apply the current area", false, true, {}},
+        {"Label4z", "Left", false, true, {}},
+        {"Label5z", "Right", false, true, {}},
+        {"Label6z", "Up", false, true, {}},
+        {"Label7z", "Down", false, true, {}},
+        {"Edit1z", "1", false, true, {}},
+        {"areafert", "Area fertigstellen", true, false, {}},
+        {"GroupBox5z", "Nachbarn", true, false, {}},
+        {"GroupBox13", "Your Map", false, true, {}},
+        {"Button4", "Apply", false, true, {}},
+        {"GroupBox14", "Battlefield 1942", false, true, {}},
+        {"packbar", "", true, false, {}},
+        {"Button8", "Connect map and addon", false, true, {}},
+        {"fix3", "Let it be, I do that on my own", true, true, true},
+        // A sample of everything else: enabled, visible, unchecked.
+        {"fix1", "Delete it", true, true, false},
+        {"fix2", "Create a backup:", true, true, false},
+        {"oldfix", "Addon from older Tarnwick version, fix network-bug", true, true, false},
+        {"shipp", "Ships", true, true, false},
+        {"landp", "Landingcrafts", true, true, false},
+        {"RadioButton1", "Interval Settings / Key-Movement", true, true, false},
+        {"RadioButton2", "Use Numpad-Keys to move around", true, true, false},
+        {"Team1", "Team 1", true, true, false},
+        {"Neutral", "Neutral", true, true, false},
+        {"Label1z", "New Strategic - Area", true, true, {}},
+        {"Label10z", "Load map image", true, true, {}},
+        {"Edit4", "BF Pfad", true, true, {}},
+        {"Edit3", "Path", true, true, {}},
+        {"Edit2z", "Your area - name here", true, true, {}},
+        {"Edit3z", "Priority (from 1 - 200)", true, true, {}},
+        {"Edit6", "Map", true, true, {}},
+        {"Edit7", "Addon (_00x)", true, true, {}},
+        {"Label13z", "Area", true, true, {}},
+        {"Label42", "Your addon gets packed for the first time to generate pathmaps. Click here to start packing",
+         true, true, {}},
+        {"Button10", "Unpack", true, true, {}},
+        {"Button7", "Pack", true, true, {}},
+        {"gruen", "", true, true, {}},
+        {"rot", "", true, true, {}},
+        {"fg", "", true, true, {}},
+        {"fr", "", true, true, {}},
+        {"oben", "", true, true, {}},
+    };
+    for (const Row& row : rows) {
+        auto* w = window.form.findChild<QWidget*>(QString::fromLatin1(row.name));
+        ASSERT_NE(w, nullptr) << row.name;
+        EXPECT_EQ(captionOf(w), QString::fromUtf8(row.caption)) << row.name;
+        EXPECT_EQ(ownEnabled(w), row.enabled) << row.name;
+        EXPECT_EQ(!w->isHidden(), row.visible) << row.name;
+        if (row.checked) {
+            auto* b = qobject_cast<QAbstractButton*>(w);
+            ASSERT_NE(b, nullptr) << row.name;
+            EXPECT_EQ(b->isChecked(), *row.checked) << row.name;
+        }
+    }
+}
+
+TEST(StartingState, PagesInOrderWithTheirCaptionsAndStates) {
+    TempFolder folder;
+    Window window(folder);
+    QTabWidget* tabs = window.form.PageControl1;
+    ASSERT_EQ(tabs->count(), 4);
+    const char* names[] = {"t1", "t3", "t4", "t6"};
+    const char* captions[] = {"(1) Map + Confiles", "(2) Areas", "(3) Pathmaps-config + Packing", "Stats"};
+    const bool enabled[] = {true, false, true, false};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(tabs->widget(i)->objectName(), QString::fromLatin1(names[i]));
+        EXPECT_EQ(tabs->tabText(i), QString::fromLatin1(captions[i]));
+        EXPECT_EQ(ownEnabled(tabs->widget(i)), enabled[i]) << names[i];
+    }
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_EQ(window.form.windowTitle(), QStringLiteral("Tarnwick by quorvin_tal"));
+    EXPECT_EQ(window.form.size(), QSize(760, 621));
+    EXPECT_EQ(window.splash.size(), QSize(369, 217));
+    EXPECT_EQ(window.splash.Image1->picture().size(), QSize(369, 217));
+}
+
+TEST(StartingState, ConversionStateStartsEmpty) {
+    TempFolder folder;
+    Window window(folder);
+    const ConversionState& s = window.form.state;
+    EXPECT_TRUE(s.LevelDir.empty() && s.MapDir.empty() && s.MapName.empty() && s.GamePath.empty());
+    EXPECT_EQ(s.WorldSize, 0);
+    EXPECT_EQ(s.WorldScale, 0);
+    EXPECT_EQ(s.AreaMinX, 0);
+    EXPECT_EQ(s.AreaCenterY, 0.0);
+    window.form.show();
+    EXPECT_EQ(s.ActivePoint, 1);
+}
+
+TEST(StartingState, AddonFolderUsesTheProgramFoldersSeparator) {
+    ConversionState s;
+    s.MapName = "MyMap";
+    EXPECT_EQ(addonDir("C:\\Tools\\", s), "C:\\Tools\\bf1942\\levels\\MyMap_001\\");
+    EXPECT_EQ(addonDir("/opt/tw/", s), "/opt/tw/bf1942/levels/MyMap_001/");
+}
+
+struct MemoryCase {
+    std::optional<std::string> memoryBf;  // nothing: no file
+    QString shown;
+    std::string gamePath;
+};
+
+TEST(FormShow, RestoresTheGameFolderFromMemoryBf) {
+    const MemoryCase cases[] = {
+        {std::nullopt, QStringLiteral("BF Pfad"), ""},
+        {std::string("C:\\Games\\Battlefield 1942\\"), QStringLiteral("C:\\Games\\Battlefield 1942\\"),
+         "C:\\Games\\Battlefield 1942\\"},
+        {std::string("C:\\Games\\Battlefield 1942\\\r\nD:\\Other\\\r\n"),
+         QStringLiteral("C:\\Games\\Battlefield 1942\\"), "C:\\Games\\Battlefield 1942\\"},
+        {std::string(""), QStringLiteral("BF Pfad"), ""},
+        {std::string("C:\\Spiele\\Schlacht \xE4\\"), QStringLiteral("C:\\Spiele\\Schlacht \u00E4\\"),
+         "C:\\Spiele\\Schlacht \xC3\xA4\\"},
+    };
+    for (const MemoryCase& c : cases) {
+        TempFolder folder;
+        if (c.memoryBf) folder.write("memory.bf", *c.memoryBf);
+        Window window(folder);
+        window.form.show();
+        EXPECT_EQ(window.form.t4->Edit4->text(), c.shown);
+        EXPECT_EQ(window.form.state.GamePath, c.gamePath);
+        EXPECT_EQ(window.form.state.ActivePoint, 1);
+        EXPECT_TRUE(window.splash.isVisible());
+        EXPECT_TRUE(window.scripted.messages.errors.empty());
+    }
+}
+
+TEST(FormShow, AnUnreadableMemoryBfIsReportedAndTheWindowStillOpens) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder.path() / "memory.bf");
+    Window window(folder);
+    window.form.show();
+    ASSERT_EQ(window.scripted.messages.errors.size(), 1u);
+    EXPECT_EQ(window.scripted.messages.errors[0],
+              "Datei " + folder.dir() + "memory.bf kann nicht ge\xC3\xB6" "ffnet werden. Zugriff verweigert.");
+    EXPECT_TRUE(window.form.isVisible());
+    EXPECT_TRUE(window.splash.isVisible());
+    EXPECT_EQ(window.form.t4->Edit4->text(), QStringLiteral("BF Pfad"));
+    EXPECT_EQ(window.form.state.ActivePoint, 1);
+}
+
+TEST(Splash, AClickHidesItAndLeavesTheMainWindowAsItWas) {
+    TempFolder folder;
+    Window window(folder);
+    window.form.show();
+    ASSERT_TRUE(window.splash.isVisible());
+    QTest::mouseClick(window.splash.Image1, Qt::LeftButton);
+    EXPECT_FALSE(window.splash.isVisible());
+    EXPECT_TRUE(window.form.isVisible());
+    EXPECT_EQ(window.form.PageControl1->currentIndex(), 0);
+}
+
+TEST(SupportBanner, OpensTheSponsorsAddressThroughTheShell) {
+    TempFolder folder;
+    Window window(folder);
+    window.form.show();
+    window.form.PageControl1->setCurrentWidget(window.form.t4);
+    QTest::mouseClick(window.form.t4->Image15, Qt::LeftButton);
+    ASSERT_EQ(window.scripted.shell.urls.size(), 1u);
+    EXPECT_EQ(window.scripted.shell.urls[0], kSupportUrl);
+    EXPECT_NE(std::string(kSupportUrl).find("/click.php?pid="), std::string::npos);
+    EXPECT_TRUE(window.scripted.messages.errors.empty());
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,162 @@
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace tw {
+namespace {
+
+using test::TempFolder;
+
+std::string errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const AppError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+// Restores the process's current folder after a test that changes it.
+struct KeepCurrentFolder {
+    fs::path saved = fs::current_path();
+    ~KeepCurrentFolder() { fs::current_path(saved); }
+};
+
+TEST(Resolver, FindsFoldersAndFilesWhateverTheirLetterCase) {
+    TempFolder tmp;
+    tmp.write("GameTypes/Coop.con", "x");
+    tmp.write("SinglePlayer/ObjectSpawns.con", "y");
+    const std::string base = tmp.dir();
+    struct Case {
+        std::string asked;
+        fs::path found;
+    };
+    const Case cases[] = {
+        {base + "Gametypes\\Coop.con", tmp.path() / "GameTypes/Coop.con"},
+        {base + "GAMETYPES/COOP.con", tmp.path() / "GameTypes/Coop.con"},
+        {base + "singleplayer/objectspawns.con", tmp.path() / "SinglePlayer/ObjectSpawns.con"},
+        {base + "Singleplayer\\ObjectSpawns.con", tmp.path() / "SinglePlayer/ObjectSpawns.con"},
+        {base + "gametypes\\new.con", tmp.path() / "GameTypes/new.con"},          // new file, folder found
+        {base + "Missing\\Deeper\\x.con", tmp.path() / "Missing/Deeper/x.con"},  // taken as written
+        {base + "GameTypes//Coop.con", tmp.path() / "GameTypes/Coop.con"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(resolvePath(c.asked), c.found) << c.asked;
+    EXPECT_TRUE(fileExists(base + "Gametypes\\Coop.con"));
+    EXPECT_EQ(readBytes(base + "gametypes/COOP.CON"), "x");
+}
+
+TEST(Resolver, AnExactMatchWinsOverOtherCaseVariants) {
+    TempFolder tmp;
+    tmp.write("AI/a.con", "upper");
+    tmp.write("ai/a.con", "lower");
+    EXPECT_EQ(readBytes(tmp.dir() + "ai/a.con"), "lower");
+    EXPECT_EQ(readBytes(tmp.dir() + "AI/a.con"), "upper");
+    EXPECT_EQ(readBytes(tmp.dir() + "Ai/a.con"), "upper");  // the first in byte order
+}
+
+TEST(Resolver, RelativePathsStartInTheCurrentFolder) {
+    TempFolder tmp;
+    tmp.write("Levels/MyMap_001/ai.con", "ai");
+    KeepCurrentFolder keep;
+    changeFolder(tmp.dir() + "levels");
+    EXPECT_EQ(readBytes("myMap_001\\AI.con"), "ai");
+}
+
+TEST(LineFiles, WriteAndReadBackWithTheChosenFinalLineEnd) {
+    TempFolder tmp;
+    const std::string path = tmp.dir() + "out.con";
+    writeLines(path, {"run ai", " ", "", "\xC3\xA4"}, true);
+    EXPECT_EQ(tmp.read("out.con"), "run ai\r\n \r\n\r\n\xE4\r\n");
+    EXPECT_EQ(readLines(path), (Lines{"run ai", " ", "", "\xC3\xA4"}));
+    writeLines(path, {"a", "b"}, false);
+    EXPECT_EQ(tmp.read("out.con"), "a\r\nb");
+    writeLines(path, {}, true);
+    EXPECT_EQ(tmp.read("out.con"), "");
+}
+
+TEST(LineFiles, BytesThatAreNotTextSurviveAReadAndAWrite) {
+    TempFolder tmp;
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        if (b != '\r' && b != '\n') all.push_back(static_cast<char>(b));
+    tmp.write("in.con", all + "\r\n");
+    writeLines(tmp.dir() + "out.con", readLines(tmp.dir() + "in.con"), true);
+    EXPECT_EQ(tmp.read("out.con"), all + "\r\n");
+}
+
+TEST(LineFiles, FailuresCarryTheFrameworkTexts) {
+    TempFolder tmp;
+    const std::string missing = tmp.dir() + "init\\terrain.con";
+    EXPECT_EQ(errorOf([&] { readLines(missing); }),
+              msg::fileOpen(missing, "Das System kann den angegebenen Pfad nicht finden"));
+    const std::string missingFile = tmp.dir() + "terrain.con";
+    EXPECT_EQ(errorOf([&] { readLines(missingFile); }),
+              msg::fileOpen(missingFile, "Das System kann die angegebene Datei nicht finden"));
+    const std::string noFolder = tmp.dir() + "temp\\pathf.bf";
+    EXPECT_EQ(errorOf([&] { writeLines(noFolder, {"x"}, true); }),
+              msg::fileCreate(noFolder, "Das System kann den angegebenen Pfad nicht finden"));
+    fs::create_directory(tmp.path() / "folder.con");
+    EXPECT_EQ(errorOf([&] { writeLines(tmp.dir() + "folder.con", {"x"}, true); }),
+              msg::fileCreate(tmp.dir() + "folder.con", "Zugriff verweigert"));
+    EXPECT_EQ(errorOf([&] { readLines(tmp.dir() + "folder.con"); }),
+              msg::fileOpen(tmp.dir() + "folder.con", "Zugriff verweigert"));
+}
+
+TEST(LineFiles, WritesLeaveNoTemporaryFilesBehind) {
+    TempFolder tmp;
+    writeBytes(tmp.dir() + "a.con", "first");
+    writeBytes(tmp.dir() + "A.con", "second");  // the same file, other letter case
+    EXPECT_EQ(tmp.read("a.con"), "second");
+    EXPECT_TRUE(copyFile(tmp.dir() + "a.con", tmp.dir() + "b.con"));
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(tmp.path())) {
+        ++count;
+        EXPECT_EQ(entry.path().filename().string().find(".tw-"), std::string::npos);
+    }
+    EXPECT_EQ(count, 2);
+}
+
+TEST(FileOps, CopyOverwritesDeleteAndCreateReportWithoutRaising) {
+    TempFolder tmp;
+    tmp.write("src.rfa", std::string(100000, 'x'));
+    tmp.write("Dst.rfa", "old");
+    EXPECT_TRUE(copyFile(tmp.dir() + "SRC.rfa", tmp.dir() + "dst.rfa"));
+    EXPECT_EQ(tmp.read("Dst.rfa"), std::string(100000, 'x'));
+    EXPECT_FALSE(copyFile(tmp.dir() + "none.rfa", tmp.dir() + "x.rfa"));
+    EXPECT_FALSE(copyFile(tmp.dir() + "src.rfa", tmp.dir() + "no\\such\\x.rfa"));
+    EXPECT_FALSE(fileExists(tmp.dir() + "x.rfa"));
+    EXPECT_TRUE(deleteFile(tmp.dir() + "dst.RFA"));
+    EXPECT_FALSE(deleteFile(tmp.dir() + "dst.rfa"));
+    EXPECT_TRUE(createFolder(tmp.dir() + "AI"));
+    EXPECT_FALSE(createFolder(tmp.dir() + "ai"));  // exists already, in another case
+    EXPECT_FALSE(createFolder(tmp.dir() + "a\\b"));
+    EXPECT_TRUE(folderExists(tmp.dir() + "Ai"));
+}
+
+TEST(FileOps, ChangeFolderFailuresGiveTheInputOutputTexts) {
+    TempFolder tmp;
+    tmp.write("file.con", "x");
+    KeepCurrentFolder keep;
+    EXPECT_EQ(errorOf([&] { changeFolder(tmp.dir() + "levels"); }), "Datei nicht gefunden");
+    EXPECT_EQ(errorOf([&] { changeFolder(tmp.dir() + "bf1942\\levels"); }), "Ung\xC3\xBCltiger Dateiname");
+    EXPECT_EQ(errorOf([&] { changeFolder(tmp.dir() + "file.con"); }), "E/A-Fehler 267");
+    EXPECT_EQ(errorOf([&] { changeFolder(tmp.dir()); }), "(no error)");
+    EXPECT_EQ(fs::current_path(), tmp.path());
+}
+
+TEST(PathText, FolderAndNameParts) {
+    EXPECT_EQ(folderOf("C:\\Maps\\MyMap\\init.con"), "C:\\Maps\\MyMap\\");
+    EXPECT_EQ(nameOf("C:\\Maps\\MyMap\\init.con"), "init.con");
+    EXPECT_EQ(folderOf("/home/u/MyMap.rfa"), "/home/u/");
+    EXPECT_EQ(nameOf("MyMap.rfa"), "MyMap.rfa");
+    EXPECT_EQ(folderOf("MyMap.rfa"), "");
+    EXPECT_EQ(trailingSeparator("C:\\Tools\\"), '\\');
+    EXPECT_EQ(trailingSeparator("/opt/tarnwick/"), '/');
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,69 @@
+// Scripted stand-ins for the outside world: dialogs answer from a queue,
+// message boxes and shell requests are recorded.
+#pragma once
+
+#include "platform/services.h"
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tw::test {
+
+class ScriptedDialogs : public Dialogs {
+public:
+    // Queue the next answer; nothing means "cancelled".
+    void answer(std::optional<std::string> path) { answers.push_back(std::move(path)); }
+    std::optional<std::string> choose(const FileDialogRequest& request) override {
+        requests.push_back(request);
+        if (answers.empty()) return std::nullopt;
+        auto next = answers.front();
+        answers.pop_front();
+        return next;
+    }
+    std::deque<std::optional<std::string>> answers;
+    std::vector<FileDialogRequest> requests;
+};
+
+class RecordingMessages : public Messages {
+public:
+    void error(const std::string& text) override { errors.push_back(text); }
+    void info(const std::string& text) override { infos.push_back(text); }
+    std::vector<std::string> errors;
+    std::vector<std::string> infos;
+};
+
+class RecordingShell : public Shell {
+public:
+    struct Batch {
+        std::string name;
+        std::string folder;
+    };
+    void runBatch(const std::string& batchName, const std::string& folder,
+                  std::function<void(bool)> onFinished = {}) override {
+        batches.push_back({batchName, folder});
+        finishers.push_back(std::move(onFinished));
+    }
+    void openDocument(const std::string& fileName, const std::string& folder) override {
+        documents.push_back(folder + fileName);
+    }
+    void openUrl(const std::string& url) override { urls.push_back(url); }
+
+    std::vector<Batch> batches;
+    std::vector<std::function<void(bool)>> finishers;
+    std::vector<std::string> documents;
+    std::vector<std::string> urls;
+};
+
+// A services bundle over the scripted parts, for one test.
+struct ScriptedServices {
+    explicit ScriptedServices(std::string programDir)
+        : services{std::move(programDir), dialogs, messages, shell} {}
+    ScriptedDialogs dialogs;
+    RecordingMessages messages;
+    RecordingShell shell;
+    Services services;
+};
+
+} // namespace tw::test

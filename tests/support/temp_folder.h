@@ -1,0 +1,45 @@
+// A fresh folder below the system's temporary folder, removed afterwards.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <string_view>
+
+namespace tw::test {
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::random_device rd;
+        path_ = std::filesystem::temp_directory_path() / ("tarnwick-test-" + std::to_string(rd()) + std::to_string(rd()));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // The folder as a ProgramDir-style text, ending with its separator.
+    std::string dir() const { return path_.string() + "/"; }
+
+    void write(std::string_view relative, std::string_view bytes) const {
+        const auto target = path_ / std::filesystem::path(relative);
+        std::filesystem::create_directories(target.parent_path());
+        std::ofstream(target, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    std::string read(std::string_view relative) const {
+        std::ifstream in(path_ / std::filesystem::path(relative), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+} // namespace tw::test
