@@ -1,0 +1,407 @@
+#include "rfa/archive.h"
+
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "rfa/block_pipeline.h"
+#include "rfa/lzo_codec.h"
+#include "rfa/names.h"
+#include "rfa/reader.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace tw::rfa {
+namespace {
+
+std::string upperAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    return s;
+}
+
+std::string systemText(int err, const fs::path& p) { return msg::systemReason(windowsCodeFor(err, p)); }
+
+// A file written through a buffer, with patches at earlier offsets.
+class OutFile {
+public:
+    explicit OutFile(const fs::path& path) : path_(path) {
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd_ < 0) throw AppError("The archive " + path.string() + " cannot be written: " + systemText(errno, path));
+        buffer_.reserve(kBufferSize);
+    }
+    ~OutFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    void write(const void* data, size_t n) {
+        const auto* p = static_cast<const unsigned char*>(data);
+        if (buffer_.size() + n > kBufferSize) flush();
+        if (n >= kBufferSize) {
+            writeAll(p, n, pos_);  // the buffer is empty here
+        } else {
+            buffer_.insert(buffer_.end(), p, p + n);
+        }
+        pos_ += n;
+    }
+    void patch(uint64_t offset, const void* data, size_t n) {
+        flush();
+        writeAll(static_cast<const unsigned char*>(data), n, offset);
+    }
+    void close() {
+        flush();
+        if (::close(fd_) != 0) {
+            fd_ = -1;
+            fail(errno);
+        }
+        fd_ = -1;
+    }
+    uint64_t pos() const { return pos_; }
+
+private:
+    static constexpr size_t kBufferSize = 1 << 20;
+    void flush() {
+        if (buffer_.empty()) return;
+        writeAll(buffer_.data(), buffer_.size(), pos_ - buffer_.size());
+        buffer_.clear();
+    }
+    void writeAll(const unsigned char* p, size_t n, uint64_t offset) {
+        while (n > 0) {
+            const ssize_t w = ::pwrite(fd_, p, n, static_cast<off_t>(offset));
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) fail(w < 0 ? errno : ENOSPC);
+            p += w;
+            n -= static_cast<size_t>(w);
+            offset += static_cast<uint64_t>(w);
+        }
+    }
+    [[noreturn]] void fail(int err) {
+        throw AppError("The archive " + path_.string() + " cannot be written: " + systemText(err, path_));
+    }
+    fs::path path_;
+    int fd_ = -1;
+    uint64_t pos_ = 0;
+    std::vector<unsigned char> buffer_;
+};
+
+// Reads a source file block by block, exactly the size it had when listed.
+class InFile {
+public:
+    explicit InFile(const SourceFile& file) : file_(file) {
+        fd_ = ::open(file.path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) throw AppError("The file " + file.path + " cannot be read: " + systemText(errno, file.path));
+    }
+    ~InFile() { ::close(fd_); }
+    void read(unsigned char* out, size_t n) {
+        while (n > 0) {
+            const ssize_t r = ::read(fd_, out, n);
+            if (r < 0 && errno == EINTR) continue;
+            if (r < 0) throw AppError("The file " + file_.path + " cannot be read: " + systemText(errno, file_.path));
+            if (r == 0) throw AppError("The file " + file_.path + " became shorter while it was being packed");
+            out += r;
+            n -= static_cast<size_t>(r);
+        }
+    }
+
+private:
+    const SourceFile& file_;
+    int fd_;
+};
+
+void walk(const fs::path& dir, const std::string& relative, const std::string& prefix,
+          std::vector<SourceFile>& out) {
+    struct Item {
+        std::string key, name;
+        fs::path path;
+    };
+    std::vector<Item> files, folders;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
+        const std::string utf8 = entry.path().filename().string();
+        const std::string name = encodeCp1252(utf8);
+        if (decodeCp1252(name) != utf8)
+            throw AppError("The file name " + entry.path().string() +
+                           " cannot be stored in an archive: only Windows-1252 characters can");
+        Item item{upperAscii(name), name, entry.path()};
+        std::error_code e2;
+        if (entry.is_directory(e2) && !entry.is_symlink(e2)) folders.push_back(std::move(item));
+        else if (entry.is_regular_file(e2)) files.push_back(std::move(item));
+    }
+    if (ec) throw AppError("The folder " + dir.string() + " cannot be read: " + systemText(ec.value(), dir));
+    const auto order = [](const Item& a, const Item& b) { return a.key != b.key ? a.key < b.key : a.name < b.name; };
+    std::sort(files.begin(), files.end(), order);
+    std::sort(folders.begin(), folders.end(), order);
+    for (const Item& f : files) {
+        SourceFile s;
+        s.path = f.path.string();
+        s.name = (prefix.empty() ? std::string() : prefix + "/") + relative + f.name;
+        s.size = fs::file_size(f.path, ec);
+        if (ec) throw AppError("The file " + s.path + " cannot be read: " + systemText(ec.value(), f.path));
+        out.push_back(std::move(s));
+    }
+    for (const Item& d : folders) walk(d.path, relative + d.name + "/", prefix, out);
+}
+
+void checkNames(const std::vector<SourceFile>& files) {
+    std::set<std::string> keys;
+    for (const SourceFile& f : files) {
+        if (auto why = unsafeNameReason(f.name))
+            throw AppError("The entry name \"" + decodeCp1252(f.name) + "\" cannot be stored: " + *why);
+        if (!keys.insert(nameKey(f.name)).second)
+            throw AppError("The entry name \"" + decodeCp1252(f.name) +
+                           "\" differs from another only in letter case; the game could not tell them apart");
+    }
+}
+
+std::string headerBytes(bool compress) {
+    std::string header(kHeaderSize, '\0');
+    auto* p = reinterpret_cast<unsigned char*>(header.data());
+    putU32(p + 4, compress ? 1 : 0);
+    const std::string_view descriptor = ourDescriptor();
+    std::memcpy(p + 8, descriptor.data(), descriptor.size());
+    putU32(p + 152, idField(kDefaultId, descriptor));
+    return header;
+}
+
+void writeTable(OutFile& out, const std::vector<Entry>& entries) {
+    unsigned char b[4];
+    putU32(b, static_cast<uint32_t>(entries.size()));
+    out.write(b, 4);
+    for (const Entry& e : entries) {
+        putU32(b, static_cast<uint32_t>(e.name.size()));
+        out.write(b, 4);
+        out.write(e.name.data(), e.name.size());
+        for (uint32_t v : {e.stored, e.size, e.offset, e.a, e.b, e.c}) {
+            putU32(b, v);
+            out.write(b, 4);
+        }
+    }
+    putU32(b, 0);
+    out.write(b, 4);  // the tail
+}
+
+uint64_t tableSize(const std::vector<SourceFile>& files) {
+    uint64_t size = 8;
+    for (const SourceFile& f : files) size += 28 + f.name.size();
+    return size;
+}
+
+[[noreturn]] void tooLarge(const std::string& archive) {
+    throw AppError("The archive " + archive + " would be larger than 4 GiB, which the format cannot hold");
+}
+
+void packStore(OutFile& out, const std::vector<SourceFile>& files, std::vector<Entry>& entries,
+               const PackOptions& options, uint64_t total) {
+    std::vector<unsigned char> buffer(1 << 20);
+    uint64_t done = 0;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const SourceFile& f = files[i];
+        entries[i].offset = static_cast<uint32_t>(out.pos());
+        entries[i].stored = entries[i].size = static_cast<uint32_t>(f.size);
+        if (f.size == 0) continue;
+        InFile in(f);
+        uint64_t left = f.size;
+        while (left > 0) {
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), left));
+            in.read(buffer.data(), n);
+            out.write(buffer.data(), n);
+            left -= n;
+            done += n;
+            if (options.progress) options.progress(done, total);
+        }
+    }
+}
+
+void packCompressed(OutFile& out, const std::vector<SourceFile>& files, std::vector<Entry>& entries,
+                    const PackOptions& options, uint64_t total, uint64_t limit, const std::string& archive) {
+    BlockPipeline pipeline(options.threads, [](const std::vector<unsigned char>& in) {
+        return compressBlock(in.data(), static_cast<uint32_t>(in.size()));
+    });
+    struct Item {
+        size_t file;
+        uint32_t block;
+    };
+    std::deque<Item> items;  // every block in flight, in file order
+    std::vector<unsigned char> descriptors;
+    uint64_t running = 0;
+    uint64_t done = 0;
+
+    const auto writeOldest = [&] {
+        const Item item = items.front();
+        items.pop_front();
+        const std::vector<unsigned char> data = pipeline.next();
+        Entry& e = entries[item.file];
+        const uint32_t n = blockCount(files[item.file].size);
+        if (item.block == 0) {
+            e.offset = static_cast<uint32_t>(out.pos());
+            descriptors.assign(4 + size_t{12} * n, 0);
+            putU32(descriptors.data(), n);
+            out.write(descriptors.data(), descriptors.size());  // filled in after the last block
+            running = 0;
+        }
+        unsigned char* d = descriptors.data() + 4 + size_t{12} * item.block;
+        putU32(d, static_cast<uint32_t>(data.size()));
+        putU32(d + 4, blockSize(files[item.file].size, item.block));
+        putU32(d + 8, static_cast<uint32_t>(running));
+        out.write(data.data(), data.size());
+        running += data.size();
+        if (out.pos() > limit) tooLarge(archive);
+        if (item.block + 1 == n) {
+            out.patch(e.offset, descriptors.data(), descriptors.size());
+            e.stored = static_cast<uint32_t>(descriptors.size() + running);
+        }
+    };
+
+    for (size_t i = 0; i < files.size(); ++i) {
+        const SourceFile& f = files[i];
+        entries[i].size = static_cast<uint32_t>(f.size);
+        if (f.size == 0) {
+            // An empty file: a block table with no blocks, written in its turn.
+            while (!items.empty()) writeOldest();
+            entries[i].offset = static_cast<uint32_t>(out.pos());
+            entries[i].stored = 4;
+            const unsigned char zero[4] = {0, 0, 0, 0};
+            out.write(zero, 4);
+            continue;
+        }
+        InFile in(f);
+        const uint32_t n = blockCount(f.size);
+        for (uint32_t b = 0; b < n; ++b) {
+            std::vector<unsigned char> block(blockSize(f.size, b));
+            in.read(block.data(), block.size());
+            done += block.size();
+            pipeline.submit(std::move(block));
+            items.push_back({i, b});
+            while (items.size() >= pipeline.window()) writeOldest();
+            if (options.progress) options.progress(done, total);
+        }
+    }
+    while (!items.empty()) writeOldest();
+}
+
+} // namespace
+
+std::vector<SourceFile> collectFiles(const std::string& folder, const std::string& prefix) {
+    std::string p = prefix;
+    while (!p.empty() && (p.back() == '/' || p.back() == '\\')) p.pop_back();
+    std::vector<SourceFile> files;
+    walk(resolvePath(folder), std::string(), encodeCp1252(p), files);
+    return files;
+}
+
+PackResult packFolder(const std::string& folder, const std::string& prefix, const std::string& archive,
+                      const PackOptions& options) {
+    if (!folderExists(folder)) throw AppError("Error! Directory does not exist: " + folder);
+    const std::vector<SourceFile> files = collectFiles(folder, prefix);
+    checkNames(files);
+
+    uint64_t total = 0;
+    for (const SourceFile& f : files) total += f.size;
+    const uint64_t table = tableSize(files);
+    if (kHeaderSize + total + table > kMaxArchiveSize && !options.compress) tooLarge(archive);
+    for (const SourceFile& f : files)
+        if (f.size > kMaxArchiveSize) tooLarge(archive);
+
+    const fs::path target = resolvePath(archive);
+    static std::atomic<unsigned> counter{0};
+    const fs::path temp = target.parent_path() / (".tw-" + target.filename().string() + "." +
+                                                  std::to_string(::getpid()) + "." + std::to_string(counter++) +
+                                                  ".tmp");
+    std::vector<Entry> entries(files.size());
+    for (size_t i = 0; i < files.size(); ++i) entries[i].name = files[i].name;
+    try {
+        OutFile out(temp);
+        const std::string header = headerBytes(options.compress);
+        out.write(header.data(), header.size());
+        if (options.compress) packCompressed(out, files, entries, options, total, kMaxArchiveSize - table, archive);
+        else packStore(out, files, entries, options, total);
+        const uint64_t tableOffset = out.pos();
+        writeTable(out, entries);
+        unsigned char b[4];
+        putU32(b, static_cast<uint32_t>(tableOffset));
+        out.patch(0, b, 4);
+        const uint64_t size = out.pos();
+        out.close();
+        std::error_code ec;
+        fs::rename(temp, target, ec);
+        if (ec) throw AppError("The archive " + archive + " cannot be written: " + systemText(ec.value(), target));
+        return {files.size(), size};
+    } catch (...) {
+        std::error_code ec;
+        fs::remove(temp, ec);
+        throw;
+    }
+}
+
+ExtractResult extractArchive(const std::string& archive, const std::string& target, const Progress& progress) {
+    const ArchiveReader reader(archive);
+    const auto refuse = [&](const std::string& name, const std::string& why) {
+        throw AppError("The archive " + archive + " holds the entry \"" + printableName(name) + "\", which " + why +
+                       ". Nothing was extracted.");
+    };
+    // Every name is checked before anything is written.
+    std::map<std::string, std::string> files;  // key -> name
+    std::set<std::string> folders;
+    for (const Entry& e : reader.entries()) {
+        if (auto why = unsafeNameReason(e.name)) refuse(e.name, "is not safe to extract: " + *why);
+        const std::string key = nameKey(e.name);
+        if (!files.emplace(key, e.name).second) refuse(e.name, "is stored twice (letter case aside)");
+        for (size_t pos = key.find('/'); pos != std::string::npos; pos = key.find('/', pos + 1))
+            folders.insert(key.substr(0, pos));
+    }
+    for (const std::string& folder : folders)
+        if (auto it = files.find(folder); it != files.end()) refuse(it->second, "is both a file and a folder");
+
+    if (!folderExists(target)) throw AppError("Error! Directory does not exist: " + target);
+    const fs::path root = fs::weakly_canonical(resolvePath(target));
+
+    ExtractResult result;
+    uint64_t total = 0;
+    for (const Entry& e : reader.entries()) total += e.size;
+    std::string base = target;
+    if (!base.empty() && base.back() != '/' && base.back() != '\\') base += '/';
+
+    for (const Entry& e : reader.entries()) {
+        const std::string inner = decodeCp1252(e.name);
+        const fs::path path = resolvePath(base + inner);
+        std::error_code ec;
+        fs::create_directories(path.parent_path(), ec);
+        const fs::path parent = fs::weakly_canonical(path.parent_path(), ec);
+        const auto [rootEnd, parentIt] = std::mismatch(root.begin(), root.end(), parent.begin(), parent.end());
+        if (ec || rootEnd != root.end())
+            throw AppError("The entry \"" + inner + "\" of " + archive + " would be written outside " + target);
+        if (fs::is_directory(path, ec))
+            throw AppError("The entry \"" + inner + "\" of " + archive + " cannot be written: a folder of that name exists");
+        const fs::path temp = path.parent_path() / (".tw-" + path.filename().string() + "." +
+                                                    std::to_string(::getpid()) + ".part");
+        try {
+            OutFile out(temp);
+            reader.read(e, [&](const unsigned char* data, size_t n) {
+                out.write(data, n);
+                if (progress) progress(result.bytes + out.pos(), total);
+            });
+            out.close();
+            fs::rename(temp, path, ec);
+            if (ec) throw AppError("The entry \"" + inner + "\" cannot be written: " + systemText(ec.value(), path));
+        } catch (...) {
+            fs::remove(temp, ec);
+            throw;
+        }
+        ++result.files;
+        result.bytes += e.size;
+    }
+    result.warnings = reader.warnings();
+    return result;
+}
+
+} // namespace tw::rfa
