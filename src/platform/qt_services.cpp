@@ -1,6 +1,7 @@
 #include "platform/qt_services.h"
 
 #include "platform/files.h"
+#include "tools/console_window.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -57,27 +58,17 @@ void QtMessages::info(const std::string& text) {
 
 void QtShell::runBatch(const std::string& batchName, const std::string& folder,
                        std::function<void(bool)> onFinished) {
-    auto* process = new QProcess(qApp);
-    process->setWorkingDirectory(q(resolvePath(folder).string()));
+    const QString workFolder = q(resolvePath(folder).string());
 #ifdef _WIN32
-    process->setProgram(QStringLiteral("cmd.exe"));
-    process->setArguments({QStringLiteral("/c"), q(batchName)});
+    auto* console = new ConsoleWindow(q(batchName), QStringLiteral("cmd.exe"), {QStringLiteral("/c"), q(batchName)},
+                                      workFolder, std::move(onFinished));
 #else
-    process->setProgram(q(programDir_ + "tarnwick-batch"));
-    process->setArguments({q(batchName)});
+    // Without the Windows command interpreter the program's own runner
+    // carries out the batch file, in the batch file's folder.
+    auto* console = new ConsoleWindow(q(batchName), q(programDir_ + "tarnwick-batch"), {q(batchName)}, workFolder,
+                                      std::move(onFinished));
 #endif
-    QObject::connect(process, &QProcess::finished, process,
-                     [process, onFinished](int code, QProcess::ExitStatus status) {
-                         if (onFinished) onFinished(status == QProcess::NormalExit && code == 0);
-                         process->deleteLater();
-                     });
-    QObject::connect(process, &QProcess::errorOccurred, process,
-                     [process, onFinished](QProcess::ProcessError error) {
-                         if (error != QProcess::FailedToStart) return;
-                         if (onFinished) onFinished(false);
-                         process->deleteLater();
-                     });
-    process->start();
+    console->show();
 }
 
 void QtShell::openDocument(const std::string& fileName, const std::string& folder) {

@@ -31,7 +31,8 @@ std::string upperAscii(std::string s) {
     return s;
 }
 
-std::string systemText(int err, const fs::path& p) { return msg::systemReason(windowsCodeFor(err, p)); }
+// The tools speak English: the system's own reason, not the wizard's framework texts.
+std::string systemText(int err, const fs::path&) { return std::strerror(err); }
 
 // A file written through a buffer, with patches at earlier offsets.
 class OutFile {

@@ -69,8 +69,7 @@ ArchiveReader::ArchiveReader(const std::string& path) : path_(path) {
     const auto resolved = resolvePath(path);
     fd_ = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) {
-        const int code = windowsCodeFor(errno, resolved);
-        throw AppError("The archive " + path + " cannot be opened: " + msg::systemReason(code));
+        throw AppError("The archive " + path + " cannot be opened: " + std::strerror(errno));
     }
     struct stat st {};
     if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {

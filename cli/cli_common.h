@@ -1,0 +1,43 @@
+// Shared bits of the command-line tools: messages and a progress bar.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include <unistd.h>
+
+namespace tw::cli {
+
+inline constexpr const char* kVersion = "1.0";
+
+// A one-line progress bar on standard error, shown only on a terminal and
+// only for work of some size.
+class ProgressBar {
+public:
+    explicit ProgressBar(const char* verb) : verb_(verb), enabled_(::isatty(2) == 1) {}
+    ~ProgressBar() { finish(); }
+    void operator()(uint64_t done, uint64_t total) {
+        if (!enabled_ || total < (uint64_t{16} << 20)) return;
+        const int percent = static_cast<int>(done * 100 / total);
+        if (percent == last_) return;
+        last_ = percent;
+        const int filled = percent * 30 / 100;
+        std::fprintf(stderr, "\r%s [%.*s%.*s] %3d%%", verb_, filled, "##############################", 30 - filled,
+                     "                              ", percent);
+        std::fflush(stderr);
+        shown_ = true;
+    }
+    void finish() {
+        if (shown_) std::fputc('\n', stderr);
+        shown_ = false;
+    }
+
+private:
+    const char* verb_;
+    bool enabled_;
+    bool shown_ = false;
+    int last_ = -1;
+};
+
+} // namespace tw::cli

@@ -1,0 +1,64 @@
+// rfapack FOLDER PREFIX "NAME.rfa" [-Compress]
+#include "cli_common.h"
+#include "rfa/archive.h"
+
+#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+void usage(std::FILE* out) {
+    std::fputs("Usage: rfapack <folder> <inner path> <archive.rfa> [-Compress]\n"
+               "  Packs every file below <folder> into <archive.rfa>, stored under\n"
+               "  <inner path>/<path below the folder>, e.g.\n"
+               "    rfapack bf1942\\levels\\MyMap_001 bf1942/levels/MyMap \"MyMap_001.rfa\"\n"
+               "  -Compress     store LZO1X blocks instead of the files as they are\n"
+               "  --help        this text\n"
+               "  --version     the tool's version\n",
+               out);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> positional;
+    tw::rfa::PackOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h" || a == "/?") {
+            usage(stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            std::printf("rfapack %s (Tarnwick)\n", tw::cli::kVersion);
+            return 0;
+        }
+        if (strcasecmp(a.c_str(), "-compress") == 0) options.compress = true;
+        else if (!a.empty() && a[0] == '-' && a.size() > 1) {
+            std::fprintf(stderr, "ERROR! Unknown option %s\n", a.c_str());
+            usage(stderr);
+            return 1;
+        } else positional.push_back(a);
+    }
+    if (positional.size() != 3) {
+        std::fputs(positional.size() < 3 ? "ERROR! Not enough command line arguments\n"
+                                         : "ERROR! Too many command line arguments\n",
+                   stderr);
+        usage(stderr);
+        return 1;
+    }
+    try {
+        tw::cli::ProgressBar bar("Packing");
+        options.progress = [&](uint64_t d, uint64_t t) { bar(d, t); };
+        const auto r = tw::rfa::packFolder(positional[0], positional[1], positional[2], options);
+        bar.finish();
+        std::printf("TotalFiles: %zu\nUseCompression: %d\nArchive: %s (%llu bytes)\n", r.files,
+                    options.compress ? 1 : 0, positional[2].c_str(), static_cast<unsigned long long>(r.archiveSize));
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "\n%s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,70 @@
+// rfaunpack NAME.rfa [ExtractToPath]   |   rfaunpack --list NAME.rfa
+#include "cli_common.h"
+#include "platform/text.h"
+#include "rfa/archive.h"
+#include "rfa/names.h"
+#include "rfa/reader.h"
+
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+void usage(std::FILE* out) {
+    std::fputs("Usage: rfaunpack <archive.rfa> [ExtractToPath]\n"
+               "  Extracts every file of the archive below ExtractToPath (default: the\n"
+               "  current folder) at the path it carries inside the archive.\n"
+               "       rfaunpack --list <archive.rfa>    (also -l)\n"
+               "  Lists the entries: size, stored size, name.\n"
+               "  --help, --version\n",
+               out);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> positional;
+    bool list = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h" || a == "/?") {
+            usage(stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            std::printf("rfaunpack %s (Tarnwick)\n", tw::cli::kVersion);
+            return 0;
+        }
+        if (a == "--list" || a == "-l") list = true;
+        else if (a.size() > 1 && a[0] == '-') {
+            std::fprintf(stderr, "Error! Unknown option %s\n", a.c_str());
+            usage(stderr);
+            return 1;
+        } else positional.push_back(a);
+    }
+    if (positional.empty() || positional.size() > (list ? 1u : 2u)) {
+        usage(stderr);
+        return 1;
+    }
+    try {
+        if (list) {
+            const tw::rfa::ArchiveReader reader(positional[0]);
+            std::printf("%s archive, %zu entries\n", reader.compressed() ? "Compressed" : "Stored",
+                        reader.entries().size());
+            for (const auto& e : reader.entries())
+                std::printf("%10u %10u  %s\n", e.size, e.stored, tw::rfa::printableName(e.name).c_str());
+            return 0;
+        }
+        tw::cli::ProgressBar bar("Extracting");
+        const auto r = tw::rfa::extractArchive(positional[0], positional.size() == 2 ? positional[1] : ".",
+                                               [&](uint64_t d, uint64_t t) { bar(d, t); });
+        bar.finish();
+        for (const auto& w : r.warnings) std::fprintf(stderr, "Warning: %s\n", w.c_str());
+        std::printf("Extracted %zu files (%llu bytes)\n", r.files, static_cast<unsigned long long>(r.bytes));
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "\n%s\n", e.what());
+        return 1;
+    }
+}

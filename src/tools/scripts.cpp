@@ -1,0 +1,65 @@
+#include "tools/scripts.h"
+
+#include "platform/files.h"
+
+namespace tw::scripts {
+
+std::string copyLine(const std::string& from, const std::string& to) {
+    return "copy \"" + from + "\" \"" + to + "\"";
+}
+
+std::string unpackLine(const std::string& archiveName) { return "rfaunpack.exe " + archiveName; }
+
+std::string packLine(char separator, const std::string& folder, const std::string& level,
+                     const std::string& archiveFile) {
+    return std::string("rfaPack.exe bf1942") + separator + "levels" + separator + folder + " bf1942/levels/" + level +
+           " \"" + archiveFile + "\"";
+}
+
+std::string deleteLine(const std::string& path) { return "del \"" + path + "\""; }
+
+Lines mapUnpackScript(const std::string& programDir, const std::string& archivePath, bool archiveInProgramDir) {
+    const std::string name = nameOf(archivePath);
+    if (archiveInProgramDir) return {unpackLine(name) + " "};
+    return {copyLine(archivePath, programDir + name), unpackLine(name) + " ", deleteLine(programDir + name)};
+}
+
+std::string packName(const std::string& packTarget) {
+    const size_t pos = packTarget.find_last_of("\\/:");
+    return pos == std::string::npos ? packTarget : packTarget.substr(pos + 1);
+}
+
+Lines addonPackScript(const std::string& programDir, const std::string& mapName, const std::string& packTarget) {
+    const std::string archive = packName(packTarget) + ".rfa";
+    return {packLine(trailingSeparator(programDir), mapName + "_001 ", mapName, archive),
+            copyLine(programDir + archive, packTarget + ".rfa")};
+}
+
+Lines networkUnpackScript(const std::string& programDir, const std::string& mapArchive, const std::string& mapName,
+                          const std::string& addonArchive, const std::string& addonName) {
+    const std::string network = programDir + "Network" + trailingSeparator(programDir);
+    Lines lines;
+    for (const auto& [archive, name] : {std::pair{mapArchive, mapName}, std::pair{addonArchive, addonName}}) {
+        lines.push_back(copyLine(archive, network + name + ".rfa"));
+        lines.push_back(unpackLine(name + ".rfa"));
+        lines.push_back(deleteLine(network + name + ".rfa"));
+    }
+    return lines;
+}
+
+Lines networkPackScript(const std::string& programDir, const std::string& mapArchive, const std::string& mapName) {
+    const std::string merged = programDir + "Network" + trailingSeparator(programDir) + mapName + ".rfa";
+    return {packLine(trailingSeparator(programDir), mapName, mapName, mapName + ".rfa"), copyLine(merged, mapArchive),
+            deleteLine(merged)};
+}
+
+void saveScript(const std::string& path, const Lines& lines, bool finalLineEnd) {
+    writeLines(path, lines, finalLineEnd);
+}
+
+void startScript(Shell& shell, const std::string& folder, const std::string& name,
+                 std::function<void(bool)> onFinished) {
+    shell.runBatch(name, folder, std::move(onFinished));
+}
+
+} // namespace tw::scripts
