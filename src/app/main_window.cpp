@@ -75,6 +75,19 @@ TForm1::TForm1(Services& services, QWidget* parent)
     PageControl1->setCurrentIndex(0);
     setPageEnabled(t3, false);
     setPageEnabled(t6, false);
+
+    // The map analysis fills the Stats page and the packing page's map box.
+    connect(t1, &MapPage::mapAnalysed, this, [this](const MapDisplays& d) {
+        t6->Label30->setText(d.levelFolder);
+        t6->Label31->setText(d.worldSize);
+        t6->Label33->setText(d.archiveKind);
+        t6->Label32->setText(d.basePath);
+        t4->Edit5->setText(d.basePath);
+        t4->Label39->setText(d.mapName);
+        t4->Label39->adjustSize();
+        t4->Label46->setText(d.addonPlace);
+        t4->Label46->adjustSize();
+    });
 }
 
 void TForm1::setPageEnabled(QWidget* page, bool enabled) {

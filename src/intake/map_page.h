@@ -15,10 +15,23 @@
 
 namespace tw {
 
+// What the map analysis shows on the other pages.
+struct MapDisplays {
+    QString levelFolder;  // Stats: "Pfad:"
+    QString worldSize;    // Stats: "Worldsize:"
+    QString basePath;     // Stats: "Basepath:" and the packing page's base path
+    QString archiveKind;  // Stats: "RFA ?:"
+    QString mapName;      // packing page: "Name: "
+    QString addonPlace;   // packing page: where the add-on folder lies
+};
+
 class MapPage : public Page {
     Q_OBJECT
 public:
     MapPage(Services& services, ConversionState& state, QWidget* parent = nullptr);
+
+    void Image12Click();  // choose the map
+    void Button1Click();  // "OK": analyse it
 
     // "Deine Map"
     QGroupBox* GroupBox7;
@@ -44,6 +57,12 @@ public:
     QPushButton* Button3;
     QLabel* Label34;
     QPlainTextEdit* Memo6;
+
+signals:
+    void mapAnalysed(const tw::MapDisplays& displays);
+
+private:
+    std::string chosenInitFolder_;  // folder of the init.con chosen in folder mode
 };
 
 } // namespace tw

@@ -99,7 +99,9 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
                                           "time and bring your bots to life.  If for some reason something went "
                                           "wrong (i.e. map didn't pack correctly) ,you can find your addon here:"),
                            8, 86, 512, 26);
-    Label46 = label(GroupBox17, "Label46", QStringLiteral("Tarnwick\\bf1942\\levels\\"), 136, 119);
+    const QChar sep = QLatin1Char(services.programDir.empty() ? '\\' : services.programDir.back());
+    Label46 = label(GroupBox17, "Label46", QStringLiteral("Tarnwick") + sep + QStringLiteral("bf1942") + sep +
+                                               QStringLiteral("levels") + sep, 136, 119);
     Button7 = button(GroupBox17, "Button7", QStringLiteral("Pack"), 288, 111, 75, 25, true);
 
     GroupBox19 = groupBox(this, "GroupBox19", QStringLiteral("Network ?"), 552, 0, 193, 497);

@@ -42,4 +42,18 @@ private:
     std::filesystem::path path_;
 };
 
+// Makes a folder the current folder for the time of a test and goes back
+// afterwards. Tests use it to run Windows-style paths ("C:\\Tools\\") as
+// relative paths inside a temporary folder.
+class InFolder {
+public:
+    explicit InFolder(const std::filesystem::path& folder) : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~InFolder() { std::filesystem::current_path(saved_); }
+
+private:
+    std::filesystem::path saved_;
+};
+
 } // namespace tw::test

@@ -1,0 +1,226 @@
+#include "app/main_window.h"
+#include "app/splash_window.h"
+#include "app/stats_page.h"
+#include "intake/analysis.h"
+#include "intake/map_page.h"
+#include "packing/packing_page.h"
+#include "platform/qt_services.h"
+#include "support/scripted.h"
+#include "support/temp_folder.h"
+#include "tools/console_window.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace tw {
+namespace {
+
+using test::InFolder;
+using test::ScriptedServices;
+using test::TempFolder;
+
+std::string s(const QString& q) { return q.toStdString(); }
+
+// A main window over a temporary folder in which Windows-style paths such as
+// "C:\Tools\Wizard\" are folders relative to the current folder.
+struct Wizard {
+    explicit Wizard(std::string programDir = "C:\\Tools\\Wizard\\")
+        : in(tmp.path()), scripted(std::move(programDir)), form(scripted.services), page(*form.t1) {
+        fs::create_directories("C:/Tools/Wizard/bf1942/levels");
+    }
+    void choose(bool folderMode, std::optional<std::string> answer) {
+        (folderMode ? page.unpack : page.pack)->setChecked(true);
+        scripted.dialogs.answer(std::move(answer));
+        page.Image12Click();
+    }
+    TempFolder tmp;
+    InFolder in;
+    ScriptedServices scripted;
+    TForm1 form;
+    MapPage& page;
+};
+
+TEST(MapSelection, FolderModeTakesTheInitConsFolder) {
+    Wizard w;
+    w.choose(true, "D:\\Games\\bf1942\\levels\\MyMap\\init.con");
+    ASSERT_EQ(w.scripted.dialogs.requests.size(), 1u);
+    EXPECT_EQ(w.scripted.dialogs.requests[0].name, "o1");
+    EXPECT_EQ(w.scripted.dialogs.requests[0].filter, "Main Init.con (init.con)|init.con");
+    EXPECT_EQ(s(w.page.Edit3->text()), "D:\\Games\\bf1942\\levels\\MyMap\\");
+    EXPECT_EQ(w.form.state.LevelDir, "D:\\Games\\bf1942\\levels\\MyMap\\");
+    EXPECT_EQ(w.form.state.MapName, "MyMap");
+    EXPECT_FALSE(w.page.pack->isEnabled());
+    EXPECT_FALSE(w.page.unpack->isEnabled());
+    EXPECT_TRUE(w.page.Button1->isEnabled());
+    EXPECT_TRUE(w.scripted.shell.batches.empty());
+
+    w.tmp.write("D:/Games/bf1942/levels/MyMap/init/terrain.con", "GeometryTemplate.worldSize 2048\r\n");
+    w.page.Button1Click();
+    EXPECT_TRUE(w.scripted.messages.errors.empty());
+    EXPECT_EQ(w.form.state.WorldSize, 2048);
+    EXPECT_EQ(w.form.state.WorldScale, 4);
+    EXPECT_EQ(w.form.state.MapName, "MyMap");
+    EXPECT_EQ(s(w.form.t6->Label30->text()), "D:\\Games\\bf1942\\levels\\MyMap\\");
+    EXPECT_EQ(s(w.form.t6->Label31->text()), "2048");
+    EXPECT_EQ(s(w.form.t6->Label32->text()), "bf1942/levels/MyMap");
+    EXPECT_EQ(s(w.form.t6->Label33->text()), "Non - RFA");
+    EXPECT_EQ(s(w.form.t4->Edit5->text()), "bf1942/levels/MyMap");
+    EXPECT_EQ(s(w.form.t4->Label39->text()), "MyMap");
+    EXPECT_EQ(s(w.form.t4->Label46->text()), "Tarnwick\\bf1942\\levels\\MyMap_001");
+    EXPECT_FALSE(w.page.GroupBox7->isEnabled());
+    EXPECT_TRUE(w.page.GroupBox8->isEnabled());
+    EXPECT_TRUE(w.page.GroupBox9->isEnabled());
+    EXPECT_TRUE(w.page.Memo6->isEnabled());
+    EXPECT_FALSE(w.page.ListBox1->isEnabled());
+}
+
+TEST(MapSelection, AnInitConInADriveRootGivesNoName) {
+    Wizard w;
+    w.choose(true, "C:\\init.con");
+    EXPECT_EQ(w.form.state.LevelDir, "C:\\");
+    EXPECT_EQ(w.form.state.MapName, "");
+}
+
+TEST(MapSelection, ArchiveModeWritesAndStartsTheUnpackScript) {
+    Wizard w;
+    w.choose(false, "C:\\Downloads\\MyMap.rfa");
+    ASSERT_EQ(w.scripted.dialogs.requests.size(), 1u);
+    EXPECT_EQ(w.scripted.dialogs.requests[0].name, "o2");
+    EXPECT_EQ(w.scripted.dialogs.requests[0].filter, "BF Refractor Archives (*.rfa)|*.rfa");
+    EXPECT_EQ(w.tmp.read("C:/Tools/Wizard/unpack.bat"),
+              "copy \"C:\\Downloads\\MyMap.rfa\" \"C:\\Tools\\Wizard\\MyMap.rfa\"\r\n"
+              "rfaunpack.exe MyMap.rfa \r\n"
+              "del \"C:\\Tools\\Wizard\\MyMap.rfa\"\r\n");
+    ASSERT_EQ(w.scripted.shell.batches.size(), 1u);
+    EXPECT_EQ(w.scripted.shell.batches[0].name, "unpack.bat");
+    EXPECT_EQ(w.scripted.shell.batches[0].folder, "C:\\Tools\\Wizard\\");
+    EXPECT_EQ(s(w.page.Edit3->text()), "C:\\Downloads\\MyMap.rfa");
+    EXPECT_EQ(w.form.state.MapName, "MyMap.rfa");
+    EXPECT_EQ(w.form.state.LevelDir, "C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\");
+    EXPECT_FALSE(w.page.pack->isEnabled());
+    EXPECT_TRUE(w.page.Button1->isEnabled());
+
+    w.tmp.write("C:/Tools/Wizard/bf1942/levels/MyMap/init/terrain.con", "geometrytemplate.worldsize 1024\r\n");
+    w.page.Button1Click();
+    EXPECT_EQ(w.form.state.MapName, "MyMap");
+    EXPECT_EQ(w.form.state.WorldSize, 1024);
+    EXPECT_EQ(w.form.state.WorldScale, 2);
+    EXPECT_EQ(w.form.state.LevelDir, "C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\");
+    EXPECT_EQ(s(w.form.t6->Label30->text()), "C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\");
+    EXPECT_EQ(s(w.form.t6->Label33->text()), "Is - RFA");
+    EXPECT_EQ(s(w.form.t6->Label32->text()), "bf1942/levels/MyMap");
+    EXPECT_EQ(s(w.form.t4->Label39->text()), "MyMap");
+    EXPECT_EQ(s(w.form.t4->Label46->text()), "Tarnwick\\bf1942\\levels\\MyMap_001");
+}
+
+TEST(MapSelection, ATwoLetterExtensionStillLosesFourCharacters) {
+    Wizard w;
+    w.choose(false, "C:\\Downloads\\MyMap.ab");  // "p.ab" goes
+    EXPECT_EQ(w.form.state.LevelDir, "C:\\Tools\\Wizard\\bf1942\\levels\\MyMa\\");
+    EXPECT_EQ(w.form.state.MapName, "MyMap.ab");
+}
+
+TEST(MapSelection, AnArchiveInTheProgramFolderIsNeitherCopiedNorDeleted) {
+    Wizard w;
+    w.choose(false, "c:\\tools\\WIZARD\\MyMap.rfa");
+    EXPECT_EQ(w.tmp.read("C:/Tools/Wizard/unpack.bat"), "rfaunpack.exe MyMap.rfa \r\n");
+}
+
+TEST(MapSelection, CancellingChangesNothingButTheOkButton) {
+    for (bool folderMode : {true, false}) {
+        Wizard w;
+        w.choose(folderMode, std::nullopt);
+        EXPECT_TRUE(w.page.pack->isEnabled());
+        EXPECT_TRUE(w.page.unpack->isEnabled());
+        EXPECT_TRUE(w.page.Button1->isEnabled());
+        EXPECT_EQ(s(w.page.Edit3->text()), "Path");
+        EXPECT_EQ(w.form.state.LevelDir, "");
+        EXPECT_EQ(w.form.state.MapName, "");
+        EXPECT_TRUE(w.scripted.shell.batches.empty());
+        EXPECT_FALSE(fs::exists("C:/Tools/Wizard/unpack.bat"));
+    }
+}
+
+TEST(MapAnalysis, WorldSizeLines) {
+    struct Case {
+        Lines lines;
+        int32_t size, scale;
+    };
+    const Case cases[] = {
+        {{"GeometryTemplate.worldSize 2048"}, 2048, 4},
+        {{"geometrytemplate.worldsize 1024"}, 1024, 2},
+        {{"GeometryTemplate.worldSize 1024 "}, 4096, 8},
+        {{"GeometryTemplate.worldSize\t1024"}, 4096, 8},
+        {{"  GeometryTemplate.worldSize 1024"}, 4096, 8},
+        {{"GeometryTemplate.worldSize 512"}, 4096, 8},
+        {{"GeometryTemplate.worldSize 1024", "GeometryTemplate.worldSize 2048"}, 2048, 4},
+        {{}, 4096, 8},
+    };
+    for (const Case& c : cases) {
+        const intake::WorldSize w = intake::worldSizeOf(c.lines);
+        EXPECT_EQ(w.size, c.size) << ::testing::PrintToString(c.lines);
+        EXPECT_EQ(w.scale, c.scale);
+    }
+}
+
+TEST(MapAnalysis, TheFileOpenFailureIsShownAndOkWorksAgainLater) {
+    Wizard w;
+    w.choose(false, "C:\\Downloads\\MyMap.rfa");
+    QTest::mouseClick(w.page.Button1, Qt::LeftButton);
+    ASSERT_EQ(w.scripted.messages.errors.size(), 1u);
+    EXPECT_EQ(w.scripted.messages.errors[0],
+              "Datei C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\init\\terrain.con kann nicht ge\xC3\xB6" "ffnet werden. "
+              "Das System kann den angegebenen Pfad nicht finden.");
+    EXPECT_EQ(w.form.state.MapName, "MyMap.rfa");
+    EXPECT_EQ(w.form.state.WorldSize, 0);
+    EXPECT_EQ(s(w.form.t6->Label30->text()), "-");
+    EXPECT_EQ(s(w.form.t4->Label39->text()), "--------------");
+    EXPECT_TRUE(w.page.GroupBox7->isEnabled());
+    EXPECT_FALSE(w.page.GroupBox8->isEnabled());
+
+    w.tmp.write("C:/Tools/Wizard/bf1942/levels/MyMap/init/terrain.con", "");
+    QTest::mouseClick(w.page.Button1, Qt::LeftButton);
+    EXPECT_EQ(w.scripted.messages.errors.size(), 1u);
+    EXPECT_EQ(w.form.state.WorldSize, 4096);
+    EXPECT_EQ(w.form.state.MapName, "MyMap");
+}
+
+// For real: the sample archive chosen through the page is unpacked by the
+// real runner, and "OK" reads its world size.
+TEST(MapIntakeForReal, TheSampleArchiveIsUnpackedByTheRunner) {
+    TempFolder tmp;
+    const std::string programDir = tmp.dir() + "Tarnwick/";
+    fs::create_directories(programDir + "bf1942/levels");
+    fs::copy_file(std::string(TW_PROGRAM_DIR) + "/tarnwick-batch", programDir + "tarnwick-batch");
+    fs::create_directories(tmp.path() / "Downloads");
+    fs::copy_file(std::string(TW_PROGRAM_DIR) + "/samples/DemoMap.rfa", tmp.path() / "Downloads" / "DemoMap.rfa");
+
+    test::ScriptedDialogs dialogs;
+    test::RecordingMessages messages;
+    QtShell shell(programDir, messages);
+    Services services{programDir, dialogs, messages, shell};
+    TForm1 form(services);
+    dialogs.answer(tmp.dir() + "Downloads/DemoMap.rfa");
+    QTest::mouseClick(form.t1->Image12, Qt::LeftButton);
+    // The run is over once the copy beside the program is deleted again.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return fs::exists(programDir + "bf1942/levels/DemoMap/init.con") && !fs::exists(programDir + "DemoMap.rfa"); },
+        10000));
+    QTest::mouseClick(form.t1->Button1, Qt::LeftButton);
+    EXPECT_TRUE(messages.errors.empty());
+    EXPECT_EQ(form.state.WorldSize, 1024);
+    EXPECT_EQ(form.state.MapName, "DemoMap");
+    EXPECT_EQ(form.state.LevelDir, programDir + "bf1942/levels/DemoMap/");
+    EXPECT_TRUE(fs::exists(tmp.path() / "Downloads" / "DemoMap.rfa"));
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<ConsoleWindow*>(w)) w->close();
+}
+
+} // namespace
+} // namespace tw
