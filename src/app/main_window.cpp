@@ -76,16 +76,20 @@ TForm1::TForm1(Services& services, QWidget* parent)
     setPageEnabled(t3, false);
     setPageEnabled(t6, false);
 
+    // The add-on run unlocks the Areas page.
+    connect(t1, &MapPage::addonCreated, this, [this] { setPageEnabled(t3, true); });
+
     // The map analysis fills the Stats page and the packing page's map box.
-    connect(t1, &MapPage::mapAnalysed, this, [this](const MapDisplays& d) {
-        t6->Label30->setText(d.levelFolder);
-        t6->Label31->setText(d.worldSize);
-        t6->Label33->setText(d.archiveKind);
-        t6->Label32->setText(d.basePath);
-        t4->Edit5->setText(d.basePath);
-        t4->Label39->setText(d.mapName);
+    connect(t1, &MapPage::mapAnalysed, this, [this](const intake::MapDisplays& d) {
+        const auto q = [](const std::string& s) { return QString::fromStdString(s); };
+        t6->Label30->setText(q(d.levelFolder));
+        t6->Label31->setText(q(d.worldSize));
+        t6->Label33->setText(q(d.archiveKind));
+        t6->Label32->setText(q(d.basePath));
+        t4->Edit5->setText(q(d.basePath));
+        t4->Label39->setText(q(d.mapName));
         t4->Label39->adjustSize();
-        t4->Label46->setText(d.addonPlace);
+        t4->Label46->setText(q(d.addonPlace));
         t4->Label46->adjustSize();
     });
 }

@@ -1,6 +1,7 @@
 #include "intake/analysis.h"
 
 #include "platform/files.h"
+#include "tools/scripts.h"
 
 #include <filesystem>
 
@@ -43,6 +44,47 @@ bool isProgramFolder(const std::string& folder, const std::string& programDir) {
     if (normal(folder) == normal(programDir)) return true;
     std::error_code ec;
     return std::filesystem::equivalent(resolvePath(folder), resolvePath(programDir), ec);
+}
+
+std::string takeLevelFolder(ConversionState& state, const std::string& initPath) {
+    const std::string folder = folderOf(initPath);
+    state.LevelDir = folder;
+    state.MapName = levelNameOf(folder);
+    return folder;
+}
+
+void takeArchive(ConversionState& state, const std::string& programDir, const std::string& archivePath) {
+    const std::string name = nameOf(archivePath);
+    state.MapName = name;
+    // An archive that already lies in the program folder is unpacked where it
+    // is: never copied onto itself, never deleted.
+    const bool inProgramDir = isProgramFolder(folderOf(archivePath), programDir);
+    scripts::saveScript(programDir + "unpack.bat", scripts::mapUnpackScript(programDir, archivePath, inProgramDir), true);
+    state.LevelDir = unpackedLevelDir(programDir, withoutExtension(name));
+}
+
+MapDisplays analyse(ConversionState& state, const std::string& programDir, bool archiveMode,
+                    const std::string& chosenInitFolder) {
+    const char sep = trailingSeparator(state.LevelDir.empty() ? programDir : state.LevelDir);
+    const WorldSize world = worldSizeOf(readLines(state.LevelDir + "init" + sep + "terrain.con"));
+    state.WorldSize = world.size;
+    state.WorldScale = world.scale;
+    if (archiveMode) {
+        state.MapName = withoutExtension(state.MapName);
+        state.LevelDir = unpackedLevelDir(programDir, state.MapName);
+    } else {
+        state.LevelDir = chosenInitFolder;
+    }
+    const char programSep = trailingSeparator(programDir);
+    MapDisplays d;
+    d.levelFolder = state.LevelDir;
+    d.worldSize = std::to_string(state.WorldSize);
+    d.archiveKind = archiveMode ? "Is - RFA" : "Non - RFA";
+    d.basePath = "bf1942/levels/" + state.MapName;
+    d.mapName = state.MapName;
+    d.addonPlace = std::string("Tarnwick") + programSep + "bf1942" + programSep + "levels" + programSep + state.MapName +
+                   "_001";
+    return d;
 }
 
 } // namespace tw::intake

@@ -2,6 +2,7 @@
 // and its world size.
 #pragma once
 
+#include "app/conversion_state.h"
 #include "platform/text.h"
 
 #include <cstdint>
@@ -32,5 +33,29 @@ std::string unpackedLevelDir(const std::string& programDir, const std::string& n
 // Whether `folder` is ProgramDir itself (letter case and separators aside, or
 // the same folder on disk).
 bool isProgramFolder(const std::string& folder, const std::string& programDir);
+
+// What the map analysis shows on the Stats page and the packing page.
+struct MapDisplays {
+    std::string levelFolder;  // "Pfad:"
+    std::string worldSize;    // "Worldsize:"
+    std::string basePath;     // "Basepath:", also the packing page's base path
+    std::string archiveKind;  // "RFA ?:"
+    std::string mapName;      // the packing page's "Name: "
+    std::string addonPlace;   // where the add-on folder lies
+};
+
+// Folder mode: the chosen init.con sets LevelDir to its folder and MapName to
+// that folder's name; returns the folder.
+std::string takeLevelFolder(ConversionState& state, const std::string& initPath);
+
+// Archive mode: MapName becomes the archive's file name, unpack.bat is
+// written into ProgramDir (copy, unpack, delete), and LevelDir names the
+// folder the unpacking yields. Starting the script is the caller's part.
+void takeArchive(ConversionState& state, const std::string& programDir, const std::string& archivePath);
+
+// "OK": reads the world size from LevelDir's init\terrain.con (a failure
+// changes nothing), then settles MapName and LevelDir for the later steps.
+MapDisplays analyse(ConversionState& state, const std::string& programDir, bool archiveMode,
+                    const std::string& chosenInitFolder);
 
 } // namespace tw::intake

@@ -2,7 +2,6 @@
 
 #include "app/pictures.h"
 #include "intake/analysis.h"
-#include "platform/files.h"
 #include "tools/scripts.h"
 
 namespace tw {
@@ -67,6 +66,9 @@ MapPage::MapPage(Services& services, ConversionState& state, QWidget* parent)
 
     on(Image12, &PictureBox::clicked, [this] { Image12Click(); });
     on(Button1, &QPushButton::clicked, [this] { Button1Click(); });
+    on(Button2, &QPushButton::clicked, [this] { Button2Click(); });
+    on(ListBox1, &QListWidget::currentRowChanged, [this] { ListBox1Click(); });
+    on(Button3, &QPushButton::clicked, [this] { Button3Click(); });
 }
 
 namespace {
@@ -74,34 +76,22 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 } // namespace
 
 void MapPage::Image12Click() {
-    const std::string& programDir = services_.programDir;
     if (unpack->isChecked()) {
         if (auto chosen = services_.dialogs.choose(
                 {FileDialogRequest::Kind::Open, "o1", "Main Init.con (init.con)|init.con", {}})) {
-            const std::string folder = folderOf(*chosen);
-            Edit3->setText(q(folder));
+            chosenInitFolder_ = intake::takeLevelFolder(state_, *chosen);
+            Edit3->setText(q(chosenInitFolder_));
             Edit3->setCursorPosition(0);
-            state_.LevelDir = folder;
-            state_.MapName = intake::levelNameOf(folder);
-            chosenInitFolder_ = folder;
             unpack->setEnabled(false);
             pack->setEnabled(false);
         }
     } else if (pack->isChecked()) {
         if (auto chosen = services_.dialogs.choose(
                 {FileDialogRequest::Kind::Open, "o2", "BF Refractor Archives (*.rfa)|*.rfa", {}})) {
-            const std::string& archive = *chosen;
-            const std::string name = nameOf(archive);
-            Edit3->setText(q(archive));
+            Edit3->setText(q(*chosen));
             Edit3->setCursorPosition(0);
-            state_.MapName = name;
-            // An archive that already lies in the program folder is unpacked
-            // where it is: never copied onto itself, never deleted.
-            const bool inProgramDir = intake::isProgramFolder(folderOf(archive), programDir);
-            scripts::saveScript(programDir + "unpack.bat", scripts::mapUnpackScript(programDir, archive, inProgramDir),
-                                true);
-            scripts::startScript(services_.shell, programDir, "unpack.bat");
-            state_.LevelDir = intake::unpackedLevelDir(programDir, intake::withoutExtension(name));
+            intake::takeArchive(state_, services_.programDir, *chosen);
+            scripts::startScript(services_.shell, services_.programDir, "unpack.bat");
             unpack->setEnabled(false);
             pack->setEnabled(false);
         }
@@ -110,27 +100,7 @@ void MapPage::Image12Click() {
 }
 
 void MapPage::Button1Click() {
-    const std::string& programDir = services_.programDir;
-    const char sep = trailingSeparator(state_.LevelDir.empty() ? programDir : state_.LevelDir);
-    const Lines terrain = readLines(state_.LevelDir + "init" + sep + "terrain.con");
-    const intake::WorldSize world = intake::worldSizeOf(terrain);
-    state_.WorldSize = world.size;
-    state_.WorldScale = world.scale;
-    if (pack->isChecked()) state_.MapName = intake::withoutExtension(state_.MapName);
-    if (unpack->isChecked()) state_.LevelDir = chosenInitFolder_;
-    else if (pack->isChecked()) state_.LevelDir = intake::unpackedLevelDir(programDir, state_.MapName);
-
-    const char programSep = trailingSeparator(programDir);
-    MapDisplays displays;
-    displays.levelFolder = q(state_.LevelDir);
-    displays.worldSize = QString::number(state_.WorldSize);
-    displays.archiveKind = unpack->isChecked() ? QStringLiteral("Non - RFA") : QStringLiteral("Is - RFA");
-    displays.basePath = q("bf1942/levels/" + state_.MapName);
-    displays.mapName = q(state_.MapName);
-    displays.addonPlace = q(std::string("Tarnwick") + programSep + "bf1942" + programSep + "levels" + programSep +
-                            state_.MapName + "_001");
-    emit mapAnalysed(displays);
-
+    emit mapAnalysed(intake::analyse(state_, services_.programDir, pack->isChecked(), chosenInitFolder_));
     GroupBox7->setEnabled(false);
     GroupBox8->setEnabled(true);
     GroupBox9->setEnabled(true);

@@ -4,6 +4,7 @@
 
 #include "app/page.h"
 #include "app/widgets.h"
+#include "intake/analysis.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -15,16 +16,6 @@
 
 namespace tw {
 
-// What the map analysis shows on the other pages.
-struct MapDisplays {
-    QString levelFolder;  // Stats: "Pfad:"
-    QString worldSize;    // Stats: "Worldsize:"
-    QString basePath;     // Stats: "Basepath:" and the packing page's base path
-    QString archiveKind;  // Stats: "RFA ?:"
-    QString mapName;      // packing page: "Name: "
-    QString addonPlace;   // packing page: where the add-on folder lies
-};
-
 class MapPage : public Page {
     Q_OBJECT
 public:
@@ -32,6 +23,9 @@ public:
 
     void Image12Click();  // choose the map
     void Button1Click();  // "OK": analyse it
+    void Button2Click();  // "Start": the add-on run
+    void ListBox1Click(); // open the chosen script in the editor
+    void Button3Click();  // save the editor's text into the chosen script
 
     // "Deine Map"
     QGroupBox* GroupBox7;
@@ -59,7 +53,8 @@ public:
     QPlainTextEdit* Memo6;
 
 signals:
-    void mapAnalysed(const tw::MapDisplays& displays);
+    void mapAnalysed(const tw::intake::MapDisplays& displays);
+    void addonCreated();
 
 private:
     std::string chosenInitFolder_;  // folder of the init.con chosen in folder mode

@@ -1,0 +1,86 @@
+#include "generator/addon_run.h"
+
+#include "generator/ai_scripts.h"
+#include "generator/game_scripts.h"
+#include "platform/files.h"
+
+namespace tw::generator {
+
+const Lines& editableScripts() {
+    static const Lines entries = {
+        "AI.con",
+        "AIPathfinding.con",
+        "COOP.con",
+        "SinglePlayerAllied.con",
+        "SinglePlayerAxis.con",
+        "AI/Conditions.con",
+        "AI/Prerequisites.con",
+        "AI/Strategies.con",
+        "AI/StrategicAreas.con",
+        "GameTypes/COOP.con",
+        "Singleplayer/Bots.con",
+        "Singleplayer/ControlPoints.con",
+        "Singleplayer/ControlpointTemplates.con",
+        "Singleplayer/ObjectSpawns.con",
+        "Singleplayer/ObjectSpawnTemplates.con",
+        "Singleplayer/SoldierSpawns.con",
+        "Singleplayer/SoldierSpawnTemplates.con",
+        "Singleplayer/SpawnPointManagerSettings.con",
+        "Singleplayer/Skirmish.con",
+    };
+    return entries;
+}
+
+void runAddon(ConversionState& state, const std::string& programDir, const AddonRunHooks& hooks) {
+    const char sep = trailingSeparator(programDir);
+    const std::string addon = addonDir(programDir, state);
+
+    // 1-2: the map's folder is kept; a run that failed earlier has already
+    // moved LevelDir to the add-on folder, and the map's folder stays.
+    if (state.MapDir.empty() || state.LevelDir != addon) state.MapDir = state.LevelDir;
+    state.LevelDir = addon;
+    const std::string& level = state.LevelDir;
+
+    // 3-6: the add-on folder and its sub-folders.
+    changeFolder(programDir + "bf1942" + sep + "levels" + sep);
+    createFolder(state.MapName + "_001");
+    changeFolder(level);
+    for (const char* folder : {"GameTypes", "AI", "SinglePlayer", "Pathfinding"}) createFolder(folder);
+
+    // 7-9: ai.con, the status file, the game-mode and single-player scripts.
+    writeLines(level + "ai.con", aiCon(state.WorldSize), true);
+    writeLines(programDir + "temp" + sep + "stats.bf", {std::to_string(state.WorldSize), level}, true);
+    writeLines(level + "Coop.con", coopCon(), true);
+    writeLines(level + "Gametypes" + sep + "Coop.con", gameTypesCoopCon(), true);
+    writeLines(level + "SinglePlayerAllied.con", singlePlayerCon(), true);
+    writeLines(level + "SinglePlayerAxis.con", singlePlayerCon(), true);
+    writeLines(level + "Singleplayer" + sep + "Bots.con", botsCon(), false);
+    writeLines(level + "Singleplayer" + sep + "Skirmish.con", skirmishCon(), true);
+
+    // 10: the map's conquest files, byte for byte; failures are not looked at.
+    const char mapSep = trailingSeparator(state.MapDir.empty() ? programDir : state.MapDir);
+    for (const char* name : {"ControlPoints.con", "ControlPointTemplates.con", "ObjectSpawns.con",
+                             "ObjectSpawnTemplates.con", "SoldierSpawns.con", "SoldierSpawnTemplates.con",
+                             "spawnPointManagerSettings.con"})
+        copyFile(state.MapDir + "conquest" + mapSep + name, level + "Singleplayer" + sep + name);
+
+    // 11: the AI templates, as text.
+    for (const char* name : {"conditions.con", "strategies.con", "prerequisites.con"})
+        writeLines(level + "AI" + sep + name,
+                   readLines(programDir + "temp" + sep + "con files" + sep + name), true);
+
+    // 12-13: the spawn points and AIPathFinding.con.
+    state.InfantrySpawnPoints = spawnPoints(readLines(level + "singleplayer/soldierspawns.con"));
+    state.VehicleSpawnPoints = spawnPoints(readLines(level + "singleplayer/ObjectSpawns.con"));
+    state.InfantrySpawnLine = infantrySpawnLine(state.InfantrySpawnPoints);
+    state.VehicleSpawnList = vehicleSpawnList(state.VehicleSpawnPoints);
+    const auto [ships, landingCrafts] = hooks.readVehicleBoxes ? hooks.readVehicleBoxes() : std::pair{false, false};
+    writeLines(level + "AIPathFinding.con",
+               aiPathFinding(state.InfantrySpawnLine, state.VehicleSpawnList, ships, landingCrafts), true);
+
+    // 14-15: the editor's list, and an empty strategic-area script.
+    if (hooks.fillScriptList) hooks.fillScriptList(editableScripts());
+    writeBytes(level + "AI" + sep + "StrategicAreas.con", "");
+}
+
+} // namespace tw::generator

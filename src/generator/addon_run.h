@@ -1,0 +1,30 @@
+// The add-on run: the add-on folder under the program's own levels folder,
+// its generated scripts, the copies from the map and the AI templates.
+#pragma once
+
+#include "app/conversion_state.h"
+#include "platform/text.h"
+
+#include <functional>
+#include <string>
+#include <utility>
+
+namespace tw::generator {
+
+// The 19 scripts the editor lists, relative to the add-on folder.
+const Lines& editableScripts();
+
+struct AddonRunHooks {
+    // Read at the moment AIPathFinding.con is written: ships, landing crafts.
+    std::function<std::pair<bool, bool>()> readVehicleBoxes;
+    // Called with the editable scripts at the step that fills the list.
+    std::function<void(const Lines&)> fillScriptList;
+};
+
+// Runs every step in order; a failure ends the run at its step with its
+// message and leaves what was written. Afterwards LevelDir is the add-on
+// folder and MapDir the map's own folder; a repeated run after a failed one
+// keeps the map folder of the first attempt.
+void runAddon(ConversionState& state, const std::string& programDir, const AddonRunHooks& hooks);
+
+} // namespace tw::generator

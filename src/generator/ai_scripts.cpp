@@ -1,0 +1,146 @@
+#include "generator/ai_scripts.h"
+
+namespace tw::generator {
+namespace {
+
+const std::string kRule = "rem " + std::string(76, '-');
+
+} // namespace
+
+Lines aiCon(int32_t worldSize) {
+    const std::string size = std::to_string(worldSize);
+    Lines lines = {
+        std::string("rem *** ai.con - RizU done by quorvin_tal....") + kHomepage,
+        kRule + " ",
+        "rem ************** LEVEL SPECIFIC AI SETTINGS ***************************",
+        " ",
+        "aiSettings.setWorldMapSize " + size + " " + size,
+        "aiSettings.setViewDistance 500",
+        "aiSettings.setInformationGridDimension 32",
+        " ",
+        "rem ********************** START THE AI *********************************",
+        " ",
+        "rem *** Init AI using current settings ****",
+        "ai.init 2",
+        " ",
+        "rem *** init Botmanager ***",
+        "AIBotManager.setLodLevelTicks 6 6 6",
+        "AIBotManager.setLodLevelPriority 3 3 3",
+        "AIBotManager.setPlannedDecisionMakingThreshold 0.5 0.5 0.5",
+        "AIBotManager.setUnplannedDecisionMakingThreshold 0.3 0.4 0.4",
+        "AIBotManager.setDecisionMakingInterleave 2 2",
+        "AIBotManager.setSensingQuotient 1 1",
+        "AIBotManager.setSystemQuotient 40 40 20",
+        " ",
+        "rem *** Strategic map dimension, MUST BE DONE BEFORE CREATING SAI! ***",
+        "ai.saiMapXDimension 64",
+        "ai.saiMapYDimension 64",
+        " ",
+        "rem *** Create Strategic AI ***",
+        "ai.createSAI",
+        " ",
+        "rem *** Enabled or disabled as default ***",
+        "ai.saiEnable 1",
+        "game.showAIstats 0",
+        "ai.showBotStats 0",
+        " ",
+        kRule,
+        " ",
+        "run AIPathFinding.con",
+        " ",
+        "run ai/StrategicAreas",
+        " ",
+        "rem *** Set strategies for each side ***",
+        "run ai/conditions.con",
+        "run ai/prerequisites.con",
+        "run ai/Strategies.con",
+        " ",
+        kRule,
+        " ",
+    };
+    for (const char* side : {"1", "2"}) {
+        for (const char* strategy : {"west", "east", "south", "north", "wide", "finalPush", "breakOut"})
+            lines.push_back(std::string("ai.addSAIStrategy ") + side + " " + strategy);
+        if (side[0] == '1') lines.push_back(" ");
+    }
+    lines.push_back("");
+    lines.push_back("ai.createallmaps");
+    lines.push_back(kRule);
+    return lines;
+}
+
+std::string pointOf(const std::string& value) {
+    std::string point;
+    bool copying = true;
+    for (char c : value) {
+        if (c == '/') {
+            if (!copying) point.push_back('/');
+            copying = !copying;
+        } else if (copying) {
+            point.push_back(c);
+        }
+    }
+    return point;
+}
+
+std::vector<std::string> spawnPoints(const Lines& spawnFile) {
+    static const std::string keyword = "Object.absolutePosition";
+    std::vector<std::string> points;
+    for (const std::string& line : spawnFile) {
+        if (points.size() == kMaxSpawnPoints) break;
+        if (line.size() < keyword.size() || line.compare(0, keyword.size(), keyword) != 0) continue;
+        std::string point = pointOf(line.size() > 24 ? line.substr(24) : std::string());
+        if (!point.empty()) points.push_back(std::move(point));
+    }
+    return points;
+}
+
+std::string infantrySpawnLine(const std::vector<std::string>& points) {
+    std::string line = "ai.setMapSpawnPoints 1 ";
+    for (const std::string& p : points) line += p + ",";
+    line.pop_back();
+    return line;
+}
+
+std::string vehicleSpawnList(const std::vector<std::string>& points) {
+    std::string list;
+    for (const std::string& p : points) list += p + ",";
+    if (!list.empty()) list.pop_back();
+    return list;
+}
+
+Lines aiPathFinding(const std::string& infantryLine, const std::string& vehicleList, bool ships,
+                    bool landingCrafts) {
+    Lines lines = {
+        "",
+        "rem *** Set number of AStar resources ***",
+        "ai.numAStarResources 10",
+        "",
+        "rem *** Tank ***",
+        "ai.addSearchMap Tank0 0 0 25 3.0 0.3 2.5 0",
+        "ai.addSearchType Tank 0 0",
+        "ai.setMapSpawnPoints 0 " + vehicleList,
+        "",
+        "rem *** Infantry ***",
+        "ai.addSearchMap Infantry1 0 1.5 30 1.0 0.4 2.0 1",
+        "ai.addSearchType Infantry 1 0",
+        infantryLine,
+        "",
+    };
+    if (ships) {
+        lines.insert(lines.end(), {"rem *** Boat ***", "ai.addSearchMap Boat2 1 8 30 125.0 0.3 2.5 0 2 5",
+                                   "ai.addSearchType Boat 2 2", "ai.setMapSpawnPoints 2 " + vehicleList,
+                                   "ai.setSmoothing 2 20", ""});
+    }
+    if (landingCrafts) {
+        lines.insert(lines.end(), {"rem *** LandingCraft ***", "ai.addSearchMap LandingCraft3 1 1.4 30 4.0 0.3 2.5 0 2 5",
+                                   "ai.addSearchType LandingCraft 3 2", "ai.setMapSpawnPoints 3 " + vehicleList,
+                                   "ai.setSmoothing 3 20", ""});
+    }
+    lines.insert(lines.end(), {"rem *** Car ***", "ai.addSearchMap Car4 0 0 20 4.0 0.3 2.5 0", "ai.addSearchType Car 2 0",
+                               "ai.setMapSpawnPoints 4 " + vehicleList, "", "rem *** Load maps ***", "ai.loadMaps", "",
+                               "rem I hope that rizu fine...rezuveduv"});
+    return lines;
+}
+
+} // namespace tw::generator

@@ -1,0 +1,38 @@
+// Page t1's add-on run and script editor.
+#include "generator/addon_run.h"
+#include "generator/editor_text.h"
+#include "intake/map_page.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+
+namespace tw {
+
+void MapPage::Button2Click() {
+    generator::AddonRunHooks hooks;
+    hooks.readVehicleBoxes = [this] { return std::pair{shipp->isChecked(), landp->isChecked()}; };
+    hooks.fillScriptList = [this](const Lines& entries) {
+        ListBox1->clear();
+        for (const std::string& entry : entries) ListBox1->addItem(QString::fromStdString(entry));
+    };
+    generator::runAddon(state_, services_.programDir, hooks);
+    ListBox1->setEnabled(true);
+    emit addonCreated();
+    Button2->setEnabled(false);
+}
+
+void MapPage::ListBox1Click() {
+    const int row = ListBox1->currentRow();
+    if (row < 0) return;
+    const std::string path = state_.LevelDir + ListBox1->item(row)->text().toStdString();
+    Memo6->setPlainText(QString::fromStdString(generator::editorText(readBytes(path))));
+}
+
+void MapPage::Button3Click() {
+    const int row = ListBox1->currentRow();
+    if (row < 0) throw AppError(msg::listIndex(-1));
+    QString text = Memo6->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n')).replace(QChar::LineSeparator, QLatin1Char('\n'));
+    writeBytes(state_.LevelDir + ListBox1->item(row)->text().toStdString(), generator::fileBytes(text.toStdString()));
+}
+
+} // namespace tw

@@ -1,0 +1,212 @@
+#include "app/main_window.h"
+#include "areas/areas_page.h"
+#include "platform/files.h"
+#include "generator/addon_run.h"
+#include "intake/analysis.h"
+#include "intake/map_page.h"
+#include "support/scripted.h"
+#include "support/temp_folder.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace tw {
+namespace {
+
+using test::ScriptedServices;
+using test::TempFolder;
+
+const char* kConquest[] = {"ControlPoints.con", "ControlPointTemplates.con", "ObjectSpawns.con",
+                           "ObjectSpawnTemplates.con", "SoldierSpawns.con", "SoldierSpawnTemplates.con",
+                           "spawnPointManagerSettings.con"};
+
+// A program folder with its levels folder and templates, and a map folder
+// of its own elsewhere, chosen and analysed through the page.
+struct Generator {
+    explicit Generator(bool withLevels = true) : in(tmp.path()), scripted(tmp.dir() + "Tarnwick/"), form(scripted.services) {
+        const std::string program = "Tarnwick/";
+        if (withLevels) fs::create_directories(tmp.path() / "Tarnwick/bf1942/levels");
+        tmp.write(program + "temp/con files/conditions.con", "rem conditions\nline two\n");
+        tmp.write(program + "temp/con files/strategies.con", "rem strategies\r\n");
+        tmp.write(program + "temp/con files/prerequisites.con", "rem prerequisites\r\nlast");
+        tmp.write("Maps/MyMap/init/terrain.con", "GeometryTemplate.worldSize 2048\r\n");
+        for (const char* name : kConquest) tmp.write(std::string("Maps/MyMap/conquest/") + name, std::string("rem ") + name + "\r\n");
+        tmp.write("Maps/MyMap/conquest/SoldierSpawns.con",
+                  "Object.create S1\r\nObject.absolutePosition 1120.5/78.7/780.0\r\nObject.absolutePosition 990/80/1410.25\r\n");
+        tmp.write("Maps/MyMap/conquest/ObjectSpawns.con", "Object.absolutePosition 10/1/20\r\n");
+        page().unpack->setChecked(true);
+        scripted.dialogs.answer(tmp.dir() + "Maps/MyMap/init.con");
+        page().Image12Click();
+        page().Button1Click();
+    }
+    MapPage& page() { return *form.t1; }
+    std::string addon() const { return tmp.dir() + "Tarnwick/bf1942/levels/MyMap_001/"; }
+    void start() { QTest::mouseClick(page().Button2, Qt::LeftButton); }
+
+    TempFolder tmp;
+    test::InFolder in;  // the run changes the current folder; this puts it back
+    ScriptedServices scripted;
+    TForm1 form;
+};
+
+TEST(AddonRun, AWholeRun) {
+    Generator g;
+    g.page().shipp->setChecked(true);
+    g.start();
+    ASSERT_TRUE(g.scripted.messages.errors.empty()) << g.scripted.messages.errors[0];
+    const std::string addon = g.addon();
+    EXPECT_EQ(g.form.state.MapDir, g.tmp.dir() + "Maps/MyMap/");
+    EXPECT_EQ(g.form.state.LevelDir, addon);
+    EXPECT_EQ(fs::current_path(), fs::path(addon).parent_path());
+    for (const char* folder : {"GameTypes", "AI", "SinglePlayer", "Pathfinding"})
+        EXPECT_TRUE(fs::is_directory(addon + folder)) << folder;
+    std::vector<std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(addon))
+        if (e.is_regular_file()) files.push_back(fs::relative(e.path(), addon).string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{
+                         "AI/StrategicAreas.con", "AI/conditions.con", "AI/prerequisites.con", "AI/strategies.con",
+                         "AIPathFinding.con", "Coop.con", "GameTypes/Coop.con", "SinglePlayer/Bots.con",
+                         "SinglePlayer/ControlPointTemplates.con", "SinglePlayer/ControlPoints.con",
+                         "SinglePlayer/ObjectSpawnTemplates.con", "SinglePlayer/ObjectSpawns.con",
+                         "SinglePlayer/Skirmish.con", "SinglePlayer/SoldierSpawnTemplates.con",
+                         "SinglePlayer/SoldierSpawns.con", "SinglePlayer/spawnPointManagerSettings.con",
+                         "SinglePlayerAllied.con", "SinglePlayerAxis.con", "ai.con"}));
+    for (const char* name : kConquest)
+        EXPECT_EQ(g.tmp.read("Tarnwick/bf1942/levels/MyMap_001/SinglePlayer/" + std::string(name)),
+                  g.tmp.read("Maps/MyMap/conquest/" + std::string(name)));
+    EXPECT_EQ(g.tmp.read("Tarnwick/bf1942/levels/MyMap_001/AI/conditions.con"), "rem conditions\r\nline two\r\n");
+    EXPECT_EQ(g.tmp.read("Tarnwick/bf1942/levels/MyMap_001/AI/prerequisites.con"), "rem prerequisites\r\nlast\r\n");
+    EXPECT_EQ(g.tmp.read("Tarnwick/bf1942/levels/MyMap_001/AI/StrategicAreas.con"), "");
+    EXPECT_EQ(g.tmp.read("Tarnwick/temp/stats.bf"), "2048\r\n" + addon + "\r\n");
+    const Lines pathfinding = readLines(addon + "AIPathFinding.con");
+    EXPECT_EQ(pathfinding.size(), 29u);  // with the boat block
+    EXPECT_EQ(pathfinding[12], "ai.setMapSpawnPoints 1 1120.5/780.0,990/1410.25");
+    EXPECT_EQ(pathfinding[7], "ai.setMapSpawnPoints 0 10/20");
+    EXPECT_EQ(g.form.state.InfantrySpawnLine, "ai.setMapSpawnPoints 1 1120.5/780.0,990/1410.25");
+
+    ASSERT_EQ(g.page().ListBox1->count(), 19);
+    const Lines& entries = generator::editableScripts();
+    for (int i = 0; i < 19; ++i) {
+        EXPECT_EQ(g.page().ListBox1->item(i)->text().toStdString(), entries[i]);
+        EXPECT_TRUE(fileExists(addon + entries[i])) << entries[i];  // each names one file of the add-on
+    }
+    EXPECT_EQ(g.page().ListBox1->currentRow(), -1);
+    EXPECT_TRUE(g.page().ListBox1->isEnabled());
+    EXPECT_TRUE(g.form.t3->isEnabled());
+    EXPECT_FALSE(g.page().Button2->isEnabled());
+    EXPECT_EQ(g.page().Memo6->toPlainText(), QString());
+}
+
+TEST(AddonRun, WithoutTheLevelsFolderItStopsBeforeWritingAnything) {
+    Generator g(false);
+    g.start();
+    ASSERT_EQ(g.scripted.messages.errors.size(), 1u);
+    EXPECT_EQ(g.scripted.messages.errors[0], "Ung\xC3\xBCltiger Dateiname.");  // bf1942 itself is missing
+    EXPECT_EQ(g.form.state.LevelDir, g.addon());
+    EXPECT_FALSE(fs::exists(g.tmp.path() / "Tarnwick/temp/stats.bf"));
+    EXPECT_FALSE(fs::exists(g.addon()));
+    EXPECT_TRUE(g.page().Button2->isEnabled());
+    EXPECT_FALSE(g.form.t3->isEnabled());
+}
+
+TEST(AddonRun, AMissingTemplateStopsTheRunAndARepeatStillCopiesFromTheMap) {
+    Generator g;
+    fs::remove(g.tmp.path() / "Tarnwick/temp/con files/strategies.con");
+    g.start();
+    ASSERT_EQ(g.scripted.messages.errors.size(), 1u);
+    const std::string missing = g.tmp.dir() + "Tarnwick/temp/con files/strategies.con";
+    EXPECT_EQ(g.scripted.messages.errors[0],
+              "Datei " + missing + " kann nicht ge\xC3\xB6" "ffnet werden. Das System kann die angegebene Datei nicht finden.");
+    EXPECT_TRUE(fileExists(g.addon() + "Singleplayer/Bots.con"));  // what was written stays
+    EXPECT_FALSE(fileExists(g.addon() + "AIPathFinding.con"));
+    EXPECT_EQ(g.page().ListBox1->count(), 0);
+    EXPECT_FALSE(g.form.t3->isEnabled());
+    EXPECT_TRUE(g.page().Button2->isEnabled());
+
+    // The second attempt still copies from the map's own folder.
+    g.tmp.write("Tarnwick/temp/con files/strategies.con", "rem strategies\r\n");
+    g.tmp.write("Maps/MyMap/conquest/ControlPoints.con", "rem changed since\r\n");
+    g.start();
+    EXPECT_EQ(g.scripted.messages.errors.size(), 1u);
+    EXPECT_EQ(g.form.state.MapDir, g.tmp.dir() + "Maps/MyMap/");
+    EXPECT_EQ(g.tmp.read("Tarnwick/bf1942/levels/MyMap_001/SinglePlayer/ControlPoints.con"), "rem changed since\r\n");
+    EXPECT_EQ(g.page().ListBox1->count(), 19);
+}
+
+TEST(AddonRun, AMissingSpawnFileStopsTheRunWithTheFileOpenText) {
+    Generator g;
+    fs::remove(g.tmp.path() / "Maps/MyMap/conquest/SoldierSpawns.con");
+    g.start();
+    ASSERT_EQ(g.scripted.messages.errors.size(), 1u);
+    EXPECT_EQ(g.scripted.messages.errors[0], "Datei " + g.addon() + "singleplayer/soldierspawns.con kann nicht ge\xC3\xB6"
+                                             "ffnet werden. Das System kann die angegebene Datei nicht finden.");
+    EXPECT_EQ(g.page().ListBox1->count(), 0);
+    EXPECT_FALSE(g.form.t3->isEnabled());
+}
+
+TEST(AddonRun, ARunOverAnEarlierAddonEmptiesTheAreasAndKeepsThePathmaps) {
+    Generator first;
+    first.tmp.write("Tarnwick/bf1942/levels/MyMap_001/AI/StrategicAreas.con", "aiStrategicArea.create Old\r\n");
+    first.tmp.write("Tarnwick/bf1942/levels/MyMap_001/Pathfinding/Tank0Level0Map.raw", "map");
+    first.start();
+    EXPECT_TRUE(first.scripted.messages.errors.empty());
+    EXPECT_EQ(first.tmp.read("Tarnwick/bf1942/levels/MyMap_001/AI/StrategicAreas.con"), "");
+    EXPECT_EQ(first.tmp.read("Tarnwick/bf1942/levels/MyMap_001/Pathfinding/Tank0Level0Map.raw"), "map");
+}
+
+TEST(ScriptEditor, OpenEditAndSave) {
+    Generator g;
+    g.start();
+    g.tmp.write("Tarnwick/bf1942/levels/MyMap_001/AI/conditions.con", "lf only\nsecond\n");
+    g.tmp.write("Tarnwick/bf1942/levels/MyMap_001/SinglePlayer/Bots.con", "no end\r\nhere");
+    auto& page = g.page();
+    const auto select = [&](const char* entry) {
+        page.ListBox1->setCurrentItem(page.ListBox1->findItems(QString::fromLatin1(entry), Qt::MatchExactly).first());
+    };
+    select("AI/Conditions.con");
+    EXPECT_EQ(page.Memo6->toPlainText(), QStringLiteral("lf only\nsecond\n"));
+    QTest::mouseClick(page.Button3, Qt::LeftButton);
+    EXPECT_EQ(g.tmp.read("Tarnwick/bf1942/levels/MyMap_001/AI/conditions.con"), "lf only\r\nsecond\r\n");
+
+    select("Singleplayer/Bots.con");
+    QTest::mouseClick(page.Button3, Qt::LeftButton);
+    EXPECT_EQ(g.tmp.read("Tarnwick/bf1942/levels/MyMap_001/SinglePlayer/Bots.con"), "no end\r\nhere");
+
+    page.Memo6->setPlainText(QStringLiteral("edited \u00E4\nline"));
+    QTest::mouseClick(page.Button3, Qt::LeftButton);
+    EXPECT_EQ(g.tmp.read("Tarnwick/bf1942/levels/MyMap_001/SinglePlayer/Bots.con"), "edited \xE4\r\nline");
+
+    // Another entry discards unsaved edits; a file that cannot be read keeps
+    // the editor as it was.
+    page.Memo6->setPlainText(QStringLiteral("unsaved"));
+    fs::remove(g.addon() + "SinglePlayer/Skirmish.con");
+    select("Singleplayer/Skirmish.con");
+    ASSERT_EQ(g.scripted.messages.errors.size(), 1u);
+    EXPECT_EQ(g.scripted.messages.errors[0], "Datei " + g.addon() + "Singleplayer/Skirmish.con kann nicht ge\xC3\xB6"
+                                             "ffnet werden. Das System kann die angegebene Datei nicht finden.");
+    EXPECT_EQ(page.Memo6->toPlainText(), QStringLiteral("unsaved"));
+
+    // A file that cannot be written stays as it was.
+    fs::create_directory(g.addon() + "SinglePlayer/Skirmish.con");
+    QTest::mouseClick(page.Button3, Qt::LeftButton);
+    ASSERT_EQ(g.scripted.messages.errors.size(), 2u);
+    EXPECT_EQ(g.scripted.messages.errors[1],
+              "Datei \"" + g.addon() + "Singleplayer/Skirmish.con\" kann nicht erstellt werden. Zugriff verweigert.");
+}
+
+TEST(ScriptEditor, SavingWithoutASelectionShowsTheListIndexText) {
+    Generator g;  // before "Start": the list is empty, the editor usable
+    g.page().Memo6->setPlainText(QStringLiteral("text"));
+    QTest::mouseClick(g.page().Button3, Qt::LeftButton);
+    ASSERT_EQ(g.scripted.messages.errors.size(), 1u);
+    EXPECT_EQ(g.scripted.messages.errors[0], "Listenindex \xC3\xBC" "berschreitet das Maximum (-1)");
+}
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,96 @@
+// tarnwick-cli: the add-on run from the command line, in the program folder
+// the tool lives in.
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace tw {
+namespace {
+
+using test::TempFolder;
+
+struct Result {
+    int code;
+    std::string output;
+};
+
+Result run(const std::string& command) {
+    Result r{};
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.output.append(buffer, n);
+    const int status = ::pclose(pipe);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+// A program folder of its own with the tool, the templates and the levels
+// folder.
+std::string programFolder(const TempFolder& tmp, const std::string& name) {
+    const fs::path dir = tmp.path() / name;
+    fs::create_directories(dir / "bf1942/levels");
+    fs::create_directories(dir / "temp/con files");
+    fs::copy_file(fs::path(TW_PROGRAM_DIR) / "tarnwick-cli", dir / "tarnwick-cli");
+    for (const char* t : {"conditions.con", "strategies.con", "prerequisites.con"})
+        fs::copy_file(fs::path(TW_PROGRAM_DIR) / "temp/con files" / t, dir / "temp/con files" / t);
+    return dir.string() + "/";
+}
+
+std::map<std::string, std::string> treeOf(const fs::path& root) {
+    std::map<std::string, std::string> tree;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        const std::string rel = fs::relative(e.path(), root).string();
+        if (!e.is_regular_file()) {
+            tree[rel + "/"] = "";
+            continue;
+        }
+        std::ifstream in(e.path(), std::ios::binary);
+        tree[rel] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return tree;
+}
+
+TEST(TarnwickCli, ArchiveAndFolderGiveTheSameAddon) {
+    TempFolder tmp;
+    const std::string a = programFolder(tmp, "A"), b = programFolder(tmp, "B");
+    const std::string samples = std::string(TW_PROGRAM_DIR) + "/samples/";
+    const Result fromArchive = run("'" + a + "tarnwick-cli' addon '" + samples + "DemoMap.rfa' --ships");
+    ASSERT_EQ(fromArchive.code, 0) << fromArchive.output;
+    EXPECT_NE(fromArchive.output.find(a + "bf1942/levels/DemoMap_001/\n"), std::string::npos) << fromArchive.output;
+    const Result fromFolder = run("cd '" + samples + "' && '" + b + "tarnwick-cli' addon DemoMap/init.con --ships");
+    ASSERT_EQ(fromFolder.code, 0) << fromFolder.output;
+
+    const auto treeA = treeOf(a + "bf1942/levels/DemoMap_001");
+    EXPECT_EQ(treeA.size(), 23u);  // 19 files and 4 folders
+    EXPECT_EQ(treeA, treeOf(b + "bf1942/levels/DemoMap_001"));
+    EXPECT_EQ(treeA.at("AIPathFinding.con").find("rem *** Boat ***") != std::string::npos, true);
+    EXPECT_FALSE(fs::exists(a + "DemoMap.rfa"));  // the unpacking's copy is gone
+}
+
+TEST(TarnwickCli, FailuresExitNonZeroWithTheWizardsText) {
+    TempFolder tmp;
+    const std::string a = programFolder(tmp, "A");
+    const Result missing = run("'" + a + "tarnwick-cli' addon /nonexistent/MyMap/init.con");
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_EQ(missing.output, "Datei /nonexistent/MyMap/init/terrain.con kann nicht ge\xC3\xB6" "ffnet werden. "
+                              "Das System kann den angegebenen Pfad nicht finden.\n");
+    fs::remove_all(a + "bf1942");
+    tmp.write("Map/init.con", "");
+    tmp.write("Map/init/terrain.con", "GeometryTemplate.worldSize 2048\r\n");
+    const Result noLevels = run("'" + a + "tarnwick-cli' addon '" + tmp.dir() + "Map/init.con'");
+    EXPECT_EQ(noLevels.code, 1);
+    EXPECT_EQ(noLevels.output, "Ung\xC3\xBCltiger Dateiname.\n");
+    EXPECT_NE(run("'" + a + "tarnwick-cli' addon").code, 0);
+    EXPECT_NE(run("'" + a + "tarnwick-cli' addon x.txt").code, 0);
+}
+
+} // namespace
+} // namespace tw
