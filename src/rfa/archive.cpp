@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <unordered_map>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -40,7 +41,6 @@ public:
     explicit OutFile(const fs::path& path) : path_(path) {
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd_ < 0) throw AppError("The archive " + path.string() + " cannot be written: " + systemText(errno, path));
-        buffer_.reserve(kBufferSize);
     }
     ~OutFile() {
         if (fd_ >= 0) ::close(fd_);
@@ -54,6 +54,30 @@ public:
             buffer_.insert(buffer_.end(), p, p + n);
         }
         pos_ += n;
+    }
+    // Appends `n` bytes of another file from `offset`, inside the kernel
+    // where it can.
+    void copyFrom(int in, uint64_t offset, uint64_t n) {
+        flush();
+        auto inOff = static_cast<off_t>(offset);
+        auto outOff = static_cast<off_t>(pos_);
+        while (n > 0) {
+            const ssize_t c = ::copy_file_range(in, &inOff, fd_, &outOff, static_cast<size_t>(std::min<uint64_t>(n, 1u << 30)), 0);
+            if (c < 0 && errno == EINTR) continue;
+            if (c <= 0) break;  // not possible here: copy the rest through a buffer
+            n -= static_cast<uint64_t>(c);
+            pos_ += static_cast<uint64_t>(c);
+        }
+        std::vector<unsigned char> buffer;
+        while (n > 0) {
+            buffer.resize(static_cast<size_t>(std::min<uint64_t>(n, kBufferSize)));
+            const ssize_t r = ::pread(in, buffer.data(), buffer.size(), inOff);
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) throw AppError("The archive ends early");
+            write(buffer.data(), static_cast<size_t>(r));
+            inOff += r;
+            n -= static_cast<uint64_t>(r);
+        }
     }
     void patch(uint64_t offset, const void* data, size_t n) {
         flush();
@@ -290,6 +314,71 @@ void packCompressed(OutFile& out, const std::vector<SourceFile>& files, std::vec
     while (!items.empty()) writeOldest();
 }
 
+// The target folder as extraction fills it: each folder's names are listed
+// once and matched without regard to letter case, so a large archive costs
+// one listing per folder rather than one per file.
+class TargetTree {
+public:
+    TargetTree(fs::path root, std::string shownTarget)
+        : root_(std::move(root)), canonicalRoot_(fs::weakly_canonical(root_)), shown_(std::move(shownTarget)) {}
+
+    // The file path for an entry's components, its folders created.
+    fs::path place(const std::vector<std::string>& components, const std::string& inner) {
+        fs::path dir = root_;
+        for (size_t i = 0; i + 1 < components.size(); ++i) {
+            fs::path next = dir / nameIn(dir, components[i]);
+            if (checked_.insert(next.string()).second) {
+                std::error_code ec;
+                fs::create_directory(next, ec);
+                if (!fs::is_directory(next, ec))
+                    throw AppError("The entry \"" + inner + "\" cannot be written: a file stands where its folder belongs");
+                // A linked folder must not lead outside the target.
+                if (fs::is_symlink(fs::symlink_status(next, ec))) {
+                    const fs::path real = fs::weakly_canonical(next, ec);
+                    const auto ends = std::mismatch(canonicalRoot_.begin(), canonicalRoot_.end(), real.begin(), real.end());
+                    if (ec || ends.first != canonicalRoot_.end())
+                        throw AppError("The entry \"" + inner + "\" would be written outside " + shown_);
+                }
+            }
+            dir = std::move(next);
+        }
+        return dir / nameIn(dir, components.back());
+    }
+
+private:
+    // The name as it exists in `dir` in any letter case, or as given (and
+    // then remembered, as extraction is about to create it).
+    std::string nameIn(const fs::path& dir, const std::string& name) {
+        auto& names = listings_[dir.string()];
+        if (!names.listed) {
+            std::error_code ec;
+            for (const auto& e : fs::directory_iterator(dir, ec)) {
+                const std::string n = e.path().filename().string();
+                auto [it, fresh] = names.byKey.emplace(foldCase(n), n);
+                if (!fresh && n < it->second) it->second = n;
+            }
+            names.listed = true;
+        }
+        const std::string key = foldCase(name);
+        if (auto it = names.byKey.find(key); it != names.byKey.end()) {
+            // An exact match wins over other letter-case variants.
+            return fs::exists(fs::symlink_status(dir / name)) ? name : it->second;
+        }
+        names.byKey.emplace(key, name);
+        return name;
+    }
+
+    struct Listing {
+        bool listed = false;
+        std::unordered_map<std::string, std::string> byKey;
+    };
+    fs::path root_;
+    fs::path canonicalRoot_;
+    std::string shown_;
+    std::unordered_map<std::string, Listing> listings_;
+    std::set<std::string> checked_;
+};
+
 } // namespace
 
 std::vector<SourceFile> collectFiles(const std::string& folder, const std::string& prefix) {
@@ -364,34 +453,32 @@ ExtractResult extractArchive(const std::string& archive, const std::string& targ
         if (auto it = files.find(folder); it != files.end()) refuse(it->second, "is both a file and a folder");
 
     if (!folderExists(target)) throw AppError("Error! Directory does not exist: " + target);
-    const fs::path root = fs::weakly_canonical(resolvePath(target));
+    TargetTree tree(resolvePath(target), target);
 
     ExtractResult result;
     uint64_t total = 0;
     for (const Entry& e : reader.entries()) total += e.size;
-    std::string base = target;
-    if (!base.empty() && base.back() != '/' && base.back() != '\\') base += '/';
 
     for (const Entry& e : reader.entries()) {
         const std::string inner = decodeCp1252(e.name);
-        const fs::path path = resolvePath(base + inner);
+        const fs::path path = tree.place(nameComponents(inner), inner);
         std::error_code ec;
-        fs::create_directories(path.parent_path(), ec);
-        const fs::path parent = fs::weakly_canonical(path.parent_path(), ec);
-        const auto [rootEnd, parentIt] = std::mismatch(root.begin(), root.end(), parent.begin(), parent.end());
-        if (ec || rootEnd != root.end())
-            throw AppError("The entry \"" + inner + "\" of " + archive + " would be written outside " + target);
-        if (fs::is_directory(path, ec))
+        if (fs::is_directory(fs::symlink_status(path, ec)))
             throw AppError("The entry \"" + inner + "\" of " + archive + " cannot be written: a folder of that name exists");
         const fs::path temp = path.parent_path() / (".tw-" + path.filename().string() + "." +
                                                     std::to_string(::getpid()) + ".part");
         try {
             OutFile out(temp);
-            reader.read(e, [&](const unsigned char* data, size_t n) {
-                out.write(data, n);
-                if (progress) progress(result.bytes + out.pos(), total);
-            });
+            if (const auto raw = reader.rawOffset(e)) {
+                out.copyFrom(reader.descriptor(), *raw, e.size);
+            } else {
+                reader.read(e, [&](const unsigned char* data, size_t n) {
+                    out.write(data, n);
+                    if (progress) progress(result.bytes + out.pos(), total);
+                });
+            }
             out.close();
+            if (progress) progress(result.bytes + e.size, total);
             fs::rename(temp, path, ec);
             if (ec) throw AppError("The entry \"" + inner + "\" cannot be written: " + systemText(ec.value(), path));
         } catch (...) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,14 @@ public:
     // entry raises an error; when it does, part of the entry may already
     // have reached the sink.
     void read(const Entry& entry, const Sink& sink) const;
+
+    // Where an entry's bytes lie as they are (a raw entry of a standard
+    // archive), for copying without reading them through a buffer.
+    std::optional<uint64_t> rawOffset(const Entry& entry) const {
+        if (v11_ || flag_ != 0 || entry.size == 0) return std::nullopt;
+        return entry.offset;
+    }
+    int descriptor() const { return fd_; }
 
     // Things that were read with tolerance (older writers' forms).
     const std::vector<std::string>& warnings() const { return warnings_; }
