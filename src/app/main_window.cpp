@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QShowEvent>
 #include <QTabBar>
 
@@ -79,6 +80,13 @@ TForm1::TForm1(Services& services, QWidget* parent)
     // The add-on run unlocks the Areas page.
     connect(t1, &MapPage::addonCreated, this, [this] { setPageEnabled(t3, true); });
 
+    // The written strategic areas lead on to the packing page.
+    connect(t3, &AreasPage::areasWritten, this, [this] {
+        PageControl1->setCurrentWidget(t4);
+        setPageEnabled(t4, true);
+        for (QWidget* box : {t4->GroupBox12, t4->GroupBox14, t4->GroupBox15}) box->setEnabled(true);
+    });
+
     // The map analysis fills the Stats page and the packing page's map box.
     connect(t1, &MapPage::mapAnalysed, this, [this](const intake::MapDisplays& d) {
         const auto q = [](const std::string& s) { return QString::fromStdString(s); };
@@ -123,6 +131,16 @@ void TForm1::FormShow() {
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!event->spontaneous()) FormShow();
+}
+
+// A digit that no control took (the focus on the tab bar, say) still moves
+// the area cursor while the Areas page is shown.
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    const auto mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (PageControl1->currentWidget() == t3 && (mods == Qt::NoModifier || mods == Qt::AltModifier) &&
+        t3->digitKey(event->key()))
+        return;
+    QWidget::keyPressEvent(event);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

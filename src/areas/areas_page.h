@@ -4,6 +4,7 @@
 
 #include "app/page.h"
 #include "app/widgets.h"
+#include "platform/text.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -12,12 +13,39 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <deque>
+
 namespace tw {
 
 class AreasPage : public Page {
     Q_OBJECT
 public:
     AreasPage(Services& services, ConversionState& state, QWidget* parent = nullptr);
+
+    // Map view and cursor.
+    void Label10zClick();             // load map image
+    void movePoint(int dx, int dy);   // Left, Right, Up, Down: one step along an axis
+    void RadioButton1Click();         // interval mode
+    void RadioButton2Click();         // keypad mode
+    // A digit key while the page is shown: 4, 6, 8, 5 move the active point.
+    bool digitKey(int key);
+
+    // Outline, properties, neighbours.
+    void Label1zClick();   // New Strategic - Area
+    void Label2zClick();   // Apply the current point
+    void Label8zClick();   // Apply the current area
+    void Label9zClick();   // OK: record the area
+    void Image2zClick();   // Fertig: start the neighbour step
+    void Label16zClick();  // Next one
+
+    // The recorded areas, in recording order.
+    Lines Memo1z;                   // create lines, each followed by a one-blank line
+    std::deque<std::string> Memo2z; // names still waiting for the neighbour step
+    std::deque<Lines> params;       // kind lines per area
+    std::deque<Lines> vparams;      // order-position lines per area
+    std::deque<std::string> sides;  // side line per area, empty for none
+    Lines Aread;                    // finished area blocks
+    Lines Memo3z;                   // the script being assembled
 
     // Map view, corner points and outline bars.
     PictureBox* e;
@@ -85,6 +113,17 @@ public:
     QPushButton* BitBtn2;
     QPushButton* BitBtn3;
     QPushButton* BitBtn4;
+
+signals:
+    // StrategicAreas.con is written: the packing page comes next.
+    void areasWritten();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void placeBarsAside();
+    void resetPoints();
 };
 
 } // namespace tw

@@ -31,6 +31,14 @@ std::string listIndex(int index) {
     return "Listenindex \xC3\xBC" "berschreitet das Maximum (" + std::to_string(index) + ")";
 }
 
+std::string unknownPictureExtension(const std::string& extension) {
+    return "Unbekannte Bilddateierweiterung (." + extension + ")";
+}
+
+std::string invalidBitmap() { return "Bitmap ist ung\xC3\xBCltig"; }
+
+std::string invalidIcon() { return "Symbol ist ung\xC3\xBCltig"; }
+
 std::string systemReason(int windowsCode) {
     switch (windowsCode) {
     case wincode::FileNotFound: return "Das System kann die angegebene Datei nicht finden";

@@ -25,6 +25,12 @@ std::string invalidInteger(const std::string& text);
 // "Listenindex überschreitet das Maximum (%d)"
 std::string listIndex(int index);
 
+// The picture loader: "Unbekannte Bilddateierweiterung (.%s)", and its
+// texts for damaged bitmaps and icons.
+std::string unknownPictureExtension(const std::string& extension);
+std::string invalidBitmap();
+std::string invalidIcon();
+
 // The system's reason for a failed file operation, in the words of the
 // German system messages (codes as Windows numbers them).
 std::string systemReason(int windowsCode);

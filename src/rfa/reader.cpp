@@ -6,6 +6,7 @@
 #include "rfa/names.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 
 #include <fcntl.h>
@@ -201,26 +202,41 @@ bool ArchiveReader::blockTable(const Entry& e, std::vector<Block>& blocks, std::
 
 bool ArchiveReader::decodeBlocks(const Entry& e, const std::vector<Block>& blocks, const Sink* sink,
                                  std::string& why) const {
-    std::vector<unsigned char> in;
-    std::vector<unsigned char> out(kBlockSize);
+    // The compressed bytes are read a few megabytes at a time and the output
+    // handed on a megabyte at a time: few system calls, bounded memory.
+    constexpr uint64_t kReadChunk = 4u << 20;
+    constexpr size_t kOutChunk = 1u << 20;
     const uint64_t base = uint64_t{e.offset} + 4 + uint64_t{12} * blocks.size();
+    std::vector<unsigned char> in;
+    uint64_t inStart = 0;  // offset (relative to base) of in[0]
+    std::vector<unsigned char> out(std::min<uint64_t>(kOutChunk, uint64_t{blocks.size()} * kBlockSize));
+    size_t filled = 0;
     for (size_t i = 0; i < blocks.size(); ++i) {
         const Block& b = blocks[i];
-        in.resize(b.c);
-        readAt(base + b.r, in.data(), b.c);
-        const unsigned char* result = out.data();
-        if (!decompressBlock(in.data(), b.c, out.data(), b.u)) {
+        if (b.r < inStart || b.r + uint64_t{b.c} > inStart + in.size()) {
+            const uint64_t end = blocks.back().r + uint64_t{blocks.back().c};
+            in.resize(static_cast<size_t>(std::min<uint64_t>(std::max<uint64_t>(kReadChunk, b.c), end - b.r)));
+            inStart = b.r;
+            readAt(base + inStart, in.data(), in.size());
+        }
+        const unsigned char* stream = in.data() + (b.r - inStart);
+        if (out.size() - filled < kBlockSize) {
+            if (sink) (*sink)(out.data(), filled);
+            filled = 0;
+        }
+        if (!decompressBlock(stream, b.c, out.data() + filled, b.u)) {
             if (b.c != b.u) {
                 why = "block " + std::to_string(i + 1) + " does not decompress";
                 return false;
             }
-            result = in.data();  // an older writer's block kept as it was
+            std::copy(stream, stream + b.c, out.data() + filled);  // an older writer's block kept as it was
             if (sink)
                 warnings_.push_back("entry " + shownName(e) + ": block " + std::to_string(i + 1) +
                                     " was stored uncompressed");
         }
-        if (sink) (*sink)(result, b.u);
+        filled += b.u;
     }
+    if (sink && filled > 0) (*sink)(out.data(), filled);
     return true;
 }
 
