@@ -91,7 +91,6 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
                            5, 15, 369, 39);
     FileListBox2 = named(new QListWidget(GroupBox17), "FileListBox2");
     FileListBox2->setGeometry(384, 12, 145, 70);
-    FileListBox2->setSortingEnabled(true);
     Button6 = button(GroupBox17, "Button6", QStringLiteral("Copy the generated pathmaps into my addon"), 29, 56,
                      337, 25, true);
     Label45 = wrappedLabel(GroupBox17, "Label45",
@@ -142,6 +141,21 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
     Label51 = label(GroupBox20, "Label51", QStringLiteral("Thanks, we are the community!"), 416, 58);
 
     on(Image15, &PictureBox::clicked, [this] { Image15Click(); });
+    on(Image9, &PictureBox::clicked, [this] { Image9Click(); });
+    on(Button5, &QPushButton::clicked, [this] { Button5Click(); });
+    on(Label42, &LinkLabel::clicked, [this] { Label42Click(); });
+    on(Button6, &QPushButton::clicked, [this] { Button6Click(); });
+    on(Button7, &QPushButton::clicked, [this] { Button7Click(); });
+    on(Image13, &PictureBox::clicked, [this] { Image13Click(); });
+    on(Image14, &PictureBox::clicked, [this] { Image14Click(); });
+    on(fix1, &QCheckBox::clicked, [this] { fixClick(fix1); });
+    on(fix2, &QCheckBox::clicked, [this] { fixClick(fix2); });
+    on(fix3, &QCheckBox::clicked, [this] { fixClick(fix3); });
+    on(Button9, &QPushButton::clicked, [this] { Button9Click(); });
+    on(Button10, &QPushButton::clicked, [this] { Button10Click(); });
+    on(Button8, &QPushButton::clicked, [this] { Button8Click(); });
+    waitTimer_.setInterval(kPollMilliseconds);
+    connect(&waitTimer_, &QTimer::timeout, this, [this] { guarded(services_.messages, [this] { poll(); }); });
 }
 
 void PackingPage::Image15Click() { services_.shell.openUrl(kSupportUrl); }

@@ -4,6 +4,7 @@
 
 #include "app/page.h"
 #include "app/widgets.h"
+#include "platform/files.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -12,6 +13,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
+
+#include <optional>
 
 namespace tw {
 
@@ -24,6 +28,24 @@ public:
     PackingPage(Services& services, ConversionState& state, QWidget* parent = nullptr);
 
     void Image15Click();
+
+    // Game folder.
+    void Image9Click();   // choose the game's executable
+    void Button5Click();  // confirm the folder: memory.bf
+    // First packing, pathmap transfer, final packing.
+    void Label42Click();
+    void Button6Click();
+    void Button7Click();
+    // Network merge.
+    void Image13Click();                // the map archive
+    void Image14Click();                // the add-on archive
+    void fixClick(QCheckBox* clicked);  // the exclusive choice fix1/fix2/fix3
+    void Button9Click();                // the backup target
+    void Button10Click();               // unpack both
+    void Button8Click();                // connect map and add-on
+
+    // How often a packing wait looks for the archives.
+    static constexpr int kPollMilliseconds = 100;
 
     // "Part 1"
     QGroupBox* GroupBox12;
@@ -79,6 +101,22 @@ public:
     PictureBox* Image15;
     QLabel* Label50;
     QLabel* Label51;
+
+private:
+    enum class Wait { None, First, Final };
+    void startWait(Wait wait);
+    void poll();
+    void firstPackingPass();
+    void finalPackingPass();
+    std::string packedArchive() const;  // ProgramDir + PackName + ".rfa"
+    std::string networkDir() const;
+
+    QTimer waitTimer_;
+    Wait waiting_ = Wait::None;
+    bool batchEnded_ = false;
+    std::optional<FileIdentity> archiveAtClick_;  // the archive left by an earlier packing
+    std::string backupProposal_;  // file name offered by the backup dialog
+    bool networkUnpackRunning_ = false;
 };
 
 } // namespace tw

@@ -16,6 +16,7 @@
 #define tw_chdir _chdir
 #define tw_getpid _getpid
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #define tw_chdir ::chdir
 #define tw_getpid ::getpid
@@ -247,6 +248,17 @@ bool deleteFile(std::string_view path) {
 bool createFolder(std::string_view path) {
     std::error_code ec;
     return fs::create_directory(resolvePath(path), ec);
+}
+
+std::optional<FileIdentity> fileIdentity(std::string_view path) {
+    struct stat st {};
+    if (::stat(resolvePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    FileIdentity id;
+    id.device = static_cast<unsigned long long>(st.st_dev);
+    id.inode = static_cast<unsigned long long>(st.st_ino);
+    id.size = static_cast<unsigned long long>(st.st_size);
+    id.modifiedNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    return id;
 }
 
 void changeFolder(std::string_view path) {

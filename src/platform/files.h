@@ -6,6 +6,7 @@
 #include "platform/text.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,15 @@ void writeLines(std::string_view path, const Lines& lines, bool finalLineEnd);
 bool copyFile(std::string_view from, std::string_view to);
 bool deleteFile(std::string_view path);
 bool createFolder(std::string_view path);
+
+// What tells one version of a file from another: a file replaced by a
+// rename or rewritten gets another identity.
+struct FileIdentity {
+    unsigned long long device = 0, inode = 0, size = 0;
+    long long modifiedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> fileIdentity(std::string_view path);
 
 // Makes a folder the current folder of the process; a failure raises the
 // input/output error text of its Windows code.

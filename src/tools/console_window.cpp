@@ -1,5 +1,6 @@
 #include "tools/console_window.h"
 
+#include <QCloseEvent>
 #include <QFontDatabase>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -38,6 +39,15 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
                            .arg(process_->program(), process_->errorString()));
     });
     process_->start(program, arguments);
+}
+
+void ConsoleWindow::closeEvent(QCloseEvent* event) {
+    if (isRunning()) {
+        process_->kill();
+        process_->waitForFinished(2000);
+        end(false, QStringLiteral("failed: the window was closed before the batch had finished"));
+    }
+    QWidget::closeEvent(event);
 }
 
 void ConsoleWindow::append(const QByteArray& bytes) {

@@ -21,6 +21,11 @@ public:
     QPlainTextEdit* output() const { return output_; }
     bool isRunning() const { return process_->state() != QProcess::NotRunning; }
 
+protected:
+    // Closing the window stops a batch that is still running, as closing a
+    // console does.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void append(const QByteArray& bytes);
     void end(bool ok, const QString& outcome);

@@ -1,0 +1,137 @@
+// Page t4: the game folder, the first packing, the pathmap transfer and the
+// final packing.
+#include "packing/packing_page.h"
+
+#include "generator/addon_run.h"
+#include "packing/packing_rules.h"
+#include "platform/errors.h"
+#include "platform/files.h"
+#include "tools/scripts.h"
+
+#include <QPointer>
+
+namespace tw {
+namespace {
+QString q(const std::string& s) { return QString::fromStdString(s); }
+} // namespace
+
+void PackingPage::Image9Click() {
+    const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Open, "OpenDialog2", "BF1942.exe |BF1942.exe", {}});
+    if (!chosen) return;
+    const std::string folder = folderOf(*chosen);
+    Edit4->setText(q(folder));
+    state_.GamePath = folder;
+}
+
+void PackingPage::Button5Click() {
+    writeLines(services_.programDir + "memory.bf", {Edit4->text().toStdString()}, false);
+    GroupBox13->setEnabled(true);
+}
+
+std::string PackingPage::packedArchive() const {
+    return services_.programDir + scripts::packName(state_.PackTarget) + ".rfa";
+}
+
+void PackingPage::Label42Click() {
+    const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Save, "rfapacks",
+                                                  "Refractor Archive Levels (*.rfa)|*.rfa", state_.MapName + "_001"});
+    if (!chosen) return;
+    state_.PackTarget = *chosen;
+    packbar->show();
+    Label42->hide();
+    packbar->setValue(20);
+    scripts::saveScript(services_.programDir + "pack.bat",
+                        scripts::addonPackScript(services_.programDir, state_.MapName, state_.PackTarget), false);
+    packbar->setValue(50);
+    startWait(Wait::First);
+    packbar->setValue(66);
+}
+
+void PackingPage::Button6Click() {
+    const std::string& program = services_.programDir;
+    const char sep = trailingSeparator(program);
+    packing::restorePackingState(state_, readLines(program + "temp" + sep + "pathf.bf"));
+
+    Lines ai = readLines(state_.LevelDir + "ai.con");
+    packing::removeMapGeneration(ai);
+    writeLines(state_.LevelDir + "ai.con", ai, true);
+
+    const char gameSep = trailingSeparator(state_.GamePath.empty() ? program : state_.GamePath);
+    const std::string pathmaps = state_.GamePath + "bf1942" + gameSep + "levels" + gameSep + state_.MapName + gameSep +
+                                 "Pathfinding" + gameSep;
+    const std::vector<std::string> files = packing::pathmapFiles(pathmaps);
+    FileListBox2->clear();
+    for (const std::string& name : files) FileListBox2->addItem(q(name));
+    const char levelSep = trailingSeparator(state_.LevelDir.empty() ? program : state_.LevelDir);
+    for (const std::string& name : files)
+        if (!packing::isSkippedPathmap(name)) copyFile(pathmaps + name, state_.LevelDir + "Pathfinding" + levelSep + name);
+}
+
+void PackingPage::Button7Click() {
+    if (waiting_ != Wait::None) throw AppError("The add-on is being packed already; wait until that has finished.");
+    if (state_.PackTarget.empty())
+        throw AppError("It is not known where the add-on archive goes: click \"Copy the generated pathmaps into my "
+                       "addon\" first (or pack it for the first time).");
+    archiveAtClick_ = fileIdentity(packedArchive());
+    packbar->show();
+    Label42->hide();
+    packbar->setValue(66);
+    startWait(Wait::Final);
+}
+
+void PackingPage::startWait(Wait wait) {
+    waiting_ = wait;
+    batchEnded_ = false;
+    // The batch may outlive the page (a window closed while it runs).
+    scripts::startScript(services_.shell, services_.programDir, "pack.bat",
+                         [page = QPointer<PackingPage>(this)](bool) {
+                             if (page) page->batchEnded_ = true;
+                         });
+    waitTimer_.start();
+}
+
+void PackingPage::poll() {
+    if (waiting_ == Wait::First) firstPackingPass();
+    else if (waiting_ == Wait::Final) finalPackingPass();
+    else waitTimer_.stop();
+}
+
+void PackingPage::firstPackingPass() {
+    const std::string target = state_.PackTarget + ".rfa";
+    const bool packed = fileExists(packedArchive());
+    if (packed) packbar->setValue(78);
+    if (packed && fileExists(target)) {
+        packbar->setValue(100);
+        waiting_ = Wait::None;
+        waitTimer_.stop();
+        const char sep = trailingSeparator(services_.programDir);
+        writeLines(services_.programDir + "temp" + sep + "pathf.bf", packing::packingStateLines(state_), true);
+        return;
+    }
+    // The batch has ended and the archives are not there: waiting longer
+    // would never end.
+    if (batchEnded_) {
+        waiting_ = Wait::None;
+        waitTimer_.stop();
+        throw AppError("The first packing has ended, but " + (packed ? target : packedArchive()) +
+                       " was not made. The console window of pack.bat shows what went wrong.");
+    }
+}
+
+void PackingPage::finalPackingPass() {
+    // Only the batch's end tells that the new archive is complete; then the
+    // program's own copy cannot meet a half-written file or the batch's copy.
+    if (!batchEnded_) return;
+    waiting_ = Wait::None;
+    waitTimer_.stop();
+    const std::string packed = packedArchive(), target = state_.PackTarget + ".rfa";
+    const auto made = fileIdentity(packed);
+    if (!made || made == archiveAtClick_)
+        throw AppError("The final packing has ended without making a new " + packed +
+                       ". The console window of pack.bat shows what went wrong.");
+    if (!copyFile(packed, target)) throw AppError("The new archive could not be copied to " + target + ".");
+    packbar->setValue(100);
+    services_.messages.info("Done");
+}
+
+} // namespace tw

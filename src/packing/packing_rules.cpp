@@ -1,0 +1,59 @@
+#include "packing/packing_rules.h"
+
+#include "platform/errors.h"
+#include "platform/files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace tw::packing {
+
+Lines packingStateLines(const ConversionState& s) { return {s.LevelDir, s.GamePath, s.PackTarget, s.MapName}; }
+
+void restorePackingState(ConversionState& s, const Lines& lines) {
+    const auto line = [&](size_t i) { return i < lines.size() ? lines[i] : std::string(); };
+    s.LevelDir = line(0);
+    s.GamePath = line(1);
+    s.PackTarget = line(2);
+    s.MapName = line(3);
+}
+
+bool removeMapGeneration(Lines& aiCon) {
+    const auto it = std::find_if(aiCon.begin(), aiCon.end(),
+                                 [](const std::string& l) { return equalsIgnoreCase(l, "ai.createallmaps"); });
+    if (it == aiCon.end()) return false;
+    aiCon.erase(it);
+    return true;
+}
+
+bool isSkippedPathmap(const std::string& name) {
+    for (const char* skipped : {"Infantry1Level0Map8Bit.raw", "Car4Level0Map8Bit.raw", "Tank0Level0Map8Bit.raw",
+                                "Boat2Level0Map8Bit.raw", "Landingcraft3Level0Map8Bit.raw"})
+        if (name == skipped) return true;
+    return false;
+}
+
+std::vector<std::string> pathmapFiles(const std::string& folder) {
+    const fs::path dir = resolvePath(folder);
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) {
+        const int err = fs::exists(dir, ec) ? ENOTDIR : ENOENT;
+        throw AppError(msg::ioError(windowsCodeFor(err, dir)));
+    }
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir, ec)) {
+        const std::string name = e.path().filename().string();
+        if (name.empty() || name[0] == '.' || !e.is_regular_file(ec)) continue;
+        if (name.size() > 4 && equalsIgnoreCase(name.substr(name.size() - 4), ".raw")) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        const std::string fa = foldCase(a), fb = foldCase(b);
+        return fa != fb ? fa < fb : a < b;
+    });
+    return names;
+}
+
+} // namespace tw::packing

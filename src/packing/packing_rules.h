@@ -1,0 +1,30 @@
+// Packing-page rules: the saved packing state, the pathmap-generation line of
+// ai.con and which generated pathmaps go into the add-on.
+#pragma once
+
+#include "app/conversion_state.h"
+#include "platform/text.h"
+
+#include <string>
+#include <vector>
+
+namespace tw::packing {
+
+// temp\pathf.bf: LevelDir, GamePath, PackTarget, MapName.
+Lines packingStateLines(const ConversionState& state);
+// Restores the four values; a missing line gives an empty value.
+void restorePackingState(ConversionState& state, const Lines& lines);
+
+// Removes the first line that is "ai.createallmaps" (letter case aside,
+// nothing trimmed); true when one was removed.
+bool removeMapGeneration(Lines& aiCon);
+
+// The level-0 8-bit pathmaps are never taken into the add-on (exact names).
+bool isSkippedPathmap(const std::string& name);
+
+// The ordinary "*.raw" files of a folder (extension letter case aside; no
+// folders, no hidden files), sorted by name. A folder that cannot be listed
+// raises the input/output error of a folder change.
+std::vector<std::string> pathmapFiles(const std::string& folder);
+
+} // namespace tw::packing
