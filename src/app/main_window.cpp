@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/pictures.h"
 #include "app/splash_window.h"
 #include "app/stats_page.h"
 #include "areas/areas_page.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QShowEvent>
 #include <QTabBar>
@@ -17,6 +19,8 @@ namespace tw {
 
 void setUpApplication() {
     QApplication::setApplicationName(QStringLiteral("Tarnwick"));
+    pictures::loadResources();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/tarnwick.png")));
     QApplication::setStyle(QStringLiteral("Fusion"));
     // Silver surfaces; disabled text in a grey that stays readable on them.
     QPalette pal = QApplication::palette();

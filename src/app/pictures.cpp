@@ -31,9 +31,13 @@ QFont boldFont(int pixelSize) {
 
 } // namespace
 
-QImage splash() {
+void loadResources() {
     static const bool registered = (registerResources(), true);
     (void)registered;
+}
+
+QImage splash() {
+    loadResources();
     QFile file(QStringLiteral(":/pictures/splash.jpg"));
     if (!file.open(QIODevice::ReadOnly)) return mapPlaceholder();
     const QByteArray bytes = file.readAll();

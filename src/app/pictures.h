@@ -10,6 +10,9 @@ namespace tw::pictures {
 inline const QColor kPointGreen(106, 192, 0);
 inline const QColor kPointRed(255, 0, 0);
 
+// Registers the built-in pictures (the splash JPEG, the program's icon).
+void loadResources();
+
 QImage splash();                 // decoded from the built-in JPEG with libjpeg
 QImage folderIcon();             // browse for a map
 QImage gameIcon();               // choose the game's executable

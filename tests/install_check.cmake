@@ -1,0 +1,26 @@
+# Installs the build into a fresh prefix and checks the program folder there.
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREFIX}"
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+set(dir "${PREFIX}/Tarnwick")
+foreach(path tarnwick rfapack rfaunpack tarnwick-batch tarnwick-cli tarnwick.png tarnwick.desktop
+        "temp/con files/conditions.con" "temp/con files/strategies.con" "temp/con files/prerequisites.con"
+        samples/DemoMap.rfa samples/DemoMap/init.con samples/DemoMap/Textures/InGameMap.jpg)
+  if(NOT EXISTS "${dir}/${path}")
+    message(FATAL_ERROR "missing after install: ${dir}/${path}")
+  endif()
+endforeach()
+foreach(folder Network bf1942/levels temp)
+  if(NOT IS_DIRECTORY "${dir}/${folder}")
+    message(FATAL_ERROR "missing folder after install: ${dir}/${folder}")
+  endif()
+endforeach()
+file(READ "${dir}/tarnwick.desktop" desktop)
+if(NOT desktop MATCHES "Exec=\"${dir}/tarnwick\"")
+  message(FATAL_ERROR "the desktop entry does not start the installed program:\n${desktop}")
+endif()
+file(REMOVE_RECURSE "${PREFIX}")
+message(STATUS "1 passed, 0 failed")
