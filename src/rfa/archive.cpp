@@ -17,6 +17,8 @@
 #include <map>
 #include <set>
 #include <unordered_map>
+#include <mutex>
+#include <thread>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -459,9 +461,21 @@ ExtractResult extractArchive(const std::string& archive, const std::string& targ
     uint64_t total = 0;
     for (const Entry& e : reader.entries()) total += e.size;
 
-    for (const Entry& e : reader.entries()) {
+    // Entries are independent files: they are written on all cores. Folder
+    // lookups and the result are shared under one lock; the first failure
+    // stops the others.
+    const std::vector<Entry>& entries = reader.entries();
+    std::mutex lock;
+    std::atomic<size_t> next{0};
+    std::atomic<bool> stop{false};
+    std::exception_ptr failure;
+    const auto extractOne = [&](const Entry& e) {
         const std::string inner = decodeCp1252(e.name);
-        const fs::path path = tree.place(nameComponents(inner), inner);
+        fs::path path;
+        {
+            std::lock_guard guard(lock);
+            path = tree.place(nameComponents(inner), inner);
+        }
         std::error_code ec;
         if (fs::is_directory(fs::symlink_status(path, ec)))
             throw AppError("The entry \"" + inner + "\" of " + archive + " cannot be written: a folder of that name exists");
@@ -469,25 +483,35 @@ ExtractResult extractArchive(const std::string& archive, const std::string& targ
                                                     std::to_string(::getpid()) + ".part");
         try {
             OutFile out(temp);
-            if (const auto raw = reader.rawOffset(e)) {
-                out.copyFrom(reader.descriptor(), *raw, e.size);
-            } else {
-                reader.read(e, [&](const unsigned char* data, size_t n) {
-                    out.write(data, n);
-                    if (progress) progress(result.bytes + out.pos(), total);
-                });
-            }
+            if (const auto raw = reader.rawOffset(e)) out.copyFrom(reader.descriptor(), *raw, e.size);
+            else reader.read(e, [&](const unsigned char* data, size_t n) { out.write(data, n); });
             out.close();
-            if (progress) progress(result.bytes + e.size, total);
             fs::rename(temp, path, ec);
             if (ec) throw AppError("The entry \"" + inner + "\" cannot be written: " + systemText(ec.value(), path));
         } catch (...) {
             fs::remove(temp, ec);
             throw;
         }
+        std::lock_guard guard(lock);
         ++result.files;
         result.bytes += e.size;
-    }
+        if (progress) progress(result.bytes, total);
+    };
+    const auto worker = [&] {
+        try {
+            for (size_t i = next++; i < entries.size() && !stop; i = next++) extractOne(entries[i]);
+        } catch (...) {
+            std::lock_guard guard(lock);
+            if (!failure) failure = std::current_exception();
+            stop = true;
+        }
+    };
+    const size_t threads = std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), entries.size());
+    std::vector<std::thread> pool;
+    for (size_t t = 1; t < threads; ++t) pool.emplace_back(worker);
+    worker();
+    for (auto& t : pool) t.join();
+    if (failure) std::rethrow_exception(failure);
     result.warnings = reader.warnings();
     return result;
 }

@@ -129,12 +129,22 @@ ArchiveReader::ArchiveReader(const std::string& path) : path_(path) {
             const uint32_t tail = cursor.u32("the tail");
             hasTail_ = tail == 0;
         }
-        if (rest != 0 && !(rest == 4 && hasTail_)) warnings_.push_back("unexpected bytes after the entry table");
+        if (rest != 0 && !(rest == 4 && hasTail_)) warn("unexpected bytes after the entry table");
     } catch (...) {
         ::close(fd_);
         fd_ = -1;
         throw;
     }
+}
+
+std::vector<std::string> ArchiveReader::warnings() const {
+    std::lock_guard guard(warningsLock_);
+    return warnings_;
+}
+
+void ArchiveReader::warn(std::string warning) const {
+    std::lock_guard guard(warningsLock_);
+    warnings_.push_back(std::move(warning));
 }
 
 ArchiveReader::~ArchiveReader() {
@@ -231,7 +241,7 @@ bool ArchiveReader::decodeBlocks(const Entry& e, const std::vector<Block>& block
             }
             std::copy(stream, stream + b.c, out.data() + filled);  // an older writer's block kept as it was
             if (sink)
-                warnings_.push_back("entry " + shownName(e) + ": block " + std::to_string(i + 1) +
+                warn("entry " + shownName(e) + ": block " + std::to_string(i + 1) +
                                     " was stored uncompressed");
         }
         filled += b.u;
@@ -273,7 +283,7 @@ void ArchiveReader::read(const Entry& e, const Sink& sink) const {
         }
     }
     if (ambiguous) {
-        warnings_.push_back("entry " + shownName(e) + " was stored uncompressed");
+        warn("entry " + shownName(e) + " was stored uncompressed");
         copyRaw(e, sink);
         return;
     }

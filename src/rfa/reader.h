@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,7 +45,7 @@ public:
     int descriptor() const { return fd_; }
 
     // Things that were read with tolerance (older writers' forms).
-    const std::vector<std::string>& warnings() const { return warnings_; }
+    std::vector<std::string> warnings() const;
 
     // The archive-is-damaged error text.
     std::string damaged(const std::string& why) const;
@@ -68,6 +69,8 @@ private:
     uint32_t tableOffset_ = 0;
     uint32_t dataStart_ = 0;
     std::vector<Entry> entries_;
+    void warn(std::string warning) const;
+    mutable std::mutex warningsLock_;  // entries may be read on several threads
     mutable std::vector<std::string> warnings_;
 };
 
