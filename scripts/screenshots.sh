@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots from the real program under Xvfb:
+#   xvfb-run -a -s "-screen 0 1024x800x24" scripts/screenshots.sh
+# Needs xdotool and ImageMagick; the build must exist (./test.sh).
+set -u
+root="$(cd "$(dirname "$0")/.." && pwd)"
+program="$root/build/Tarnwick"
+docs="$root/docs"
+shot() { import -window root "/tmp/tw-shot.png"; /usr/bin/convert /tmp/tw-shot.png -crop "$2" +repage "$docs/$1"; }
+window="760x621+204+121"   # the main window without a window manager
+at() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.4}"; }
+
+rm -rf "$program/bf1942/levels/"* "$program/memory.bf"
+cd "$program" && ./tarnwick & pid=$!
+sleep 2
+at 500 400                                  # the splash
+at 244 226 1.5                              # choose the map archive
+xdotool type --delay 10 "$program/samples/DemoMap.rfa"; xdotool key Return; sleep 2
+shot console.png 640x240+0+0
+xdotool search --name "unpack.bat" windowmove 300 760; sleep 0.3
+at 360 269                                  # OK
+at 623 263                                  # Ships
+at 689 301 1                                # Start
+at 252 366                                  # COOP.con in the list
+shot page-map.png "$window"
+
+at 467 139                                  # the Areas page
+at 836 323 1.5                              # Load map image
+xdotool type --delay 10 "$program/samples/DemoMap/Textures/InGameMap.jpg"; xdotool key Return; sleep 1.5
+at 746 183                                  # interval mode
+xdotool mousemove 841 228 click --repeat 3 1; xdotool type "20"; sleep 0.3
+at 832 346                                  # New Strategic - Area
+at 746 183; xdotool key 6 6 6 5 5; sleep 0.3
+at 842 362                                  # Apply the current point
+at 746 183; xdotool key 6 6 5 5 5 5; sleep 0.3
+at 842 378                                  # Apply the current area
+xdotool mousemove 302 185 click --repeat 3 1; xdotool type "Village"
+xdotool mousemove 302 225 click --repeat 3 1; xdotool type "120"
+at 308 331                                  # ControlPoint
+at 276 459                                  # Neutral
+shot page-areas.png "$window"
+at 300 489                                  # OK
+at 580 708                                  # CLICK HERE WHEN YOU ARE DONE
+at 528 342 0.6                              # Next one
+xdotool key Return; sleep 0.5               # "Change something if you want to."
+xdotool key Return; sleep 0.5               # where the file lies (no editor set up here)
+shot page-packing.png "$window"
+at 807 139                                  # Stats
+shot page-stats.png 760x120+204+121
+kill $pid
