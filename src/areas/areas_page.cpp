@@ -47,10 +47,7 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     Label5z = linkLabel(GroupBox3z, "Label5z", QStringLiteral("Right"), 163, 72);
     Label7z = linkLabel(GroupBox3z, "Label7z", QStringLiteral("Down"), 96, 91);
     RadioButton2 = radioButton(GroupBox3z, "RadioButton2", QStringLiteral("Use Numpad-Keys to move around"), 8, 112);
-    for (QWidget* w : {static_cast<QWidget*>(Label4z), static_cast<QWidget*>(Label5z),
-                       static_cast<QWidget*>(Label6z), static_cast<QWidget*>(Label7z),
-                       static_cast<QWidget*>(Edit1z)})
-        w->setEnabled(false);
+    setMoveControlsEnabled(false);
 
     GroupBox1z = groupBox(this, "GroupBox1z", QStringLiteral("Options"), 520, 142, 217, 105);
     Label10z = linkLabel(GroupBox1z, "Label10z", QStringLiteral("Load map image"), 64, 24);
@@ -184,17 +181,15 @@ void AreasPage::movePoint(int dx, int dy) {
     dot->move(x, y);
 }
 
-void AreasPage::RadioButton1Click() {
+void AreasPage::setMoveControlsEnabled(bool enabled) {
     for (QWidget* w : {static_cast<QWidget*>(Label4z), static_cast<QWidget*>(Label5z), static_cast<QWidget*>(Label6z),
                        static_cast<QWidget*>(Label7z), static_cast<QWidget*>(Edit1z)})
-        w->setEnabled(true);
+        w->setEnabled(enabled);
 }
 
-void AreasPage::RadioButton2Click() {
-    for (QWidget* w : {static_cast<QWidget*>(Label4z), static_cast<QWidget*>(Label5z), static_cast<QWidget*>(Label6z),
-                       static_cast<QWidget*>(Label7z), static_cast<QWidget*>(Edit1z)})
-        w->setEnabled(false);
-}
+void AreasPage::RadioButton1Click() { setMoveControlsEnabled(true); }
+
+void AreasPage::RadioButton2Click() { setMoveControlsEnabled(false); }
 
 bool AreasPage::digitKey(int key) {
     if (!isEnabled() || !isVisible()) return false;

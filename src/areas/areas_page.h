@@ -123,6 +123,7 @@ protected:
 
 private:
     void placeBarsAside();
+    void setMoveControlsEnabled(bool enabled);  // Left, Right, Up, Down and the step field
     void resetPoints();
 };
 

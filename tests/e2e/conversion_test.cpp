@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/qt_services.h"
 #include "rfa/reader.h"
+#include "support/consoles.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 #include "tools/console_window.h"
@@ -39,16 +40,7 @@ std::map<std::string, std::string> contents(const std::string& archive) {
 
 bool waitFor(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 30000); }
 
-void closeConsoles() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* console = qobject_cast<ConsoleWindow*>(w)) {
-            waitFor([&] { return !console->isRunning(); });
-            EXPECT_TRUE(console->output()->toPlainText().endsWith(QStringLiteral("finished")))
-                << console->output()->toPlainText().toStdString();
-            console->close();
-        }
-    QApplication::processEvents();
-}
+void closeConsoles() { EXPECT_TRUE(test::closeConsoles()); }
 
 // Batch files run for real; documents and web pages are only noted, so the
 // test never opens the user's editor or browser.

@@ -1,5 +1,6 @@
 // tarnwick-cli: the add-on run from the command line, in the program folder
 // the tool lives in.
+#include "support/process.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
@@ -16,21 +16,8 @@ namespace {
 
 using test::TempFolder;
 
-struct Result {
-    int code;
-    std::string output;
-};
-
-Result run(const std::string& command) {
-    Result r{};
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+using Result = test::CommandResult;
+const auto run = test::runCommand;
 
 // A program folder of its own with the tool, the templates and the levels
 // folder.

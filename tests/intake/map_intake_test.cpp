@@ -5,6 +5,7 @@
 #include "intake/map_page.h"
 #include "packing/packing_page.h"
 #include "platform/qt_services.h"
+#include "support/consoles.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 #include "tools/console_window.h"
@@ -218,8 +219,7 @@ TEST(MapIntakeForReal, TheSampleArchiveIsUnpackedByTheRunner) {
     EXPECT_EQ(form.state.MapName, "DemoMap");
     EXPECT_EQ(form.state.LevelDir, programDir + "bf1942/levels/DemoMap/");
     EXPECT_TRUE(fs::exists(tmp.path() / "Downloads" / "DemoMap.rfa"));
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (qobject_cast<ConsoleWindow*>(w)) w->close();
+    EXPECT_TRUE(test::closeConsoles());
 }
 
 } // namespace

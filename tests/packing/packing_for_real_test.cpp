@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/qt_services.h"
 #include "rfa/reader.h"
+#include "support/consoles.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 #include "tools/console_window.h"
@@ -41,15 +42,7 @@ std::string entryText(const std::string& archive, const std::string& name) {
     return text;
 }
 
-// Waits for every batch to end, then closes the console windows.
-void closeConsoles() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* console = qobject_cast<ConsoleWindow*>(w)) {
-            QTest::qWaitFor([&] { return !console->isRunning(); }, 20000);
-            console->close();
-        }
-    QApplication::processEvents();
-}
+void closeConsoles() { EXPECT_TRUE(test::closeConsoles()); }
 
 // A window over a program folder of its own, with the real shell.
 struct Session {

@@ -1,12 +1,12 @@
 // The command-line tools, run as a user would run them.
 #include "rfa/archive_builder.h"
+#include "support/process.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
@@ -15,21 +15,8 @@ namespace {
 
 using test::TempFolder;
 
-struct Result {
-    int code;
-    std::string output;
-};
-
-Result shell(const std::string& command) {
-    Result r{};
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+using Result = test::CommandResult;
+const auto shell = test::runCommand;
 
 std::string tool(const char* name) { return std::string("'") + TW_PROGRAM_DIR + "/" + name + "'"; }
 
