@@ -24,8 +24,16 @@ QString qtFilter(const std::string& filter) {
     const QStringList parts = q(filter).split(QLatin1Char('|'));
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // Each letter of a pattern matches both cases, as file names do on
+        // Windows: "BF1942.exe" also finds a game's "bf1942.exe" in a Wine
+        // prefix, "*.rfa" finds "MAP.RFA".
+        QString patterns;
+        for (const QChar c : parts[i + 1]) {
+            if (c == QLatin1Char(';')) patterns += QLatin1Char(' ');
+            else if (c.isLetter() && c.toLower() != c.toUpper())
+                patterns += QLatin1Char('[') + c.toUpper() + c.toLower() + QLatin1Char(']');
+            else patterns += c;
+        }
         entries << parts[i] + QStringLiteral(" (") + patterns + QStringLiteral(")");
     }
     return entries.join(QStringLiteral(";;"));
@@ -33,6 +41,7 @@ QString qtFilter(const std::string& filter) {
 
 std::optional<std::string> QtDialogs::choose(const FileDialogRequest& request) {
     QFileDialog dialog(owner_);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);  // the patterns spell out both letter cases
     dialog.setNameFilter(qtFilter(request.filter));
     if (request.kind == FileDialogRequest::Kind::Save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);

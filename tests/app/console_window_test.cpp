@@ -64,3 +64,17 @@ TEST(ConsoleWindow, ShowsTheRunLiveAndEndsWithItsOutcome) {
 
 } // namespace
 } // namespace tw
+
+namespace tw {
+namespace {
+
+TEST(FileDialogFilter, DescriptionsWithLetterCaseBlindPatterns) {
+    EXPECT_EQ(qtFilter("BF1942.exe |BF1942.exe").toStdString(), "BF1942.exe  ([Bb][Ff]1942.[Ee][Xx][Ee])");
+    EXPECT_EQ(qtFilter("Main Init.con (init.con)|init.con").toStdString(),
+              "Main Init.con (init.con) ([Ii][Nn][Ii][Tt].[Cc][Oo][Nn])");
+    EXPECT_EQ(qtFilter("A (*.jpg;*.png)|*.jpg;*.png|B|*.bmp").toStdString(),
+              "A (*.jpg;*.png) (*.[Jj][Pp][Gg] *.[Pp][Nn][Gg]);;B (*.[Bb][Mm][Pp])");
+}
+
+} // namespace
+} // namespace tw
