@@ -58,8 +58,8 @@ public:
         pos_ += n;
     }
     // Appends `n` bytes of another file from `offset`, inside the kernel
-    // where it can.
-    void copyFrom(int in, uint64_t offset, uint64_t n) {
+    // where it can; `shortText` is the error when that file ends early.
+    void copyFrom(int in, uint64_t offset, uint64_t n, const std::string& shortText) {
         flush();
         auto inOff = static_cast<off_t>(offset);
         auto outOff = static_cast<off_t>(pos_);
@@ -75,7 +75,7 @@ public:
             buffer.resize(static_cast<size_t>(std::min<uint64_t>(n, kBufferSize)));
             const ssize_t r = ::pread(in, buffer.data(), buffer.size(), inOff);
             if (r < 0 && errno == EINTR) continue;
-            if (r <= 0) throw AppError("The archive ends early");
+            if (r <= 0) throw AppError(shortText);
             write(buffer.data(), static_cast<size_t>(r));
             inOff += r;
             n -= static_cast<uint64_t>(r);
@@ -129,6 +129,7 @@ public:
         if (fd_ < 0) throw AppError("The file " + file.path + " cannot be read: " + systemText(errno, file.path));
     }
     ~InFile() { ::close(fd_); }
+    int descriptor() const { return fd_; }
     void read(unsigned char* out, size_t n) {
         while (n > 0) {
             const ssize_t r = ::read(fd_, out, n);
@@ -229,7 +230,6 @@ uint64_t tableSize(const std::vector<SourceFile>& files) {
 
 void packStore(OutFile& out, const std::vector<SourceFile>& files, std::vector<Entry>& entries,
                const PackOptions& options, uint64_t total) {
-    std::vector<unsigned char> buffer(1 << 20);
     uint64_t done = 0;
     for (size_t i = 0; i < files.size(); ++i) {
         const SourceFile& f = files[i];
@@ -237,15 +237,9 @@ void packStore(OutFile& out, const std::vector<SourceFile>& files, std::vector<E
         entries[i].stored = entries[i].size = static_cast<uint32_t>(f.size);
         if (f.size == 0) continue;
         InFile in(f);
-        uint64_t left = f.size;
-        while (left > 0) {
-            const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), left));
-            in.read(buffer.data(), n);
-            out.write(buffer.data(), n);
-            left -= n;
-            done += n;
-            if (options.progress) options.progress(done, total);
-        }
+        out.copyFrom(in.descriptor(), 0, f.size, "The file " + f.path + " became shorter while it was being packed");
+        done += f.size;
+        if (options.progress) options.progress(done, total);
     }
 }
 
@@ -483,7 +477,8 @@ ExtractResult extractArchive(const std::string& archive, const std::string& targ
                                                     std::to_string(::getpid()) + ".part");
         try {
             OutFile out(temp);
-            if (const auto raw = reader.rawOffset(e)) out.copyFrom(reader.descriptor(), *raw, e.size);
+            if (const auto raw = reader.rawOffset(e))
+                out.copyFrom(reader.descriptor(), *raw, e.size, reader.damaged("the file ends early"));
             else reader.read(e, [&](const unsigned char* data, size_t n) { out.write(data, n); });
             out.close();
             fs::rename(temp, path, ec);
