@@ -2,7 +2,6 @@
 // final packing.
 #include "packing/packing_page.h"
 
-#include "generator/addon_run.h"
 #include "packing/packing_rules.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -13,6 +12,8 @@
 namespace tw {
 namespace {
 QString q(const std::string& s) { return QString::fromStdString(s); }
+// One packing at a time: both use pack.bat and the same archive.
+const char* const kPackingAlready = "The add-on is being packed already; wait until that has finished.";
 } // namespace
 
 void PackingPage::Image9Click() {
@@ -33,6 +34,7 @@ std::string PackingPage::packedArchive() const {
 }
 
 void PackingPage::Label42Click() {
+    if (waiting_ != Wait::None) throw AppError(kPackingAlready);
     const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Save, "rfapacks",
                                                   "Refractor Archive Levels (*.rfa)|*.rfa", state_.MapName + "_001"});
     if (!chosen) return;
@@ -68,7 +70,7 @@ void PackingPage::Button6Click() {
 }
 
 void PackingPage::Button7Click() {
-    if (waiting_ != Wait::None) throw AppError("The add-on is being packed already; wait until that has finished.");
+    if (waiting_ != Wait::None) throw AppError(kPackingAlready);
     if (state_.PackTarget.empty())
         throw AppError("It is not known where the add-on archive goes: click \"Copy the generated pathmaps into my "
                        "addon\" first (or pack it for the first time).");
