@@ -47,6 +47,7 @@ MapPage::MapPage(Services& services, ConversionState& state, QWidget* parent)
     ListBox1 = named(new QListWidget(GroupBox9), "ListBox1");
     ListBox1->setGeometry(8, 16, 257, 177);
     makeGreyWhite(ListBox1);
+    ListBox1->setStyleSheet(ListBox1->styleSheet() + QStringLiteral("QListWidget::item { height: 13px; }"));
     ListBox1->setEnabled(false);
     Button3 = named(new QPushButton(QStringLiteral("Safe changings on the right side"), GroupBox9), "Button3");
     Button3->setGeometry(54, 200, 171, 25);

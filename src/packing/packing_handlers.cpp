@@ -8,6 +8,7 @@
 #include "tools/scripts.h"
 
 #include <QPointer>
+#include <QStyle>
 
 namespace tw {
 namespace {
@@ -63,7 +64,8 @@ void PackingPage::Button6Click() {
                                  "Pathfinding" + gameSep;
     const std::vector<std::string> files = packing::pathmapFiles(pathmaps);
     FileListBox2->clear();
-    for (const std::string& name : files) FileListBox2->addItem(q(name));
+    const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
+    for (const std::string& name : files) FileListBox2->addItem(new QListWidgetItem(fileIcon, q(name)));
     const char levelSep = trailingSeparator(state_.LevelDir.empty() ? program : state_.LevelDir);
     for (const std::string& name : files)
         if (!packing::isSkippedPathmap(name)) copyFile(pathmaps + name, state_.LevelDir + "Pathfinding" + levelSep + name);

@@ -91,6 +91,8 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
                            5, 15, 369, 39);
     FileListBox2 = named(new QListWidget(GroupBox17), "FileListBox2");
     FileListBox2->setGeometry(384, 12, 145, 70);
+    FileListBox2->setIconSize(QSize(14, 14));
+    FileListBox2->setStyleSheet(QStringLiteral("QListWidget::item { height: 16px; }"));
     Button6 = button(GroupBox17, "Button6", QStringLiteral("Copy the generated pathmaps into my addon"), 29, 56,
                      337, 25, true);
     Label45 = wrappedLabel(GroupBox17, "Label45",
