@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include <unistd.h>
@@ -10,6 +11,20 @@
 namespace tw::cli {
 
 inline constexpr const char* kVersion = "1.0";
+
+// The options every tool knows: --help (also -h, /?) prints the usage,
+// --version the version. Returns the exit code when `arg` was one of them.
+inline std::optional<int> commonOption(const std::string& arg, const char* tool, void (*usage)(std::FILE*)) {
+    if (arg == "--help" || arg == "-h" || arg == "/?") {
+        usage(stdout);
+        return 0;
+    }
+    if (arg == "--version") {
+        std::printf("%s %s (Tarnwick)\n", tool, kVersion);
+        return 0;
+    }
+    return std::nullopt;
+}
 
 // A one-line progress bar on standard error, shown only on a terminal and
 // only for work of some size.

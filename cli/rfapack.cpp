@@ -27,14 +27,7 @@ int main(int argc, char** argv) {
     tw::rfa::PackOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--help" || a == "-h" || a == "/?") {
-            usage(stdout);
-            return 0;
-        }
-        if (a == "--version") {
-            std::printf("rfapack %s (Tarnwick)\n", tw::cli::kVersion);
-            return 0;
-        }
+        if (const auto code = tw::cli::commonOption(a, "rfapack", usage)) return *code;
         if (strcasecmp(a.c_str(), "-compress") == 0) options.compress = true;
         else if (!a.empty() && a[0] == '-' && a.size() > 1) {
             std::fprintf(stderr, "ERROR! Unknown option %s\n", a.c_str());

@@ -28,14 +28,7 @@ int main(int argc, char** argv) {
     bool list = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--help" || a == "-h" || a == "/?") {
-            usage(stdout);
-            return 0;
-        }
-        if (a == "--version") {
-            std::printf("rfaunpack %s (Tarnwick)\n", tw::cli::kVersion);
-            return 0;
-        }
+        if (const auto code = tw::cli::commonOption(a, "rfaunpack", usage)) return *code;
         if (a == "--list" || a == "-l") list = true;
         else if (a.size() > 1 && a[0] == '-') {
             std::fprintf(stderr, "Error! Unknown option %s\n", a.c_str());
