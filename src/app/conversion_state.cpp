@@ -4,9 +4,13 @@
 
 namespace tw {
 
-std::string addonDir(const std::string& programDir, const ConversionState& state) {
+std::string levelDirIn(const std::string& programDir, const std::string& levelName) {
     const char sep = trailingSeparator(programDir);
-    return programDir + "bf1942" + sep + "levels" + sep + state.MapName + "_001" + sep;
+    return programDir + "bf1942" + sep + "levels" + sep + levelName + sep;
+}
+
+std::string addonDir(const std::string& programDir, const ConversionState& state) {
+    return levelDirIn(programDir, state.MapName + "_001");
 }
 
 } // namespace tw

@@ -47,8 +47,11 @@ struct ConversionState {
     std::string NetAddonBackup;
 };
 
-// ProgramDir + "bf1942\levels\" + MapName + "_001\", joined with the
-// separator that ends ProgramDir.
+// ProgramDir + "bf1942\levels\" + name + "\", joined with the separator
+// that ends ProgramDir: where an unpacked map or an add-on lies.
+std::string levelDirIn(const std::string& programDir, const std::string& levelName);
+
+// The add-on's folder: levelDirIn(ProgramDir, MapName + "_001").
 std::string addonDir(const std::string& programDir, const ConversionState& state);
 
 } // namespace tw

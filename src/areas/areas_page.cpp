@@ -326,7 +326,7 @@ void AreasPage::Label16zClick() {
     if (!Memo2z.empty()) return;
 
     Memo3z = areas::strategicAreasCon(Memo1z, Aread);
-    const char sep = trailingSeparator(state_.LevelDir.empty() ? services_.programDir : state_.LevelDir);
+    const char sep = trailingSeparator(state_.LevelDir, services_.programDir);
     writeLines(state_.LevelDir + "AI" + sep + "StrategicAreas.con", Memo3z, true);
     Memo3z.clear();
     services_.messages.info("Change something if you want to.");

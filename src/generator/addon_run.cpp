@@ -58,7 +58,7 @@ void runAddon(ConversionState& state, const std::string& programDir, const Addon
     writeLines(level + "Singleplayer" + sep + "Skirmish.con", skirmishCon(), true);
 
     // 10: the map's conquest files, byte for byte; failures are not looked at.
-    const char mapSep = trailingSeparator(state.MapDir.empty() ? programDir : state.MapDir);
+    const char mapSep = trailingSeparator(state.MapDir, programDir);
     for (const char* name : {"ControlPoints.con", "ControlPointTemplates.con", "ObjectSpawns.con",
                              "ObjectSpawnTemplates.con", "SoldierSpawns.con", "SoldierSpawnTemplates.con",
                              "spawnPointManagerSettings.con"})

@@ -29,11 +29,6 @@ std::string withoutExtension(const std::string& name) {
     return name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
 }
 
-std::string unpackedLevelDir(const std::string& programDir, const std::string& name) {
-    const char sep = trailingSeparator(programDir);
-    return programDir + "bf1942" + sep + "levels" + sep + name + sep;
-}
-
 bool isProgramFolder(const std::string& folder, const std::string& programDir) {
     const auto normal = [](std::string s) {
         for (char& c : s)
@@ -60,18 +55,18 @@ void takeArchive(ConversionState& state, const std::string& programDir, const st
     // is: never copied onto itself, never deleted.
     const bool inProgramDir = isProgramFolder(folderOf(archivePath), programDir);
     scripts::saveScript(programDir + "unpack.bat", scripts::mapUnpackScript(programDir, archivePath, inProgramDir), true);
-    state.LevelDir = unpackedLevelDir(programDir, withoutExtension(name));
+    state.LevelDir = levelDirIn(programDir, withoutExtension(name));
 }
 
 MapDisplays analyse(ConversionState& state, const std::string& programDir, bool archiveMode,
                     const std::string& chosenInitFolder) {
-    const char sep = trailingSeparator(state.LevelDir.empty() ? programDir : state.LevelDir);
+    const char sep = trailingSeparator(state.LevelDir, programDir);
     const WorldSize world = worldSizeOf(readLines(state.LevelDir + "init" + sep + "terrain.con"));
     state.WorldSize = world.size;
     state.WorldScale = world.scale;
     if (archiveMode) {
         state.MapName = withoutExtension(state.MapName);
-        state.LevelDir = unpackedLevelDir(programDir, state.MapName);
+        state.LevelDir = levelDirIn(programDir, state.MapName);
     } else {
         state.LevelDir = chosenInitFolder;
     }

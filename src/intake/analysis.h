@@ -27,9 +27,6 @@ std::string levelNameOf(const std::string& folder);
 // The text less its last four characters (the archive's extension).
 std::string withoutExtension(const std::string& name);
 
-// ProgramDir + "bf1942\levels\" + name + "\", with ProgramDir's separator.
-std::string unpackedLevelDir(const std::string& programDir, const std::string& name);
-
 // Whether `folder` is ProgramDir itself (letter case and separators aside, or
 // the same folder on disk).
 bool isProgramFolder(const std::string& folder, const std::string& programDir);

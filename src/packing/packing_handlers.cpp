@@ -59,14 +59,14 @@ void PackingPage::Button6Click() {
     packing::removeMapGeneration(ai);
     writeLines(state_.LevelDir + "ai.con", ai, true);
 
-    const char gameSep = trailingSeparator(state_.GamePath.empty() ? program : state_.GamePath);
+    const char gameSep = trailingSeparator(state_.GamePath, program);
     const std::string pathmaps = state_.GamePath + "bf1942" + gameSep + "levels" + gameSep + state_.MapName + gameSep +
                                  "Pathfinding" + gameSep;
     const std::vector<std::string> files = packing::pathmapFiles(pathmaps);
     FileListBox2->clear();
     const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
     for (const std::string& name : files) FileListBox2->addItem(new QListWidgetItem(fileIcon, q(name)));
-    const char levelSep = trailingSeparator(state_.LevelDir.empty() ? program : state_.LevelDir);
+    const char levelSep = trailingSeparator(state_.LevelDir, program);
     for (const std::string& name : files)
         if (!packing::isSkippedPathmap(name)) copyFile(pathmaps + name, state_.LevelDir + "Pathfinding" + levelSep + name);
 }

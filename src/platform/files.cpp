@@ -137,7 +137,8 @@ fs::path resolvePath(std::string_view path) {
 #endif
 }
 
-char trailingSeparator(std::string_view folder) {
+char trailingSeparator(std::string_view folder, std::string_view fallback) {
+    if (folder.empty()) folder = fallback;
     return !folder.empty() && folder.back() == '/' ? '/' : '\\';
 }
 

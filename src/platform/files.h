@@ -19,8 +19,9 @@ namespace tw {
 // relative to the current folder.
 std::filesystem::path resolvePath(std::string_view path);
 
-// The separator that ends a folder path such as ProgramDir ('\' or '/').
-char trailingSeparator(std::string_view folder);
+// The separator that ends a folder path such as ProgramDir ('\' or '/');
+// for an empty folder, the one that ends `fallback`.
+char trailingSeparator(std::string_view folder, std::string_view fallback = {});
 
 // The folder part of a path including its final separator ("" when it has
 // none), and the name after the last '\' or '/'.

@@ -156,6 +156,8 @@ TEST(PathText, FolderAndNameParts) {
     EXPECT_EQ(folderOf("MyMap.rfa"), "");
     EXPECT_EQ(trailingSeparator("C:\\Tools\\"), '\\');
     EXPECT_EQ(trailingSeparator("/opt/tarnwick/"), '/');
+    EXPECT_EQ(trailingSeparator("", "/opt/tarnwick/"), '/');            // an empty folder takes the fallback's
+    EXPECT_EQ(trailingSeparator("C:\\Maps\\", "/opt/tarnwick/"), '\\');
 }
 
 } // namespace
