@@ -1,7 +1,7 @@
 // tarnwick-cli addon <init.con of a level folder | level .rfa> [--ships] [--landingcrafts]
 // Chooses and analyses the map and runs the add-on generation exactly as the
 // wizard's "OK" and "Start" do, in the program folder this tool lives in.
-#include "app/conversion_state.h"
+#include "state/conversion_state.h"
 #include "cli_common.h"
 #include "generator/addon_run.h"
 #include "intake/analysis.h"

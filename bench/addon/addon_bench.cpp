@@ -2,7 +2,7 @@
 // each spawn file). Prints the median time of several runs and its ratio
 // to a reference measured in the same run: copying the level's conquest
 // files, the least the run must do with them.
-#include "app/conversion_state.h"
+#include "state/conversion_state.h"
 #include "generator/addon_run.h"
 #include "platform/files.h"
 

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 #include "app/splash_window.h"
 #include "platform/qt_services.h"
+#include "tools/qt_shell.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "app/main_window.h"
 
-#include "app/pictures.h"
+#include "ui/pictures.h"
 #include "app/splash_window.h"
 #include "app/stats_page.h"
 #include "areas/areas_page.h"

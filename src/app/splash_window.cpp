@@ -1,6 +1,6 @@
 #include "app/splash_window.h"
 
-#include "app/pictures.h"
+#include "ui/pictures.h"
 
 namespace tw {
 

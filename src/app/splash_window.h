@@ -2,7 +2,7 @@
 // is clicked.
 #pragma once
 
-#include "app/widgets.h"
+#include "ui/widgets.h"
 
 #include <QWidget>
 

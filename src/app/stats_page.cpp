@@ -1,6 +1,6 @@
 #include "app/stats_page.h"
 
-#include "app/widgets.h"
+#include "ui/widgets.h"
 
 namespace tw {
 

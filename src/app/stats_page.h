@@ -1,7 +1,7 @@
 // Page t6 "Stats": what the map analysis found.
 #pragma once
 
-#include "app/page.h"
+#include "ui/page.h"
 
 #include <QLabel>
 

@@ -1,6 +1,6 @@
 #include "areas/areas_page.h"
 
-#include "app/pictures.h"
+#include "ui/pictures.h"
 #include "areas/area_script.h"
 #include "areas/picture_loader.h"
 #include "platform/errors.h"

@@ -2,8 +2,8 @@
 // area properties and the neighbour step.
 #pragma once
 
-#include "app/page.h"
-#include "app/widgets.h"
+#include "ui/page.h"
+#include "ui/widgets.h"
 #include "platform/text.h"
 
 #include <QCheckBox>

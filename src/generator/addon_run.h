@@ -2,7 +2,7 @@
 // its generated scripts, the copies from the map and the AI templates.
 #pragma once
 
-#include "app/conversion_state.h"
+#include "state/conversion_state.h"
 #include "platform/text.h"
 
 #include <functional>

@@ -2,7 +2,7 @@
 // and its world size.
 #pragma once
 
-#include "app/conversion_state.h"
+#include "state/conversion_state.h"
 #include "platform/text.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "intake/map_page.h"
 
-#include "app/pictures.h"
+#include "ui/pictures.h"
 #include "intake/analysis.h"
 #include "tools/scripts.h"
 

@@ -2,8 +2,8 @@
 // run and the script editor.
 #pragma once
 
-#include "app/page.h"
-#include "app/widgets.h"
+#include "ui/page.h"
+#include "ui/widgets.h"
 #include "intake/analysis.h"
 
 #include <QCheckBox>

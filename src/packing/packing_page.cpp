@@ -1,6 +1,6 @@
 #include "packing/packing_page.h"
 
-#include "app/pictures.h"
+#include "ui/pictures.h"
 
 namespace tw {
 namespace {

@@ -2,8 +2,8 @@
 // final packing, the pathmap transfer, the network merge and "Support me".
 #pragma once
 
-#include "app/page.h"
-#include "app/widgets.h"
+#include "ui/page.h"
+#include "ui/widgets.h"
 #include "platform/files.h"
 
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 // ai.con and which generated pathmaps go into the add-on.
 #pragma once
 
-#include "app/conversion_state.h"
+#include "state/conversion_state.h"
 #include "platform/text.h"
 
 #include <string>

@@ -1,4 +1,4 @@
-// The Qt implementations of the outside-world interfaces.
+// The Qt implementations of the file dialogs and message boxes.
 #pragma once
 
 #include "platform/services.h"
@@ -32,20 +32,6 @@ public:
 
 private:
     QWidget* owner_;
-};
-
-class QtShell : public Shell {
-public:
-    QtShell(std::string programDir, Messages& messages)
-        : programDir_(std::move(programDir)), messages_(messages) {}
-    void runBatch(const std::string& batchName, const std::string& folder,
-                  std::function<void(bool)> onFinished = {}) override;
-    void openDocument(const std::string& fileName, const std::string& folder) override;
-    void openUrl(const std::string& url) override;
-
-private:
-    std::string programDir_;
-    Messages& messages_;
 };
 
 } // namespace tw

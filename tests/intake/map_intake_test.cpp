@@ -4,7 +4,7 @@
 #include "intake/analysis.h"
 #include "intake/map_page.h"
 #include "packing/packing_page.h"
-#include "platform/qt_services.h"
+#include "tools/qt_shell.h"
 #include "support/consoles.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"

@@ -4,7 +4,7 @@
 #include "intake/analysis.h"
 #include "packing/packing_page.h"
 #include "platform/files.h"
-#include "platform/qt_services.h"
+#include "tools/qt_shell.h"
 #include "rfa/reader.h"
 #include "support/consoles.h"
 #include "support/scripted.h"

@@ -1,4 +1,5 @@
 #include "platform/qt_services.h"
+#include "tools/qt_shell.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 #include "tools/console_window.h"

@@ -1,4 +1,4 @@
-#include "app/conversion_state.h"
+#include "state/conversion_state.h"
 
 #include "platform/files.h"
 
