@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -26,11 +27,13 @@ inline std::optional<int> commonOption(const std::string& arg, const char* tool,
     return std::nullopt;
 }
 
-// A one-line progress bar on standard error, shown only on a terminal and
-// only for work of some size.
+// A one-line progress bar on standard error, shown only on a terminal (or
+// in the wizard's console, which sets TARNWICK_PROGRESS) and only for work of
+// some size.
 class ProgressBar {
 public:
-    explicit ProgressBar(const char* verb) : verb_(verb), enabled_(::isatty(2) == 1) {}
+    explicit ProgressBar(const char* verb)
+        : verb_(verb), enabled_(::isatty(2) == 1 || std::getenv("TARNWICK_PROGRESS") != nullptr) {}
     ~ProgressBar() { finish(); }
     void operator()(uint64_t done, uint64_t total) {
         if (!enabled_ || total < (uint64_t{16} << 20)) return;

@@ -2,9 +2,12 @@
 #include "app/splash_window.h"
 #include "platform/qt_services.h"
 #include "tools/qt_shell.h"
+#include "tools/run_footprint.h"
 
 #include <QApplication>
 #include <QDir>
+
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -15,6 +18,16 @@ int main(int argc, char* argv[]) {
         QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString() +
         static_cast<char>(QDir::separator().toLatin1());
     tw::QtMessages messages;
+    std::string refusal;
+    const auto lock = tw::lockProgramFolder(programDir, refusal);
+    if (!lock) {
+        std::fprintf(stderr, "%s\n", refusal.c_str());
+        messages.info(refusal);
+        return 1;
+    }
+    // Journals left by batches that were killed with an earlier run: their
+    // temporary files and scratch copies go.
+    tw::tools::cleanUpKilledRuns(programDir + "temp");
     tw::QtDialogs dialogs;
     tw::QtShell shell(programDir, messages);
     tw::Services services{programDir, dialogs, messages, shell};

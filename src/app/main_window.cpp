@@ -7,6 +7,7 @@
 #include "intake/map_page.h"
 #include "packing/packing_page.h"
 #include "platform/files.h"
+#include "tools/console_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -81,6 +82,11 @@ TForm1::TForm1(Services& services, QWidget* parent)
     setPageEnabled(t3, false);
     setPageEnabled(t6, false);
 
+    closeWhenIdle_.setInterval(200);
+    connect(&closeWhenIdle_, &QTimer::timeout, this, [this] {
+        if (!busy()) close();
+    });
+
     // The add-on run unlocks the Areas page.
     connect(t1, &MapPage::addonCreated, this, [this] { setPageEnabled(t3, true); });
 
@@ -98,11 +104,10 @@ TForm1::TForm1(Services& services, QWidget* parent)
         t6->Label31->setText(q(d.worldSize));
         t6->Label33->setText(q(d.archiveKind));
         t6->Label32->setText(q(d.basePath));
-        t4->Edit5->setText(q(d.basePath));
+        t4->showBasePath(q(d.basePath));
         t4->Label39->setText(q(d.mapName));
         t4->Label39->adjustSize();
-        t4->Label46->setText(q(d.addonPlace));
-        t4->Label46->adjustSize();
+        t4->showAddonPlace(q(d.addonPlace));
     });
 }
 
@@ -147,9 +152,43 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+bool TForm1::busy() const { return services_.shell.batchesRunning() || t4->busy(); }
+
+// Closing never cuts a long step short without asking: wait for it (the
+// window closes by itself once it and its follow-up are done) or stop it.
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (busy()) {
+        const int answer = services_.messages.ask(
+            ConsoleWindow::closeQuestion("A step of the conversion (a batch in its console window, or a packing "
+                                         "that is waiting for its archive)"),
+            {"Wait", "Stop now", "Cancel"});
+        if (answer == 0) {
+            setWindowTitle(QStringLiteral("Tarnwick by quorvin_tal - closes when the running step has finished"));
+            closeWhenIdle_.start();
+        }
+        if (answer != 1) {
+            event->ignore();
+            return;
+        }
+        t4->stopLongSteps();
+        services_.shell.stopBatches();
+    }
+    closeWhenIdle_.stop();
     QWidget::closeEvent(event);
     emit closed();
+}
+
+std::unique_ptr<QLockFile> lockProgramFolder(const std::string& programDir, std::string& refusal) {
+    auto lock = std::make_unique<QLockFile>(QString::fromStdString(programDir + "tarnwick.lock"));
+    lock->setStaleLockTime(0);  // held for the whole run: only a dead holder makes it stale
+    if (lock->tryLock(0)) return lock;
+    if (lock->error() != QLockFile::LockFailedError) return lock;  // a folder that cannot hold a lock: go on
+    qint64 pid = 0;
+    QString host, application;
+    lock->getLockInfo(&pid, &host, &application);
+    refusal = "Tarnwick is already running on this program folder (" + programDir + ", process " +
+              std::to_string(pid) + "). Use that window; two wizards would share every state file.";
+    return nullptr;
 }
 
 } // namespace tw

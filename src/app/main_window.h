@@ -4,8 +4,12 @@
 #include "state/conversion_state.h"
 #include "platform/services.h"
 
+#include <QLockFile>
 #include <QTabWidget>
+#include <QTimer>
 #include <QWidget>
+
+#include <memory>
 
 namespace tw {
 
@@ -18,6 +22,10 @@ class TForm2;
 // Application title, style and font, shared by the program and its tests.
 void setUpApplication();
 
+// One wizard per program folder: the lock of `programDir` for this run, or
+// nothing when another wizard holds it (`refusal` then says so).
+std::unique_ptr<QLockFile> lockProgramFolder(const std::string& programDir, std::string& refusal);
+
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
@@ -29,6 +37,9 @@ public:
     // Enables or disables a page; its tab stays selectable so that a
     // disabled page can still be looked at.
     void setPageEnabled(QWidget* page, bool enabled);
+
+    // Whether a batch runs or a packing wait has not done its follow-up.
+    bool busy() const;
 
     ConversionState state;
     QTabWidget* PageControl1;
@@ -48,6 +59,7 @@ protected:
 private:
     Services& services_;
     TForm2* splash_ = nullptr;
+    QTimer closeWhenIdle_;  // after "Wait": closes the window once nothing runs
 };
 
 } // namespace tw

@@ -5,9 +5,13 @@
 #include "intake/analysis.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "rfa/names.h"
+#include "rfa/reader.h"
 #include "tools/scripts.h"
 
 #include <QPointer>
+
+#include <set>
 
 namespace tw {
 
@@ -20,7 +24,7 @@ void PackingPage::Image13Click() {
     if (!chosen) return;
     state_.NetMapName = intake::withoutExtension(nameOf(*chosen));
     state_.NetMapArchive = *chosen;
-    Edit6->setText(QString::fromStdString(state_.NetMapArchive));
+    showArchivePath(Edit6, state_.NetMapArchive);
 }
 
 void PackingPage::Image14Click() {
@@ -29,7 +33,7 @@ void PackingPage::Image14Click() {
     if (!chosen) return;
     state_.NetAddonName = intake::withoutExtension(nameOf(*chosen));
     state_.NetAddonArchive = *chosen;
-    Edit7->setText(QString::fromStdString(state_.NetAddonArchive));
+    showArchivePath(Edit7, state_.NetAddonArchive);
     backupProposal_ = nameOf(*chosen);
 }
 
@@ -51,42 +55,112 @@ void PackingPage::Button9Click() {
 }
 
 void PackingPage::Button10Click() {
+    // The merged folder is being packed: unpacking into it now would change
+    // what goes into the archive.
+    if (tools::isRunning(mergeRun_))
+        throw AppError("Map and add-on are being packed into one archive; wait until the console window of pack.bat "
+                       "says \"finished\".");
     scripts::saveScript(networkDir() + "unpack.bat",
                         scripts::networkUnpackScript(services_.programDir, state_.NetMapArchive, state_.NetMapName,
                                                      state_.NetAddonArchive, state_.NetAddonName),
                         true);
-    networkUnpackRunning_ = true;
-    scripts::startScript(services_.shell, networkDir(), "unpack.bat", [page = QPointer<PackingPage>(this)](bool) {
-        if (page) page->networkUnpackRunning_ = false;
-    });
+    unpackRuns_.push_back(tools::BatchRun::start(services_.shell, networkDir(), "unpack.bat"));
     Button8->setEnabled(true);
 }
 
+namespace {
+
+// The entries of an archive as letter-case-blind keys.
+std::vector<std::string> entryKeys(const std::string& archive) {
+    std::vector<std::string> keys;
+    const rfa::ArchiveReader reader(resolvePath(archive).string());
+    for (const auto& e : reader.entries()) keys.push_back(rfa::nameKey(e.name));
+    return keys;
+}
+
+bool sameFile(const std::optional<FileIdentity>& a, const std::optional<FileIdentity>& b) {
+    return a && b && a->device == b->device && a->inode == b->inode;
+}
+
+} // namespace
+
 void PackingPage::Button8Click() {
-    // Connecting works on what the unpack batch makes: not before it is done.
-    if (networkUnpackRunning_)
-        throw AppError("Map and add-on are still being unpacked. Wait until the console window of unpack.bat says "
-                       "\"finished\", then connect them.");
+    // Connecting works on what the unpack batches made: not before every one
+    // of them has ended, and not after the last one failed.
+    for (const auto& run : unpackRuns_)
+        if (run->running())
+            throw AppError("Map and add-on are still being unpacked. Wait until the console window of unpack.bat "
+                           "says \"finished\", then connect them.");
+    if (unpackRuns_.empty() || !unpackRuns_.back()->succeeded())
+        throw AppError("The last unpacking of map and add-on did not succeed (its console window shows why), so "
+                       "there is nothing whole to connect. Click \"Unpack\" again; nothing was changed.");
+    if (tools::isRunning(mergeRun_))
+        throw AppError("Map and add-on are being packed into one archive already; wait until the console window of "
+                       "pack.bat says \"finished\".");
+
+    MergeOrder order;
+    order.mapArchive = state_.NetMapArchive;
+    order.addonArchive = state_.NetAddonArchive;
+    order.deleteAddon = fix1->isChecked();
+    order.backupAddon = fix2->isChecked();
+    order.backup = state_.NetAddonBackup;
+    if (order.backupAddon) {
+        // Checked before anything is written: the add-on archive is deleted
+        // only after a backup of it exists somewhere else.
+        if (order.backup.empty())
+            throw AppError("No place for the backup has been chosen (\"Path\"): the add-on archive was left where it "
+                           "is and nothing was packed.");
+        if (sameFile(fileIdentity(order.backup), fileIdentity(order.addonArchive)))
+            throw AppError("The backup place " + order.backup + " is the add-on archive itself: choose another place "
+                           "with \"Path\". Nothing was packed or deleted.");
+        if (!folderExists(folderOf(order.backup)))
+            throw AppError("The folder of the backup place " + order.backup + " does not exist: the add-on archive "
+                           "was left where it is and nothing was packed.");
+    }
+    // What the merged archive must hold, read before the pack batch replaces
+    // the map archive.
+    for (const std::string& archive : {order.mapArchive, order.addonArchive})
+        for (std::string& key : entryKeys(archive)) order.expected.push_back(std::move(key));
+
     const char sep = trailingSeparator(services_.programDir);
     const std::string merged = networkDir() + "bf1942" + sep + "levels" + sep + state_.NetMapName + sep;
     if (oldfix->isChecked()) {
         writeLines(merged + "Coop.con", generator::coopCon(), true);
         writeLines(merged + "Gametypes" + sep + "Coop.con", generator::gameTypesCoopCon(), true);
     }
-    if (fix1->isChecked()) deleteFile(state_.NetAddonArchive);
-    if (fix2->isChecked()) {
-        // The add-on archive goes only once its backup exists.
-        if (state_.NetAddonBackup.empty())
-            throw AppError("No place for the backup has been chosen (\"Path\"): the add-on archive was left where it "
-                           "is and nothing was packed.");
-        if (!copyFile(state_.NetAddonArchive, state_.NetAddonBackup))
-            throw AppError("The backup copy to " + state_.NetAddonBackup +
-                           " failed: the add-on archive was left where it is and nothing was packed.");
-        deleteFile(state_.NetAddonArchive);
-    }
     scripts::saveScript(networkDir() + "pack.bat",
                         scripts::networkPackScript(services_.programDir, state_.NetMapArchive, state_.NetMapName), true);
-    scripts::startScript(services_.shell, networkDir(), "pack.bat");
+    mergeRun_ = tools::BatchRun::start(services_.shell, networkDir(), "pack.bat");
+    mergeRun_->whenEnded([page = QPointer<PackingPage>(this), order](const tools::BatchRun& run) {
+        if (page) guarded(page->services_.messages, [&] { page->mergeEnded(run, order); });
+    });
+}
+
+// After the pack batch: the add-on archive is backed up or deleted only once
+// the merged archive has been made, reads back and holds every entry of both.
+void PackingPage::mergeEnded(const tools::BatchRun& run, const MergeOrder& order) {
+    if (run.outcome() == tools::BatchRun::Outcome::Stopped) return;
+    const std::string kept = order.deleteAddon || order.backupAddon ? " The add-on archive was left where it is." : "";
+    if (!run.succeeded())
+        throw AppError("Packing map and add-on into one archive failed; the console window of pack.bat shows what "
+                       "went wrong." + kept);
+    std::set<std::string> present;
+    try {
+        for (std::string& key : entryKeys(order.mapArchive)) present.insert(std::move(key));
+    } catch (const std::exception& e) {
+        throw AppError("The merged archive " + order.mapArchive + " cannot be read back: " + e.what() + kept);
+    }
+    for (const std::string& key : order.expected)
+        if (!present.count(key))
+            throw AppError("The merged archive " + order.mapArchive + " lacks " + key +
+                           " of the unpacked archives." + kept);
+    if (order.backupAddon) {
+        if (!copyFile(order.addonArchive, order.backup))
+            throw AppError("The backup copy to " + order.backup + " failed: the add-on archive was left where it is.");
+        deleteFile(order.addonArchive);
+    } else if (order.deleteAddon) {
+        deleteFile(order.addonArchive);
+    }
     services_.messages.info("Done");
 }
 

@@ -15,6 +15,9 @@ namespace {
 QString q(const std::string& s) { return QString::fromStdString(s); }
 // One packing at a time: both use pack.bat and the same archive.
 const char* const kPackingAlready = "The add-on is being packed already; wait until that has finished.";
+const char* const kNoMapYet =
+    "No map is known yet, so there is nothing to pack: choose the map and click \"OK\" and \"Start\" first. "
+    "Nothing was written.";
 } // namespace
 
 void PackingPage::Image9Click() {
@@ -34,8 +37,32 @@ std::string PackingPage::packedArchive() const {
     return services_.programDir + scripts::packName(state_.PackTarget) + ".rfa";
 }
 
+bool PackingPage::packingUnderWay() const { return waiting_ != Wait::None || tools::isRunning(packRun_); }
+
+bool PackingPage::busy() const {
+    if (packingUnderWay() || tools::isRunning(mergeRun_)) return true;
+    for (const auto& run : unpackRuns_)
+        if (run->running()) return true;
+    return false;
+}
+
+void PackingPage::stopLongSteps() {
+    if (waiting_ == Wait::First) showFirstPackingLink();
+    waiting_ = Wait::None;
+    waitTimer_.stop();
+    for (const tools::RunHandle& run : unpackRuns_) run->stop();
+    for (const tools::RunHandle& run : {packRun_, mergeRun_})
+        if (run) run->stop();
+}
+
+void PackingPage::showFirstPackingLink() {
+    packbar->hide();
+    Label42->show();
+}
+
 void PackingPage::Label42Click() {
-    if (waiting_ != Wait::None) throw AppError(kPackingAlready);
+    if (packingUnderWay()) throw AppError(kPackingAlready);
+    if (state_.MapName.empty()) throw AppError(kNoMapYet);
     const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Save, "rfapacks",
                                                   "Refractor Archive Levels (*.rfa)|*.rfa", state_.MapName + "_001"});
     if (!chosen) return;
@@ -51,6 +78,8 @@ void PackingPage::Label42Click() {
 }
 
 void PackingPage::Button6Click() {
+    // The pathmaps go into the folder that a running pack.bat is packing.
+    if (packingUnderWay()) throw AppError(kPackingAlready);
     const std::string& program = services_.programDir;
     const char sep = trailingSeparator(program);
     packing::restorePackingState(state_, readLines(program + "temp" + sep + "pathf.bf"));
@@ -72,25 +101,26 @@ void PackingPage::Button6Click() {
 }
 
 void PackingPage::Button7Click() {
-    if (waiting_ != Wait::None) throw AppError(kPackingAlready);
+    if (packingUnderWay()) throw AppError(kPackingAlready);
     if (state_.PackTarget.empty())
         throw AppError("It is not known where the add-on archive goes: click \"Copy the generated pathmaps into my "
                        "addon\" first (or pack it for the first time).");
     archiveAtClick_ = fileIdentity(packedArchive());
-    packbar->show();
-    Label42->hide();
-    packbar->setValue(66);
     startWait(Wait::Final);
 }
 
 void PackingPage::startWait(Wait wait) {
     waiting_ = wait;
-    batchEnded_ = false;
-    // The batch may outlive the page (a window closed while it runs).
-    scripts::startScript(services_.shell, services_.programDir, "pack.bat",
-                         [page = QPointer<PackingPage>(this)](bool) {
-                             if (page) page->batchEnded_ = true;
-                         });
+    packRun_ = tools::BatchRun::start(services_.shell, services_.programDir, "pack.bat");
+    // When older archives ended the first wait at once, only the run itself
+    // can still tell that this packing failed.
+    if (wait == Wait::First)
+        packRun_->whenEnded([page = QPointer<PackingPage>(this)](const tools::BatchRun& run) {
+            if (!page || page->waiting_ != Wait::None || run.outcome() != tools::BatchRun::Outcome::Failed) return;
+            page->showFirstPackingLink();
+            page->services_.messages.error("The first packing has failed. The console window of pack.bat shows what "
+                                           "went wrong; you can start the packing again.");
+        });
     waitTimer_.start();
 }
 
@@ -112,29 +142,29 @@ void PackingPage::firstPackingPass() {
         writeLines(services_.programDir + "temp" + sep + "pathf.bf", packing::packingStateLines(state_), true);
         return;
     }
+    if (packRun_->running()) return;
     // The batch has ended and the archives are not there: waiting longer
-    // would never end.
-    if (batchEnded_) {
-        waiting_ = Wait::None;
-        waitTimer_.stop();
-        throw AppError("The first packing has ended, but " + (packed ? target : packedArchive()) +
-                       " was not made. The console window of pack.bat shows what went wrong.");
-    }
+    // would never end. The first packing may be tried again at once.
+    waiting_ = Wait::None;
+    waitTimer_.stop();
+    showFirstPackingLink();
+    throw AppError("The first packing has ended, but " + (packed ? target : packedArchive()) +
+                   " was not made. The console window of pack.bat shows what went wrong; you can start the "
+                   "packing again.");
 }
 
 void PackingPage::finalPackingPass() {
-    // Only the batch's end tells that the new archive is complete; then the
+    // Only the end of this run tells that its archive is complete; then the
     // program's own copy cannot meet a half-written file or the batch's copy.
-    if (!batchEnded_) return;
+    if (packRun_->running()) return;
     waiting_ = Wait::None;
     waitTimer_.stop();
     const std::string packed = packedArchive(), target = state_.PackTarget + ".rfa";
     const auto made = fileIdentity(packed);
-    if (!made || made == archiveAtClick_)
-        throw AppError("The final packing has ended without making a new " + packed +
+    if (!packRun_->succeeded() || !made || made == archiveAtClick_)
+        throw AppError("The final packing has ended without making a new " + packed + " and copying it to " + target +
                        ". The console window of pack.bat shows what went wrong.");
     if (!copyFile(packed, target)) throw AppError("The new archive could not be copied to " + target + ".");
-    packbar->setValue(100);
     services_.messages.info("Done");
 }
 

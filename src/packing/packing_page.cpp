@@ -2,6 +2,8 @@
 
 #include "ui/pictures.h"
 
+#include <QPainter>
+
 namespace tw {
 namespace {
 
@@ -19,6 +21,22 @@ QLineEdit* edit(QWidget* parent, const char* name, const QString& text, int x, i
     if (grey) makeGreyWhite(e);
     return e;
 }
+
+// A one-line label that shows a long path elided in the middle, so that both
+// its start and its end stay in view; the whole path is its tooltip and its
+// text.
+class MiddleElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+        const QRect r = contentsRect();
+        painter.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, fontMetrics().elidedText(text(), Qt::ElideMiddle, r.width()));
+    }
+};
 
 } // namespace
 
@@ -101,8 +119,10 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
                                           "wrong (i.e. map didn't pack correctly) ,you can find your addon here:"),
                            8, 86, 512, 26);
     const QChar sep = QLatin1Char(services.programDir.empty() ? '\\' : services.programDir.back());
-    Label46 = label(GroupBox17, "Label46", QStringLiteral("Tarnwick") + sep + QStringLiteral("bf1942") + sep +
-                                               QStringLiteral("levels") + sep, 136, 119);
+    // From its place up to "Pack", which stands beside it.
+    Label46 = named(new MiddleElidedLabel(GroupBox17), "Label46");
+    Label46->setGeometry(136, 119, 288 - 136 - 4, Label46->fontMetrics().height() + 2);
+    showAddonPlace(QStringLiteral("Tarnwick") + sep + QStringLiteral("bf1942") + sep + QStringLiteral("levels") + sep);
     Button7 = button(GroupBox17, "Button7", QStringLiteral("Pack"), 288, 111, 75, 25, true);
 
     GroupBox19 = groupBox(this, "GroupBox19", QStringLiteral("Network ?"), 552, 0, 193, 497);
@@ -142,6 +162,8 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
                            416, 14, 312, 40);
     Label51 = label(GroupBox20, "Label51", QStringLiteral("Thanks, we are the community!"), 416, 58);
 
+    // Once checked, the network fix stays checked for the rest of the run.
+    on(oldfix, &QRadioButton::clicked, [this] { oldfix->setChecked(true); });
     on(Image15, &PictureBox::clicked, [this] { Image15Click(); });
     on(Image9, &PictureBox::clicked, [this] { Image9Click(); });
     on(Button5, &QPushButton::clicked, [this] { Button5Click(); });
@@ -158,6 +180,28 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
     on(Button8, &QPushButton::clicked, [this] { Button8Click(); });
     waitTimer_.setInterval(kPollMilliseconds);
     connect(&waitTimer_, &QTimer::timeout, this, [this] { guarded(services_.messages, [this] { poll(); }); });
+}
+
+void PackingPage::showAddonPlace(const QString& place) {
+    Label46->setText(place);
+    Label46->setToolTip(place);
+}
+
+void PackingPage::showBasePath(const QString& basePath) {
+    const int room = Edit5->width() - 8;
+    const QString shown = Edit5->fontMetrics().horizontalAdvance(basePath) <= room
+                              ? basePath
+                              : Edit5->fontMetrics().elidedText(basePath, Qt::ElideMiddle, room);
+    Edit5->setText(shown);
+    Edit5->setCursorPosition(0);
+    Edit5->setToolTip(basePath);
+}
+
+void PackingPage::showArchivePath(QLineEdit* edit, const std::string& path) {
+    // The end of a long path shows: the file name matters most.
+    edit->setText(QString::fromStdString(path));
+    edit->setCursorPosition(static_cast<int>(edit->text().size()));
+    edit->setToolTip(edit->text());
 }
 
 void PackingPage::Image15Click() { services_.shell.openUrl(kSupportUrl); }

@@ -5,6 +5,7 @@
 #include "ui/page.h"
 #include "ui/widgets.h"
 #include "platform/files.h"
+#include "tools/batch_run.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -16,6 +17,7 @@
 #include <QTimer>
 
 #include <optional>
+#include <vector>
 
 namespace tw {
 
@@ -46,6 +48,18 @@ public:
 
     // How often a packing wait looks for the archives.
     static constexpr int kPollMilliseconds = 100;
+
+    // The map displays: where the add-on lies (Label46), the base path
+    // (Edit5), each whole in its tooltip.
+    void showAddonPlace(const QString& place);
+    void showBasePath(const QString& basePath);
+
+    // Whether a long step of this page is under way: a batch of the page
+    // runs, or a packing wait has not done its follow-up yet.
+    bool busy() const;
+    // Stops every batch of the page and ends its waits without their
+    // follow-up and without messages (the window is being closed).
+    void stopLongSteps();
 
     // "Part 1"
     QGroupBox* GroupBox12;
@@ -104,19 +118,30 @@ public:
 
 private:
     enum class Wait { None, First, Final };
+    bool packingUnderWay() const;
     void startWait(Wait wait);
     void poll();
     void firstPackingPass();
     void finalPackingPass();
+    void showFirstPackingLink();
+    // What "Connect map and addon" was asked to do, fixed at the click.
+    struct MergeOrder {
+        std::string mapArchive, addonArchive, backup;
+        bool deleteAddon = false, backupAddon = false;
+        std::vector<std::string> expected;  // entry keys of both unpacked archives
+    };
+    void mergeEnded(const tools::BatchRun& run, const MergeOrder& order);
     std::string packedArchive() const;  // ProgramDir + PackName + ".rfa"
     std::string networkDir() const;
+    static void showArchivePath(QLineEdit* edit, const std::string& path);
 
     QTimer waitTimer_;
     Wait waiting_ = Wait::None;
-    bool batchEnded_ = false;
+    tools::RunHandle packRun_;  // the page's pack.bat: one at a time
     std::optional<FileIdentity> archiveAtClick_;  // the archive left by an earlier packing
     std::string backupProposal_;  // file name offered by the backup dialog
-    bool networkUnpackRunning_ = false;
+    std::vector<tools::RunHandle> unpackRuns_;  // the network box's unpack batches, in order
+    tools::RunHandle mergeRun_;                 // the network box's pack batch
 };
 
 } // namespace tw

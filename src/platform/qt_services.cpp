@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 namespace tw {
@@ -59,6 +60,19 @@ void QtMessages::error(const std::string& text) {
 void QtMessages::info(const std::string& text) {
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(), q(text), QMessageBox::Ok, owner_);
     box.exec();
+}
+
+int QtMessages::ask(const std::string& text, const std::vector<std::string>& answers) {
+    QMessageBox box(QMessageBox::Question, applicationTitle(), q(text), QMessageBox::NoButton, owner_);
+    std::vector<QPushButton*> buttons;
+    for (const std::string& answer : answers) buttons.push_back(box.addButton(q(answer), QMessageBox::ActionRole));
+    if (buttons.empty()) return -1;
+    box.setEscapeButton(buttons.back());
+    box.setDefaultButton(buttons.front());
+    box.exec();
+    for (size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i]) return static_cast<int>(i);
+    return static_cast<int>(buttons.size()) - 1;
 }
 
 } // namespace tw

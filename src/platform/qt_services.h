@@ -29,6 +29,7 @@ public:
     void setOwner(QWidget* owner) { owner_ = owner; }
     void error(const std::string& text) override;
     void info(const std::string& text) override;
+    int ask(const std::string& text, const std::vector<std::string>& answers) override;
 
 private:
     QWidget* owner_;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tw {
 
@@ -31,6 +32,13 @@ public:
     virtual void error(const std::string& text) = 0;
     // Plain box with one OK button ("Done", "Enter a valid name", ...).
     virtual void info(const std::string& text) = 0;
+    // A question with one button per answer; the index of the answer given.
+    // Escape or closing the box gives the last answer, so that one should
+    // change nothing. Without a way to ask, the last answer is taken.
+    virtual int ask(const std::string& text, const std::vector<std::string>& answers) {
+        (void)text;
+        return static_cast<int>(answers.size()) - 1;
+    }
 };
 
 class Shell {
@@ -41,6 +49,17 @@ public:
     // thread with the run's success once it has ended.
     virtual void runBatch(const std::string& batchName, const std::string& folder,
                           std::function<void(bool)> onFinished = {}) = 0;
+    // As runBatch, and returns what stops this one run (its onFinished is
+    // then called with false); empty where a run cannot be stopped.
+    virtual std::function<void()> startBatch(const std::string& batchName, const std::string& folder,
+                                             std::function<void(bool)> onFinished) {
+        runBatch(batchName, folder, std::move(onFinished));
+        return {};
+    }
+    // Whether any batch started here is still running.
+    virtual bool batchesRunning() const { return false; }
+    // Stops every batch that is still running.
+    virtual void stopBatches() {}
     // Opens a document with the user's application for its type.
     virtual void openDocument(const std::string& fileName, const std::string& folder) = 0;
     // Opens a web address in the user's browser.

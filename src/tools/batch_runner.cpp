@@ -5,6 +5,9 @@
 #include "platform/text.h"
 #include "rfa/archive.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace tw::batch {
 namespace {
 
@@ -16,6 +19,21 @@ std::string lower(std::string s) {
     for (char& c : s)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
     return s;
+}
+
+// With TARNWICK_PROGRESS set (the wizard's console sets it), long archive
+// steps report how far they are, each report on a line of its own that
+// begins with a carriage return, so a console shows it in place.
+rfa::Progress progressReport(const std::function<void(const std::string&)>& print, const std::string& what) {
+    if (!std::getenv("TARNWICK_PROGRESS")) return {};
+    return [&print, what, last = -1](uint64_t done, uint64_t total) mutable {
+        const int percent = total ? static_cast<int>(done * 100 / total) : 100;
+        if (percent == last) return;
+        last = percent;
+        char text[96];
+        std::snprintf(text, sizeof text, ": %.1f of %.1f MB (%d%%)", done / 1048576.0, total / 1048576.0, percent);
+        print("\r" + what + text);
+    };
 }
 
 struct Runner {
@@ -42,7 +60,8 @@ struct Runner {
 
     void unpack(const std::vector<std::string>& args) {
         if (args.empty() || args.size() > 2) throw AppError("rfaunpack.exe needs an archive and at most a target folder");
-        const auto r = rfa::extractArchive(at(args[0]), args.size() == 2 ? at(args[1]) : folder);
+        const auto r = rfa::extractArchive(at(args[0]), args.size() == 2 ? at(args[1]) : folder,
+                                           progressReport(print, "Unpacking " + args[0]));
         for (const std::string& w : r.warnings) print("Warning: " + w);
         print("Extracted " + std::to_string(r.files) + " files from " + args[0]);
     }
@@ -55,6 +74,7 @@ struct Runner {
             else positional.push_back(a);
         }
         if (positional.size() != 3) throw AppError("rfaPack.exe needs a folder, an inner path and an archive name");
+        options.progress = progressReport(print, "Packing " + positional[2]);
         const auto r = rfa::packFolder(at(positional[0]), positional[1], at(positional[2]), options);
         print("Packed " + std::to_string(r.files) + " files into " + positional[2]);
     }

@@ -1,15 +1,21 @@
 #include "tools/console_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace tw {
 
 ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const QStringList& arguments,
-                             const QString& folder, std::function<void(bool)> onFinished, QWidget* parent)
-    : QWidget(parent, Qt::Window), onFinished_(std::move(onFinished)) {
+                             const QString& folder, std::function<void(bool)> onFinished, QWidget* parent,
+                             Messages* messages, tools::RunFootprint footprint)
+    : QWidget(parent, Qt::Window), onFinished_(std::move(onFinished)), messages_(messages),
+      footprint_(std::move(footprint)) {
     setObjectName(QStringLiteral("ConsoleWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title);
@@ -19,16 +25,40 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
     output_->setReadOnly(true);
     output_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     output_->setStyleSheet(QStringLiteral("QPlainTextEdit { background-color: black; color: #c0c0c0; }"));
+    progressText_ = new QLabel(this);
+    progressText_->setObjectName(QStringLiteral("progressText"));
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("progress"));
+    progress_->setRange(0, 100);
+    progress_->setFixedWidth(160);
+    progress_->hide();
+    closeButton_ = new QPushButton(QStringLiteral("Close"), this);
+    closeButton_->setObjectName(QStringLiteral("closeButton"));
+    closeButton_->setDefault(true);
+    connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
+    auto* bottom = new QHBoxLayout;
+    bottom->setContentsMargins(6, 4, 6, 6);
+    bottom->addWidget(progressText_, 1);
+    bottom->addWidget(progress_);
+    bottom->addWidget(closeButton_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(output_);
+    layout->setSpacing(0);
+    layout->addWidget(output_, 1);
+    layout->addLayout(bottom);
+    placeBesideMainWindow();
 
     process_ = new QProcess(this);
     process_->setWorkingDirectory(folder);
     process_->setProcessChannelMode(QProcess::MergedChannels);
+    // The archive tools report their progress when asked to.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TARNWICK_PROGRESS"), QStringLiteral("1"));
+    process_->setProcessEnvironment(environment);
     connect(process_, &QProcess::readyRead, this, [this] { append(process_->readAll()); });
     connect(process_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
         append(process_->readAll());
+        if (stopping_) return;  // stop() ends the run itself, after its clean-up
         if (status != QProcess::NormalExit) end(false, QStringLiteral("failed: the runner stopped unexpectedly"));
         else if (code != 0) end(false, QStringLiteral("failed: some lines did not succeed (exit code %1)").arg(code));
         else end(true, QStringLiteral("finished"));
@@ -41,27 +71,110 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
     process_->start(program, arguments);
 }
 
+std::string ConsoleWindow::closeQuestion(const std::string& what) {
+    return what + " is still running.\n\nWait: it goes on, and the window closes by itself when it has finished.\n"
+                  "Stop now: it is stopped, and what it had half made is removed; nothing you had before is "
+                  "touched.";
+}
+
+void ConsoleWindow::stop() {
+    if (!isRunning()) return;
+    stopping_ = true;
+    process_->kill();
+    process_->waitForFinished(5000);
+    tools::undoRun(footprint_);
+    end(false, QStringLiteral("failed: stopped by the user; what it had half made was removed"));
+}
+
 void ConsoleWindow::closeEvent(QCloseEvent* event) {
     if (isRunning()) {
-        process_->kill();
-        process_->waitForFinished(2000);
-        end(false, QStringLiteral("failed: the window was closed before the batch had finished"));
+        const int answer = messages_ ? messages_->ask(closeQuestion("The batch " + windowTitle().toStdString()),
+                                                      {"Wait", "Stop now", "Cancel"})
+                                     : 1;
+        if (answer != 1) {
+            closeWhenEnded_ = closeWhenEnded_ || answer == 0;
+            event->ignore();
+            return;
+        }
+        stop();
     }
     QWidget::closeEvent(event);
 }
 
 void ConsoleWindow::append(const QByteArray& bytes) {
-    if (bytes.isEmpty()) return;
+    pending_ += bytes;
+    // Lines end with LF or CR LF; a part after a lone CR is a progress report
+    // that replaces the one before, as on a console, and is not kept.
+    QString lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < pending_.size(); ++i) {
+        const char c = pending_[i];
+        if (c != '\n' && c != '\r') continue;
+        if (c == '\r' && i + 1 == pending_.size() && !ended_) break;  // CR LF or a lone CR: not known yet
+        const QByteArray part = pending_.mid(start, i - start);
+        const bool crlf = c == '\r' && i + 1 < pending_.size() && pending_[i + 1] == '\n';
+        const bool loneCr = c == '\r' && !crlf;
+        if (progressPart_) {
+            if (!part.isEmpty()) showProgress(QString::fromLocal8Bit(part));
+        } else if (!(loneCr && part.isEmpty())) {
+            lines += QString::fromLocal8Bit(part) + QLatin1Char('\n');
+        }
+        if (crlf) ++i;
+        progressPart_ = loneCr;
+        start = i + 1;
+    }
+    pending_ = pending_.mid(start);
+    if (progressPart_ && !pending_.isEmpty() && !pending_.contains('\r'))
+        showProgress(QString::fromLocal8Bit(pending_));  // an unfinished report, shown as it stands
+    if (lines.isEmpty()) return;
     output_->moveCursor(QTextCursor::End);
-    output_->insertPlainText(QString::fromLocal8Bit(bytes));
+    output_->insertPlainText(lines);
     output_->verticalScrollBar()->setValue(output_->verticalScrollBar()->maximum());
+}
+
+void ConsoleWindow::showProgress(const QString& text) {
+    progressText_->setText(text.trimmed());
+    static const QRegularExpression percent(QStringLiteral("(\\d{1,3})%"));
+    const auto match = percent.match(text);
+    if (!match.hasMatch()) return;
+    progress_->setValue(std::min(100, match.captured(1).toInt()));
+    progress_->show();
 }
 
 void ConsoleWindow::end(bool ok, const QString& outcome) {
     if (ended_) return;
     ended_ = true;
+    if (!pending_.isEmpty()) append("\n");
     output_->appendPlainText(QStringLiteral("\n") + outcome);
+    if (ok && progress_->isVisible()) progress_->setValue(100);
+    progressText_->setText(outcome);
     if (onFinished_) onFinished_(ok);
+    if (closeWhenEnded_) close();
+}
+
+// Beside the main window, not over it: to its right, else to its left, else
+// below it, within the screen.
+void ConsoleWindow::placeBesideMainWindow() {
+    QWidget* main = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("Form1") && w->isVisible()) main = w;
+    const QScreen* screen = main ? main->screen() : QApplication::primaryScreen();
+    if (!screen) return;
+    const QRect room = screen->availableGeometry();
+    const QSize size = frameSize().expandedTo(this->size());
+    if (!main) {
+        move(room.right() - size.width(), room.bottom() - size.height());
+        return;
+    }
+    const QRect m = main->frameGeometry();
+    const int gap = 8;
+    QPoint at;
+    if (m.right() + gap + size.width() <= room.right()) at = QPoint(m.right() + gap, m.top());
+    else if (m.left() - gap - size.width() >= room.left()) at = QPoint(m.left() - gap - size.width(), m.top());
+    else at = QPoint(m.left(), m.bottom() + gap);
+    at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - size.width())));
+    at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - size.height())));
+    move(at);
 }
 
 } // namespace tw

@@ -1,10 +1,18 @@
-// A console window for one batch run: shows the runner's output live and a
-// last line "finished" or "failed: ...". Non-modal; it stays until the user
-// closes it.
+// A console window for one batch run: shows the runner's output live, the
+// progress of a long archive step, and a last line "finished" or
+// "failed: ...". Non-modal; it opens beside the main window and stays until
+// the user closes it. Closing it while the batch runs asks first: wait for the
+// end (the window then closes by itself) or stop the batch now.
 #pragma once
 
+#include "platform/services.h"
+#include "tools/run_footprint.h"
+
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QWidget>
 
 #include <functional>
@@ -15,25 +23,48 @@ class ConsoleWindow : public QWidget {
     Q_OBJECT
 public:
     // Starts `program` with `arguments` in `folder`; `title` names the batch.
+    // `messages` asks the close question; `footprint` is what stopping the
+    // run takes away again.
     ConsoleWindow(const QString& title, const QString& program, const QStringList& arguments, const QString& folder,
-                  std::function<void(bool)> onFinished, QWidget* parent = nullptr);
+                  std::function<void(bool)> onFinished, QWidget* parent = nullptr, Messages* messages = nullptr,
+                  tools::RunFootprint footprint = {});
 
     QPlainTextEdit* output() const { return output_; }
+    QLabel* progressText() const { return progressText_; }
+    QProgressBar* progress() const { return progress_; }
+    QPushButton* closeButton() const { return closeButton_; }
     bool isRunning() const { return process_->state() != QProcess::NotRunning; }
 
+    // Stops the batch now and removes what it had half made; the run ends
+    // as failed ("stopped").
+    void stop();
+
+    // The question asked when a running batch is to be closed; the answers
+    // are "Wait", "Stop now" and "Cancel".
+    static std::string closeQuestion(const std::string& what);
+
 protected:
-    // Closing the window stops a batch that is still running, as closing a
-    // console does.
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void append(const QByteArray& bytes);
+    void showProgress(const QString& text);
     void end(bool ok, const QString& outcome);
+    void placeBesideMainWindow();
 
     QPlainTextEdit* output_;
+    QLabel* progressText_;
+    QProgressBar* progress_;
+    QPushButton* closeButton_;
     QProcess* process_;
     std::function<void(bool)> onFinished_;
+    Messages* messages_;
+    tools::RunFootprint footprint_;
+    QByteArray pending_;  // output after the last line end or carriage return
+    bool progressPart_ = false;  // pending_ follows a lone CR
     bool ended_ = false;
+    bool stopping_ = false;
+    bool closeWhenEnded_ = false;
 };
 
 } // namespace tw

@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
+#include "rfa/archive_builder.h"
 
 #include <QTest>
 
@@ -249,14 +250,35 @@ TEST(FinalPacking, WithoutATargetItSaysSoInsteadOfWaiting) {
     EXPECT_TRUE(p.scripted.shell.batches.empty());
 }
 
-// The network box with the example values.
+// The network box with the example values, over small real archives.
+std::string archiveOf(std::vector<std::pair<std::string, std::string>> files) {
+    std::vector<test::RawEntry> entries;
+    for (auto& [name, bytes] : files) entries.push_back({"bf1942/levels/MyMap/" + name, bytes, static_cast<uint32_t>(bytes.size())});
+    return test::buildArchive(0, entries);
+}
+const std::string kMapArchive = archiveOf({{"init.con", "map"}, {"init/terrain.con", "terrain"}});
+const std::string kAddonArchive = archiveOf({{"ai.con", "ai"}});
+const std::string kMerged = archiveOf({{"ai.con", "ai"}, {"init.con", "map"}, {"init/terrain.con", "terrain"}});
+
 struct Network : Packing {
     Network() {
+        tmp.write("D:/Maps/MyMap.rfa", kMapArchive);
+        tmp.write("D:/Maps/MyMap_001.rfa", kAddonArchive);
         scripted.dialogs.answer("D:\\Maps\\MyMap.rfa");
         click(page.Image13);
         scripted.dialogs.answer("D:\\Maps\\MyMap_001.rfa");
         click(page.Image14);
-        tmp.write("D:/Maps/MyMap_001.rfa", "addon");
+    }
+    // Unpacks (the batch ends as told) and connects.
+    void unpackAndConnect(bool unpacked = true) {
+        click(page.Button10);
+        finishBatch(scripted.shell.batches.size() - 1, unpacked);
+        click(page.Button8);
+    }
+    // The pack batch ends, having put `merged` in place of the map archive.
+    void packEnds(bool ok, const std::string& merged = kMerged) {
+        if (ok) tmp.write("D:/Maps/MyMap.rfa", merged);
+        finishBatch(scripted.shell.batches.size() - 1, ok);
     }
 };
 
@@ -264,6 +286,7 @@ TEST(NetworkMerge, ScriptsOfTheExample) {
     Network n;
     EXPECT_EQ(n.form.state.NetMapName, "MyMap");
     EXPECT_EQ(s(n.page.Edit6->text()), "D:\\Maps\\MyMap.rfa");
+    EXPECT_EQ(s(n.page.Edit6->toolTip()), "D:\\Maps\\MyMap.rfa");
     EXPECT_EQ(n.form.state.NetAddonName, "MyMap_001");
     EXPECT_EQ(s(n.page.Edit7->text()), "D:\\Maps\\MyMap_001.rfa");
     EXPECT_FALSE(n.page.Button8->isEnabled());
@@ -289,9 +312,13 @@ TEST(NetworkMerge, ScriptsOfTheExample) {
                   "rfaPack.exe bf1942\\levels\\MyMap bf1942/levels/MyMap \"MyMap.rfa\"\r\n"
                   "copy \"C:\\Tools\\Network\\MyMap.rfa\" \"D:\\Maps\\MyMap.rfa\"\r\n"
                   "del \"C:\\Tools\\Network\\MyMap.rfa\"\r\n");
+        EXPECT_TRUE(n.scripted.messages.infos.size() == static_cast<size_t>(twice));  // not before the pack ends
+        n.click(n.page.Button8);  // one pack at a time
+        EXPECT_EQ(n.scripted.messages.errors.size(), static_cast<size_t>(2 + twice));
+        n.packEnds(true);
     }
     EXPECT_EQ(n.scripted.messages.infos, (std::vector<std::string>{"Done", "Done"}));
-    EXPECT_EQ(n.tmp.read("D:/Maps/MyMap_001.rfa"), "addon");  // "let it be"
+    EXPECT_EQ(n.tmp.read("D:/Maps/MyMap_001.rfa"), kAddonArchive);  // "let it be"
     EXPECT_FALSE(fs::exists("C:/Tools/Network/bf1942/levels/MyMap/Coop.con"));  // no fix asked for
 }
 
@@ -316,53 +343,122 @@ TEST(NetworkMerge, TheChoiceIsExclusive) {
     EXPECT_EQ(n.form.state.NetAddonBackup, "E:\\Backup\\MyMap_001.rfa");
 }
 
-TEST(NetworkMerge, DeleteBackupAndTheNetworkFix) {
-    {
-        Network n;  // delete it
-        n.click(n.page.Button10);
-        n.finishBatch(0);
-        n.click(n.page.fix1);
+TEST(NetworkMerge, TheNetworkFixStaysCheckedOnceChecked) {
+    Network n;
+    EXPECT_FALSE(n.page.oldfix->isChecked());
+    for (int i = 0; i < 3; ++i) {
+        n.click(n.page.oldfix);
+        EXPECT_TRUE(n.page.oldfix->isChecked()) << i;
+    }
+}
+
+// The add-on archive goes only after the merged archive has been made and
+// holds every entry of both archives; anything else leaves it untouched.
+TEST(NetworkMerge, TheAddonArchiveGoesOnlyAfterAGoodMergedArchive) {
+    struct Case {
+        const char* what;
+        bool backup;             // "Create a backup:" to E:\Backup, else "Delete it"
+        bool packOk;
+        std::string merged;      // what the batch leaves at the map archive
+        bool addonGone;
+        const char* error;       // part of the message, or "" for "Done"
+    };
+    const std::string withoutAddon = archiveOf({{"init.con", "map"}, {"init/terrain.con", "terrain"}});
+    const Case cases[] = {
+        {"deleted after success", false, true, kMerged, true, ""},
+        {"backed up after success", true, true, kMerged, true, ""},
+        {"pack failed", false, false, kMerged, false, "failed"},
+        {"pack failed, backup", true, false, kMerged, false, "failed"},
+        {"merged lacks the add-on", false, true, withoutAddon, false, "lacks bf1942/levels/mymap/ai.con"},
+        {"merged unreadable", true, true, "not an archive", false, "cannot be read back"},
+    };
+    for (const Case& c : cases) {
+        Network n;
+        fs::create_directories("E:/Backup");
+        if (c.backup) {
+            n.scripted.dialogs.answer("E:\\Backup\\MyMap_001.rfa");
+            n.click(n.page.Button9);
+        } else {
+            n.click(n.page.fix1);
+        }
+        n.unpackAndConnect();
+        EXPECT_EQ(n.tmp.read("D:/Maps/MyMap_001.rfa"), kAddonArchive) << c.what;  // not while packing
+        EXPECT_FALSE(fs::exists("E:/Backup/MyMap_001.rfa")) << c.what;
+        EXPECT_TRUE(n.scripted.messages.infos.empty()) << c.what;
+        n.packEnds(c.packOk, c.merged);
+        EXPECT_EQ(fs::exists("D:/Maps/MyMap_001.rfa"), !c.addonGone) << c.what;
+        if (!c.addonGone) EXPECT_EQ(n.tmp.read("D:/Maps/MyMap_001.rfa"), kAddonArchive) << c.what;
+        if (c.backup && c.addonGone) EXPECT_EQ(n.tmp.read("E:/Backup/MyMap_001.rfa"), kAddonArchive) << c.what;
+        if (*c.error) {
+            ASSERT_EQ(n.scripted.messages.errors.size(), 1u) << c.what;
+            EXPECT_NE(n.scripted.messages.errors[0].find(c.error), std::string::npos) << n.scripted.messages.errors[0];
+            EXPECT_TRUE(n.scripted.messages.infos.empty()) << c.what;
+        } else {
+            EXPECT_TRUE(n.scripted.messages.errors.empty()) << c.what;
+            EXPECT_EQ(n.scripted.messages.infos, std::vector<std::string>{"Done"}) << c.what;
+        }
+    }
+}
+
+TEST(NetworkMerge, RefusalsBeforeAnythingIsWrittenOrDeleted) {
+    struct Case {
+        const char* what;
+        std::optional<std::string> backup;  // chosen with "Path"; nothing: "Create a backup:" without a place
+        const char* error;
+    };
+    const Case cases[] = {
+        {"no backup place", std::nullopt, "No place for the backup"},
+        {"backup onto itself", "D:\\Maps\\MyMap_001.rfa", "is the add-on archive itself"},
+        {"... in another letter case", "D:\\MAPS\\mymap_001.RFA", "is the add-on archive itself"},
+        {"... through ./", "D:\\Maps\\.\\MyMap_001.rfa", "is the add-on archive itself"},
+        {"... through a link", "D:\\Link\\MyMap_001.rfa", "is the add-on archive itself"},
+        {"backup folder missing", "E:\\NoSuchFolder\\MyMap_001.rfa", "does not exist"},
+    };
+    for (const Case& c : cases) {
+        Network n;
+        fs::create_directory_symlink(fs::absolute("D:/Maps"), "D:/Link");
+        if (c.backup) {
+            n.scripted.dialogs.answer(*c.backup);
+            n.click(n.page.Button9);
+        } else {
+            n.click(n.page.fix2);
+        }
         n.page.oldfix->setChecked(true);
         fs::create_directories("C:/Tools/Network/bf1942/levels/MyMap/GameTypes");
-        n.click(n.page.Button8);
-        EXPECT_FALSE(fs::exists("D:/Maps/MyMap_001.rfa"));
-        EXPECT_EQ(n.tmp.read("C:/Tools/Network/bf1942/levels/MyMap/Coop.con").rfind("Game.setNumberOfTickets 1 100\r\n", 0), 0u);
-        EXPECT_NE(n.tmp.read("C:/Tools/Network/bf1942/levels/MyMap/GameTypes/Coop.con").find("if v_arg1== host"),
-                  std::string::npos);
-        EXPECT_TRUE(fs::exists("C:/Tools/Network/pack.bat"));
+        n.unpackAndConnect();
+        ASSERT_EQ(n.scripted.messages.errors.size(), 1u) << c.what;
+        EXPECT_NE(n.scripted.messages.errors[0].find(c.error), std::string::npos) << n.scripted.messages.errors[0];
+        EXPECT_EQ(n.tmp.read("D:/Maps/MyMap_001.rfa"), kAddonArchive) << c.what;
+        EXPECT_EQ(n.tmp.read("D:/Maps/MyMap.rfa"), kMapArchive) << c.what;
+        EXPECT_FALSE(fs::exists("C:/Tools/Network/pack.bat")) << c.what;
+        EXPECT_FALSE(fs::exists("C:/Tools/Network/bf1942/levels/MyMap/Coop.con")) << c.what;
+        EXPECT_EQ(n.scripted.shell.batches.size(), 1u) << c.what;  // the unpack only
     }
-    {
-        Network n;  // backup without a target: nothing deleted, nothing packed
-        n.click(n.page.Button10);
-        n.finishBatch(0);
-        n.click(n.page.fix2);
-        n.click(n.page.Button8);
-        ASSERT_EQ(n.scripted.messages.errors.size(), 1u);
-        EXPECT_TRUE(fs::exists("D:/Maps/MyMap_001.rfa"));
-        EXPECT_FALSE(fs::exists("C:/Tools/Network/pack.bat"));
-    }
-    {
-        Network n;  // backup to a folder that does not exist: nothing deleted
-        n.scripted.dialogs.answer("E:\\NoSuchFolder\\MyMap_001.rfa");
-        n.click(n.page.Button9);
-        n.click(n.page.Button10);
-        n.finishBatch(0);
-        n.click(n.page.Button8);
-        ASSERT_EQ(n.scripted.messages.errors.size(), 1u);
-        EXPECT_TRUE(fs::exists("D:/Maps/MyMap_001.rfa"));
-    }
-    {
-        Network n;  // backup, then delete
-        fs::create_directories("E:/Backup");
-        n.scripted.dialogs.answer("E:\\Backup\\MyMap_001.rfa");
-        n.click(n.page.Button9);
-        n.click(n.page.Button10);
-        n.finishBatch(0);
-        n.click(n.page.Button8);
-        EXPECT_TRUE(n.scripted.messages.errors.empty());
-        EXPECT_EQ(n.tmp.read("E:/Backup/MyMap_001.rfa"), "addon");
-        EXPECT_FALSE(fs::exists("D:/Maps/MyMap_001.rfa"));
-    }
+}
+
+TEST(NetworkMerge, ConnectWaitsForEveryUnpackAndNeedsTheLastToSucceed) {
+    Network n;
+    n.click(n.page.Button10);
+    n.click(n.page.Button10);
+    n.finishBatch(0);  // the first unpack ends; the second still runs
+    n.click(n.page.Button8);
+    ASSERT_EQ(n.scripted.messages.errors.size(), 1u);
+    EXPECT_NE(n.scripted.messages.errors[0].find("still being unpacked"), std::string::npos);
+    n.finishBatch(1, false);  // the second fails
+    n.click(n.page.Button8);
+    ASSERT_EQ(n.scripted.messages.errors.size(), 2u);
+    EXPECT_NE(n.scripted.messages.errors[1].find("did not succeed"), std::string::npos);
+    EXPECT_FALSE(fs::exists("C:/Tools/Network/pack.bat"));
+    n.click(n.page.fix1);
+    n.unpackAndConnect();  // a third unpack that succeeds
+    EXPECT_EQ(n.scripted.messages.errors.size(), 2u);
+    EXPECT_TRUE(fs::exists("C:/Tools/Network/pack.bat"));
+    // While the merged folder is packed, no new unpack goes into it.
+    n.click(n.page.Button10);
+    EXPECT_EQ(n.scripted.messages.errors.size(), 3u);
+    n.packEnds(true);
+    EXPECT_FALSE(fs::exists("D:/Maps/MyMap_001.rfa"));
+    EXPECT_EQ(n.scripted.messages.infos, std::vector<std::string>{"Done"});
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "platform/services.h"
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <string>
@@ -30,8 +31,18 @@ class RecordingMessages : public Messages {
 public:
     void error(const std::string& text) override { errors.push_back(text); }
     void info(const std::string& text) override { infos.push_back(text); }
+    // Answers from a queue; nothing queued means the last answer (cancel).
+    int ask(const std::string& text, const std::vector<std::string>& answers) override {
+        questions.push_back(text);
+        if (this->answers.empty()) return static_cast<int>(answers.size()) - 1;
+        const int next = this->answers.front();
+        this->answers.pop_front();
+        return next;
+    }
     std::vector<std::string> errors;
     std::vector<std::string> infos;
+    std::vector<std::string> questions;
+    std::deque<int> answers;
 };
 
 class RecordingShell : public Shell {
@@ -43,7 +54,31 @@ public:
     void runBatch(const std::string& batchName, const std::string& folder,
                   std::function<void(bool)> onFinished = {}) override {
         batches.push_back({batchName, folder});
-        finishers.push_back(std::move(onFinished));
+        ended.push_back(false);
+        // A batch ends once: by the test (finishers[i]) or by stopBatches.
+        finishers.push_back([this, i = ended.size() - 1, onFinished = std::move(onFinished)](bool ok) {
+            if (ended[i]) return;
+            ended[i] = true;
+            if (onFinished) onFinished(ok);
+        });
+    }
+    std::function<void()> startBatch(const std::string& batchName, const std::string& folder,
+                                     std::function<void(bool)> onFinished) override {
+        runBatch(batchName, folder, std::move(onFinished));
+        return [this, i = finishers.size() - 1] {
+            ++stopped;
+            finishers[i](false);
+        };
+    }
+    bool batchesRunning() const override {
+        return std::find(ended.begin(), ended.end(), false) != ended.end();
+    }
+    void stopBatches() override {
+        for (size_t i = 0; i < finishers.size(); ++i)
+            if (!ended[i]) {
+                ++stopped;
+                finishers[i](false);
+            }
     }
     void openDocument(const std::string& fileName, const std::string& folder) override {
         documents.push_back(folder + fileName);
@@ -52,6 +87,8 @@ public:
 
     std::vector<Batch> batches;
     std::vector<std::function<void(bool)>> finishers;
+    std::vector<bool> ended;
+    int stopped = 0;
     std::vector<std::string> documents;
     std::vector<std::string> urls;
 };

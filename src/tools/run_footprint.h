@@ -1,0 +1,38 @@
+// What a batch run may leave behind when it is cut short, and how to take it
+// away again. Taken before the run starts, from the batch's own lines: the
+// files its copy and pack lines would make, and the files its unpack lines
+// would extract, each noted only when it did not exist yet. Stopping removes
+// exactly those, the temporary files of unfinished writes, and the folders
+// the run made; whatever existed before the run stays as it is.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tw::tools {
+
+struct RunFootprint {
+    std::vector<std::string> newFiles;    // files a line makes that did not exist before
+    std::vector<std::string> newFolders;  // folders an unpack would make, deepest first
+    std::vector<std::string> scanned;     // folders where unfinished writes leave temporary files
+    std::vector<std::string> scratch;     // copies the batch deletes itself at its end
+};
+
+// Reads the batch file `batchFile` (run in `folder`) and notes what of its
+// work does not exist yet. Lines it does not know are passed over.
+RunFootprint takeFootprint(const std::string& batchFile, const std::string& folder);
+
+// Removes what a stopped run had made (see above).
+void undoRun(const RunFootprint& footprint);
+
+// The journal of a running batch: written when it starts, removed when it
+// ends. A journal still there at the next start belongs to a run that was
+// killed with the program; cleanUpKilledRuns removes its scratch copies and
+// temporary files (never a file that existed before that run).
+std::string journalText(const RunFootprint& footprint);
+void cleanUpKilledRuns(const std::string& journalFolder);
+
+// Names of the temporary files that unfinished atomic writes leave.
+bool isUnfinishedWrite(const std::string& fileName);
+
+} // namespace tw::tools
