@@ -231,3 +231,80 @@ TEST(SupportBanner, OpensTheSponsorsAddressThroughTheShell) {
 
 } // namespace
 } // namespace tw
+
+namespace tw {
+namespace {
+
+// Closing the window while a long step runs asks: wait, stop now or cancel.
+TEST(ClosingWhileBusy, AsksAndWaitsStopsOrStays) {
+    struct Case {
+        int answer;  // 0 wait, 1 stop now, 2 cancel
+        bool closedAtOnce;
+    };
+    for (const Case c : {Case{0, false}, Case{1, true}, Case{2, false}}) {
+        test::TempFolder tmp;
+        test::InFolder in(tmp.path());
+        test::ScriptedServices scripted("C:\\Tools\\");
+        std::filesystem::create_directories("C:/Tools/temp");
+        TForm1 form(scripted.services);
+        bool closed = false;
+        QObject::connect(&form, &TForm1::closed, [&] { closed = true; });
+        form.show();
+        form.state.MapName = "MyMap";
+        scripted.dialogs.answer("D:\\Archives\\MyMap_001");
+        form.t4->Label42Click();
+        scripted.messages.answers.push_back(c.answer);
+        form.close();
+        EXPECT_EQ(scripted.messages.questions.size(), 1u);
+        EXPECT_EQ(closed, c.closedAtOnce) << c.answer;
+        if (c.answer == 1) {
+            EXPECT_EQ(scripted.shell.stopped, 1);
+            EXPECT_FALSE(form.busy());
+            EXPECT_FALSE(std::filesystem::exists("C:/Tools/temp/pathf.bf"));
+            EXPECT_TRUE(scripted.messages.errors.empty());  // a stop is no failure to report
+        }
+        if (c.answer == 0) {
+            // The window closes by itself once the batch has ended and its
+            // follow-up, the state file, is written.
+            tmp.write("C:/Tools/MyMap_001.rfa", "a");
+            tmp.write("D:/Archives/MyMap_001.rfa", "a");
+            QTest::qWait(400);
+            EXPECT_FALSE(closed);  // the batch still runs
+            scripted.shell.finishers[0](true);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return closed; }, 3000));
+            EXPECT_TRUE(std::filesystem::exists("C:/Tools/temp/pathf.bf"));
+        }
+        if (c.answer == 2) {
+            EXPECT_TRUE(form.isVisible());
+            EXPECT_TRUE(form.busy());
+            scripted.shell.finishers[0](false);
+        }
+    }
+}
+
+TEST(ClosingWhileBusy, AnIdleWindowClosesWithoutAQuestion) {
+    test::TempFolder tmp;
+    test::ScriptedServices scripted(tmp.dir());
+    TForm1 form(scripted.services);
+    bool closed = false;
+    QObject::connect(&form, &TForm1::closed, [&] { closed = true; });
+    form.show();
+    form.close();
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(scripted.messages.questions.empty());
+}
+
+TEST(ProgramFolderLock, OneWizardPerProgramFolder) {
+    test::TempFolder a, b;
+    std::string refusal;
+    const auto first = lockProgramFolder(a.dir(), refusal);
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(refusal.empty());
+    EXPECT_EQ(lockProgramFolder(a.dir(), refusal), nullptr);
+    EXPECT_NE(refusal.find("already running on this program folder"), std::string::npos) << refusal;
+    std::string other;
+    EXPECT_NE(lockProgramFolder(b.dir(), other), nullptr);  // another folder is free
+}
+
+} // namespace
+} // namespace tw

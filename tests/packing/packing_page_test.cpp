@@ -131,6 +131,56 @@ TEST(FirstPackingTest, CancellingChangesNothing) {
     EXPECT_FALSE(fs::exists("C:/Tools/pack.bat"));
 }
 
+TEST(FirstPackingTest, WithoutAMapNameItRefusesAndWritesNothing) {
+    Packing p;
+    p.tmp.write("C:/Tools/pack.bat", "the good pack.bat");
+    p.click(p.page.Label42);
+    ASSERT_EQ(p.scripted.messages.errors.size(), 1u);
+    EXPECT_NE(p.scripted.messages.errors[0].find("No map is known yet"), std::string::npos);
+    EXPECT_TRUE(p.scripted.dialogs.requests.empty());
+    EXPECT_EQ(p.tmp.read("C:/Tools/pack.bat"), "the good pack.bat");
+    EXPECT_TRUE(p.scripted.shell.batches.empty());
+    EXPECT_FALSE(p.page.Label42->isHidden());
+}
+
+TEST(FirstPackingTest, AFailedPackingCanBeStartedAgainAtOnce) {
+    FirstPacking p;
+    p.finishBatch(0, false);
+    ASSERT_TRUE(p.waitFor([&] { return !p.scripted.messages.errors.empty(); }));
+    EXPECT_FALSE(p.page.Label42->isHidden());
+    EXPECT_TRUE(p.page.packbar->isHidden());
+    p.scripted.dialogs.answer("D:\\Archives\\MyMap_001");
+    p.click(p.page.Label42);
+    ASSERT_EQ(p.scripted.shell.batches.size(), 2u);
+    p.tmp.write("C:/Tools/MyMap_001.rfa", "archive");
+    p.tmp.write("D:/Archives/MyMap_001.rfa", "archive");
+    ASSERT_TRUE(p.waitFor([&] { return fs::exists("C:/Tools/temp/pathf.bf"); }));
+    EXPECT_EQ(p.scripted.messages.errors.size(), 1u);
+}
+
+// With older archives the first wait ends at once while its batch runs on:
+// no other packing may start until that batch has ended, and a failure of
+// it still reopens the first packing.
+TEST(FirstPackingTest, OnePackingAtATimeEvenAfterTheWaitHasEnded) {
+    Packing p;
+    p.form.state.MapName = "MyMap";
+    p.tmp.write("C:/Tools/MyMap_001.rfa", "older");
+    p.tmp.write("D:/Archives/MyMap_001.rfa", "older");
+    p.scripted.dialogs.answer("D:\\Archives\\MyMap_001");
+    p.click(p.page.Label42);
+    ASSERT_TRUE(p.waitFor([&] { return p.page.packbar->value() == 100; }));
+    for (QWidget* w : std::initializer_list<QWidget*>{p.page.Button7, p.page.Button6}) {
+        p.click(w);
+        EXPECT_NE(p.scripted.messages.errors.back().find("being packed already"), std::string::npos);
+    }
+    EXPECT_EQ(p.scripted.shell.batches.size(), 1u);
+    EXPECT_TRUE(p.page.busy());
+    p.finishBatch(0, false);
+    EXPECT_NE(p.scripted.messages.errors.back().find("The first packing has failed"), std::string::npos);
+    EXPECT_FALSE(p.page.Label42->isHidden());
+    EXPECT_FALSE(p.page.busy());
+}
+
 // The pathmap transfer after a restart: the state comes from pathf.bf.
 struct Transfer : Packing {
     Transfer() {
@@ -234,7 +284,10 @@ TEST(FinalPacking, ReportsDoneOnlyForANewArchive) {
     EXPECT_FALSE(fs::exists("D:/Archives/MyMap_001.rfa"));
 
     fs::create_directories("D:/Archives");
+    const bool linkHidden = t.page.Label42->isHidden(), barHidden = t.page.packbar->isHidden();
     t.click(t.page.Button7);
+    EXPECT_EQ(t.page.Label42->isHidden(), linkHidden);  // "Pack" leaves both as they were
+    EXPECT_EQ(t.page.packbar->isHidden(), barHidden);
     writeBytes("C:\\Tools\\MyMap_001.rfa", "new archive");  // appears as the packer makes it
     t.finishBatch(1);
     ASSERT_TRUE(t.waitFor([&] { return !t.scripted.messages.infos.empty(); })) << ::testing::PrintToString(t.scripted.messages.errors);
