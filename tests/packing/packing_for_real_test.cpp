@@ -5,6 +5,7 @@
 #include "packing/packing_page.h"
 #include "platform/files.h"
 #include "tools/qt_shell.h"
+#include "rfa/archive.h"
 #include "rfa/reader.h"
 #include "support/consoles.h"
 #include "support/scripted.h"
@@ -143,6 +144,106 @@ TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
         for (const auto& n : names) EXPECT_EQ(n.rfind("bf1942/levels/DemoMap/", 0), 0u) << n;
         closeConsoles();
     }
+}
+
+// A program folder of its own with the real runner.
+std::string programFolder(const TempFolder& tmp) {
+    const std::string program = tmp.dir() + "Tarnwick/";
+    for (const char* folder : {"bf1942/levels", "temp", "Network"}) fs::create_directories(program + folder);
+    fs::copy_file(std::string(TW_PROGRAM_DIR) + "/tarnwick-batch", program + "tarnwick-batch");
+    return program;
+}
+
+bool noUnfinishedWrites(const fs::path& root) {
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.path().filename().string().rfind(".tw-", 0) == 0) return false;
+    return true;
+}
+
+// Closing the window while the merged folder (a large one) is being packed:
+// "Stop now" leaves both archives as they were; "Wait" lets the merge end,
+// and only then is the add-on archive deleted.
+TEST(PackingForReal, ClosingTheWindowDuringTheNetworkPack) {
+    for (const int answer : {1, 0}) {
+        TempFolder tmp;
+        const std::string program = programFolder(tmp);
+        for (int i = 0; i < 2000; ++i)
+            tmp.write("src/Big/d" + std::to_string(i % 20) + "/f" + std::to_string(i) + ".con", std::string(300, 'm'));
+        tmp.write("src/Big/big.dds", std::string(12 << 20, 'b'));
+        tmp.write("src/Addon/ai.con", "run aiInit\r\n");
+        fs::create_directories(tmp.path() / "Maps");
+        rfa::packFolder(tmp.dir() + "src/Big", "bf1942/levels/Big", tmp.dir() + "Maps/Big.rfa");
+        rfa::packFolder(tmp.dir() + "src/Addon", "bf1942/levels/Big", tmp.dir() + "Maps/Big_001.rfa");
+        const std::string mapBytes = readBytes(tmp.dir() + "Maps/Big.rfa");
+        const std::string addonBytes = readBytes(tmp.dir() + "Maps/Big_001.rfa");
+
+        Session s(program);
+        bool closed = false;
+        QObject::connect(&s.form, &TForm1::closed, [&] { closed = true; });
+        s.form.show();
+        PackingPage& page = *s.form.t4;
+        s.dialogs.answer(tmp.dir() + "Maps/Big.rfa");
+        page.Image13Click();
+        s.dialogs.answer(tmp.dir() + "Maps/Big_001.rfa");
+        page.Image14Click();
+        QTest::mouseClick(page.fix1, Qt::LeftButton, {}, QPoint(8, page.fix1->height() / 2));
+        ASSERT_TRUE(page.fix1->isChecked());
+        page.Button10Click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !s.form.busy(); }, 30000));
+        page.Button8Click();
+        ASSERT_TRUE(s.messages.errors.empty()) << s.messages.errors[0];
+        ASSERT_TRUE(s.form.busy());
+        s.messages.answers.push_back(answer);
+        s.form.close();
+        ASSERT_EQ(s.messages.questions.size(), 1u);
+        if (answer == 1) {
+            EXPECT_TRUE(closed);
+            EXPECT_EQ(readBytes(tmp.dir() + "Maps/Big_001.rfa"), addonBytes);
+            EXPECT_EQ(readBytes(tmp.dir() + "Maps/Big.rfa"), mapBytes);
+            EXPECT_FALSE(fs::exists(program + "Network/Big.rfa"));  // no half-made archive
+            EXPECT_TRUE(noUnfinishedWrites(program));
+            EXPECT_TRUE(s.messages.infos.empty());
+            EXPECT_TRUE(s.messages.errors.empty());
+        } else {
+            EXPECT_FALSE(closed);
+            EXPECT_TRUE(fs::exists(tmp.dir() + "Maps/Big_001.rfa"));  // not before the merge has ended
+            ASSERT_TRUE(QTest::qWaitFor([&] { return closed; }, 30000));
+            EXPECT_EQ(s.messages.infos, std::vector<std::string>{"Done"}) << ::testing::PrintToString(s.messages.errors);
+            EXPECT_FALSE(fs::exists(tmp.dir() + "Maps/Big_001.rfa"));
+            const auto names = namesIn(tmp.dir() + "Maps/Big.rfa");
+            EXPECT_EQ(names.size(), 2002u);
+            EXPECT_TRUE(names.count("bf1942/levels/Big/ai.con"));
+        }
+        (void)test::closeConsoles();  // some of them stopped or failed, as meant
+    }
+}
+
+// A first packing whose target cannot be written fails with a message and
+// can be started again at once; the second attempt, to a good place, works.
+TEST(PackingForReal, AFailedFirstPackingAndASecondAttempt) {
+    TempFolder tmp;
+    test::InFolder in(tmp.path());
+    const std::string program = programFolder(tmp);
+    fs::create_directories(program + "bf1942/levels/MyMap_001");
+    writeBytes(program + "bf1942/levels/MyMap_001/ai.con", "ai.createallmaps\r\n");
+    fs::create_directories(tmp.path() / "Archives");
+    Session s(program);
+    s.form.state.MapName = "MyMap";
+    s.form.state.LevelDir = program + "bf1942/levels/MyMap_001/";
+    PackingPage& page = *s.form.t4;
+    // A folder that does not exist: the batch's copy fails whoever runs it.
+    s.dialogs.answer(tmp.dir() + "NoSuchFolder/MyMap_001");
+    page.Label42Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s.messages.errors.empty(); }, 20000));
+    EXPECT_NE(s.messages.errors[0].find("you can start the packing again"), std::string::npos) << s.messages.errors[0];
+    EXPECT_FALSE(page.Label42->isHidden());
+    EXPECT_FALSE(fs::exists(program + "temp/pathf.bf"));
+    s.dialogs.answer(tmp.dir() + "Archives/MyMap_001");
+    QTest::mouseClick(page.Label42, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fileExists(program + "temp/pathf.bf"); }, 20000));
+    EXPECT_EQ(s.messages.errors.size(), 1u);
+    EXPECT_EQ(namesIn(tmp.dir() + "Archives/MyMap_001.rfa"), std::set<std::string>{"bf1942/levels/MyMap/ai.con"});
+    (void)test::closeConsoles();  // the first one failed, as meant
 }
 
 } // namespace

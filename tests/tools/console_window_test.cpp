@@ -3,6 +3,13 @@
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 #include "tools/console_window.h"
+#include "platform/files.h"
+#include "rfa/archive.h"
+
+#include <QPointer>
+#include <filesystem>
+#include <map>
+#include <optional>
 
 #include <QApplication>
 #include <QTest>
@@ -60,6 +67,99 @@ TEST(ConsoleWindow, ShowsTheRunLiveAndEndsWithItsOutcome) {
         EXPECT_TRUE(console->isVisible());  // it stays until the user closes it
         console->close();
         QApplication::processEvents();
+    }
+}
+
+// Every file below a folder with its bytes.
+std::map<std::string, std::string> contents(const std::filesystem::path& root) {
+    std::map<std::string, std::string> all;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+        all[std::filesystem::relative(e.path(), root).string()] =
+            e.is_regular_file() ? readBytes(e.path().string()) : "<folder>";
+    return all;
+}
+
+// A program folder whose unpack.bat copies an archive of many files beside
+// it, unpacks it and deletes the copy, as the map selection's batch does.
+struct LongUnpack {
+    LongUnpack() {
+        for (int i = 0; i < 2000; ++i)
+            tmp.write("src/d" + std::to_string(i % 30) + "/f" + std::to_string(i) + ".con", std::string(200, 'x'));
+        tmp.write("src/big.dds", std::string(12 << 20, 'b'));
+        rfa::packFolder(tmp.dir() + "src", "bf1942/levels/Big", tmp.dir() + "Big.rfa");
+        std::filesystem::remove_all(tmp.path() / "src");
+        tmp.write("Program/bf1942/levels/Big/mine.con", "the user's own file");
+        tmp.write("Program/unpack.bat", "copy \"" + tmp.dir() + "Big.rfa\" \"" + program + "Big.rfa\"\r\n"
+                                        "rfaunpack.exe Big.rfa \r\ndel \"" + program + "Big.rfa\"\r\n");
+    }
+    ConsoleWindow* start(std::optional<bool>& outcome) {
+        shell.runBatch("unpack.bat", program, [&](bool ok) { outcome = ok; });
+        return newestConsole();
+    }
+    TempFolder tmp;
+    std::string program = tmp.dir() + "Program/";
+    test::RecordingMessages messages;
+    QtShell shell{std::string(TW_PROGRAM_DIR) + "/", messages};
+};
+
+TEST(ConsoleWindow, ShowsTheProgressOfALongUnpackAndHasACloseButton) {
+    LongUnpack u;
+    std::optional<bool> outcome;
+    ConsoleWindow* console = u.start(outcome);
+    ASSERT_NE(console, nullptr);
+    EXPECT_EQ(console->closeButton()->text(), QStringLiteral("Close"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 30000));
+    EXPECT_TRUE(*outcome);
+    EXPECT_TRUE(console->progress()->isVisibleTo(console));
+    EXPECT_EQ(console->progress()->value(), 100);
+    EXPECT_EQ(console->progressText()->text(), QStringLiteral("finished"));
+    const QString text = console->output()->toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Extracted 2001 files from Big.rfa"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("MB ("))) << text.toStdString();  // progress is not kept as lines
+    EXPECT_FALSE(text.contains(QLatin1Char('\r')));
+    QPointer<ConsoleWindow> alive(console);
+    QTest::mouseClick(console->closeButton(), Qt::LeftButton);  // an ended batch closes without a question
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alive.isNull());
+    EXPECT_TRUE(u.messages.questions.empty());
+}
+
+TEST(ConsoleWindow, ClosingARunningBatchAsksThenWaitsOrStops) {
+    struct Case {
+        int answer;  // 0 wait, 1 stop now, 2 cancel
+    };
+    for (const Case c : {Case{0}, Case{1}, Case{2}}) {
+        LongUnpack u;
+        const auto before = contents(u.tmp.path());
+        std::optional<bool> outcome;
+        ConsoleWindow* console = u.start(outcome);
+        ASSERT_NE(console, nullptr);
+        QPointer<ConsoleWindow> alive(console);
+        // Stopped once it has made something: the copy beside the program.
+        if (c.answer == 1) ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(u.program + "Big.rfa"); }, 10000));
+        u.messages.answers.push_back(c.answer);
+        QTest::mouseClick(console->closeButton(), Qt::LeftButton);
+        ASSERT_EQ(u.messages.questions.size(), 1u) << c.answer;
+        EXPECT_NE(u.messages.questions[0].find("The batch unpack.bat is still running"), std::string::npos);
+        if (c.answer == 1) {
+            ASSERT_TRUE(outcome.has_value());
+            EXPECT_FALSE(*outcome);
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_TRUE(alive.isNull());
+            // Nothing the stopped run made is left: no copy, no files, no
+            // temporary files; the user's own file is as it was.
+            EXPECT_EQ(contents(u.tmp.path()), before);
+            continue;
+        }
+        EXPECT_TRUE(console->isVisible());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 30000));
+        EXPECT_TRUE(*outcome);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(alive.isNull(), c.answer == 0) << c.answer;  // "Wait": it closes by itself at the end
+        if (alive) alive->close();
+        EXPECT_EQ(u.tmp.read("Program/bf1942/levels/Big/mine.con"), "the user's own file");
+        EXPECT_FALSE(std::filesystem::exists(u.program + "Big.rfa"));
     }
 }
 
