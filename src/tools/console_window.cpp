@@ -9,6 +9,11 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#ifdef __linux__
+#include <csignal>
+#include <sys/prctl.h>
+#endif
+
 namespace tw {
 
 ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const QStringList& arguments,
@@ -55,6 +60,11 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TARNWICK_PROGRESS"), QStringLiteral("1"));
     process_->setProcessEnvironment(environment);
+#ifdef __linux__
+    // A batch does not outlive a wizard that is killed: its journal lets the
+    // next start clean up after it, which must not race a run still going.
+    process_->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+#endif
     connect(process_, &QProcess::readyRead, this, [this] { append(process_->readAll()); });
     connect(process_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
         append(process_->readAll());
@@ -91,12 +101,13 @@ void ConsoleWindow::closeEvent(QCloseEvent* event) {
         const int answer = messages_ ? messages_->ask(closeQuestion("The batch " + windowTitle().toStdString()),
                                                       {"Wait", "Stop now", "Cancel"})
                                      : 1;
-        if (answer != 1) {
+        // The batch may have ended while the question was open.
+        if (answer == 2 || (answer == 0 && isRunning())) {
             closeWhenEnded_ = closeWhenEnded_ || answer == 0;
             event->ignore();
             return;
         }
-        stop();
+        if (answer == 1) stop();
     }
     QWidget::closeEvent(event);
 }
@@ -153,7 +164,8 @@ void ConsoleWindow::end(bool ok, const QString& outcome) {
 }
 
 // Beside the main window, not over it: to its right, else to its left, else
-// below it, within the screen.
+// below it; where no side has room for the whole window, on the side with
+// the most room, made smaller to fit.
 void ConsoleWindow::placeBesideMainWindow() {
     QWidget* main = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -161,20 +173,38 @@ void ConsoleWindow::placeBesideMainWindow() {
     const QScreen* screen = main ? main->screen() : QApplication::primaryScreen();
     if (!screen) return;
     const QRect room = screen->availableGeometry();
-    const QSize size = frameSize().expandedTo(this->size());
+    const QSize want = size();
     if (!main) {
-        move(room.right() - size.width(), room.bottom() - size.height());
+        move(room.right() - want.width(), room.bottom() - want.height());
         return;
     }
     const QRect m = main->frameGeometry();
     const int gap = 8;
-    QPoint at;
-    if (m.right() + gap + size.width() <= room.right()) at = QPoint(m.right() + gap, m.top());
-    else if (m.left() - gap - size.width() >= room.left()) at = QPoint(m.left() - gap - size.width(), m.top());
-    else at = QPoint(m.left(), m.bottom() + gap);
-    at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - size.width())));
-    at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - size.height())));
-    move(at);
+    const QRect sides[] = {
+        QRect(QPoint(m.right() + gap, room.top()), room.bottomRight()),
+        QRect(room.topLeft(), QPoint(m.left() - gap, room.bottom())),
+        QRect(QPoint(room.left(), m.bottom() + gap), room.bottomRight()),
+    };
+    const QRect* best = nullptr;
+    for (const QRect& side : sides) {
+        if (side.width() >= want.width() && side.height() >= want.height()) {
+            best = &side;
+            break;
+        }
+        if (side.isValid() && (!best || side.width() * side.height() > best->width() * best->height())) best = &side;
+    }
+    const QSize minimum(320, 160);
+    if (!best || best->width() < minimum.width() || best->height() < minimum.height()) {
+        move(room.right() - want.width(), room.bottom() - want.height());  // no room anywhere
+        return;
+    }
+    resize(want.boundedTo(best->size()));
+    // Level with the main window's top where the side allows it.
+    const int top = std::clamp(m.top(), best->top(), std::max(best->top(), best->bottom() - height()));
+    const int left = best == &sides[1]   ? best->right() - width()
+                     : best == &sides[2] ? std::clamp(m.left(), room.left(), std::max(room.left(), room.right() - width()))
+                                         : best->left();
+    move(left, best == &sides[2] ? best->top() : top);
 }
 
 } // namespace tw

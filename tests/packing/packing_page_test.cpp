@@ -72,6 +72,36 @@ TEST(GameFolder, TheDesignTextIsSavedUnchanged) {
     EXPECT_EQ(p.tmp.read("C:/Tools/memory.bf"), "BF Pfad");
 }
 
+// Long paths stay whole where the page has little room: Label46 ends
+// before "Pack" and elides in the middle, the base path too; the archive
+// paths show their end. The whole path is always the tooltip.
+TEST(MapDisplays, LongPathsStayReachable) {
+    Packing p;
+    const QString place = QStringLiteral("Tarnwick\\bf1942\\levels\\AVeryLongMapNameThatGoesOnAndOn_001");
+    p.page.showAddonPlace(place);
+    EXPECT_EQ(p.page.Label46->text(), place);
+    EXPECT_EQ(p.page.Label46->toolTip(), place);
+    EXPECT_LE(p.page.Label46->geometry().right(), p.page.Button7->geometry().left());
+    EXPECT_EQ(p.page.Label46->geometry().topLeft(), QPoint(136, 119));
+
+    const QString base = QStringLiteral("bf1942/levels/AVeryLongMapNameThatGoesOnAndOn");
+    p.page.showBasePath(base);
+    const QString shown = p.page.Edit5->text();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("bf1942/"))) << s(shown);
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("OnAndOn"))) << s(shown);
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << s(shown);
+    EXPECT_EQ(p.page.Edit5->toolTip(), base);
+    p.page.showBasePath(QStringLiteral("bf1942/levels/M"));
+    EXPECT_EQ(s(p.page.Edit5->text()), "bf1942/levels/M");
+
+    const std::string archive = "D:\\Some\\Deep\\Folder\\Of\\Maps\\AVeryLongMapName.rfa";
+    p.scripted.dialogs.answer(archive);
+    p.page.Image13Click();
+    EXPECT_EQ(s(p.page.Edit6->text()), archive);
+    EXPECT_EQ(p.page.Edit6->cursorPosition(), static_cast<int>(archive.size()));
+    EXPECT_EQ(s(p.page.Edit6->toolTip()), archive);
+}
+
 // The first packing with the example values.
 struct FirstPacking : Packing {
     FirstPacking() {
