@@ -16,7 +16,8 @@ sleep 2
 at 500 400                                  # the splash
 at 244 226 1.5                              # choose the map archive
 xdotool type --delay 10 "$program/samples/DemoMap.rfa"; xdotool key Return; sleep 2
-shot console.png 640x240+0+0
+eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name unpack.bat | head -1)")"
+shot console.png "${WIDTH}x${HEIGHT}+${X}+${Y}"    # the console, beside the main window
 xdotool search --name "unpack.bat" windowmove 300 760; sleep 0.3
 at 360 269                                  # OK
 at 623 263                                  # Ships
