@@ -20,12 +20,6 @@ bool isAbsolute(const std::string& p) {
     return (!p.empty() && (p[0] == '/' || p[0] == '\\')) || (p.size() >= 2 && p[1] == ':');
 }
 
-std::string lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return s;
-}
-
 bool present(const fs::path& p) {
     std::error_code ec;
     return fs::exists(fs::symlink_status(p, ec));
@@ -48,7 +42,7 @@ struct Builder {
     void copy(const std::vector<std::string>& args) {
         if (args.size() != 2) return;
         const fs::path target = resolvePath(at(args[1]));
-        copiedFrom[lower(at(args[1]))] = at(args[0]);
+        copiedFrom[foldCase(at(args[1]))] = at(args[0]);
         if (!present(target)) newCopies.insert(target.string());
         noteNew(target);
     }
@@ -63,7 +57,7 @@ struct Builder {
     void pack(const std::vector<std::string>& args) {
         std::vector<std::string> positional;
         for (const std::string& a : args)
-            if (lower(a) != "-compress") positional.push_back(a);
+            if (foldCase(a) != "-compress") positional.push_back(a);
         if (positional.size() != 3) return;
         noteNew(resolvePath(at(positional[2])));
     }
@@ -71,7 +65,7 @@ struct Builder {
     void unpack(const std::vector<std::string>& args) {
         if (args.empty() || args.size() > 2) return;
         // The archive may only arrive by an earlier copy line of the batch.
-        const auto copied = copiedFrom.find(lower(at(args[0])));
+        const auto copied = copiedFrom.find(foldCase(at(args[0])));
         const std::string source = copied != copiedFrom.end() ? copied->second : at(args[0]);
         const fs::path target = resolvePath(args.size() == 2 ? at(args[1]) : base);
         try {
@@ -120,7 +114,7 @@ RunFootprint takeFootprint(const std::string& batchFile, const std::string& fold
     for (const std::string& line : readLines(batchFile)) {
         const std::vector<std::string> words = batch::splitWords(line);
         if (words.empty()) continue;
-        const std::string command = lower(words[0]);
+        const std::string command = foldCase(words[0]);
         const std::vector<std::string> args(words.begin() + 1, words.end());
         if (command == "copy") b.copy(args);
         else if (command == "del") b.del(args);

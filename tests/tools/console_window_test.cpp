@@ -47,8 +47,16 @@ TEST(ConsoleWindow, ShowsTheRunLiveAndEndsWithItsOutcome) {
         TempFolder tmp;
         tmp.write("a.txt", "a");
         tmp.write("work.bat", c.script);
+        // A program folder of the test's own, with the runner where it is
+        // expected.
+        std::string programDir = c.programDir;
+        if (programDir == runner) {
+            std::filesystem::create_directories(tmp.path() / "Program/temp");
+            std::filesystem::copy_file(runner + "tarnwick-batch", tmp.dir() + "Program/tarnwick-batch");
+            programDir = tmp.dir() + "Program/";
+        }
         test::RecordingMessages messages;
-        QtShell shell(c.programDir, messages);
+        QtShell shell(programDir, messages);
         std::optional<bool> outcome;
         shell.runBatch("work.bat", tmp.dir(), [&](bool ok) { outcome = ok; });
         ConsoleWindow* console = newestConsole();
@@ -89,6 +97,8 @@ struct LongUnpack {
         rfa::packFolder(tmp.dir() + "src", "bf1942/levels/Big", tmp.dir() + "Big.rfa");
         std::filesystem::remove_all(tmp.path() / "src");
         tmp.write("Program/bf1942/levels/Big/mine.con", "the user's own file");
+        std::filesystem::create_directories(tmp.path() / "Program/temp");
+        std::filesystem::copy_file(std::string(TW_PROGRAM_DIR) + "/tarnwick-batch", program + "tarnwick-batch");
         tmp.write("Program/unpack.bat", "copy \"" + tmp.dir() + "Big.rfa\" \"" + program + "Big.rfa\"\r\n"
                                         "rfaunpack.exe Big.rfa \r\ndel \"" + program + "Big.rfa\"\r\n");
     }
@@ -99,7 +109,7 @@ struct LongUnpack {
     TempFolder tmp;
     std::string program = tmp.dir() + "Program/";
     test::RecordingMessages messages;
-    QtShell shell{std::string(TW_PROGRAM_DIR) + "/", messages};
+    QtShell shell{program, messages};
 };
 
 TEST(ConsoleWindow, ShowsTheProgressOfALongUnpackAndHasACloseButton) {
