@@ -27,7 +27,7 @@ int main(int argc, char* argv[]) {
     }
     // Journals left by batches that were killed with an earlier run: their
     // temporary files and scratch copies go.
-    tw::tools::cleanUpKilledRuns(programDir + "temp");
+    tw::tools::cleanUpKilledRuns(programDir + "temp", programDir);
     tw::QtDialogs dialogs;
     tw::QtShell shell(programDir, messages);
     tw::Services services{programDir, dialogs, messages, shell};

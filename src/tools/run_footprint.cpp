@@ -144,17 +144,28 @@ std::string journalText(const RunFootprint& fp) {
     return text;
 }
 
-void cleanUpKilledRuns(const std::string& journalFolder) {
+void cleanUpKilledRuns(const std::string& journalFolder, const std::string& programDir) {
     std::error_code ec;
     const fs::path folder = resolvePath(journalFolder);
+    const fs::path program = fs::weakly_canonical(resolvePath(programDir), ec);
+    // A scratch copy always lies in the program folder, where the batches
+    // run; a journal naming anything else is not taken at its word.
+    const auto inProgram = [&](const std::string& path) {
+        std::error_code e2;
+        const fs::path p = fs::weakly_canonical(path, e2);
+        if (e2 || program.empty()) return false;
+        const auto [end, rest] = std::mismatch(program.begin(), program.end(), p.begin(), p.end());
+        return end == program.end() && rest != p.end();
+    };
     for (const auto& e : fs::directory_iterator(folder, ec)) {
-        if (e.path().extension() != ".journal" || !e.is_regular_file(ec)) continue;
+        if (e.path().extension() != ".journal" || !fs::is_regular_file(e.symlink_status(ec))) continue;
         std::istringstream in(readBytes(e.path().string()));
         for (std::string line; std::getline(in, line);) {
             const size_t tab = line.find('\t');
             if (tab == std::string::npos) continue;
             const std::string kind = line.substr(0, tab), path = line.substr(tab + 1);
-            if (kind == "scratch" && fs::is_regular_file(fs::symlink_status(path, ec))) fs::remove(path, ec);
+            if (kind == "scratch" && inProgram(path) && fs::is_regular_file(fs::symlink_status(path, ec)))
+                fs::remove(path, ec);
             else if (kind == "scan") removeUnfinishedWrites(path);
         }
         fs::remove(e.path(), ec);

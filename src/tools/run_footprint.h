@@ -27,10 +27,11 @@ void undoRun(const RunFootprint& footprint);
 
 // The journal of a running batch: written when it starts, removed when it
 // ends. A journal still there at the next start belongs to a run that was
-// killed with the program; cleanUpKilledRuns removes its scratch copies and
-// temporary files (never a file that existed before that run).
+// killed with the program; cleanUpKilledRuns removes its scratch copies
+// (only inside `programDir`) and temporary files, never a file that existed
+// before that run.
 std::string journalText(const RunFootprint& footprint);
-void cleanUpKilledRuns(const std::string& journalFolder);
+void cleanUpKilledRuns(const std::string& journalFolder, const std::string& programDir);
 
 // Names of the temporary files that unfinished atomic writes leave.
 bool isUnfinishedWrite(const std::string& fileName);

@@ -76,8 +76,14 @@ TEST(RunFootprint, AKilledRunsJournalTakesItsScratchCopyAndTemporaryFilesAtTheNe
     EXPECT_EQ(fp.scratch, std::vector<std::string>{u.network + "M.rfa"});
     u.tmp.write("Program/temp/run-1-1.journal", journalText(fp));
     u.tmp.write("Program/temp/keep.journal.txt", "not a journal");
+    // A journal that names a file outside the program folder is not obeyed.
+    u.tmp.write("outside.txt", "the user's");
+    u.tmp.write("Program/temp/run-2-1.journal", "scratch\t" + u.tmp.dir() + "outside.txt\nscratch\t" + u.tmp.dir() +
+                                                   "Program/../outside.txt\n");
     u.cutShortAfterUnpack();
-    cleanUpKilledRuns(u.tmp.dir() + "Program/temp");
+    cleanUpKilledRuns(u.tmp.dir() + "Program/temp", u.tmp.dir() + "Program/");
+    EXPECT_EQ(u.tmp.read("outside.txt"), "the user's");
+    EXPECT_FALSE(fs::exists(u.tmp.dir() + "Program/temp/run-2-1.journal"));
     EXPECT_FALSE(fs::exists(u.network + "M.rfa"));
     EXPECT_FALSE(fs::exists(u.network + ".tw-M.rfa.77.3.tmp"));
     EXPECT_FALSE(fs::exists(u.tmp.dir() + "Program/temp/run-1-1.journal"));
