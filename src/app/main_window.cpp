@@ -17,6 +17,9 @@
 #include <QTabBar>
 
 namespace tw {
+namespace {
+const QString kTitle = QStringLiteral("Tarnwick by quorvin_tal");
+} // namespace
 
 void setUpApplication() {
     QApplication::setApplicationName(QStringLiteral("Tarnwick"));
@@ -54,7 +57,7 @@ TForm1::TForm1(Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       services_(services) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Tarnwick by quorvin_tal"));
+    setWindowTitle(kTitle);
     setGeometry(204, 121, 760, 621);
     setFixedSize(760, 621);
     setAutoFillBackground(true);
@@ -163,8 +166,11 @@ void TForm1::closeEvent(QCloseEvent* event) {
                                          "that is waiting for its archive)"),
             {"Wait", "Stop now", "Cancel"});
         if (answer == 0) {
-            setWindowTitle(QStringLiteral("Tarnwick by quorvin_tal - closes when the running step has finished"));
+            setWindowTitle(kTitle + QStringLiteral(" - closes when the running step has finished"));
             closeWhenIdle_.start();
+        } else if (answer == 2) {  // "Cancel" also takes back an earlier "Wait"
+            setWindowTitle(kTitle);
+            closeWhenIdle_.stop();
         }
         if (answer != 1) {
             event->ignore();

@@ -175,7 +175,7 @@ void ConsoleWindow::placeBesideMainWindow() {
     const QRect room = screen->availableGeometry();
     const QSize want = size();
     if (!main) {
-        move(room.right() - want.width(), room.bottom() - want.height());
+        move(room.right() + 1 - want.width(), room.bottom() + 1 - want.height());
         return;
     }
     const QRect m = main->frameGeometry();
@@ -195,14 +195,14 @@ void ConsoleWindow::placeBesideMainWindow() {
     }
     const QSize minimum(320, 160);
     if (!best || best->width() < minimum.width() || best->height() < minimum.height()) {
-        move(room.right() - want.width(), room.bottom() - want.height());  // no room anywhere
+        move(room.right() + 1 - want.width(), room.bottom() + 1 - want.height());  // no room anywhere
         return;
     }
     resize(want.boundedTo(best->size()));
     // Level with the main window's top where the side allows it.
-    const int top = std::clamp(m.top(), best->top(), std::max(best->top(), best->bottom() - height()));
-    const int left = best == &sides[1]   ? best->right() - width()
-                     : best == &sides[2] ? std::clamp(m.left(), room.left(), std::max(room.left(), room.right() - width()))
+    const int top = std::clamp(m.top(), best->top(), std::max(best->top(), best->bottom() + 1 - height()));
+    const int left = best == &sides[1]   ? best->right() + 1 - width()
+                     : best == &sides[2] ? std::clamp(m.left(), room.left(), std::max(room.left(), room.right() + 1 - width()))
                                          : best->left();
     move(left, best == &sides[2] ? best->top() : top);
 }

@@ -277,7 +277,14 @@ TEST(ClosingWhileBusy, AsksAndWaitsStopsOrStays) {
         if (c.answer == 2) {
             EXPECT_TRUE(form.isVisible());
             EXPECT_TRUE(form.busy());
+            // "Wait", then "Cancel": the window no longer closes by itself.
+            scripted.messages.answers.assign({0, 2});
+            form.close();
+            form.close();
+            EXPECT_EQ(form.windowTitle(), QStringLiteral("Tarnwick by quorvin_tal"));
             scripted.shell.finishers[0](false);
+            QTest::qWait(400);
+            EXPECT_FALSE(closed);
         }
     }
 }

@@ -7,6 +7,7 @@
 #include "rfa/archive.h"
 
 #include <QPointer>
+#include <QScreen>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -75,6 +76,28 @@ TEST(ConsoleWindow, ShowsTheRunLiveAndEndsWithItsOutcome) {
         EXPECT_TRUE(console->isVisible());  // it stays until the user closes it
         console->close();
         QApplication::processEvents();
+    }
+}
+
+TEST(ConsoleWindow, OpensBesideTheMainWindowNotOverIt) {
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    const QRect mains[] = {
+        QRect(screen.left(), screen.top(), screen.width() / 4, screen.height() / 4),       // room to the right
+        QRect(screen.right() - 150, screen.top(), 150, screen.height() / 3),              // room to the left
+        QRect(screen.left(), screen.top(), screen.width(), screen.height() / 3),          // room below only
+    };
+    for (const QRect& m : mains) {
+        QWidget main;
+        main.setObjectName(QStringLiteral("Form1"));
+        main.setGeometry(m);
+        main.show();
+        auto* console = new ConsoleWindow(QStringLiteral("work.bat"), QStringLiteral("/nonexistent/runner"), {},
+                                          QString(), {});
+        const QRect at = console->geometry();
+        EXPECT_FALSE(at.intersects(main.frameGeometry())) << at.x() << "," << at.y() << " " << at.width() << "x" << at.height();
+        EXPECT_TRUE(screen.contains(at)) << at.x() << "," << at.y() << " " << at.width() << "x" << at.height() << " in " << screen.width() << "x" << screen.height();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isRunning(); }, 5000));
+        console->close();
     }
 }
 
