@@ -104,7 +104,16 @@ void PackingPage::Button8Click() {
     order.deleteAddon = fix1->isChecked();
     order.backupAddon = fix2->isChecked();
     order.backup = state_.NetAddonBackup;
+    // The merged archive takes the map archive's place: deleting or backing
+    // up onto that file would destroy the merged archive.
+    const auto mapFile = fileIdentity(order.mapArchive);
+    if ((order.deleteAddon || order.backupAddon) && sameFile(mapFile, fileIdentity(order.addonArchive)))
+        throw AppError("The map archive and the add-on archive are the same file, which the merged archive is to "
+                       "replace: choose the add-on archive again. Nothing was packed or deleted.");
     if (order.backupAddon) {
+        if (sameFile(fileIdentity(order.backup), mapFile))
+            throw AppError("The backup place " + order.backup + " is the map archive, which the merged archive is to "
+                           "replace: choose another place with \"Path\". Nothing was packed or deleted.");
         // Checked before anything is written: the add-on archive is deleted
         // only after a backup of it exists somewhere else.
         if (order.backup.empty())

@@ -496,6 +496,7 @@ TEST(NetworkMerge, RefusalsBeforeAnythingIsWrittenOrDeleted) {
         {"... through ./", "D:\\Maps\\.\\MyMap_001.rfa", "is the add-on archive itself"},
         {"... through a link", "D:\\Link\\MyMap_001.rfa", "is the add-on archive itself"},
         {"backup folder missing", "E:\\NoSuchFolder\\MyMap_001.rfa", "does not exist"},
+        {"backup onto the map archive", "D:\\maps\\MyMap.rfa", "is the map archive"},
     };
     for (const Case& c : cases) {
         Network n;
@@ -517,6 +518,18 @@ TEST(NetworkMerge, RefusalsBeforeAnythingIsWrittenOrDeleted) {
         EXPECT_FALSE(fs::exists("C:/Tools/Network/bf1942/levels/MyMap/Coop.con")) << c.what;
         EXPECT_EQ(n.scripted.shell.batches.size(), 1u) << c.what;  // the unpack only
     }
+}
+
+TEST(NetworkMerge, TheSameArchiveAsMapAndAddonIsNotDeleted) {
+    Network n;
+    n.scripted.dialogs.answer("D:\\Maps\\MyMap.rfa");
+    n.click(n.page.Image14);
+    n.click(n.page.fix1);
+    n.unpackAndConnect();
+    ASSERT_EQ(n.scripted.messages.errors.size(), 1u);
+    EXPECT_NE(n.scripted.messages.errors[0].find("are the same file"), std::string::npos);
+    EXPECT_EQ(n.tmp.read("D:/Maps/MyMap.rfa"), kMapArchive);
+    EXPECT_FALSE(fs::exists("C:/Tools/Network/pack.bat"));
 }
 
 TEST(NetworkMerge, ConnectWaitsForEveryUnpackAndNeedsTheLastToSucceed) {
