@@ -1,6 +1,7 @@
 #include "intake/analysis.h"
 
 #include "platform/files.h"
+#include "platform/level_files.h"
 #include "tools/scripts.h"
 
 #include <filesystem>
@@ -50,18 +51,20 @@ std::string takeLevelFolder(ConversionState& state, const std::string& initPath)
 
 void takeArchive(ConversionState& state, const std::string& programDir, const std::string& archivePath) {
     const std::string name = nameOf(archivePath);
-    state.MapName = name;
     // An archive that already lies in the program folder is unpacked where it
-    // is: never copied onto itself, never deleted.
+    // is: never copied onto itself, never deleted. A name the script cannot
+    // carry is refused here, before anything is written or changed.
     const bool inProgramDir = isProgramFolder(folderOf(archivePath), programDir);
-    scripts::saveScript(programDir + "unpack.bat", scripts::mapUnpackScript(programDir, archivePath, inProgramDir), true);
+    const Lines script = scripts::mapUnpackScript(programDir, archivePath, inProgramDir);
+    scripts::saveScript(programDir + "unpack.bat", script, true);
+    state.MapName = name;
     state.LevelDir = levelDirIn(programDir, withoutExtension(name));
 }
 
 MapDisplays analyse(ConversionState& state, const std::string& programDir, bool archiveMode,
                     const std::string& chosenInitFolder) {
     const char sep = trailingSeparator(state.LevelDir, programDir);
-    const WorldSize world = worldSizeOf(readLines(state.LevelDir + "init" + sep + "terrain.con"));
+    const WorldSize world = worldSizeOf(readLevelLines(state.LevelDir + "init" + sep + "terrain.con"));
     state.WorldSize = world.size;
     state.WorldScale = world.scale;
     if (archiveMode) {
