@@ -108,17 +108,10 @@ int writeAtomically(const fs::path& target, const std::function<bool(std::FILE*)
 
 } // namespace
 
-int createTempFile(const fs::path& folder, fs::path& created) {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::mt19937_64 random{std::random_device{}() ^
-                                        (static_cast<uint64_t>(tw_getpid()) << 32) ^
-                                        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
+int createTempFile(const fs::path& folder, fs::path& created, const std::function<std::string()>& nextName) {
     const fs::path dir = folder.empty() ? fs::path(".") : folder;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = ".tw-";
-        for (int i = 0; i < 12; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
-        name += ".tmp";
-        const fs::path candidate = dir / name;
+        const fs::path candidate = dir / nextName();
 #ifdef _WIN32
         const int fd = ::_open(candidate.string().c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, 0666);
 #else
@@ -132,6 +125,18 @@ int createTempFile(const fs::path& folder, fs::path& created) {
     }
     errno = EEXIST;
     return -1;
+}
+
+int createTempFile(const fs::path& folder, fs::path& created) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 random{std::random_device{}() ^
+                                        (static_cast<uint64_t>(tw_getpid()) << 32) ^
+                                        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
+    return createTempFile(folder, created, [] {
+        std::string name = ".tw-";
+        for (int i = 0; i < 12; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+        return name + ".tmp";
+    });
 }
 
 fs::path resolvePath(std::string_view path) {

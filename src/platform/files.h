@@ -6,6 +6,7 @@
 #include "platform/text.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,6 +52,9 @@ void writeLines(std::string_view path, const Lines& lines, bool finalLineEnd);
 // planted link cannot redirect the write; the short name leaves room for any
 // final name. -1 with errno set when it fails.
 int createTempFile(const std::filesystem::path& folder, std::filesystem::path& created);
+// The same, trying the names `nextName` gives (at most 100).
+int createTempFile(const std::filesystem::path& folder, std::filesystem::path& created,
+                   const std::function<std::string()>& nextName);
 
 // Unchecked operations, as the program uses them: they report success but
 // never raise. The copy overwrites and appears atomically at the target.
