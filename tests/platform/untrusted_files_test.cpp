@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "platform/level_files.h"
 #include "support/checksums.h"
+#include "support/error_text.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -22,15 +23,7 @@ namespace tw {
 namespace {
 
 using test::TempFolder;
-
-std::string errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const AppError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using test::errorOf;
 
 TEST(LevelFiles, OnlyOrdinaryFilesOfReasonableSizeAreRead) {
     TempFolder tmp;

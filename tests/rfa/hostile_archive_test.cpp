@@ -7,6 +7,7 @@
 #include "rfa/lzo_codec.h"
 #include "rfa/reader.h"
 #include "support/checksums.h"
+#include "support/error_text.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -29,19 +30,7 @@ using test::buildArchive;
 using test::folderChecksums;
 using test::RawEntry;
 using test::TempFolder;
-
-std::string errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const AppError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
-void save(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using test::errorOf;
 
 TEST(HostileExtraction, AFolderLinkLeadingOutIsRefusedBeforeAnyByteIsWritten) {
     // Many entries on both sides of the link, so that parallel writes would
@@ -52,7 +41,7 @@ TEST(HostileExtraction, AFolderLinkLeadingOutIsRefusedBeforeAnyByteIsWritten) {
         entries.push_back({"lvl/b/f" + std::to_string(i) + ".con", std::string(2000, 'b'), 2000});
     }
     TempFolder tmp;
-    save(tmp.path() / "evil.rfa", buildArchive(0, entries));
+    tmp.write("evil.rfa", buildArchive(0, entries));
     fs::create_directories(tmp.path() / "target/lvl");
     fs::create_directories(tmp.path() / "outside");
     fs::create_directory_symlink(tmp.path() / "outside", tmp.path() / "target/lvl/b");
@@ -69,7 +58,7 @@ TEST(HostileExtraction, AFolderLinkLeadingOutIsRefusedBeforeAnyByteIsWritten) {
 
 TEST(HostileExtraction, LinksThatStayInsideTheTargetAreFollowed) {
     TempFolder tmp;
-    save(tmp.path() / "ok.rfa", buildArchive(0, {{"lvl/b/x.con", "x", 1}, {"lvl/c", "c", 1}}));
+    tmp.write("ok.rfa", buildArchive(0, {{"lvl/b/x.con", "x", 1}, {"lvl/c", "c", 1}}));
     fs::create_directories(tmp.path() / "target/lvl/real");
     fs::create_directory_symlink("real", tmp.path() / "target/lvl/b");
     tmp.write("outside.txt", "the user's");
@@ -95,7 +84,7 @@ TEST(HostileExtraction, ADamagedEntryLeavesTheTargetAsItWas) {
     for (int i = 0; i < 30; ++i) entries.push_back({"lvl/f" + std::to_string(i), blockPayload(std::string(5000, 'x')), 5000});
     entries.push_back({"lvl/zz", bad, 100});
     TempFolder tmp;
-    save(tmp.path() / "cut.rfa", buildArchive(1, entries));
+    tmp.write("cut.rfa", buildArchive(1, entries));
     tmp.write("target/lvl/f3", "older");
     const auto before = folderChecksums(tmp.path() / "target");
     EXPECT_NE(errorOf([&] { extractArchive(tmp.dir() + "cut.rfa", tmp.dir() + "target"); }).find("is damaged"),
@@ -105,7 +94,7 @@ TEST(HostileExtraction, ADamagedEntryLeavesTheTargetAsItWas) {
 
 TEST(HostileExtraction, OnlyTheChosenFolderIsTakenAndTheRestNamed) {
     TempFolder tmp;
-    save(tmp.path() / "m.rfa", buildArchive(0, {{"bf1942/levels/MyMap/init.con", "i", 1},
+    tmp.write("m.rfa", buildArchive(0, {{"bf1942/levels/MyMap/init.con", "i", 1},
                                                 {"BF1942\\Levels\\MYMAP\\init\\terrain.con", "t", 1},
                                                 {"bf1942/levels/MyMap_001/ai.con", "a", 1},
                                                 {"bf1942/levels/mymapx", "f", 1},
@@ -148,7 +137,7 @@ TEST(HostileExtraction, SharedRegionsAreReadButNamedOnce) {
     archive += table;
     putU32(reinterpret_cast<unsigned char*>(archive.data()), static_cast<uint32_t>(kHeaderSize + data.size()));
     TempFolder tmp;
-    save(tmp.path() / "s.rfa", archive);
+    tmp.write("s.rfa", archive);
     fs::create_directory(tmp.path() / "t");
     const ExtractResult r = extractArchive(tmp.dir() + "s.rfa", tmp.dir() + "t");
     EXPECT_EQ(r.files, 4u);
@@ -202,7 +191,7 @@ TEST(HostileExtraction, ABombLargerThanTheFreeSpaceIsRefusedUnwritten) {
     }
     appendU32(archive, 0);
     putU32(reinterpret_cast<unsigned char*>(archive.data()), tableOffset);
-    save(tmp.path() / "bomb.rfa", archive);
+    tmp.write("bomb.rfa", archive);
     fs::create_directory(tmp.path() / "t");
     const std::string error = errorOf([&] { extractArchive(tmp.dir() + "bomb.rfa", tmp.dir() + "t"); });
     EXPECT_EQ(error.rfind("The archive " + tmp.dir() + "bomb.rfa unpacks to " + std::to_string(count * size) +
@@ -258,7 +247,7 @@ TEST(HostileFolders, ToolsNeverWriteThroughLinksAtTheirOldTemporaryNames) {
     TempFolder tmp;
     tmp.write("victim.txt", "the user's");
     tmp.write("src/init.con", "run x");
-    save(tmp.path() / "in.rfa", buildArchive(0, {{"init.con", "new", 3}}));
+    tmp.write("in.rfa", buildArchive(0, {{"init.con", "new", 3}}));
     fs::create_directory(tmp.path() / "t");
     for (int pid = ::getpid(); pid < ::getpid() + 40; ++pid) {
         fs::create_symlink(tmp.path() / "victim.txt", tmp.path() / "t" / (".tw-init.con." + std::to_string(pid) + ".part"));

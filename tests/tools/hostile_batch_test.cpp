@@ -8,6 +8,7 @@
 #include "rfa/archive_builder.h"
 #include "rfa/reader.h"
 #include "support/checksums.h"
+#include "support/error_text.h"
 #include "support/process.h"
 #include "support/temp_folder.h"
 #include "tools/batch_runner.h"
@@ -30,15 +31,7 @@ using test::buildArchive;
 using test::folderChecksums;
 using test::RawEntry;
 using test::TempFolder;
-
-std::string errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const AppError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using test::errorOf;
 
 void save(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
