@@ -22,7 +22,7 @@ void refuseCharacters(const std::string& script, const std::string& text, std::s
         if (c < 0x20 || c == 0x7F || forbidden.find(ch) != std::string_view::npos) {
             std::string shown;
             for (char x : text) shown += (static_cast<unsigned char>(x) < 0x20 || x == 0x7F) ? '?' : x;
-            throw AppError("The name " + shown + " cannot be written into " + script + ": it holds " + describe(c) +
+            throw AppError("The name \"" + shown + "\" cannot be written into " + script + ": it holds " + describe(c) +
                            ", which a batch line cannot carry. Rename it and choose it again");
         }
     }

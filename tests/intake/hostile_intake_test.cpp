@@ -44,8 +44,8 @@ TEST(HostileIntake, AnArchiveNameTheScriptCannotCarryIsRefusedAndNothingChanges)
     w.scripted.dialogs.answer(w.tmp.dir() + "downloads/" + name);
     emit w.page.Image12->clicked();
     ASSERT_EQ(w.scripted.messages.errors.size(), 1u);
-    EXPECT_EQ(w.scripted.messages.errors[0], "The name " + w.tmp.dir() + "downloads/" + name +
-                                                 " cannot be written into unpack.bat: it holds the double quote \", which "
+    EXPECT_EQ(w.scripted.messages.errors[0], "The name \"" + w.tmp.dir() + "downloads/" + name +
+                                                 "\" cannot be written into unpack.bat: it holds the double quote \", which "
                                                  "a batch line cannot carry. Rename it and choose it again.");
     EXPECT_TRUE(w.scripted.shell.batches.empty());
     EXPECT_EQ(w.page.Edit3->text().toStdString(), "Path");

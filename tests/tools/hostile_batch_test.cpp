@@ -144,11 +144,11 @@ TEST(HostileNames, NamesABatchLineCannotCarryAreRefusedBeforeAnyScript) {
         const auto sourceBefore = folderChecksums(tmp.path() / "downloads");
         ConversionState state;
         const std::string error = errorOf([&] { intake::takeArchive(state, program.dir, tmp.dir() + "downloads/" + c.file); });
-        EXPECT_NE(error.find(" cannot be written into unpack.bat: it holds " + c.what +
+        EXPECT_NE(error.find("\" cannot be written into unpack.bat: it holds " + c.what +
                              ", which a batch line cannot carry. Rename it and choose it again"),
                   std::string::npos)
             << error;
-        EXPECT_EQ(error.rfind("The name ", 0), 0u) << error;
+        EXPECT_EQ(error.rfind("The name \"", 0), 0u) << error;
         EXPECT_TRUE(state.MapName.empty());
         EXPECT_EQ(folderChecksums(program.dir), programBefore) << c.file;
         EXPECT_EQ(folderChecksums(tmp.path() / "downloads"), sourceBefore) << c.file;
@@ -156,7 +156,7 @@ TEST(HostileNames, NamesABatchLineCannotCarryAreRefusedBeforeAnyScript) {
     // The exact message, for one of them.
     ConversionState state;
     EXPECT_EQ(errorOf([&] { intake::takeArchive(state, "/p/", "/d/x.rfa\" \"memory.bf\" \"tarnwick.rfa"); }),
-              "The name /d/x.rfa\" \"memory.bf\" \"tarnwick.rfa cannot be written into unpack.bat: it holds the double "
+              "The name \"/d/x.rfa\" \"memory.bf\" \"tarnwick.rfa\" cannot be written into unpack.bat: it holds the double "
               "quote \", which a batch line cannot carry. Rename it and choose it again");
 }
 
