@@ -1,5 +1,6 @@
 #include "intake/analysis.h"
 
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/level_files.h"
 #include "tools/scripts.h"
@@ -56,6 +57,13 @@ void takeArchive(ConversionState& state, const std::string& programDir, const st
     // carry is refused here, before anything is written or changed.
     const bool inProgramDir = isProgramFolder(folderOf(archivePath), programDir);
     const Lines script = scripts::mapUnpackScript(programDir, archivePath, inProgramDir);
+    // The script copies the archive beside the program under its own name
+    // and deletes that copy afterwards: a name the program folder already
+    // uses (memory.bf, unpack.bat, the tools, an add-on archive) would lose
+    // that file.
+    if (!inProgramDir && pathExists(programDir + name))
+        throw AppError("The archive's name " + name + " is taken in the program folder by " + programDir + name +
+                       "; unpacking would replace and then delete it. Rename the archive and choose it again");
     scripts::saveScript(programDir + "unpack.bat", script, true);
     state.MapName = name;
     state.LevelDir = levelDirIn(programDir, withoutExtension(name));

@@ -160,6 +160,22 @@ TEST(HostileNames, NamesABatchLineCannotCarryAreRefusedBeforeAnyScript) {
               "quote \", which a batch line cannot carry. Rename it and choose it again");
 }
 
+TEST(HostileNames, AnArchiveNamedLikeAFileOfTheProgramFolderIsRefused) {
+    for (const char* name : {"memory.bf", "UNPACK.BAT", "tarnwick-batch", "Network", "MyMap_001.rfa"}) {
+        TempFolder tmp;
+        const ProgramFolder program(tmp);
+        tmp.write("Tarnwick/unpack.bat", "rfaunpack.exe Older.rfa \r\n");
+        tmp.write("Tarnwick/MyMap_001.rfa", "the packed add-on");
+        tmp.write(std::string("downloads/") + name, "archive");
+        const auto before = folderChecksums(tmp.path());
+        ConversionState state;
+        const std::string error = errorOf([&] { intake::takeArchive(state, program.dir, tmp.dir() + "downloads/" + name); });
+        EXPECT_EQ(error, std::string("The archive's name ") + name + " is taken in the program folder by " + program.dir +
+                             name + "; unpacking would replace and then delete it. Rename the archive and choose it again");
+        EXPECT_EQ(folderChecksums(tmp.path()), before) << name;
+    }
+}
+
 TEST(HostileNames, EveryScriptChecksWhatGoesIntoItsLines) {
     const std::string program = "/p/";
     struct Case {
