@@ -1,4 +1,4 @@
-// rfapack FOLDER PREFIX "NAME.rfa" [-Compress]
+// rfapack FOLDER PREFIX "NAME.rfa" [-Compress] [--skip-links]
 #include "cli_common.h"
 #include "rfa/archive.h"
 
@@ -10,11 +10,13 @@
 namespace {
 
 void usage(std::FILE* out) {
-    std::fputs("Usage: rfapack <folder> <inner path> <archive.rfa> [-Compress]\n"
+    std::fputs("Usage: rfapack <folder> <inner path> <archive.rfa> [-Compress] [--skip-links]\n"
                "  Packs every file below <folder> into <archive.rfa>, stored under\n"
                "  <inner path>/<path below the folder>, e.g.\n"
                "    rfapack bf1942\\levels\\MyMap_001 bf1942/levels/MyMap \"MyMap_001.rfa\"\n"
                "  -Compress     store LZO1X blocks instead of the files as they are\n"
+               "  --skip-links  links and special files (pipes, devices) are never packed;\n"
+               "                each is named, and the exit code is 1 unless this is given\n"
                "  --help        this text\n"
                "  --version     the tool's version\n",
                out);
@@ -25,10 +27,12 @@ void usage(std::FILE* out) {
 int main(int argc, char** argv) {
     std::vector<std::string> positional;
     tw::rfa::PackOptions options;
+    bool skipLinks = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (const auto code = tw::cli::commonOption(a, "rfapack", usage)) return *code;
         if (strcasecmp(a.c_str(), "-compress") == 0) options.compress = true;
+        else if (a == "--skip-links") skipLinks = true;
         else if (!a.empty() && a[0] == '-' && a.size() > 1) {
             std::fprintf(stderr, "ERROR! Unknown option %s\n", a.c_str());
             usage(stderr);
@@ -47,8 +51,13 @@ int main(int argc, char** argv) {
         options.progress = [&](uint64_t d, uint64_t t) { bar(d, t); };
         const auto r = tw::rfa::packFolder(positional[0], positional[1], positional[2], options);
         bar.finish();
+        for (const std::string& line : r.leftOut) std::fprintf(stderr, "%s\n", line.c_str());
         std::printf("TotalFiles: %zu\nUseCompression: %d\nArchive: %s (%llu bytes)\n", r.files,
                     options.compress ? 1 : 0, positional[2].c_str(), static_cast<unsigned long long>(r.archiveSize));
+        if (!r.leftOut.empty() && !skipLinks) {
+            std::fprintf(stderr, "%zu item(s) left out; --skip-links accepts that\n", r.leftOut.size());
+            return 1;
+        }
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "\n%s\n", e.what());

@@ -3,6 +3,7 @@
 #include "generator/ai_scripts.h"
 #include "generator/game_scripts.h"
 #include "platform/files.h"
+#include "platform/level_files.h"
 
 namespace tw::generator {
 
@@ -70,8 +71,8 @@ void runAddon(ConversionState& state, const std::string& programDir, const Addon
                    readLines(programDir + "temp" + sep + "con files" + sep + name), true);
 
     // 12-13: the spawn points and AIPathFinding.con.
-    state.InfantrySpawnPoints = spawnPoints(readLines(level + "singleplayer/soldierspawns.con"));
-    state.VehicleSpawnPoints = spawnPoints(readLines(level + "singleplayer/ObjectSpawns.con"));
+    state.InfantrySpawnPoints = spawnPoints(readLevelLines(level + "singleplayer/soldierspawns.con"));
+    state.VehicleSpawnPoints = spawnPoints(readLevelLines(level + "singleplayer/ObjectSpawns.con"));
     state.InfantrySpawnLine = infantrySpawnLine(state.InfantrySpawnPoints);
     state.VehicleSpawnList = vehicleSpawnList(state.VehicleSpawnPoints);
     const auto [ships, landingCrafts] = hooks.readVehicleBoxes ? hooks.readVehicleBoxes() : std::pair{false, false};

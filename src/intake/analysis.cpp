@@ -1,6 +1,8 @@
 #include "intake/analysis.h"
 
+#include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/level_files.h"
 #include "tools/scripts.h"
 
 #include <filesystem>
@@ -50,18 +52,27 @@ std::string takeLevelFolder(ConversionState& state, const std::string& initPath)
 
 void takeArchive(ConversionState& state, const std::string& programDir, const std::string& archivePath) {
     const std::string name = nameOf(archivePath);
-    state.MapName = name;
     // An archive that already lies in the program folder is unpacked where it
-    // is: never copied onto itself, never deleted.
+    // is: never copied onto itself, never deleted. A name the script cannot
+    // carry is refused here, before anything is written or changed.
     const bool inProgramDir = isProgramFolder(folderOf(archivePath), programDir);
-    scripts::saveScript(programDir + "unpack.bat", scripts::mapUnpackScript(programDir, archivePath, inProgramDir), true);
+    const Lines script = scripts::mapUnpackScript(programDir, archivePath, inProgramDir);
+    // The script copies the archive beside the program under its own name
+    // and deletes that copy afterwards: a name the program folder already
+    // uses (memory.bf, unpack.bat, the tools, an add-on archive) would lose
+    // that file.
+    if (!inProgramDir && pathExists(programDir + name))
+        throw AppError("The archive's name " + name + " is taken in the program folder by " + programDir + name +
+                       "; unpacking would replace and then delete it. Rename the archive and choose it again");
+    scripts::saveScript(programDir + "unpack.bat", script, true);
+    state.MapName = name;
     state.LevelDir = levelDirIn(programDir, withoutExtension(name));
 }
 
 MapDisplays analyse(ConversionState& state, const std::string& programDir, bool archiveMode,
                     const std::string& chosenInitFolder) {
     const char sep = trailingSeparator(state.LevelDir, programDir);
-    const WorldSize world = worldSizeOf(readLines(state.LevelDir + "init" + sep + "terrain.con"));
+    const WorldSize world = worldSizeOf(readLevelLines(state.LevelDir + "init" + sep + "terrain.con"));
     state.WorldSize = world.size;
     state.WorldScale = world.scale;
     if (archiveMode) {

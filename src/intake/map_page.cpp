@@ -89,9 +89,9 @@ void MapPage::Image12Click() {
     } else if (pack->isChecked()) {
         if (auto chosen = services_.dialogs.choose(
                 {FileDialogRequest::Kind::Open, "o2", "BF Refractor Archives (*.rfa)|*.rfa", {}})) {
+            intake::takeArchive(state_, services_.programDir, *chosen);
             Edit3->setText(q(*chosen));
             Edit3->setCursorPosition(0);
-            intake::takeArchive(state_, services_.programDir, *chosen);
             scripts::startScript(services_.shell, services_.programDir, "unpack.bat");
             unpack->setEnabled(false);
             pack->setEnabled(false);

@@ -2,8 +2,9 @@
 
 #include "platform/errors.h"
 
-#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <random>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -16,6 +17,7 @@
 #define tw_chdir _chdir
 #define tw_getpid _getpid
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #define tw_chdir ::chdir
@@ -54,13 +56,6 @@ std::optional<std::string> findCaseBlind(const fs::path& dir, const std::string&
     return best;
 }
 
-fs::path tempNameBeside(const fs::path& target) {
-    static std::atomic<unsigned> counter{0};
-    const std::string name = ".tw-" + target.filename().string() + "." +
-                             std::to_string(tw_getpid()) + "." + std::to_string(counter++) + ".tmp";
-    return target.parent_path() / name;
-}
-
 [[noreturn]] void throwCreate(std::string_view shown, int code) {
     throw AppError(msg::fileCreate(std::string(shown), msg::systemReason(code)));
 }
@@ -82,10 +77,17 @@ std::optional<int> replaceBlocker(const fs::path& target) {
 // over the target. Returns the Windows code of a failure, or 0.
 int writeAtomically(const fs::path& target, const std::function<bool(std::FILE*)>& produce) {
     if (auto code = replaceBlocker(target)) return *code;
-    const fs::path temp = tempNameBeside(target);
-    errno = 0;
-    FilePtr out = openFile(temp, "wb");
-    if (!out) return windowsCodeFor(errno, temp);
+    fs::path temp;
+    const int fd = createTempFile(target.parent_path(), temp);
+    if (fd < 0) return windowsCodeFor(errno, target);
+    FilePtr out(::fdopen(fd, "wb"));
+    if (!out) {
+        const int err = errno;
+        ::close(fd);
+        std::error_code ec;
+        fs::remove(temp, ec);
+        return windowsCodeFor(err, target);
+    }
     errno = 0;
     bool ok = produce(out.get());
     ok = ok && std::fflush(out.get()) == 0;
@@ -105,6 +107,37 @@ int writeAtomically(const fs::path& target, const std::function<bool(std::FILE*)
 }
 
 } // namespace
+
+int createTempFile(const fs::path& folder, fs::path& created, const std::function<std::string()>& nextName) {
+    const fs::path dir = folder.empty() ? fs::path(".") : folder;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path candidate = dir / nextName();
+#ifdef _WIN32
+        const int fd = ::_open(candidate.string().c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, 0666);
+#else
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+#endif
+        if (fd >= 0) {
+            created = candidate;
+            return fd;
+        }
+        if (errno != EEXIST) return -1;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+int createTempFile(const fs::path& folder, fs::path& created) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 random{std::random_device{}() ^
+                                        (static_cast<uint64_t>(tw_getpid()) << 32) ^
+                                        static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
+    return createTempFile(folder, created, [] {
+        std::string name = ".tw-";
+        for (int i = 0; i < 12; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+        return name + ".tmp";
+    });
+}
 
 fs::path resolvePath(std::string_view path) {
     std::string p(path);

@@ -6,6 +6,7 @@
 #include "platform/text.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +44,17 @@ std::string readText(std::string_view path);
 // the file-create text.
 void writeBytes(std::string_view path, std::string_view bytes);
 void writeLines(std::string_view path, const Lines& lines, bool finalLineEnd);
+
+// Creates a new, empty file with a short random name in `folder`
+// (".tw-" + 12 random letters and digits + ".tmp") and returns its open
+// descriptor, writable. The name is taken only if nothing of that name exists
+// (no file, no link: exclusive creation that never follows a link), so a
+// planted link cannot redirect the write; the short name leaves room for any
+// final name. -1 with errno set when it fails.
+int createTempFile(const std::filesystem::path& folder, std::filesystem::path& created);
+// The same, trying the names `nextName` gives (at most 100).
+int createTempFile(const std::filesystem::path& folder, std::filesystem::path& created,
+                   const std::function<std::string()>& nextName);
 
 // Unchecked operations, as the program uses them: they report success but
 // never raise. The copy overwrites and appears atomically at the target.

@@ -21,6 +21,7 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -37,16 +38,17 @@ std::string upperAscii(std::string s) {
 // The tools speak English: the system's own reason, not the wizard's framework texts.
 std::string systemText(int err, const fs::path&) { return std::strerror(err); }
 
-// A file written through a buffer, with patches at earlier offsets.
+// A file written through a buffer, with patches at earlier offsets. It
+// takes over an open descriptor; `failText` begins every error ("The
+// archive X cannot be written", "The entry "Y" cannot be written").
 class OutFile {
 public:
-    explicit OutFile(const fs::path& path) : path_(path) {
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd_ < 0) throw AppError("The archive " + path.string() + " cannot be written: " + systemText(errno, path));
-    }
+    OutFile(int fd, std::string failText) : fd_(fd), failText_(std::move(failText)) {}
     ~OutFile() {
         if (fd_ >= 0) ::close(fd_);
     }
+    OutFile(const OutFile&) = delete;
+    OutFile& operator=(const OutFile&) = delete;
     void write(const void* data, size_t n) {
         const auto* p = static_cast<const unsigned char*>(data);
         if (buffer_.size() + n > kBufferSize) flush();
@@ -112,14 +114,20 @@ private:
             offset += static_cast<uint64_t>(w);
         }
     }
-    [[noreturn]] void fail(int err) {
-        throw AppError("The archive " + path_.string() + " cannot be written: " + systemText(err, path_));
-    }
-    fs::path path_;
+    [[noreturn]] void fail(int err) { throw AppError(failText_ + ": " + std::strerror(err)); }
     int fd_ = -1;
+    std::string failText_;
     uint64_t pos_ = 0;
     std::vector<unsigned char> buffer_;
 };
+
+// A new file below `folder` that nothing else can have chosen or planted
+// (exclusive creation, a random short name); `failText` as for OutFile.
+OutFile newTempFile(const fs::path& folder, fs::path& created, const std::string& failText) {
+    const int fd = createTempFile(folder, created);
+    if (fd < 0) throw AppError(failText + ": " + std::strerror(errno));
+    return OutFile(fd, failText);
+}
 
 // Reads a source file block by block, exactly the size it had when listed.
 class InFile {
@@ -147,7 +155,7 @@ private:
 };
 
 void walk(const fs::path& dir, const std::string& relative, const std::string& prefix,
-          std::vector<SourceFile>& out) {
+          std::vector<SourceFile>& out, std::vector<std::string>& leftOut) {
     struct Item {
         std::string key, name;
         fs::path path;
@@ -162,8 +170,16 @@ void walk(const fs::path& dir, const std::string& relative, const std::string& p
                            " cannot be stored in an archive: only Windows-1252 characters can");
         Item item{upperAscii(name), name, entry.path()};
         std::error_code e2;
-        if (entry.is_directory(e2) && !entry.is_symlink(e2)) folders.push_back(std::move(item));
-        else if (entry.is_regular_file(e2)) files.push_back(std::move(item));
+        const fs::file_status own = entry.symlink_status(e2);
+        if (fs::is_symlink(own)) {
+            leftOut.push_back("Left out, a link: " + entry.path().string());
+        } else if (fs::is_directory(own)) {
+            folders.push_back(std::move(item));
+        } else if (fs::is_regular_file(own)) {
+            files.push_back(std::move(item));
+        } else {
+            leftOut.push_back("Left out, not an ordinary file: " + entry.path().string());
+        }
     }
     if (ec) throw AppError("The folder " + dir.string() + " cannot be read: " + systemText(ec.value(), dir));
     const auto order = [](const Item& a, const Item& b) { return a.key != b.key ? a.key < b.key : a.name < b.name; };
@@ -177,7 +193,7 @@ void walk(const fs::path& dir, const std::string& relative, const std::string& p
         if (ec) throw AppError("The file " + s.path + " cannot be read: " + systemText(ec.value(), f.path));
         out.push_back(std::move(s));
     }
-    for (const Item& d : folders) walk(d.path, relative + d.name + "/", prefix, out);
+    for (const Item& d : folders) walk(d.path, relative + d.name + "/", prefix, out, leftOut);
 }
 
 void checkNames(const std::vector<SourceFile>& files) {
@@ -310,38 +326,61 @@ void packCompressed(OutFile& out, const std::vector<SourceFile>& files, std::vec
     while (!items.empty()) writeOldest();
 }
 
-// The target folder as extraction fills it: each folder's names are listed
-// once and matched without regard to letter case, so a large archive costs
-// one listing per folder rather than one per file.
+// The target folder as extraction will fill it, planned before anything is
+// written: each entry's path, matched without regard to letter case against
+// what exists (each folder listed once), every existing folder on the way
+// checked (a linked folder must stay inside the target, a file must not
+// stand where a folder belongs), and the folders still to be made.
 class TargetTree {
 public:
     TargetTree(fs::path root, std::string shownTarget)
         : root_(std::move(root)), canonicalRoot_(fs::weakly_canonical(root_)), shown_(std::move(shownTarget)) {}
 
-    // The file path for an entry's components, its folders created.
-    fs::path place(const std::vector<std::string>& components, const std::string& inner) {
+    fs::path plan(const std::vector<std::string>& components, const std::string& inner) {
         fs::path dir = root_;
         for (size_t i = 0; i + 1 < components.size(); ++i) {
             fs::path next = dir / nameIn(dir, components[i]);
-            if (checked_.insert(next.string()).second) {
-                std::error_code ec;
-                fs::create_directory(next, ec);
-                if (!fs::is_directory(next, ec))
-                    throw AppError("The entry \"" + inner + "\" cannot be written: a file stands where its folder belongs");
-                // A linked folder must not lead outside the target.
-                if (fs::is_symlink(fs::symlink_status(next, ec))) {
-                    const fs::path real = fs::weakly_canonical(next, ec);
-                    const auto ends = std::mismatch(canonicalRoot_.begin(), canonicalRoot_.end(), real.begin(), real.end());
-                    if (ec || ends.first != canonicalRoot_.end())
-                        throw AppError("The entry \"" + inner + "\" would be written outside " + shown_);
-                }
-            }
+            if (checked_.insert(next.string()).second) checkFolder(next, inner);
             dir = std::move(next);
         }
-        return dir / nameIn(dir, components.back());
+        fs::path file = dir / nameIn(dir, components.back());
+        std::error_code ec;
+        if (fs::is_directory(fs::symlink_status(file, ec)))
+            throw AppError("The entry \"" + inner + "\" cannot be written: a folder of that name exists below " + shown_);
+        return file;
+    }
+
+    // Makes the planned folders, parents first.
+    void makeFolders() const {
+        for (const fs::path& folder : missing_) {
+            std::error_code ec;
+            fs::create_directory(folder, ec);
+            if (!fs::is_directory(fs::symlink_status(folder, ec)))
+                throw AppError("The folder " + folder.string() + " cannot be made: " +
+                               (ec ? ec.message() : std::string("something else appeared there")));
+        }
     }
 
 private:
+    void checkFolder(const fs::path& folder, const std::string& inner) {
+        std::error_code ec;
+        const fs::file_status own = fs::symlink_status(folder, ec);
+        if (!fs::exists(own)) {
+            missing_.push_back(folder);
+            return;
+        }
+        if (fs::is_symlink(own)) {
+            const fs::path real = fs::weakly_canonical(folder, ec);
+            const auto ends = std::mismatch(canonicalRoot_.begin(), canonicalRoot_.end(), real.begin(), real.end());
+            if (ec || ends.first != canonicalRoot_.end())
+                throw AppError("The entry \"" + inner + "\" would be written outside " + shown_ + " through the link " +
+                               folder.string() + ". Nothing was extracted.");
+        }
+        if (!fs::is_directory(folder, ec))
+            throw AppError("The entry \"" + inner + "\" cannot be written: a file stands where its folder belongs. "
+                           "Nothing was extracted.");
+    }
+
     // The name as it exists in `dir` in any letter case, or as given (and
     // then remembered, as extraction is about to create it).
     std::string nameIn(const fs::path& dir, const std::string& name) {
@@ -373,22 +412,101 @@ private:
     std::string shown_;
     std::unordered_map<std::string, Listing> listings_;
     std::set<std::string> checked_;
+    std::vector<fs::path> missing_;
 };
+
+// A folder of its own inside the target, where extraction puts its files
+// under short names before they move into place; removed with what is left
+// in it.
+class Staging {
+public:
+    explicit Staging(const fs::path& target) {
+        std::string pattern = (target / ".tw-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw AppError("A folder for unpacking cannot be made in " + target.string() + ": " + std::strerror(errno) +
+                           ". Nothing was extracted.");
+        path_ = pattern;
+    }
+    ~Staging() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    Staging(const Staging&) = delete;
+    Staging& operator=(const Staging&) = delete;
+    fs::path file(size_t index) const { return path_ / std::to_string(index); }
+
+private:
+    fs::path path_;
+};
+
+// Free bytes for an unprivileged writer on the disk that holds `folder`.
+uint64_t freeSpace(const fs::path& folder) {
+    struct statvfs st {};
+    if (::statvfs(folder.c_str(), &st) != 0) return UINT64_MAX;  // unknown: the writes will tell
+    return static_cast<uint64_t>(st.f_bavail) * st.f_frsize;
+}
+
+// Moves an unpacked file to its place; across disks (a mount inside the
+// target) by a copy under a temporary name beside it.
+void moveIntoPlace(const fs::path& from, const fs::path& to, const std::string& inner) {
+    std::error_code ec;
+    fs::rename(from, to, ec);
+    if (!ec) return;
+    if (ec != std::errc::cross_device_link)
+        throw AppError("The entry \"" + inner + "\" cannot be written: " + ec.message());
+    fs::path temp;
+    const std::string failText = "The entry \"" + inner + "\" cannot be written";
+    try {
+        OutFile out = newTempFile(to.parent_path(), temp, failText);
+        const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (in < 0) throw AppError(failText + ": " + std::strerror(errno));
+        try {
+            out.copyFrom(in, 0, fs::file_size(from), failText);
+        } catch (...) {
+            ::close(in);
+            throw;
+        }
+        ::close(in);
+        out.close();
+        fs::rename(temp, to, ec);
+        if (ec) throw AppError(failText + ": " + ec.message());
+    } catch (...) {
+        if (!temp.empty()) fs::remove(temp, ec);
+        throw;
+    }
+}
+
+// Reads the written archive back: every file listed, under its name, at its size.
+void verifyPacked(const fs::path& temp, const std::vector<Entry>& entries, const std::string& archive) {
+    const ArchiveReader reader(temp.string());
+    bool same = reader.entries().size() == entries.size();
+    for (size_t i = 0; same && i < entries.size(); ++i)
+        same = reader.entries()[i].name == entries[i].name && reader.entries()[i].size == entries[i].size;
+    if (!same) throw AppError("The archive " + archive + " did not read back as it was written; it was not kept");
+}
+
+bool below(const std::string& key, const std::string& folderKey) {
+    return folderKey.empty() || (key.size() > folderKey.size() && key.compare(0, folderKey.size(), folderKey) == 0);
+}
 
 } // namespace
 
-std::vector<SourceFile> collectFiles(const std::string& folder, const std::string& prefix) {
+std::vector<SourceFile> collectFiles(const std::string& folder, const std::string& prefix,
+                                     std::vector<std::string>* leftOut) {
     std::string p = prefix;
     while (!p.empty() && (p.back() == '/' || p.back() == '\\')) p.pop_back();
     std::vector<SourceFile> files;
-    walk(resolvePath(folder), std::string(), encodeCp1252(p), files);
+    std::vector<std::string> skipped;
+    walk(resolvePath(folder), std::string(), encodeCp1252(p), files, skipped);
+    if (leftOut) *leftOut = std::move(skipped);
     return files;
 }
 
 PackResult packFolder(const std::string& folder, const std::string& prefix, const std::string& archive,
                       const PackOptions& options) {
     if (!folderExists(folder)) throw AppError("Error! Directory does not exist: " + folder);
-    const std::vector<SourceFile> files = collectFiles(folder, prefix);
+    PackResult result;
+    const std::vector<SourceFile> files = collectFiles(folder, prefix, &result.leftOut);
     checkNames(files);
 
     uint64_t total = 0;
@@ -399,14 +517,11 @@ PackResult packFolder(const std::string& folder, const std::string& prefix, cons
         if (f.size > kMaxArchiveSize) tooLarge(archive);
 
     const fs::path target = resolvePath(archive);
-    static std::atomic<unsigned> counter{0};
-    const fs::path temp = target.parent_path() / (".tw-" + target.filename().string() + "." +
-                                                  std::to_string(::getpid()) + "." + std::to_string(counter++) +
-                                                  ".tmp");
+    fs::path temp;
     std::vector<Entry> entries(files.size());
     for (size_t i = 0; i < files.size(); ++i) entries[i].name = files[i].name;
     try {
-        OutFile out(temp);
+        OutFile out = newTempFile(target.parent_path(), temp, "The archive " + archive + " cannot be written");
         const std::string header = headerBytes(options.compress);
         out.write(header.data(), header.size());
         if (options.compress) packCompressed(out, files, entries, options, total, kMaxArchiveSize - table, archive);
@@ -418,24 +533,27 @@ PackResult packFolder(const std::string& folder, const std::string& prefix, cons
         out.patch(0, b, 4);
         const uint64_t size = out.pos();
         out.close();
+        verifyPacked(temp, entries, archive);
         std::error_code ec;
         fs::rename(temp, target, ec);
         if (ec) throw AppError("The archive " + archive + " cannot be written: " + systemText(ec.value(), target));
-        return {files.size(), size};
+        result.files = files.size();
+        result.archiveSize = size;
+        return result;
     } catch (...) {
         std::error_code ec;
-        fs::remove(temp, ec);
+        if (!temp.empty()) fs::remove(temp, ec);
         throw;
     }
 }
 
-ExtractResult extractArchive(const std::string& archive, const std::string& target, const Progress& progress) {
+ExtractResult extractArchive(const std::string& archive, const std::string& target, const ExtractOptions& options) {
     const ArchiveReader reader(archive);
     const auto refuse = [&](const std::string& name, const std::string& why) {
         throw AppError("The archive " + archive + " holds the entry \"" + printableName(name) + "\", which " + why +
                        ". Nothing was extracted.");
     };
-    // Every name is checked before anything is written.
+    // Every name is checked before anything is written, also those left out.
     std::map<std::string, std::string> files;  // key -> name
     std::set<std::string> folders;
     for (const Entry& e : reader.entries()) {
@@ -448,65 +566,87 @@ ExtractResult extractArchive(const std::string& archive, const std::string& targ
     for (const std::string& folder : folders)
         if (auto it = files.find(folder); it != files.end()) refuse(it->second, "is both a file and a folder");
 
-    if (!folderExists(target)) throw AppError("Error! Directory does not exist: " + target);
-    TargetTree tree(resolvePath(target), target);
+    std::string onlyKey = nameKey(encodeCp1252(options.onlyBelow));
+    while (!onlyKey.empty() && onlyKey.back() == '/') onlyKey.pop_back();
+    if (!onlyKey.empty()) onlyKey += '/';
 
     ExtractResult result;
-    uint64_t total = 0;
-    for (const Entry& e : reader.entries()) total += e.size;
+    std::vector<const Entry*> kept;
+    uint64_t total = 0, room = 0;
+    for (const Entry& e : reader.entries()) {
+        if (!below(nameKey(e.name), onlyKey)) {
+            result.leftOut.push_back(printableName(e.name));
+            continue;
+        }
+        kept.push_back(&e);
+        total += e.size;
+        room += (uint64_t{e.size} + 4095) / 4096 * 4096 + 4096;  // whole disk blocks and the folder entry
+    }
 
-    // Entries are independent files: they are written on all cores. Folder
-    // lookups and the result are shared under one lock; the first failure
-    // stops the others.
-    const std::vector<Entry>& entries = reader.entries();
+    if (!folderExists(target)) throw AppError("Error! Directory does not exist: " + target);
+    const fs::path root = resolvePath(target);
+    const uint64_t available = freeSpace(root);
+    if (room > available) {
+        std::string why;
+        for (const std::string& w : reader.warnings()) why += " Warning: " + w + ".";
+        throw AppError("The archive " + archive + " unpacks to " + std::to_string(total) + " bytes, more than the " +
+                       std::to_string(available) + " bytes free for " + target + ". Nothing was extracted." + why);
+    }
+
+    // Every place is planned and every folder on the way checked before the
+    // first byte is written; only then do the writes start, on all cores.
+    TargetTree tree(root, target);
+    std::vector<fs::path> places;
+    places.reserve(kept.size());
+    for (const Entry* e : kept) {
+        const std::string inner = decodeCp1252(e->name);
+        places.push_back(tree.plan(nameComponents(inner), inner));
+    }
+
+    const Staging staging(root);
     std::mutex lock;
     std::atomic<size_t> next{0};
     std::atomic<bool> stop{false};
     std::exception_ptr failure;
-    const auto extractOne = [&](const Entry& e) {
-        const std::string inner = decodeCp1252(e.name);
-        fs::path path;
-        {
-            std::lock_guard guard(lock);
-            path = tree.place(nameComponents(inner), inner);
-        }
-        std::error_code ec;
-        if (fs::is_directory(fs::symlink_status(path, ec)))
-            throw AppError("The entry \"" + inner + "\" of " + archive + " cannot be written: a folder of that name exists");
-        const fs::path temp = path.parent_path() / (".tw-" + path.filename().string() + "." +
-                                                    std::to_string(::getpid()) + ".part");
-        try {
-            OutFile out(temp);
-            if (const auto raw = reader.rawOffset(e))
-                out.copyFrom(reader.descriptor(), *raw, e.size, reader.damaged("the file ends early"));
-            else reader.read(e, [&](const unsigned char* data, size_t n) { out.write(data, n); });
-            out.close();
-            fs::rename(temp, path, ec);
-            if (ec) throw AppError("The entry \"" + inner + "\" cannot be written: " + systemText(ec.value(), path));
-        } catch (...) {
-            fs::remove(temp, ec);
-            throw;
-        }
+    uint64_t done = 0;
+    const auto extractOne = [&](size_t i) {
+        const Entry& e = *kept[i];
+        const std::string failText = "The entry \"" + decodeCp1252(e.name) + "\" cannot be written";
+        const fs::path file = staging.file(i);
+        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) throw AppError(failText + ": " + std::strerror(errno));
+        OutFile out(fd, failText);
+        if (const auto raw = reader.rawOffset(e))
+            out.copyFrom(reader.descriptor(), *raw, e.size, reader.damaged("the file ends early"));
+        else reader.read(e, [&](const unsigned char* data, size_t n) { out.write(data, n); });
+        out.close();
         std::lock_guard guard(lock);
-        ++result.files;
-        result.bytes += e.size;
-        if (progress) progress(result.bytes, total);
+        done += e.size;
+        if (options.progress) options.progress(done, total);
     };
     const auto worker = [&] {
         try {
-            for (size_t i = next++; i < entries.size() && !stop; i = next++) extractOne(entries[i]);
+            for (size_t i = next++; i < kept.size() && !stop; i = next++) extractOne(i);
         } catch (...) {
             std::lock_guard guard(lock);
             if (!failure) failure = std::current_exception();
             stop = true;
         }
     };
-    const size_t threads = std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), entries.size());
+    const size_t threads = std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), kept.size());
     std::vector<std::thread> pool;
     for (size_t t = 1; t < threads; ++t) pool.emplace_back(worker);
     worker();
     for (auto& t : pool) t.join();
     if (failure) std::rethrow_exception(failure);
+
+    // Everything unpacked whole: now it moves into place.
+    tree.makeFolders();
+    for (size_t i = 0; i < kept.size(); ++i) {
+        moveIntoPlace(staging.file(i), places[i], decodeCp1252(kept[i]->name));
+        ++result.files;
+        result.bytes += kept[i]->size;
+    }
     result.warnings = reader.warnings();
     return result;
 }

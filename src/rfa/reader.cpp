@@ -124,6 +124,7 @@ ArchiveReader::ArchiveReader(const std::string& path) : path_(path) {
                 throw AppError(damaged("entry " + shownName(e) + " is stored raw with a size that does not match"));
             entries_.push_back(std::move(e));
         }
+        warnOverlaps();
         const uint64_t rest = size_ - cursor.pos();
         if (rest >= 4) {
             const uint32_t tail = cursor.u32("the tail");
@@ -135,6 +136,38 @@ ArchiveReader::ArchiveReader(const std::string& path) : path_(path) {
         fd_ = -1;
         throw;
     }
+}
+
+void ArchiveReader::warnOverlaps() {
+    // No writer lets two entries share data; such an archive is read as it
+    // is, but said so once, naming the entries (a few thousand entries
+    // sharing one region would unpack to far more than the archive's size).
+    std::vector<size_t> order;
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (entries_[i].stored > 0) order.push_back(i);
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return entries_[a].offset < entries_[b].offset; });
+    std::vector<size_t> shared;
+    uint64_t reach = 0;
+    size_t reacher = 0;
+    for (size_t i : order) {
+        const Entry& e = entries_[i];
+        if (e.offset < reach) {
+            if (shared.empty() || shared.back() != reacher) shared.push_back(reacher);
+            shared.push_back(i);
+        }
+        if (uint64_t{e.offset} + e.stored > reach) {
+            reach = uint64_t{e.offset} + e.stored;
+            reacher = i;
+        }
+    }
+    if (shared.empty()) return;
+    std::sort(shared.begin(), shared.end());
+    shared.erase(std::unique(shared.begin(), shared.end()), shared.end());
+    std::string names;
+    constexpr size_t kShown = 5;
+    for (size_t k = 0; k < std::min(shared.size(), kShown); ++k) names += (k ? ", " : "") + shownName(entries_[shared[k]]);
+    if (shared.size() > kShown) names += " and " + std::to_string(shared.size() - kShown) + " more";
+    warn(std::to_string(shared.size()) + " entries share their data with others (overlapping regions): " + names);
 }
 
 std::vector<std::string> ArchiveReader::warnings() const {

@@ -70,6 +70,7 @@ private:
     uint32_t dataStart_ = 0;
     std::vector<Entry> entries_;
     void warn(std::string warning) const;
+    void warnOverlaps();
     mutable std::mutex warningsLock_;  // entries may be read on several threads
     mutable std::vector<std::string> warnings_;
 };

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace tw::batch {
 namespace {
@@ -36,33 +37,69 @@ rfa::Progress progressReport(const std::function<void(const std::string&)>& prin
     };
 }
 
+// The words of a line of exactly the form `command "a" "b"`: the command
+// word, then `count` paths in double quotes, one blank before each, nothing
+// else. Nothing when the line has any other shape.
+std::optional<std::vector<std::string>> quotedForm(const std::string& line, const std::string& command, size_t count) {
+    if (line.compare(0, command.size(), command) != 0) return std::nullopt;
+    std::vector<std::string> paths;
+    size_t pos = command.size();
+    for (size_t i = 0; i < count; ++i) {
+        if (line.compare(pos, 2, " \"") != 0) return std::nullopt;
+        const size_t close = line.find('"', pos + 2);
+        if (close == std::string::npos) return std::nullopt;
+        paths.push_back(line.substr(pos + 2, close - pos - 2));
+        pos = close + 1;
+    }
+    if (pos != line.size()) return std::nullopt;
+    return paths;
+}
+
 struct Runner {
     std::string folder;  // ends with '/'
     const std::function<void(const std::string&)>& print;
+    bool failedBefore = false;  // a line of this run has failed
+    std::string level;          // the level this run unpacks
 
     std::string at(const std::string& p) const { return isAbsolute(p) ? p : folder + p; }
 
-    void copy(const std::vector<std::string>& args) {
-        if (args.size() != 2) throw AppError("copy needs a source and a target");
-        if (!fileExists(at(args[0]))) throw AppError("The system cannot find the file specified: " + args[0]);
-        if (!copyFile(at(args[0]), at(args[1])))
-            throw AppError("The file could not be copied to " + args[1]);
+    void copy(const std::string& line) {
+        const auto paths = quotedForm(line, "copy", 2);
+        if (!paths) throw AppError("Not carried out: a copy line is copy \"from\" \"to\", exactly so");
+        // A copy puts something in place; after a failed step it would put
+        // the wrong thing there (an old archive over the user's one).
+        if (failedBefore) throw AppError("Not carried out, as an earlier line failed");
+        const std::string& from = (*paths)[0];
+        const std::string& to = (*paths)[1];
+        if (!fileExists(at(from))) throw AppError("The system cannot find the file specified: " + from);
+        if (!copyFile(at(from), at(to))) throw AppError("The file could not be copied to " + to);
         print("        1 file(s) copied.");
     }
 
-    void del(const std::vector<std::string>& args) {
-        if (args.empty()) throw AppError("del needs a file");
-        for (const std::string& a : args) {
-            if (!fileExists(at(a))) throw AppError("Could Not Find " + a);
-            if (!deleteFile(at(a))) throw AppError("Could not delete " + a);
-        }
+    void del(const std::string& line) {
+        const auto paths = quotedForm(line, "del", 1);
+        if (!paths) throw AppError("Not carried out: a del line is del \"file\", exactly so");
+        const std::string& path = (*paths)[0];
+        if (!fileExists(at(path))) throw AppError("Could Not Find " + path);
+        if (!deleteFile(at(path))) throw AppError("Could not delete " + path);
     }
 
+    // The program's batches unpack one level each: the map archive, named
+    // after its level, and then, for a network merge, the add-on archive,
+    // which carries the same level path. Only that level's folder is taken;
+    // every other entry is named and left out, so an archive can change
+    // nothing else below the working folder.
     void unpack(const std::vector<std::string>& args) {
         if (args.empty() || args.size() > 2) throw AppError("rfaunpack.exe needs an archive and at most a target folder");
-        const auto r = rfa::extractArchive(at(args[0]), args.size() == 2 ? at(args[1]) : folder,
-                                           progressReport(print, "Unpacking " + args[0]));
+        if (level.empty()) level = nameOf(args[0]).size() > 4 ? nameOf(args[0]).substr(0, nameOf(args[0]).size() - 4) : "";
+        if (level.empty()) throw AppError("The archive name " + args[0] + " names no level");
+        rfa::ExtractOptions options;
+        options.onlyBelow = "bf1942/levels/" + level;
+        options.progress = progressReport(print, "Unpacking " + args[0]);
+        const auto r = rfa::extractArchive(at(args[0]), args.size() == 2 ? at(args[1]) : folder, options);
+        for (const std::string& name : r.leftOut) print("Left out (not below " + options.onlyBelow + "/): " + name);
         for (const std::string& w : r.warnings) print("Warning: " + w);
+        if (r.files == 0) throw AppError("The archive " + args[0] + " holds no files below " + options.onlyBelow + "/");
         print("Extracted " + std::to_string(r.files) + " files from " + args[0]);
     }
 
@@ -76,15 +113,18 @@ struct Runner {
         if (positional.size() != 3) throw AppError("rfaPack.exe needs a folder, an inner path and an archive name");
         options.progress = progressReport(print, "Packing " + positional[2]);
         const auto r = rfa::packFolder(at(positional[0]), positional[1], at(positional[2]), options);
+        for (const std::string& line : r.leftOut) print(line);
         print("Packed " + std::to_string(r.files) + " files into " + positional[2]);
+        if (!r.leftOut.empty())
+            throw AppError(std::to_string(r.leftOut.size()) + " item(s) of the folder were left out of the archive");
     }
 
     void run(const std::string& line) {
         const std::vector<std::string> words = splitWords(line);
         const std::string command = lower(words[0]);
         const std::vector<std::string> args(words.begin() + 1, words.end());
-        if (command == "copy") copy(args);
-        else if (command == "del") del(args);
+        if (command == "copy") copy(line);
+        else if (command == "del") del(line);
         else if (command == "rfaunpack.exe" || command == "rfaunpack") unpack(args);
         else if (command == "rfapack.exe" || command == "rfapack") pack(args);
         else throw AppError("'" + words[0] + "' is not a command this runner carries out");
@@ -129,6 +169,7 @@ RunResult runBatchFile(const std::string& batchFile, const std::string& folder,
             runner.run(line);
         } catch (const std::exception& e) {
             ++result.failed;
+            runner.failedBefore = true;
             print(e.what());
         }
     }

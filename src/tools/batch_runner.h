@@ -1,6 +1,10 @@
 // Runs a batch file the wizard wrote, on any system: it knows exactly the
 // command forms the wizard writes (copy, del, rfaunpack.exe, rfaPack.exe) and
-// nothing else, and never hands a line to a shell.
+// nothing else, and never hands a line to a shell. Copy and del lines are
+// carried out only in the exact form the wizard writes them; an unpack takes
+// only the level folder the batch is about (named after the first archive
+// it unpacks) and leaves every other entry out; no copy runs once a line has
+// failed.
 #pragma once
 
 #include <functional>

@@ -10,6 +10,16 @@
 
 namespace tw::scripts {
 
+// Names that a batch line cannot carry are refused before any script is
+// written: every script below raises an error naming the text and the
+// character when one of its paths or names holds a double quote, a percent
+// sign (the command interpreter expands it even between quotes) or a control
+// character, or when a name that stands unquoted in its line (the archive of
+// an unpack line, the folder and level of a pack line) holds a blank or one
+// of & | < > ^.
+void checkQuoted(const std::string& script, const std::string& text);
+void checkUnquoted(const std::string& script, const std::string& text);
+
 // copy "from" "to"
 std::string copyLine(const std::string& from, const std::string& to);
 // rfaunpack.exe NAME
