@@ -152,6 +152,18 @@ std::string nameOf(std::string_view path) {
     return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
 }
 
+std::string absolutePath(std::string_view path) {
+    const bool rooted = !path.empty() && (path.front() == '/' || path.front() == '\\');
+    const bool drive = path.size() >= 2 && path[1] == ':' &&
+                       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    std::error_code ec;
+    std::string current = rooted || drive ? std::string() : fs::current_path(ec).string();
+    if (current.empty()) return std::string(path);
+    const char sep = static_cast<char>(fs::path::preferred_separator);
+    if (current.back() != sep) current += sep;
+    return current + std::string(path);
+}
+
 int windowsCodeFor(int err, const fs::path& resolved) {
     switch (err) {
     case ENOENT: {

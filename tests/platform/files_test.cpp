@@ -160,5 +160,23 @@ TEST(PathText, FolderAndNameParts) {
     EXPECT_EQ(trailingSeparator("C:\\Maps\\", "/opt/tarnwick/"), '\\');
 }
 
+TEST(PathText, RelativePathsAreShownFromTheCurrentFolder) {
+    TempFolder tmp;
+    KeepCurrentFolder keep;
+    fs::current_path(tmp.path());
+    const std::string here = fs::current_path().string() + "/";
+    const std::pair<const char*, std::string> cases[] = {
+        {"init\\terrain.con", here + "init\\terrain.con"},
+        {"levels/MyMap/init.con", here + "levels/MyMap/init.con"},
+        {"..\\x.con", here + "..\\x.con"},
+        {"/opt/tarnwick/x.con", "/opt/tarnwick/x.con"},
+        {"\\\\server\\share\\x.con", "\\\\server\\share\\x.con"},
+        {"D:\\Games\\x.con", "D:\\Games\\x.con"},
+        {"e:x.con", "e:x.con"},
+        {"1:x.con", here + "1:x.con"},
+    };
+    for (const auto& [path, shown] : cases) EXPECT_EQ(absolutePath(path), shown) << path;
+}
+
 } // namespace
 } // namespace tw
