@@ -2,6 +2,7 @@
 #include "areas/areas_page.h"
 #include "platform/files.h"
 #include "generator/addon_run.h"
+#include "generator/ai_scripts.h"
 #include "intake/analysis.h"
 #include "intake/map_page.h"
 #include "support/scripted.h"
@@ -101,6 +102,24 @@ TEST(AddonRun, AWholeRun) {
     EXPECT_TRUE(g.form.t3->isEnabled());
     EXPECT_FALSE(g.page().Button2->isEnabled());
     EXPECT_EQ(g.page().Memo6->toPlainText(), QString());
+}
+
+// Spawn files in the game's code page: the character after the keyword is
+// dropped whole, whatever byte it is, and later ones pass through unchanged.
+TEST(AddonRun, PositionValuesAfterCodePageCharacters) {
+    Generator g;
+    g.tmp.write("Maps/MyMap/conquest/SoldierSpawns.con",
+                "Object.absolutePosition\xE9" "12/3/45\r\n"
+                "Object.absolutePosition\x80\r\n"
+                "Object.absolutePosition\x9D-6/7/8\r\n");
+    g.tmp.write("Maps/MyMap/conquest/ObjectSpawns.con", "Object.absolutePosition\xB4" "1/2/\xE4" "3\r\n");
+    g.start();
+    ASSERT_TRUE(g.scripted.messages.errors.empty()) << g.scripted.messages.errors[0];
+    const std::string file = g.tmp.read("Tarnwick/bf1942/levels/MyMap_001/AIPathFinding.con");
+    const std::string expected = encodeCp1252(joinLines(
+        generator::aiPathFinding("ai.setMapSpawnPoints 1 12/45,-6/8", "1/\xC3\xA4" "3", false, false), true));
+    EXPECT_EQ(file, expected);
+    EXPECT_NE(file.find("\r\nai.setMapSpawnPoints 0 1/\xE4" "3\r\n"), std::string::npos);
 }
 
 TEST(AddonRun, WithoutTheLevelsFolderItStopsBeforeWritingAnything) {
