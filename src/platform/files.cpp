@@ -2,12 +2,14 @@
 
 #include "platform/errors.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #ifdef _WIN32
 #include <direct.h>
@@ -65,6 +67,31 @@ fs::path tempNameBeside(const fs::path& target) {
     throw AppError(msg::fileCreate(std::string(shown), msg::systemReason(code)));
 }
 
+#ifndef _WIN32
+bool inGroup(gid_t group) {
+    if (group == ::getegid()) return true;
+    const int count = ::getgroups(0, nullptr);
+    if (count <= 0) return false;
+    std::vector<gid_t> groups(static_cast<size_t>(count));
+    const int n = ::getgroups(count, groups.data());
+    return n > 0 && std::find(groups.begin(), groups.begin() + n, group) != groups.begin() + n;
+}
+
+// Whether the mode bits let this process replace the file. A file without
+// its owner's write bit is read-only for everyone, the superuser included,
+// as the read-only attribute is on Windows. Beyond that a process that is
+// neither the owner nor the superuser needs the write bit of its group or of
+// the others, as it would to open the file for writing: the rename that
+// replaces the file only asks the folder. The decision is never left to
+// access(), which lets the superuser write anything.
+bool modeAllowsReplacing(const struct stat& st) {
+    if ((st.st_mode & S_IWUSR) == 0) return false;
+    const uid_t me = ::geteuid();
+    if (me == 0 || me == st.st_uid) return true;
+    return (st.st_mode & (inGroup(st.st_gid) ? S_IWGRP : S_IWOTH)) != 0;
+}
+#endif
+
 // Checks that a file may be replaced at `target`, as Windows would refuse a
 // folder or a read-only file there.
 std::optional<int> replaceBlocker(const fs::path& target) {
@@ -72,8 +99,11 @@ std::optional<int> replaceBlocker(const fs::path& target) {
     const auto st = fs::status(target, ec);
     if (ec || !fs::exists(st)) return std::nullopt;
     if (fs::is_directory(st)) return wincode::AccessDenied;
-#ifndef _WIN32
-    if (::access(target.c_str(), W_OK) != 0) return wincode::AccessDenied;
+#ifdef _WIN32
+    if ((st.permissions() & fs::perms::owner_write) == fs::perms::none) return wincode::AccessDenied;
+#else
+    struct stat raw {};
+    if (::stat(target.c_str(), &raw) == 0 && !modeAllowsReplacing(raw)) return wincode::AccessDenied;
 #endif
     return std::nullopt;
 }

@@ -5,6 +5,7 @@
 #include "generator/ai_scripts.h"
 #include "intake/analysis.h"
 #include "intake/map_page.h"
+#include "support/ordinary_user.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 
@@ -218,6 +219,66 @@ TEST(ScriptEditor, OpenEditAndSave) {
     EXPECT_EQ(g.scripted.messages.errors[1],
               "Datei \"" + g.addon() + "Singleplayer/Skirmish.con\" kann nicht erstellt werden. Zugriff verweigert.");
 }
+
+// Read-only files of an add-on: left by an earlier add-on before "Start", or
+// made so before "Safe changings on the right side". Writing one stops with
+// the file-create text, a copy leaves it as it is without a word. Returns
+// what went otherwise.
+std::string readOnlyAddonFiles() {
+    struct Case {
+        const char* file;   // in the add-on, read-only
+        const char* entry;  // saved from the editor, or nullptr for "Start"
+        bool raises;        // written (raises) or copied (fails without a word)
+    };
+    const Case cases[] = {
+        {"ai.con", nullptr, true},
+        {"AI/StrategicAreas.con", nullptr, true},
+        {"SinglePlayer/ControlPoints.con", nullptr, false},
+        {"SinglePlayer/Bots.con", "Singleplayer/Bots.con", true},
+        {"AI/conditions.con", "AI/Conditions.con", true},
+    };
+    std::string report;
+    const auto check = [&](bool ok, const std::string& what) {
+        if (!ok) report += what + "\n";
+    };
+    const auto makeReadOnly = [](const std::string& path) {
+        fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    };
+    for (const Case& c : cases) {
+        Generator g;
+        const std::string inTmp = "Tarnwick/bf1942/levels/MyMap_001/" + std::string(c.file);
+        const std::string path = g.addon() + c.file;
+        if (!c.entry) {
+            g.tmp.write(inTmp, "left by an earlier add-on\r\n");
+            makeReadOnly(path);
+        }
+        g.start();
+        if (c.entry) {
+            makeReadOnly(path);
+            auto& list = *g.page().ListBox1;
+            list.setCurrentItem(list.findItems(QString::fromLatin1(c.entry), Qt::MatchExactly).first());
+            g.page().Memo6->setPlainText(QStringLiteral("edited"));
+            QTest::mouseClick(g.page().Button3, Qt::LeftButton);
+        }
+        const std::string before = c.entry ? "" : "left by an earlier add-on\r\n";
+        const std::string shown = g.addon() + (c.entry ? c.entry : c.file);
+        const auto& errors = g.scripted.messages.errors;
+        check(errors == (c.raises ? std::vector<std::string>{"Datei \"" + shown +
+                                                              "\" kann nicht erstellt werden. Zugriff verweigert."}
+                                  : std::vector<std::string>{}),
+              std::string(c.file) + ": " + ::testing::PrintToString(errors));
+        const std::string after = g.tmp.read(inTmp);
+        check(c.entry ? after != "edited" : after == before, std::string(c.file) + " was replaced: " + after);
+    }
+    return report;
+}
+
+TEST(ReadOnlyAddonFiles, AsTheSuperuser) {
+    if (!test::isSuperuser()) GTEST_SKIP() << "runs as the superuser only";
+    EXPECT_EQ(readOnlyAddonFiles(), "");
+}
+
+TEST(ReadOnlyAddonFiles, AsAnOrdinaryUser) { EXPECT_EQ(test::asOrdinaryUser(readOnlyAddonFiles), ""); }
 
 TEST(ScriptEditor, SavingWithoutASelectionShowsTheListIndexText) {
     Generator g;  // before "Start": the list is empty, the editor usable
