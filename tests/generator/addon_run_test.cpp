@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "generator/addon_run.h"
 #include "generator/ai_scripts.h"
+#include "generator/editor_text.h"
 #include "intake/analysis.h"
 #include "intake/map_page.h"
 #include "support/ordinary_user.h"
@@ -279,6 +280,45 @@ TEST(ReadOnlyAddonFiles, AsTheSuperuser) {
 }
 
 TEST(ReadOnlyAddonFiles, AsAnOrdinaryUser) { EXPECT_EQ(test::asOrdinaryUser(readOnlyAddonFiles), ""); }
+
+// After "Start" the list has no entry chosen, however the focus reaches it,
+// until the user picks one with the mouse or the keyboard.
+TEST(ScriptEditor, NothingIsChosenUntilTheUserPicksAnEntry) {
+    struct Case {
+        const char* how;
+        std::function<void(MapPage&)> focus;
+    };
+    const Case cases[] = {
+        {"focus passed on from the disabled Start", [](MapPage& p) { p.Button2->setFocus(); }},
+        {"tabbed into", [](MapPage& p) { p.ListBox1->setFocus(Qt::TabFocusReason); }},
+        {"the window activated again", [](MapPage& p) { p.ListBox1->setFocus(Qt::ActiveWindowFocusReason); }},
+    };
+    for (const Case& c : cases) {
+        Generator g;
+        MapPage& page = g.page();
+        g.form.show();
+        g.form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&g.form));
+        page.Button2->setFocus();
+        c.focus(page);
+        g.start();
+        c.focus(page);
+        QApplication::processEvents();
+        EXPECT_EQ(page.ListBox1->currentRow(), -1) << c.how;
+        EXPECT_TRUE(page.ListBox1->selectedItems().isEmpty()) << c.how;
+        EXPECT_EQ(page.Memo6->toPlainText(), QString()) << c.how;
+
+        // The user's choice: a click on the third entry, then a key down.
+        QTest::mouseClick(page.ListBox1->viewport(), Qt::LeftButton, {},
+                          page.ListBox1->visualItemRect(page.ListBox1->item(2)).center());
+        EXPECT_EQ(page.ListBox1->currentRow(), 2) << c.how;
+        const auto shown = [&](const char* file) { return generator::editorText(readBytes(g.addon() + file)); };
+        EXPECT_EQ(page.Memo6->toPlainText().toStdString(), shown("Coop.con")) << c.how;
+        QTest::keyClick(page.ListBox1, Qt::Key_Down);
+        EXPECT_EQ(page.ListBox1->currentRow(), 3) << c.how;
+        EXPECT_EQ(page.Memo6->toPlainText().toStdString(), shown("SinglePlayerAllied.con")) << c.how;
+    }
+}
 
 TEST(ScriptEditor, SavingWithoutASelectionShowsTheListIndexText) {
     Generator g;  // before "Start": the list is empty, the editor usable
