@@ -6,6 +6,7 @@
 #include "packing/packing_page.h"
 #include "tools/qt_shell.h"
 #include "support/consoles.h"
+#include "support/program_folder.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 #include "tools/console_window.h"
@@ -232,11 +233,9 @@ TEST(MapAnalysis, OkAfterACancelledChoiceNamesTheTerrainFileByItsFullPath) {
 // real runner, and "OK" reads its world size.
 TEST(MapIntakeForReal, TheSampleArchiveIsUnpackedByTheRunner) {
     TempFolder tmp;
-    const std::string programDir = tmp.dir() + "Tarnwick/";
-    fs::create_directories(programDir + "bf1942/levels");
-    fs::copy_file(std::string(TW_PROGRAM_DIR) + "/tarnwick-batch", programDir + "tarnwick-batch");
+    const std::string programDir = test::makeProgramFolder(tmp.path() / "Tarnwick");
     fs::create_directories(tmp.path() / "Downloads");
-    fs::copy_file(std::string(TW_PROGRAM_DIR) + "/samples/DemoMap.rfa", tmp.path() / "Downloads" / "DemoMap.rfa");
+    fs::copy_file(test::sampleArchive(), tmp.path() / "Downloads" / "DemoMap.rfa");
 
     test::ScriptedDialogs dialogs;
     test::RecordingMessages messages;

@@ -1,5 +1,6 @@
 #include "platform/qt_services.h"
 #include "tools/qt_shell.h"
+#include "support/program_folder.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 #include "tools/console_window.h"
@@ -29,7 +30,8 @@ struct BatchCase {
 };
 
 TEST(ConsoleWindow, ShowsTheRunLiveAndEndsWithItsOutcome) {
-    const std::string runner = std::string(TW_PROGRAM_DIR) + "/";
+    TempFolder program;
+    const std::string runner = test::makeProgramFolder(program.path());
     const BatchCase cases[] = {
         {"copy \"a.txt\" \"b.txt\"\r\n", runner, true, QStringLiteral("finished")},
         {"copy \"none.txt\" \"b.txt\"\r\n", runner, false,
