@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up and starts the Tarnwick wizard.
 set -euo pipefail
+# Only what the program folder needs; ./test.sh builds the tests.
+TARNWICK_TARGET=wizard
 source "$(dirname "$0")/scripts/setup.sh"
 
 program="$TARNWICK_BUILD/Tarnwick/tarnwick"

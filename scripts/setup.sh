@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what Tarnwick needs from Debian's packages (when missing) and
-# builds it. Sourced by run.sh and test.sh.
+# builds it. Sourced by run.sh and test.sh; TARNWICK_TARGET names what to
+# build (run.sh: "wizard", the program folder alone; default: everything).
 set -euo pipefail
 
 TARNWICK_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -32,4 +33,4 @@ if ((${#missing[@]})); then
 fi
 
 cmake -S "$TARNWICK_ROOT" -B "$TARNWICK_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$TARNWICK_BUILD" -j2
+cmake --build "$TARNWICK_BUILD" -j2 --target "${TARNWICK_TARGET:-all}"

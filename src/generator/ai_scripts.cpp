@@ -89,7 +89,13 @@ std::vector<std::string> spawnPoints(const Lines& spawnFile) {
     for (const std::string& line : spawnFile) {
         if (points.size() == kMaxSpawnPoints) break;
         if (line.size() < keyword.size() || line.compare(0, keyword.size(), keyword) != 0) continue;
-        std::string point = pointOf(line.size() > 24 ? line.substr(24) : std::string());
+        // The value starts after the 24th character of the file's code page,
+        // which in memory may take several UTF-8 bytes (a non-breaking space,
+        // an accented letter, the euro sign).
+        size_t value = keyword.size();
+        if (value < line.size()) ++value;
+        while (value < line.size() && (static_cast<unsigned char>(line[value]) & 0xC0) == 0x80) ++value;
+        std::string point = pointOf(line.substr(value));
         if (!point.empty()) points.push_back(std::move(point));
     }
     return points;

@@ -25,7 +25,8 @@ std::string pointOf(const std::string& value);
 
 // The points of a spawn file's position lines ("Object.absolutePosition" at
 // the very start, letter case included; the value from the 25th character
-// on), in file order, empty points left out, at most kMaxSpawnPoints.
+// on, counted in characters of the file's code page), in file order, empty
+// points left out, at most kMaxSpawnPoints.
 std::vector<std::string> spawnPoints(const Lines& spawnFile);
 
 // "ai.setMapSpawnPoints 1 p1,...,pn", or "ai.setMapSpawnPoints 1" without

@@ -13,6 +13,10 @@ void MapPage::Button2Click() {
     hooks.fillScriptList = [this](const Lines& entries) {
         ListBox1->clear();
         for (const std::string& entry : entries) ListBox1->addItem(QString::fromStdString(entry));
+        // No entry is chosen until the user picks one. Setting "no current
+        // entry" on purpose keeps the list from making its first entry
+        // current (and loading it) when the keyboard focus arrives.
+        ListBox1->setCurrentIndex(QModelIndex());
     };
     generator::runAddon(state_, services_.programDir, hooks);
     ListBox1->setEnabled(true);

@@ -72,7 +72,9 @@ void takeArchive(ConversionState& state, const std::string& programDir, const st
 MapDisplays analyse(ConversionState& state, const std::string& programDir, bool archiveMode,
                     const std::string& chosenInitFolder) {
     const char sep = trailingSeparator(state.LevelDir, programDir);
-    const WorldSize world = worldSizeOf(readLevelLines(state.LevelDir + "init" + sep + "terrain.con"));
+    // Before a successful choice LevelDir is empty and the file is looked
+    // for in the current folder; the message then names it by its full path.
+    const WorldSize world = worldSizeOf(readLevelLines(absolutePath(state.LevelDir + "init" + sep + "terrain.con")));
     state.WorldSize = world.size;
     state.WorldScale = world.scale;
     if (archiveMode) {

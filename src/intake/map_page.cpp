@@ -79,7 +79,8 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 void MapPage::Image12Click() {
     if (unpack->isChecked()) {
         if (auto chosen = services_.dialogs.choose(
-                {FileDialogRequest::Kind::Open, "o1", "Main Init.con (init.con)|init.con", {}})) {
+                {FileDialogRequest::Kind::Open, "o1", "Main Init.con (init.con)|init.con", {},
+                 services_.sampleFolder()})) {
             chosenInitFolder_ = intake::takeLevelFolder(state_, *chosen);
             Edit3->setText(q(chosenInitFolder_));
             Edit3->setCursorPosition(0);
@@ -88,7 +89,8 @@ void MapPage::Image12Click() {
         }
     } else if (pack->isChecked()) {
         if (auto chosen = services_.dialogs.choose(
-                {FileDialogRequest::Kind::Open, "o2", "BF Refractor Archives (*.rfa)|*.rfa", {}})) {
+                {FileDialogRequest::Kind::Open, "o2", "BF Refractor Archives (*.rfa)|*.rfa", {},
+                 services_.sampleFolder()})) {
             intake::takeArchive(state_, services_.programDir, *chosen);
             Edit3->setText(q(*chosen));
             Edit3->setCursorPosition(0);

@@ -20,7 +20,8 @@ std::string PackingPage::networkDir() const {
 }
 
 void PackingPage::Image13Click() {
-    const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Open, "fixen1dlg", "Refractor Archive|*.rfa", {}});
+    const auto chosen = services_.dialogs.choose(
+        {FileDialogRequest::Kind::Open, "fixen1dlg", "Refractor Archive|*.rfa", {}, services_.sampleFolder()});
     if (!chosen) return;
     state_.NetMapName = intake::withoutExtension(nameOf(*chosen));
     state_.NetMapArchive = *chosen;

@@ -2,6 +2,8 @@
 
 #include "platform/errors.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <random>
@@ -9,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #ifdef _WIN32
 #include <direct.h>
@@ -60,6 +63,31 @@ std::optional<std::string> findCaseBlind(const fs::path& dir, const std::string&
     throw AppError(msg::fileCreate(std::string(shown), msg::systemReason(code)));
 }
 
+#ifndef _WIN32
+bool inGroup(gid_t group) {
+    if (group == ::getegid()) return true;
+    const int count = ::getgroups(0, nullptr);
+    if (count <= 0) return false;
+    std::vector<gid_t> groups(static_cast<size_t>(count));
+    const int n = ::getgroups(count, groups.data());
+    return n > 0 && std::find(groups.begin(), groups.begin() + n, group) != groups.begin() + n;
+}
+
+// Whether the mode bits let this process replace the file. A file without
+// its owner's write bit is read-only for everyone, the superuser included,
+// as the read-only attribute is on Windows. Beyond that a process that is
+// neither the owner nor the superuser needs the write bit of its group or of
+// the others, as it would to open the file for writing: the rename that
+// replaces the file only asks the folder. The decision is never left to
+// access(), which lets the superuser write anything.
+bool modeAllowsReplacing(const struct stat& st) {
+    if ((st.st_mode & S_IWUSR) == 0) return false;
+    const uid_t me = ::geteuid();
+    if (me == 0 || me == st.st_uid) return true;
+    return (st.st_mode & (inGroup(st.st_gid) ? S_IWGRP : S_IWOTH)) != 0;
+}
+#endif
+
 // Checks that a file may be replaced at `target`, as Windows would refuse a
 // folder or a read-only file there.
 std::optional<int> replaceBlocker(const fs::path& target) {
@@ -67,8 +95,11 @@ std::optional<int> replaceBlocker(const fs::path& target) {
     const auto st = fs::status(target, ec);
     if (ec || !fs::exists(st)) return std::nullopt;
     if (fs::is_directory(st)) return wincode::AccessDenied;
-#ifndef _WIN32
-    if (::access(target.c_str(), W_OK) != 0) return wincode::AccessDenied;
+#ifdef _WIN32
+    if ((st.permissions() & fs::perms::owner_write) == fs::perms::none) return wincode::AccessDenied;
+#else
+    struct stat raw {};
+    if (::stat(target.c_str(), &raw) == 0 && !modeAllowsReplacing(raw)) return wincode::AccessDenied;
 #endif
     return std::nullopt;
 }
@@ -183,6 +214,18 @@ std::string folderOf(std::string_view path) {
 std::string nameOf(std::string_view path) {
     const size_t pos = path.find_last_of("\\/");
     return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
+}
+
+std::string absolutePath(std::string_view path) {
+    const bool rooted = !path.empty() && (path.front() == '/' || path.front() == '\\');
+    const bool drive = path.size() >= 2 && path[1] == ':' &&
+                       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    std::error_code ec;
+    std::string current = rooted || drive ? std::string() : fs::current_path(ec).string();
+    if (current.empty()) return std::string(path);
+    const char sep = static_cast<char>(fs::path::preferred_separator);
+    if (current.back() != sep) current += sep;
+    return current + std::string(path);
 }
 
 int windowsCodeFor(int err, const fs::path& resolved) {

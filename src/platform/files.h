@@ -29,6 +29,11 @@ char trailingSeparator(std::string_view folder, std::string_view fallback = {});
 std::string folderOf(std::string_view path);
 std::string nameOf(std::string_view path);
 
+// A path as the user should see it in a message: a relative path is taken
+// from the current folder; one that starts with '\' or '/', or with a drive
+// letter and ':', is left as it is.
+std::string absolutePath(std::string_view path);
+
 bool fileExists(std::string_view path);       // an ordinary file (not a folder)
 bool pathExists(std::string_view path);       // anything of that name
 bool folderExists(std::string_view path);

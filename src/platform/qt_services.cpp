@@ -3,6 +3,8 @@
 #include "platform/files.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -36,8 +38,17 @@ QString qtFilter(const std::string& filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
+QString QtDialogs::startFolder(const FileDialogRequest& request) const {
+    if (const auto last = lastFolders_.find(request.name); last != lastFolders_.end() && QDir(last->second).exists())
+        return last->second;
+    const QString first = q(request.firstFolder);
+    if (!first.isEmpty() && QDir(first).exists()) return QDir(first).absolutePath();
+    return QDir::homePath();
+}
+
 std::optional<std::string> QtDialogs::choose(const FileDialogRequest& request) {
     QFileDialog dialog(owner_);
+    dialog.setDirectory(startFolder(request));
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);  // the patterns spell out both letter cases
     dialog.setNameFilter(qtFilter(request.filter));
     if (request.kind == FileDialogRequest::Kind::Save) {
@@ -50,7 +61,9 @@ std::optional<std::string> QtDialogs::choose(const FileDialogRequest& request) {
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().first().toStdString();
+    const QString chosen = dialog.selectedFiles().first();
+    lastFolders_[request.name] = QFileInfo(chosen).absolutePath();
+    return chosen.toStdString();
 }
 
 void QtMessages::error(const std::string& text) {

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <map>
+
 class QWidget;
 
 namespace tw {
@@ -13,14 +15,20 @@ namespace tw {
 // "Description (pattern);;..." form.
 QString qtFilter(const std::string& filter);
 
+// File dialogs that open where the user's files are: in the folder of the
+// last choice made in the same dialog, else in the request's first folder,
+// else in the user's home; never in the current folder.
 class QtDialogs : public Dialogs {
 public:
     explicit QtDialogs(QWidget* owner = nullptr) : owner_(owner) {}
     void setOwner(QWidget* owner) { owner_ = owner; }
     std::optional<std::string> choose(const FileDialogRequest& request) override;
+    // The folder the dialog of `request` opens in now.
+    QString startFolder(const FileDialogRequest& request) const;
 
 private:
     QWidget* owner_;
+    std::map<std::string, QString> lastFolders_;  // by dialog name
 };
 
 class QtMessages : public Messages {

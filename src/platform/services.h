@@ -15,6 +15,10 @@ struct FileDialogRequest {
     std::string name;          // the dialog's control name, e.g. "o1"
     std::string filter;        // "Description|pattern[|Description|pattern...]"
     std::string proposedName;  // file name offered in a save dialog
+    // Where the dialog opens while the user has chosen nothing in it yet
+    // (the sample level's folder for a map); empty: the user's home. Later
+    // it opens in the folder of the last choice made in it.
+    std::string firstFolder;
 };
 
 class Dialogs {
@@ -72,6 +76,9 @@ struct Services {
     Dialogs& dialogs;
     Messages& messages;
     Shell& shell;
+
+    // The sample levels beside the program: where map choices start.
+    std::string sampleFolder() const { return programDir + "samples"; }
 };
 
 // Runs one handler: a failure never reaches Qt; its text is shown in the error

@@ -9,6 +9,7 @@
 #include "tools/qt_shell.h"
 #include "rfa/reader.h"
 #include "support/consoles.h"
+#include "support/program_folder.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 #include "tools/console_window.h"
@@ -79,11 +80,8 @@ struct Wizard {
 TEST(Conversion, TheSampleArchiveFromStartToNetworkMerge) {
     TempFolder tmp;
     test::InFolder in(tmp.path());
-    // A copy of the built program folder, as a user would have it.
-    const std::string program = tmp.dir() + "Tarnwick/";
-    fs::copy(TW_PROGRAM_DIR, program, fs::copy_options::recursive);
-    fs::remove_all(program + "bf1942/levels");
-    fs::create_directories(program + "bf1942/levels");
+    // A fresh program folder, as a new user has it.
+    const std::string program = test::makeProgramFolder(tmp.path() / "Tarnwick");
     fs::create_directories(tmp.path() / "Downloads");
     fs::copy_file(program + "samples/DemoMap.rfa", tmp.path() / "Downloads/DemoMap.rfa");
     const std::string game = tmp.dir() + "Games/Battlefield 1942/";

@@ -2,8 +2,11 @@
 #include "areas/areas_page.h"
 #include "platform/files.h"
 #include "generator/addon_run.h"
+#include "generator/ai_scripts.h"
+#include "generator/editor_text.h"
 #include "intake/analysis.h"
 #include "intake/map_page.h"
+#include "support/ordinary_user.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 
@@ -103,6 +106,24 @@ TEST(AddonRun, AWholeRun) {
     EXPECT_EQ(g.page().Memo6->toPlainText(), QString());
 }
 
+// Spawn files in the game's code page: the character after the keyword is
+// dropped whole, whatever byte it is, and later ones pass through unchanged.
+TEST(AddonRun, PositionValuesAfterCodePageCharacters) {
+    Generator g;
+    g.tmp.write("Maps/MyMap/conquest/SoldierSpawns.con",
+                "Object.absolutePosition\xE9" "12/3/45\r\n"
+                "Object.absolutePosition\x80\r\n"
+                "Object.absolutePosition\x9D-6/7/8\r\n");
+    g.tmp.write("Maps/MyMap/conquest/ObjectSpawns.con", "Object.absolutePosition\xB4" "1/2/\xE4" "3\r\n");
+    g.start();
+    ASSERT_TRUE(g.scripted.messages.errors.empty()) << g.scripted.messages.errors[0];
+    const std::string file = g.tmp.read("Tarnwick/bf1942/levels/MyMap_001/AIPathFinding.con");
+    const std::string expected = encodeCp1252(joinLines(
+        generator::aiPathFinding("ai.setMapSpawnPoints 1 12/45,-6/8", "1/\xC3\xA4" "3", false, false), true));
+    EXPECT_EQ(file, expected);
+    EXPECT_NE(file.find("\r\nai.setMapSpawnPoints 0 1/\xE4" "3\r\n"), std::string::npos);
+}
+
 TEST(AddonRun, WithoutTheLevelsFolderItStopsBeforeWritingAnything) {
     Generator g(false);
     g.start();
@@ -198,6 +219,105 @@ TEST(ScriptEditor, OpenEditAndSave) {
     ASSERT_EQ(g.scripted.messages.errors.size(), 2u);
     EXPECT_EQ(g.scripted.messages.errors[1],
               "Datei \"" + g.addon() + "Singleplayer/Skirmish.con\" kann nicht erstellt werden. Zugriff verweigert.");
+}
+
+// Read-only files of an add-on: left by an earlier add-on before "Start", or
+// made so before "Safe changings on the right side". Writing one stops with
+// the file-create text, a copy leaves it as it is without a word. Returns
+// what went otherwise.
+std::string readOnlyAddonFiles() {
+    struct Case {
+        const char* file;   // in the add-on, read-only
+        const char* entry;  // saved from the editor, or nullptr for "Start"
+        bool raises;        // written (raises) or copied (fails without a word)
+    };
+    const Case cases[] = {
+        {"ai.con", nullptr, true},
+        {"AI/StrategicAreas.con", nullptr, true},
+        {"SinglePlayer/ControlPoints.con", nullptr, false},
+        {"SinglePlayer/Bots.con", "Singleplayer/Bots.con", true},
+        {"AI/conditions.con", "AI/Conditions.con", true},
+    };
+    std::string report;
+    const auto check = [&](bool ok, const std::string& what) {
+        if (!ok) report += what + "\n";
+    };
+    const auto makeReadOnly = [](const std::string& path) {
+        fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    };
+    for (const Case& c : cases) {
+        Generator g;
+        const std::string inTmp = "Tarnwick/bf1942/levels/MyMap_001/" + std::string(c.file);
+        const std::string path = g.addon() + c.file;
+        if (!c.entry) {
+            g.tmp.write(inTmp, "left by an earlier add-on\r\n");
+            makeReadOnly(path);
+        }
+        g.start();
+        if (c.entry) {
+            makeReadOnly(path);
+            auto& list = *g.page().ListBox1;
+            list.setCurrentItem(list.findItems(QString::fromLatin1(c.entry), Qt::MatchExactly).first());
+            g.page().Memo6->setPlainText(QStringLiteral("edited"));
+            QTest::mouseClick(g.page().Button3, Qt::LeftButton);
+        }
+        const std::string before = c.entry ? "" : "left by an earlier add-on\r\n";
+        const std::string shown = g.addon() + (c.entry ? c.entry : c.file);
+        const auto& errors = g.scripted.messages.errors;
+        check(errors == (c.raises ? std::vector<std::string>{"Datei \"" + shown +
+                                                              "\" kann nicht erstellt werden. Zugriff verweigert."}
+                                  : std::vector<std::string>{}),
+              std::string(c.file) + ": " + ::testing::PrintToString(errors));
+        const std::string after = g.tmp.read(inTmp);
+        check(c.entry ? after != "edited" : after == before, std::string(c.file) + " was replaced: " + after);
+    }
+    return report;
+}
+
+TEST(ReadOnlyAddonFiles, AsTheSuperuser) {
+    if (!test::isSuperuser()) GTEST_SKIP() << "runs as the superuser only";
+    EXPECT_EQ(readOnlyAddonFiles(), "");
+}
+
+TEST(ReadOnlyAddonFiles, AsAnOrdinaryUser) { EXPECT_EQ(test::asOrdinaryUser(readOnlyAddonFiles), ""); }
+
+// After "Start" the list has no entry chosen, however the focus reaches it,
+// until the user picks one with the mouse or the keyboard.
+TEST(ScriptEditor, NothingIsChosenUntilTheUserPicksAnEntry) {
+    struct Case {
+        const char* how;
+        std::function<void(MapPage&)> focus;
+    };
+    const Case cases[] = {
+        {"focus passed on from the disabled Start", [](MapPage& p) { p.Button2->setFocus(); }},
+        {"tabbed into", [](MapPage& p) { p.ListBox1->setFocus(Qt::TabFocusReason); }},
+        {"the window activated again", [](MapPage& p) { p.ListBox1->setFocus(Qt::ActiveWindowFocusReason); }},
+    };
+    for (const Case& c : cases) {
+        Generator g;
+        MapPage& page = g.page();
+        g.form.show();
+        g.form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&g.form));
+        page.Button2->setFocus();
+        c.focus(page);
+        g.start();
+        c.focus(page);
+        QApplication::processEvents();
+        EXPECT_EQ(page.ListBox1->currentRow(), -1) << c.how;
+        EXPECT_TRUE(page.ListBox1->selectedItems().isEmpty()) << c.how;
+        EXPECT_EQ(page.Memo6->toPlainText(), QString()) << c.how;
+
+        // The user's choice: a click on the third entry, then a key down.
+        QTest::mouseClick(page.ListBox1->viewport(), Qt::LeftButton, {},
+                          page.ListBox1->visualItemRect(page.ListBox1->item(2)).center());
+        EXPECT_EQ(page.ListBox1->currentRow(), 2) << c.how;
+        const auto shown = [&](const char* file) { return generator::editorText(readBytes(g.addon() + file)); };
+        EXPECT_EQ(page.Memo6->toPlainText().toStdString(), shown("Coop.con")) << c.how;
+        QTest::keyClick(page.ListBox1, Qt::Key_Down);
+        EXPECT_EQ(page.ListBox1->currentRow(), 3) << c.how;
+        EXPECT_EQ(page.Memo6->toPlainText().toStdString(), shown("SinglePlayerAllied.con")) << c.how;
+    }
 }
 
 TEST(ScriptEditor, SavingWithoutASelectionShowsTheListIndexText) {

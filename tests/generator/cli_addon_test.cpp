@@ -1,6 +1,7 @@
 // tarnwick-cli: the add-on run from the command line, in the program folder
 // the tool lives in.
 #include "support/process.h"
+#include "support/program_folder.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -19,18 +20,6 @@ using test::TempFolder;
 using Result = test::CommandResult;
 const auto run = test::runCommand;
 
-// A program folder of its own with the tool, the templates and the levels
-// folder.
-std::string programFolder(const TempFolder& tmp, const std::string& name) {
-    const fs::path dir = tmp.path() / name;
-    fs::create_directories(dir / "bf1942/levels");
-    fs::create_directories(dir / "temp/con files");
-    fs::copy_file(fs::path(TW_PROGRAM_DIR) / "tarnwick-cli", dir / "tarnwick-cli");
-    for (const char* t : {"conditions.con", "strategies.con", "prerequisites.con"})
-        fs::copy_file(fs::path(TW_PROGRAM_DIR) / "temp/con files" / t, dir / "temp/con files" / t);
-    return dir.string() + "/";
-}
-
 std::map<std::string, std::string> treeOf(const fs::path& root) {
     std::map<std::string, std::string> tree;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
@@ -47,9 +36,9 @@ std::map<std::string, std::string> treeOf(const fs::path& root) {
 
 TEST(TarnwickCli, ArchiveAndFolderGiveTheSameAddon) {
     TempFolder tmp;
-    const std::string a = programFolder(tmp, "A"), b = programFolder(tmp, "B");
-    const std::string samples = std::string(TW_PROGRAM_DIR) + "/samples/";
-    const Result fromArchive = run("'" + a + "tarnwick-cli' addon '" + samples + "DemoMap.rfa' --ships");
+    const std::string a = test::makeProgramFolder(tmp.path() / "A"), b = test::makeProgramFolder(tmp.path() / "B");
+    const std::string samples = a + "samples/";
+    const Result fromArchive = run("'" + a + "tarnwick-cli' addon '" + test::sampleArchive() + "' --ships");
     ASSERT_EQ(fromArchive.code, 0) << fromArchive.output;
     EXPECT_NE(fromArchive.output.find(a + "bf1942/levels/DemoMap_001/\n"), std::string::npos) << fromArchive.output;
     const Result fromFolder = run("cd '" + samples + "' && '" + b + "tarnwick-cli' addon DemoMap/init.con --ships");
@@ -64,7 +53,7 @@ TEST(TarnwickCli, ArchiveAndFolderGiveTheSameAddon) {
 
 TEST(TarnwickCli, FailuresExitNonZeroWithTheWizardsText) {
     TempFolder tmp;
-    const std::string a = programFolder(tmp, "A");
+    const std::string a = test::makeProgramFolder(tmp.path() / "A");
     const Result missing = run("'" + a + "tarnwick-cli' addon /nonexistent/MyMap/init.con");
     EXPECT_EQ(missing.code, 1);
     EXPECT_EQ(missing.output, "Datei /nonexistent/MyMap/init/terrain.con kann nicht ge\xC3\xB6" "ffnet werden. "

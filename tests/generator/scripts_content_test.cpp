@@ -163,6 +163,13 @@ TEST(SpawnPoints, PositionLinesAndTheWalk) {
         {{"Object.absolutePosition ", "Object.absolutePosition"}, {}},  // empty values yield nothing
         {{"Object.absolutePosition=-5.5/1/+7"}, {"-5.5/+7"}},  // the 24th character is dropped whatever it is
         {{"Object.absolutePositionX 1/2/3"}, {" 1/3"}},
+        // The 24th character is one character of the file's code page,
+        // however many UTF-8 bytes it takes in memory.
+        {{"Object.absolutePosition\xC3\xA9" "7/8/9"}, {"7/9"}},              // e acute, byte E9
+        {{"Object.absolutePosition\xE2\x82\xAC" "-1/0/2"}, {"-1/2"}},        // euro sign, byte 80
+        {{"Object.absolutePosition\xC2\x81" "4/5/6"}, {"4/6"}},              // undefined byte 81
+        {{"Object.absolutePosition\xE2\x80\xA6"}, {}},                       // only an ellipsis, byte 85
+        {{"Object.absolutePosition \xC3\xBC" "1/2/3"}, {"\xC3\xBC" "1/3"}},  // later ones stay whole
     };
     for (const Case& c : cases) EXPECT_EQ(spawnPoints(c.file), c.points) << ::testing::PrintToString(c.file);
 }

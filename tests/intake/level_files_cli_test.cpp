@@ -2,6 +2,7 @@
 // once with a clear message, never waited on or read without end.
 #include "support/checksums.h"
 #include "support/process.h"
+#include "support/program_folder.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -17,15 +18,7 @@ namespace {
 
 using test::TempFolder;
 
-std::string programFolder(const TempFolder& tmp) {
-    const fs::path dir = tmp.path() / "Tarnwick";
-    fs::create_directories(dir / "bf1942/levels");
-    fs::create_directories(dir / "temp/con files");
-    fs::copy_file(fs::path(TW_PROGRAM_DIR) / "tarnwick-cli", dir / "tarnwick-cli");
-    for (const char* t : {"conditions.con", "strategies.con", "prerequisites.con"})
-        fs::copy_file(fs::path(TW_PROGRAM_DIR) / "temp/con files" / t, dir / "temp/con files" / t);
-    return dir.string() + "/";
-}
+std::string programFolder(const TempFolder& tmp) { return test::makeProgramFolder(tmp.path() / "Tarnwick"); }
 
 TEST(HostileLevelFiles, PipesAndDevicesAreRefusedAtOnce) {
     struct Case {

@@ -6,6 +6,7 @@
 #include "packing/packing_page.h"
 #include "tools/qt_shell.h"
 #include "support/consoles.h"
+#include "support/program_folder.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 #include "tools/console_window.h"
@@ -192,15 +193,49 @@ TEST(MapAnalysis, TheFileOpenFailureIsShownAndOkWorksAgainLater) {
     EXPECT_EQ(w.form.state.MapName, "MyMap");
 }
 
+// "OK" after a cancelled choice looks for init/terrain.con in the current
+// folder and names it by its full path when it is not there.
+TEST(MapAnalysis, OkAfterACancelledChoiceNamesTheTerrainFileByItsFullPath) {
+    struct Case {
+        bool folderMode;
+        const char* inCurrentFolder;  // what lies below the current folder, "" for nothing
+        const char* reason;           // "" when the file is read
+    };
+    const Case cases[] = {
+        {false, "", "Das System kann den angegebenen Pfad nicht finden."},
+        {true, "", "Das System kann den angegebenen Pfad nicht finden."},
+        {true, "init/other.con", "Das System kann die angegebene Datei nicht finden."},
+        {false, "init/terrain.con", ""},
+    };
+    for (const Case& c : cases) {
+        TempFolder tmp;
+        InFolder in(tmp.path());
+        ScriptedServices scripted(tmp.dir() + "Tarnwick/");
+        TForm1 form(scripted.services);
+        if (*c.inCurrentFolder) tmp.write(c.inCurrentFolder, "GeometryTemplate.worldSize 2048\r\n");
+        (c.folderMode ? form.t1->unpack : form.t1->pack)->setChecked(true);
+        QTest::mouseClick(form.t1->Image12, Qt::LeftButton);  // cancelled
+        QTest::mouseClick(form.t1->Button1, Qt::LeftButton);
+        if (!*c.reason) {
+            EXPECT_TRUE(scripted.messages.errors.empty());
+            EXPECT_EQ(form.state.WorldSize, 2048);
+            continue;
+        }
+        const std::string shown = fs::current_path().string() + "/init/terrain.con";
+        ASSERT_EQ(scripted.messages.errors.size(), 1u) << c.inCurrentFolder;
+        EXPECT_EQ(scripted.messages.errors[0],
+                  "Datei " + shown + " kann nicht ge\xC3\xB6" "ffnet werden. " + c.reason);
+        EXPECT_TRUE(form.t1->GroupBox7->isEnabled());
+    }
+}
+
 // For real: the sample archive chosen through the page is unpacked by the
 // real runner, and "OK" reads its world size.
 TEST(MapIntakeForReal, TheSampleArchiveIsUnpackedByTheRunner) {
     TempFolder tmp;
-    const std::string programDir = tmp.dir() + "Tarnwick/";
-    fs::create_directories(programDir + "bf1942/levels");
-    fs::copy_file(std::string(TW_PROGRAM_DIR) + "/tarnwick-batch", programDir + "tarnwick-batch");
+    const std::string programDir = test::makeProgramFolder(tmp.path() / "Tarnwick");
     fs::create_directories(tmp.path() / "Downloads");
-    fs::copy_file(std::string(TW_PROGRAM_DIR) + "/samples/DemoMap.rfa", tmp.path() / "Downloads" / "DemoMap.rfa");
+    fs::copy_file(test::sampleArchive(), tmp.path() / "Downloads" / "DemoMap.rfa");
 
     test::ScriptedDialogs dialogs;
     test::RecordingMessages messages;

@@ -8,6 +8,7 @@
 #include "rfa/archive.h"
 #include "rfa/reader.h"
 #include "support/consoles.h"
+#include "support/program_folder.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 #include "tools/console_window.h"
@@ -59,17 +60,13 @@ struct Session {
 TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
     TempFolder tmp;
     test::InFolder in(tmp.path());  // the add-on run changes the current folder
-    const std::string program = tmp.dir() + "Tarnwick/";
-    for (const char* folder : {"bf1942/levels", "temp/con files", "Network"}) fs::create_directories(program + folder);
-    fs::copy_file(std::string(TW_PROGRAM_DIR) + "/tarnwick-batch", program + "tarnwick-batch");
-    for (const char* t : {"conditions.con", "strategies.con", "prerequisites.con"})
-        fs::copy_file(std::string(TW_PROGRAM_DIR) + "/temp/con files/" + t, program + "temp/con files/" + t);
+    const std::string program = test::makeProgramFolder(tmp.path() / "Tarnwick");
     fs::create_directories(tmp.path() / "Archives");
 
     // The add-on of the sample level, made as the wizard makes it.
     ConversionState made;
     const std::string folder =
-        intake::takeLevelFolder(made, std::string(TW_PROGRAM_DIR) + "/samples/DemoMap/init.con");
+        intake::takeLevelFolder(made, program + "samples/DemoMap/init.con");
     intake::analyse(made, program, false, folder);
     generator::runAddon(made, program, {});
     const std::string addon = made.LevelDir;
@@ -118,7 +115,7 @@ TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
     // Network merge of the sample archive and the add-on archive.
     {
         fs::create_directories(tmp.path() / "Maps");
-        fs::copy_file(std::string(TW_PROGRAM_DIR) + "/samples/DemoMap.rfa", tmp.path() / "Maps/DemoMap.rfa");
+        fs::copy_file(test::sampleArchive(), tmp.path() / "Maps/DemoMap.rfa");
         Session s(program);
         PackingPage& page = *s.form.t4;
         s.dialogs.answer(tmp.dir() + "Maps/DemoMap.rfa");
@@ -150,7 +147,7 @@ TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
 std::string programFolder(const TempFolder& tmp) {
     const std::string program = tmp.dir() + "Tarnwick/";
     for (const char* folder : {"bf1942/levels", "temp", "Network"}) fs::create_directories(program + folder);
-    fs::copy_file(std::string(TW_PROGRAM_DIR) + "/tarnwick-batch", program + "tarnwick-batch");
+    fs::copy_file(TW_BUILT_BATCH, program + "tarnwick-batch");
     return program;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "support/ordinary_user.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -120,6 +121,90 @@ TEST(LineFiles, WritesLeaveNoTemporaryFilesBehind) {
     EXPECT_EQ(count, 2);
 }
 
+// Read-only files, decided from the mode bits: a write raises the
+// file-create text and a copy fails, for the superuser as for everyone.
+struct ReadOnlyCase {
+    const char* name;
+    unsigned mode;
+    bool someoneElses;  // owned by another user (and group) than the one who writes
+    bool sharedGroup;   // someone else's, in the writer's group
+    bool replaceable;
+};
+
+// Each case's file holds "old" and has its mode and owner; "source.con" is
+// what the copies take.
+void plantReadOnlyCases(const TempFolder& tmp, const std::vector<ReadOnlyCase>& cases, uid_t writer, gid_t group,
+                        uid_t other, gid_t otherGroup) {
+    fs::permissions(tmp.path(), fs::perms::all);
+    tmp.write("source.con", "copied");
+    for (const ReadOnlyCase& c : cases) {
+        tmp.write(c.name, "old");
+        const std::string path = tmp.dir() + c.name;
+        if (::geteuid() == 0)
+            EXPECT_EQ(::chown(path.c_str(), c.someoneElses ? other : writer,
+                              c.someoneElses && !c.sharedGroup ? otherGroup : group), 0);
+        fs::permissions(path, static_cast<fs::perms>(c.mode));
+    }
+}
+
+// Writes and copies over every case's file; returns what went otherwise
+// than the case says.
+std::string tryReplacing(const std::string& dir, const std::vector<ReadOnlyCase>& cases) {
+    std::string report;
+    for (const ReadOnlyCase& c : cases) {
+        const std::string path = dir + c.name;
+        const std::string error = errorOf([&] { writeBytes(path, "written"); });
+        const std::string expected = c.replaceable ? "(no error)" : msg::fileCreate(path, "Zugriff verweigert");
+        if (error != expected) report += std::string(c.name) + ": " + error + "\n";
+        if (copyFile(dir + "source.con", path) != c.replaceable) report += std::string(c.name) + ": the copy\n";
+    }
+    return report;
+}
+
+void expectContents(const TempFolder& tmp, const std::vector<ReadOnlyCase>& cases) {
+    for (const ReadOnlyCase& c : cases) EXPECT_EQ(tmp.read(c.name), c.replaceable ? "copied" : "old") << c.name;
+}
+
+TEST(ReadOnlyFiles, TheSuperuserGetsTheFileCreateTextToo) {
+    if (!test::isSuperuser()) GTEST_SKIP() << "runs as the superuser only";
+    const std::vector<ReadOnlyCase> cases = {
+        {"own.con", 0644, false, false, true},
+        {"own-read-only.con", 0444, false, false, false},
+        {"own-others-may-write.con", 0466, false, false, false},
+        {"others.con", 0644, true, false, true},
+        {"others-owner-only.con", 0200, true, false, true},
+        {"others-read-only.con", 0077, true, false, false},
+    };
+    TempFolder tmp;
+    plantReadOnlyCases(tmp, cases, 0, 0, test::ordinaryUid(), test::ordinaryGid());
+    EXPECT_EQ(tryReplacing(tmp.dir(), cases), "");
+    expectContents(tmp, cases);
+}
+
+TEST(ReadOnlyFiles, AnOrdinaryUserNeedsTheOwnersAndItsOwnWriteBit) {
+    std::vector<ReadOnlyCase> cases = {
+        {"own.con", 0644, false, false, true},
+        {"own-read-only.con", 0444, false, false, false},
+        {"own-others-may-write.con", 0466, false, false, false},
+    };
+    if (test::isSuperuser()) {
+        const std::vector<ReadOnlyCase> others = {
+            {"others.con", 0644, true, false, false},
+            {"others-all-may-write.con", 0666, true, false, true},
+            {"others-read-only.con", 0466, true, false, false},
+            {"group-may-write.con", 0664, true, true, true},
+            {"group-may-not.con", 0646, true, true, false},
+        };
+        cases.insert(cases.end(), others.begin(), others.end());
+    }
+    TempFolder tmp;
+    const bool root = test::isSuperuser();
+    plantReadOnlyCases(tmp, cases, root ? test::ordinaryUid() : ::geteuid(), root ? test::ordinaryGid() : ::getegid(),
+                       0, 0);
+    EXPECT_EQ(test::asOrdinaryUser([&] { return tryReplacing(tmp.dir(), cases); }), "");
+    expectContents(tmp, cases);
+}
+
 TEST(FileOps, CopyOverwritesDeleteAndCreateReportWithoutRaising) {
     TempFolder tmp;
     tmp.write("src.rfa", std::string(100000, 'x'));
@@ -158,6 +243,24 @@ TEST(PathText, FolderAndNameParts) {
     EXPECT_EQ(trailingSeparator("/opt/tarnwick/"), '/');
     EXPECT_EQ(trailingSeparator("", "/opt/tarnwick/"), '/');            // an empty folder takes the fallback's
     EXPECT_EQ(trailingSeparator("C:\\Maps\\", "/opt/tarnwick/"), '\\');
+}
+
+TEST(PathText, RelativePathsAreShownFromTheCurrentFolder) {
+    TempFolder tmp;
+    KeepCurrentFolder keep;
+    fs::current_path(tmp.path());
+    const std::string here = fs::current_path().string() + "/";
+    const std::pair<const char*, std::string> cases[] = {
+        {"init\\terrain.con", here + "init\\terrain.con"},
+        {"levels/MyMap/init.con", here + "levels/MyMap/init.con"},
+        {"..\\x.con", here + "..\\x.con"},
+        {"/opt/tarnwick/x.con", "/opt/tarnwick/x.con"},
+        {"\\\\server\\share\\x.con", "\\\\server\\share\\x.con"},
+        {"D:\\Games\\x.con", "D:\\Games\\x.con"},
+        {"e:x.con", "e:x.con"},
+        {"1:x.con", here + "1:x.con"},
+    };
+    for (const auto& [path, shown] : cases) EXPECT_EQ(absolutePath(path), shown) << path;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -18,7 +19,12 @@ using test::TempFolder;
 using Result = test::CommandResult;
 const auto shell = test::runCommand;
 
-std::string tool(const char* name) { return std::string("'") + TW_PROGRAM_DIR + "/" + name + "'"; }
+// The tools as the build made them.
+std::string tool(const std::string& name) {
+    static const std::map<std::string, std::string> built = {
+        {"rfapack", TW_BUILT_RFAPACK}, {"rfaunpack", TW_BUILT_RFAUNPACK}, {"tarnwick-batch", TW_BUILT_BATCH}};
+    return "'" + built.at(name) + "'";
+}
 
 TEST(Tools, PackListAndUnpackAsTheBatchLinesCallThem) {
     TempFolder tmp;

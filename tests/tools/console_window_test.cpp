@@ -1,5 +1,6 @@
 #include "platform/qt_services.h"
 #include "tools/qt_shell.h"
+#include "support/program_folder.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 #include "tools/console_window.h"
@@ -37,7 +38,8 @@ struct BatchCase {
 };
 
 TEST(ConsoleWindow, ShowsTheRunLiveAndEndsWithItsOutcome) {
-    const std::string runner = std::string(TW_PROGRAM_DIR) + "/";
+    TempFolder program;
+    const std::string runner = test::makeProgramFolder(program.path());
     const BatchCase cases[] = {
         {"copy \"a.txt\" \"b.txt\"\r\n", runner, true, QStringLiteral("finished")},
         {"copy \"none.txt\" \"b.txt\"\r\n", runner, false,
@@ -121,7 +123,7 @@ struct LongUnpack {
         std::filesystem::remove_all(tmp.path() / "src");
         tmp.write("Program/bf1942/levels/Big/mine.con", "the user's own file");
         std::filesystem::create_directories(tmp.path() / "Program/temp");
-        std::filesystem::copy_file(std::string(TW_PROGRAM_DIR) + "/tarnwick-batch", program + "tarnwick-batch");
+        std::filesystem::copy_file(TW_BUILT_BATCH, program + "tarnwick-batch");
         tmp.write("Program/unpack.bat", "copy \"" + tmp.dir() + "Big.rfa\" \"" + program + "Big.rfa\"\r\n"
                                         "rfaunpack.exe Big.rfa \r\ndel \"" + program + "Big.rfa\"\r\n");
     }

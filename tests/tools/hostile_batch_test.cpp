@@ -306,7 +306,10 @@ TEST(HostileNetworkMerge, TheMergedArchiveHoldsEveryEntryOfBoth) {
     EXPECT_EQ(ai, "add-on's");
 }
 
-std::string tool(const char* name) { return std::string("'") + TW_PROGRAM_DIR + "/" + name + "'"; }
+// The archive tools as the build made them.
+std::string tool(const std::string& name) {
+    return std::string("'") + (name == "rfapack" ? TW_BUILT_RFAPACK : TW_BUILT_RFAUNPACK) + "'";
+}
 
 TEST(HostileTools, RfapackNamesWhatItLeavesOutAndFailsUnlessToldToSkip) {
     TempFolder tmp;

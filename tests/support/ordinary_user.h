@@ -1,0 +1,67 @@
+// Runs a check as an ordinary user. Tests usually run as the superuser (CI
+// does), for whom the system grants every write; what the program decides
+// from mode bits must hold for both.
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <string>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tw::test {
+
+inline bool isSuperuser() { return ::geteuid() == 0; }
+
+// The ordinary user a superuser's check drops to: "nobody".
+inline uid_t ordinaryUid() {
+    const passwd* pw = ::getpwnam("nobody");
+    return pw ? pw->pw_uid : 65534;
+}
+inline gid_t ordinaryGid() {
+    const passwd* pw = ::getpwnam("nobody");
+    return pw ? pw->pw_gid : 65534;
+}
+
+// Runs `check` as an ordinary user and returns what it reports (empty when
+// it passed). A superuser runs it in a child process that has given up its
+// rights for good; an ordinary user runs it in this process.
+inline std::string asOrdinaryUser(const std::function<std::string()>& check) {
+    if (!isSuperuser()) return check();
+    int fds[2];
+    if (::pipe(fds) != 0) return "no pipe";
+    const pid_t child = ::fork();
+    if (child < 0) return "no child process";
+    if (child == 0) {
+        ::close(fds[0]);
+        std::string report;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(ordinaryGid()) != 0 || ::setuid(ordinaryUid()) != 0 ||
+            ::setuid(0) == 0)
+            report = "could not become an ordinary user";
+        else
+            try {
+                report = check();
+            } catch (const std::exception& e) {
+                report = std::string("exception: ") + e.what();
+            } catch (...) {
+                report = "exception";
+            }
+        if (::write(fds[1], report.data(), report.size()) < 0) ::_exit(2);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string report;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0) report.append(buffer, static_cast<size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) report += " (the check's process ended abnormally)";
+    return report;
+}
+
+} // namespace tw::test
