@@ -25,7 +25,13 @@ void onError(j_common_ptr cinfo) {
     std::longjmp(err->jump, 1);
 }
 
-void onMessage(j_common_ptr) {}  // warnings are not shown
+void onMessage(j_common_ptr) {}  // messages are not shown
+
+// A warning means damaged data (a file that ends early, corrupt entropy
+// data): libjpeg would fill the rest with grey, so it counts as an error.
+void onEmit(j_common_ptr cinfo, int level) {
+    if (level < 0) onError(cinfo);
+}
 
 constexpr int64_t kMaxPixels = int64_t{1} << 28;  // far beyond any map picture
 
@@ -39,6 +45,7 @@ RgbImage decodeJpeg(std::string_view bytes) {
     cinfo.err = jpeg_std_error(&err.base);
     err.base.error_exit = onError;
     err.base.output_message = onMessage;
+    err.base.emit_message = onEmit;
     RgbImage image;  // declared before setjmp so the jump leaves it valid
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);

@@ -48,6 +48,10 @@ std::optional<std::string> QtDialogs::choose(const FileDialogRequest& request) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
+    if (!request.preselected.empty()) {
+        dialog.setDirectory(q(folderOf(request.preselected)));
+        dialog.selectFile(q(nameOf(request.preselected)));
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }

@@ -216,7 +216,7 @@ TEST(Conversion, TheSampleArchiveFromStartToNetworkMerge) {
         ASSERT_TRUE(w.messages.errors.empty()) << w.messages.errors[0];
         closeConsoles();
         const auto merged = contents(tmp.dir() + "Downloads/DemoMap.rfa");
-        EXPECT_EQ(merged.size(), 11u + 21u);
+        EXPECT_EQ(merged.size(), 12u + 21u);  // the map's files and the add-on's
         EXPECT_TRUE(merged.count(level + "init/terrain.con"));
         EXPECT_EQ(merged.at(level + "AI/StrategicAreas.con"), addonArchive.at(level + "AI/StrategicAreas.con"));
         EXPECT_TRUE(fileExists(tmp.dir() + "Archives/DemoMap_001.rfa"));  // "let it be"
