@@ -90,7 +90,7 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     Label1z = linkLabel(GroupBox1z, "Label1z", QStringLiteral("New Strategic - Area"), 56, 47);
     Label2z = linkLabel(GroupBox1z, "Label2z", QStringLiteral("Apply the current point"), 48, 63);
     Label8z = linkLabel(GroupBox1z, "Label8z", QStringLiteral("Apply the current area"), 48, 79);
-    LabelPropose = linkLabel(GroupBox1z, "LabelPropose", QStringLiteral("Propose areas from control points"), 8, 90);
+    LabelPropose = linkLabel(GroupBox1z, "LabelPropose", QStringLiteral("Propose areas from control points"), 20, 91);
     Label2z->setEnabled(false);
     Label8z->setEnabled(false);
 

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <numeric>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace tw::areas {
 namespace {
@@ -104,10 +106,6 @@ std::string oneWord(const std::string& name) {
     return out.empty() ? std::string("ControlPoint") : out;
 }
 
-bool takenIgnoringCase(const Lines& names, const std::string& name) {
-    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return equalsIgnoreCase(n, name); });
-}
-
 } // namespace
 
 std::vector<ControlPoint> readControlPoints(const Lines& points, const Lines& templates) {
@@ -145,21 +143,22 @@ std::vector<std::pair<size_t, size_t>> neighbourPairs(const std::vector<std::pai
         }
     // Each point's others, nearest first: a witness between i and j is
     // nearer to i than j is, so the search stops early.
-    std::vector<std::vector<size_t>> nearest(n);
+    std::vector<std::vector<std::pair<double, size_t>>> nearest(n);
     for (size_t i = 0; i < n; ++i) {
         auto& order = nearest[i];
-        order.resize(n);
-        std::iota(order.begin(), order.end(), size_t{0});
-        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return d[i * n + a] < d[i * n + b]; });
+        order.reserve(n);
+        for (size_t k = 0; k < n; ++k)
+            if (k != i) order.emplace_back(d[i * n + k], k);
+        std::sort(order.begin(), order.end());
     }
     std::vector<std::pair<size_t, size_t>> pairs;
     for (size_t i = 0; i < n; ++i)
         for (size_t j = i + 1; j < n; ++j) {
             const double dij = d[i * n + j];
             bool between = false;
-            for (const size_t k : nearest[i]) {
-                if (d[i * n + k] >= dij) break;
-                if (k != j && k != i && d[j * n + k] < dij) {
+            for (const auto& [dik, k] : nearest[i]) {
+                if (dik >= dij) break;
+                if (k != j && d[j * n + k] < dij) {
                     between = true;
                     break;
                 }
@@ -172,25 +171,19 @@ std::vector<std::pair<size_t, size_t>> neighbourPairs(const std::vector<std::pai
 std::vector<Proposal> proposeAreas(const std::vector<ControlPoint>& points, int32_t worldSize, int32_t worldScale) {
     std::vector<Proposal> out;
     if (worldScale <= 0) return out;
-    Lines names;
+    // Names: a template used by several points numbers them all; a name
+    // still taken (without regard to case) gets a further number.
+    std::unordered_map<std::string, size_t> uses, seen;
+    std::unordered_set<std::string> taken;
+    for (const ControlPoint& cp : points) ++uses[foldCase(cp.templateName)];
     for (size_t i = 0; i < points.size(); ++i) {
         const ControlPoint& cp = points[i];
-        const auto sharing = std::count_if(points.begin(), points.end(), [&](const ControlPoint& o) {
-            return equalsIgnoreCase(o.templateName, cp.templateName);
-        });
-        const std::string base = oneWord(cp.templateName);
-        std::string name = base;
-        if (sharing > 1) {
-            const auto ordinal = 1 + std::count_if(points.begin(), points.begin() + static_cast<long>(i),
-                                                   [&](const ControlPoint& o) {
-                                                       return equalsIgnoreCase(o.templateName, cp.templateName);
-                                                   });
-            name = base + "_" + std::to_string(ordinal);
-        }
-        // A template may itself be named like a numbered one.
+        const std::string folded = foldCase(cp.templateName);
+        std::string name = oneWord(cp.templateName);
+        if (uses[folded] > 1) name += "_" + std::to_string(++seen[folded]);
         const std::string wanted = name;
-        for (int extra = 2; takenIgnoringCase(names, name); ++extra) name = wanted + "_" + std::to_string(extra);
-        names.push_back(name);
+        for (int extra = 2; taken.count(foldCase(name)) != 0; ++extra) name = wanted + "_" + std::to_string(extra);
+        taken.insert(foldCase(name));
 
         // The square in whole pixels of the map view, covering at least the
         // side in metres, clipped to the view.
