@@ -40,7 +40,7 @@ std::string programDir() {
 
 // The areas command: prints the written file's path.
 int areasCommand(const std::string& folder, const std::string& source) {
-    if (!tw::folderExists(folder)) throw tw::AppError("No add-on folder: " + folder);
+    if (!tw::folderExists(folder + "/AI")) throw tw::AppError("Not an add-on folder (it has no AI folder): " + folder);
     std::string addon = std::filesystem::absolute(tw::resolvePath(folder)).string();
     if (addon.back() != '/') addon += '/';
     std::vector<tw::areas::AreaSpec> areas;

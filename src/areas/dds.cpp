@@ -56,10 +56,11 @@ std::optional<RgbaImage> decodeDds(std::string_view b) {
     if (caps2 & (kCaps2CubeMap | kCaps2Volume)) return std::nullopt;
     if (caps != 0 && !(caps & kCapsTexture)) return std::nullopt;
 
+    // The picture is made only once the data is known to be there.
     RgbaImage image;
     image.width = static_cast<int>(width);
     image.height = static_cast<int>(height);
-    image.pixels.assign(static_cast<size_t>(width) * height * 4, 0xFF);
+    const auto allocate = [&] { image.pixels.assign(static_cast<size_t>(width) * height * 4, 0xFF); };
     const std::string_view data = b.substr(4 + kHeaderSize);
 
     const bool compressed = pfFlags & kFourCc;
@@ -73,6 +74,7 @@ std::optional<RgbaImage> decodeDds(std::string_view b) {
         else return std::nullopt;
         const size_t needed = static_cast<size_t>(squish::GetStorageRequirements(image.width, image.height, kind));
         if (data.size() < needed) return std::nullopt;
+        allocate();
         squish::DecompressImage(image.pixels.data(), image.width, image.height, data.data(), kind);
         return image;
     }
@@ -86,6 +88,7 @@ std::optional<RgbaImage> decodeDds(std::string_view b) {
     // Rows are packed; a pitch in the header is not trusted beyond that.
     const size_t row = static_cast<size_t>(width) * bytesPerPixel;
     if (data.size() / row < height) return std::nullopt;
+    allocate();
     for (size_t y = 0; y < height; ++y)
         for (size_t x = 0; x < width; ++x) {
             const auto* in = reinterpret_cast<const uint8_t*>(data.data()) + y * row + x * bytesPerPixel;

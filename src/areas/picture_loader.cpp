@@ -26,17 +26,26 @@ bool bitmapComplete(const std::string& b) {
     const int64_t height = static_cast<int32_t>(le(b, 22, 4));
     const uint64_t bits = le(b, 28, 2), compression = le(b, 30, 4), imageSize = le(b, 34, 4);
     if (width <= 0 || height == 0 || bits == 0) return false;
-    uint64_t needed = imageSize;
-    if (compression == 0 || compression == 3) {  // uncompressed rows, padded to four bytes
-        const uint64_t row = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
-        needed = row * static_cast<uint64_t>(height < 0 ? -height : height);
-    }
-    return offset >= 14 + infoSize && offset <= b.size() && needed <= b.size() - offset;
+    if (offset < 14 + infoSize || offset > b.size()) return false;
+    const uint64_t available = b.size() - offset;
+    if (compression != 0 && compression != 3) return imageSize <= available;  // run-length data: its stated size
+    // Uncompressed rows, padded to four bytes.
+    const uint64_t row = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
+    const uint64_t rows = static_cast<uint64_t>(height < 0 ? -height : height);
+    return rows <= available / row;
 }
 
+// Every chunk whole, up to IEND; a file cut short never reaches it.
 bool pngComplete(const std::string& b) {
-    // The last chunk is IEND; a file cut short never reaches it.
-    return b.size() >= 8 + 12 && b.find(std::string("\0\0\0\0IEND", 8)) != std::string::npos;
+    if (b.size() < 8 || b.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return false;
+    for (uint64_t at = 8; at + 12 <= b.size();) {
+        uint64_t length = 0;
+        for (int i = 0; i < 4; ++i) length = (length << 8) | static_cast<uint8_t>(b[at + i]);
+        if (length > b.size() - at - 12) return false;
+        if (b.compare(at + 4, 4, "IEND") == 0) return true;
+        at += length + 12;
+    }
+    return false;
 }
 
 bool iconComplete(const std::string& b) {

@@ -106,7 +106,8 @@ std::string serialiseWork(const AreasWork& w) {
 }
 
 std::optional<AreasWork> parseWork(std::string_view text) {
-    if (text.empty() || text.back() != '\n') return std::nullopt;
+    // A CR inside a line would become a line of its own in the script.
+    if (text.empty() || text.back() != '\n' || text.find('\r') != std::string_view::npos) return std::nullopt;
     Parser p{splitAtLf(text)};
     if (p.next() != kHeader) return std::nullopt;
     AreasWork w;

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace tw {
 namespace {
@@ -27,10 +28,13 @@ void onError(j_common_ptr cinfo) {
 
 void onMessage(j_common_ptr) {}  // messages are not shown
 
-// A warning means damaged data (a file that ends early, corrupt entropy
-// data): libjpeg would fill the rest with grey, so it counts as an error.
+// Data that ends early or cannot be decoded: libjpeg warns and fills the
+// rest with grey; the picture is damaged, so it counts as an error. Other
+// warnings (extra bytes between markers, say) leave the picture whole.
 void onEmit(j_common_ptr cinfo, int level) {
-    if (level < 0) onError(cinfo);
+    const int code = cinfo->err->msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE))
+        onError(cinfo);
 }
 
 constexpr int64_t kMaxPixels = int64_t{1} << 28;  // far beyond any map picture

@@ -183,6 +183,9 @@ TEST(WorkFile, ReadsBackWhatItWroteAndRefusesDamage) {
     uneven.replace(uneven.find("sides 1"), 7, "sides 0");
     uneven.erase(uneven.find("sides 0") + 8, 1);  // the empty side line
     EXPECT_FALSE(parseWork(uneven));
+    std::string injected = text;
+    injected.replace(injected.find("Hill\n"), 5, "Hill\rAI.createallmaps\n");
+    EXPECT_FALSE(parseWork(injected));
     std::string huge = text;
     huge.replace(huge.find("list 2"), 6, "list 99999999999999999999");
     EXPECT_FALSE(parseWork(huge));
