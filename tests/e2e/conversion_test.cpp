@@ -120,6 +120,8 @@ TEST(Conversion, TheSampleArchiveFromStartToNetworkMerge) {
         AreasPage& t3 = *w.form.t3;
         ASSERT_TRUE(t3.isEnabled());
         w.form.PageControl1->setCurrentWidget(&t3);
+        // The level's own Textures/InGameMap.dds is shown at once.
+        EXPECT_EQ(t3.e->picture().size(), QSize(512, 512));
         w.dialogs.answer(program + "samples/DemoMap/Textures/InGameMap.jpg");
         w.click(t3.Label10z);
         EXPECT_EQ(t3.e->picture().size(), QSize(512, 512));
