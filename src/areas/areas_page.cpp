@@ -222,9 +222,11 @@ void AreasPage::resetPoints() {
 
 void AreasPage::Label10zClick() {
     FileDialogRequest request{FileDialogRequest::Kind::Picture, "OpenPictureDialog1", areas::kPictureFilter, {}};
-    // The level's own map picture, when it has one.
-    const std::string own = state_.MapDir.empty() ? std::string() : state_.MapDir + "Textures/InGameMap.dds";
-    if (!own.empty() && fileExists(own)) request.preselected = resolvePath(own).string();
+    // The dialog opens in the level's folder, with its own map picture
+    // chosen when it has one.
+    const std::string own = state_.MapDir + "Textures/InGameMap.dds";
+    if (!state_.MapDir.empty() && fileExists(own)) request.preselected = resolvePath(own).string();
+    else if (!state_.MapDir.empty() && folderExists(state_.MapDir)) request.preselected = resolvePath(state_.MapDir).string() + "/";
     const auto chosen = services_.dialogs.choose(request);
     if (!chosen) return;
     loadPicture(*chosen);
@@ -595,8 +597,15 @@ areas::AreasWork AreasPage::work() const {
 // once; drawing goes on.
 void AreasPage::saveWork() {
     if (state_.LevelDir.empty() || !folderExists(state_.LevelDir)) return;
+    const areas::AreasWork now = work();
+    // Before the first area there is nothing to lose: the level's picture
+    // comes back by itself.
+    if (now.listEntries.empty() && now.checkList.empty()) {
+        if (fileExists(workFile())) deleteFile(workFile());
+        return;
+    }
     try {
-        writeBytes(workFile(), areas::serialiseWork(work()));
+        writeBytes(workFile(), areas::serialiseWork(now));
     } catch (const std::exception& error) {
         if (!saveFailed_) services_.messages.error(withFinalPeriod(error.what()));
         saveFailed_ = true;

@@ -50,7 +50,7 @@ std::optional<std::string> QtDialogs::choose(const FileDialogRequest& request) {
     }
     if (!request.preselected.empty()) {
         dialog.setDirectory(q(folderOf(request.preselected)));
-        dialog.selectFile(q(nameOf(request.preselected)));
+        if (!nameOf(request.preselected).empty()) dialog.selectFile(q(nameOf(request.preselected)));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();

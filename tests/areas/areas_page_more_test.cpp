@@ -242,6 +242,9 @@ TEST(AreaWork, RestoredAfterTheWindowIsGoneGivesTheSameFile) {
     const std::string work = tmp.dir() + "bf1942/levels/DemoMap_001/" + areas::kWorkFileName;
     {
         Wizard w(tmp);
+        w.scripted.dialogs.answer(kSample + "Textures/InGameMap.dds");
+        w.click(w.page.Label10z);
+        EXPECT_FALSE(fileExists(work));  // nothing drawn yet
         drawTwo(w);
         EXPECT_TRUE(fileExists(work));
     }
@@ -251,6 +254,7 @@ TEST(AreaWork, RestoredAfterTheWindowIsGoneGivesTheSameFile) {
         ASSERT_EQ(w.questions.size(), 1u);
         ASSERT_EQ(w.page.ListBox1z->count(), 2);
         EXPECT_EQ(w.page.outlines().size(), 2u);
+        EXPECT_EQ(w.page.e->picture().size(), QSize(512, 512));  // the picture chosen before
         drawThird(w);
         w.click(w.page.Image2z);
         w.page.CheckListBox1->item(1)->setCheckState(Qt::Checked);
@@ -309,6 +313,10 @@ TEST(MapPicture, TheLevelsOwnDdsIsPreselectedAndLoadedAfterStart) {
     w.click(w.page.Label10z);  // cancelled: the dialog offered the level's own picture
     ASSERT_EQ(w.scripted.dialogs.requests.size(), 1u);
     EXPECT_EQ(w.scripted.dialogs.requests[0].preselected, tmp.dir() + "bf1942/levels/DemoMap/textures/ingamemap.DDS");
+    // Without it the dialog still opens in the level's folder.
+    fs::remove(tmp.path() / "bf1942/levels/DemoMap/textures/ingamemap.DDS");
+    w.click(w.page.Label10z);
+    EXPECT_EQ(w.scripted.dialogs.requests.back().preselected, tmp.dir() + "bf1942/levels/DemoMap/");
 }
 
 // Pictures whose data ends early: the loader's message, the previous picture stays.
