@@ -274,39 +274,45 @@ bool AreasPage::digitKey(int key) {
     }
 }
 
+// The mouse on the map view: a press and release close together are a
+// click, farther apart a drag from corner to corner.
+bool AreasPage::mapMouse(QEvent* event) {
+    if (!isEnabled() || !isVisible()) return false;
+    const auto type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint at = mouse->position().toPoint();
+    if (type == QEvent::MouseButtonPress) {
+        if (mouse->button() == Qt::LeftButton) pressedAt_ = at;
+        return pressedAt_.has_value();
+    }
+    if (type == QEvent::MouseMove) {
+        if (pressedAt_) {
+            dragTo_ = at;
+            outlineView_->update();
+        }
+        return pressedAt_.has_value();
+    }
+    if (!pressedAt_ || mouse->button() != Qt::LeftButton) return false;
+    const QPoint from = *pressedAt_;
+    pressedAt_.reset();
+    dragTo_.reset();
+    outlineView_->update();
+    guarded(services_.messages, [&] {
+        if ((at - from).manhattanLength() < QApplication::startDragDistance()) mapClick(at);
+        else mapDrag(from, at);
+    });
+    return true;
+}
+
 // Alt with a digit moves the point at every press, key repeats included,
 // wherever the focus is in this window.
 bool AreasPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == e) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            if (mouse->button() == Qt::LeftButton) pressedAt_ = mouse->position().toPoint();
-            return pressedAt_.has_value();
-        case QEvent::MouseMove:
-            if (pressedAt_) {
-                dragTo_ = mouse->position().toPoint();
-                outlineView_->update();
-            }
-            return pressedAt_.has_value();
-        case QEvent::MouseButtonRelease: {
-            if (!pressedAt_ || mouse->button() != Qt::LeftButton) return false;
-            const QPoint from = *pressedAt_, to = mouse->position().toPoint();
-            pressedAt_.reset();
-            dragTo_.reset();
-            outlineView_->update();
-            guarded(services_.messages, [&] {
-                if ((to - from).manhattanLength() < QApplication::startDragDistance()) mapClick(to);
-                else mapDrag(from, to);
-            });
-            return true;
-        }
-        default: return false;
-        }
-    }
+    if (watched == e) return mapMouse(event) || Page::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        auto* widget = qobject_cast<QWidget*>(watched);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const auto* widget = qobject_cast<QWidget*>(watched);
         if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier && widget && widget->window() == window() &&
             digitKey(key->key()))
             return true;

@@ -156,6 +156,7 @@ private:
     void resetPoints();
     void finishOutline();  // back to idle after an area: box, bars and points away
     void placeArea(QPoint first, QPoint second);
+    bool mapMouse(QEvent* event);
     void showProposal();
     void afterRecording();
     void tickProposedNeighbours();

@@ -121,6 +121,12 @@ TEST(AreaMouse, ClickAndDragGiveTheSameFileAsTheButtons) {
         ASSERT_FALSE(expected.empty());
     }
     Wizard w(byMouse);
+    w.form.setPageEnabled(&w.page, false);  // before "Start": the map takes no clicks
+    w.clickMap({10, 10});
+    w.drag({200, 100}, {260, 150});
+    EXPECT_EQ(w.page.rot->pos(), QPoint(341, 264));
+    EXPECT_FALSE(w.page.areafert->isVisible());
+    w.form.setPageEnabled(&w.page, true);
     w.drag({200, 100}, {260, 150});  // one gesture: both corners, the box opens
     EXPECT_TRUE(w.page.areafert->isVisible());
     EXPECT_EQ(w.form.state.AreaMinX, 400);
