@@ -171,6 +171,10 @@ std::vector<std::pair<size_t, size_t>> neighbourPairs(const std::vector<std::pai
 std::vector<Proposal> proposeAreas(const std::vector<ControlPoint>& points, int32_t worldSize, int32_t worldScale) {
     std::vector<Proposal> out;
     if (worldScale <= 0) return out;
+    // The neighbour search keeps a table of every pair.
+    if (points.size() > kMaxControlPoints)
+        throw AppError("This level has " + std::to_string(points.size()) + " control points; areas are proposed for " +
+                       std::to_string(kMaxControlPoints) + " at the most");
     // Names: a template used by several points numbers them all; a name
     // still taken (without regard to case) gets a further number.
     std::unordered_map<std::string, size_t> uses, seen;

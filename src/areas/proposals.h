@@ -47,6 +47,9 @@ struct Proposal {
 
 inline constexpr double kMinimumSide = 60;  // metres
 inline constexpr int32_t kBasePriority = 50, kControlPointPriority = 100;
+inline constexpr size_t kMaxControlPoints = 1000;  // levels have a few dozen
+
+// Raises an error for more than kMaxControlPoints points.
 
 std::vector<Proposal> proposeAreas(const std::vector<ControlPoint>& points, int32_t worldSize, int32_t worldScale);
 

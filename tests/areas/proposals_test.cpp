@@ -124,6 +124,9 @@ TEST(Proposals, NeighboursHaveNoPointBetweenThem) {
     EXPECT_EQ(neighbourPairs({{0, 0}, {10, 0}, {0, 10}, {10, 10}}),
               (std::vector<std::pair<size_t, size_t>>{{0, 1}, {0, 2}, {1, 3}, {2, 3}}));
     EXPECT_TRUE(neighbourPairs({}).empty());
+    const std::vector<ControlPoint> crowd(kMaxControlPoints + 1, ControlPoint{"CP", 1, 1});
+    EXPECT_THROW(proposeAreas(crowd, 1024, 2), AppError);
+    EXPECT_EQ(proposeAreas({crowd.begin(), crowd.end() - 1}, 1024, 2).size(), kMaxControlPoints);
     EXPECT_TRUE(neighbourPairs({{5, 5}}).empty());
 }
 
