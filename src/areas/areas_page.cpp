@@ -694,7 +694,7 @@ void AreasPage::paintOutlines(QPainter& painter) const {
             if (CheckListBox1->item(i)->checkState() == Qt::Checked) ticked << CheckListBox1->item(i)->text();
     for (int i = 0; i < static_cast<int>(outlines_.size()); ++i) {
         const areas::Outline& o = outlines_[static_cast<size_t>(i)];
-        const QRect r(QPoint(o.left, o.top), QPoint(o.right, o.bottom));
+        const QRect r(o.left, o.top, o.right - o.left, o.bottom - o.top);  // edges on both corners
         const QColor colour = sideColour(o.side);
         const bool neighbour = ticked.contains(q(o.name));
         if (i == current || neighbour) {
@@ -711,7 +711,7 @@ void AreasPage::paintOutlines(QPainter& painter) const {
     // Proposals still to come, dotted.
     for (size_t i = proposalAt_ + 1; i < proposals_.size(); ++i) {
         const areas::Proposal& p = proposals_[i];
-        const QRect r(QPoint(p.left, p.top), QPoint(p.right, p.bottom));
+        const QRect r(p.left, p.top, p.right - p.left, p.bottom - p.top);
         painter.setPen(QPen(sideColour(p.side), 1, Qt::DotLine));
         painter.drawRect(r);
         label(r, q(p.name), sideColour(p.side));

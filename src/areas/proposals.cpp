@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <numeric>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>

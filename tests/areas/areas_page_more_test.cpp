@@ -151,6 +151,31 @@ TEST(AreaMouse, ClickAndDragGiveTheSameFileAsTheButtons) {
     EXPECT_TRUE(w.scripted.messages.errors.empty());
 }
 
+TEST(AreaOutlines, ColouredBySideHighlightedWhenSelectedAndInTheNeighbourStep) {
+    TempFolder tmp;
+    Wizard w(tmp);
+    w.drag({200, 100}, {260, 150});
+    w.record("North", true);
+    w.drag({300, 300}, {400, 380});
+    w.record("South", false);
+    const auto at = [&](int x, int y) { return QColor(w.page.grab(QRect(0, 0, 512, 512)).toImage().pixel(x, y)); };
+    const QColor background = at(230, 200);
+    EXPECT_EQ(at(200, 125), QColor(230, 60, 50));   // team 1's west edge
+    EXPECT_EQ(at(350, 380), QColor(50, 120, 240));  // team 2's south edge
+    EXPECT_EQ(at(201, 125), background);            // thin
+    w.page.ListBox1z->setCurrentRow(0);
+    EXPECT_EQ(at(201, 125), QColor(Qt::white));     // the selected one, thick
+    EXPECT_EQ(at(301, 340), background);
+    w.page.ListBox1z->setCurrentRow(-1);
+
+    // The neighbour step: the current area filled, its ticked neighbour shaded.
+    w.click(w.page.Image2z);
+    EXPECT_NE(at(230, 140), background);
+    EXPECT_EQ(at(350, 350), background);
+    w.page.CheckListBox1->item(1)->setCheckState(Qt::Checked);
+    EXPECT_NE(at(350, 350), background);
+}
+
 TEST(AreaProposals, TheSampleLevelsControlPoints) {
     TempFolder tmp;
     Wizard w(tmp);
