@@ -320,13 +320,11 @@ bool AreasPage::eventFilter(QObject* watched, QEvent* event) {
     return Page::eventFilter(watched, event);
 }
 
-// Digits reach the page only when the focused control did not take them
-// (text fields and lists do). With Alt they are the off-page buttons'
-// mnemonics; where the toolkit does not deliver those as shortcuts, the key
-// arrives here instead, as a text field passes Alt+digit on.
+// Plain digits reach the page only when the focused control did not take
+// them (text fields and lists do); Alt with a digit is taken in eventFilter.
 void AreasPage::keyPressEvent(QKeyEvent* event) {
     const auto mods = event->modifiers() & ~Qt::KeypadModifier;
-    if ((mods == Qt::NoModifier || mods == Qt::AltModifier) && digitKey(event->key())) {
+    if (mods == Qt::NoModifier && digitKey(event->key())) {
         event->accept();
         return;
     }
