@@ -249,6 +249,28 @@ TEST(AreaProposals, SkipPassesOneByAndItsNeighbourLinksGoWithIt) {
               std::string::npos);
 }
 
+TEST(AreaProposals, FilesWithCommentsWrappersAndOddCase) {
+    TempFolder tmp;
+    tmp.write("bf1942/levels/DemoMap_001/SINGLEPLAYER/controlpoints.CON",
+              "rem *** points ***\r\nbeginRem\r\nObject.create CP_Ghost\r\nObject.absolutePosition 9/9/9\r\n"
+              "endrem\r\nif v_arg1 == host\r\n  OBJECT.create   cp_north\r\n\tobject.AbsolutePosition  100 / 0 / 900\r\n"
+              "endIf\r\nObject.create CP_North\r\nObject.absolutePosition 300/0/900\r\n");
+    tmp.write("bf1942/levels/DemoMap_001/SINGLEPLAYER/ControlPointTEMPLATES.con",
+              "ObjectTemplate.create ControlPoint CP_North\nObjectTemplate.setTeam 2\n"
+              "ObjectTemplate.create ControlPoint CP_Ghost\n");
+    Wizard w(tmp);
+    w.click(w.page.LabelPropose);
+    ASSERT_EQ(w.page.proposals().size(), 2u);
+    EXPECT_EQ(w.page.Edit2z->text(), QStringLiteral("CP_North_1"));
+    EXPECT_TRUE(w.page.Team2->isChecked());
+    w.click(w.page.LabelSkip);
+    EXPECT_EQ(w.page.Edit2z->text(), QStringLiteral("CP_North_2"));
+    w.click(w.page.LabelSkip);
+    EXPECT_FALSE(w.page.areafert->isVisible());
+    EXPECT_EQ(w.page.ListBox1z->count(), 0);
+    EXPECT_TRUE(w.page.Label1z->isEnabled());  // back to idle
+}
+
 TEST(AreaWork, RestoredAfterTheWindowIsGoneGivesTheSameFile) {
     const auto drawThird = [](Wizard& w) {
         w.drag({30, 40}, {90, 100});
