@@ -19,12 +19,14 @@ uint32_t le(const std::string& b, size_t offset, int bytes) {
 // picture loader calls such a file damaged. These checks find the data's
 // end from the headers before Qt reads anything.
 bool bitmapComplete(const std::string& b) {
-    if (b.size() < 54 || b.compare(0, 2, "BM") != 0) return false;
+    if (b.size() < 26 || b.compare(0, 2, "BM") != 0) return false;
     const uint64_t offset = le(b, 10, 4), infoSize = le(b, 14, 4);
-    if (infoSize < 40 || 14 + infoSize > b.size()) return false;
-    const int64_t width = static_cast<int32_t>(le(b, 18, 4));
-    const int64_t height = static_cast<int32_t>(le(b, 22, 4));
-    const uint64_t bits = le(b, 28, 2), compression = le(b, 30, 4), imageSize = le(b, 34, 4);
+    const bool core = infoSize == 12;  // the old OS/2 header: 16-bit sizes, no compression
+    if ((!core && infoSize < 40) || 14 + infoSize > b.size()) return false;
+    const int64_t width = core ? le(b, 18, 2) : static_cast<int32_t>(le(b, 18, 4));
+    const int64_t height = core ? le(b, 20, 2) : static_cast<int32_t>(le(b, 22, 4));
+    const uint64_t bits = core ? le(b, 24, 2) : le(b, 28, 2);
+    const uint64_t compression = core ? 0 : le(b, 30, 4), imageSize = core ? 0 : le(b, 34, 4);
     if (width <= 0 || height == 0 || bits == 0) return false;
     if (offset < 14 + infoSize || offset > b.size()) return false;
     const uint64_t available = b.size() - offset;

@@ -391,6 +391,10 @@ TEST(MapPicture, DamagedPicturesKeepThePreviousOne) {
         return bytes.toStdString();
     };
     const std::string bmp = encoded("BMP"), png = encoded("PNG"), ico = encoded("ICO");
+    // A bitmap with the old 12-byte OS/2 header: 40 x 30, 24 bits, rows of 120 bytes.
+    std::string os2 = std::string("BM") + std::string(4, '\0') + std::string(4, '\0') + std::string("\x1a\0\0\0", 4) +
+                      std::string("\x0c\0\0\0", 4) + std::string("\x28\0\x1e\0\x01\0\x18\0", 8);
+    os2 += std::string(40 * 30 * 3, '\x80');
     const std::string jpg = readBytes(std::string(TW_SOURCE_DIR) + "/tests/data/wide_map.jpg");
     const std::string dds = readBytes(kSample + "Textures/InGameMap.dds");
     const std::string invalid = "Bitmap ist ung\xC3\xBCltig.";
@@ -399,6 +403,7 @@ TEST(MapPicture, DamagedPicturesKeepThePreviousOne) {
         {"half.bmp", bmp.substr(0, bmp.size() / 2), invalid},
         {"short.bmp", bmp.substr(0, bmp.size() - 1), invalid},
         {"half.png", png.substr(0, png.size() / 2), invalid},
+        {"os2.bmp", os2.substr(0, os2.size() - 120), invalid},
         {"noend.png", png.substr(0, png.size() - 12), invalid},
         {"half.ico", ico.substr(0, ico.size() / 2), "Symbol ist ung\xC3\xBCltig."},
         {"half.jpg", jpg.substr(0, jpg.size() / 2), "JPEG-Fehler"},
@@ -415,7 +420,8 @@ TEST(MapPicture, DamagedPicturesKeepThePreviousOne) {
         w.scripted.messages.errors.clear();
     }
     // The whole files load.
-    for (const auto& [name, bytes] : {std::pair{"whole.bmp", bmp}, std::pair{"whole.png", png}, std::pair{"whole.ico", ico}}) {
+    for (const auto& [name, bytes] : {std::pair{"whole.bmp", bmp}, std::pair{"whole.png", png}, std::pair{"whole.ico", ico},
+                                     std::pair{"whole-os2.bmp", os2}}) {
         tmp.write(name, bytes);
         w.scripted.dialogs.answer(tmp.dir() + name);
         w.click(w.page.Label10z);
