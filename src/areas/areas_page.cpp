@@ -647,24 +647,28 @@ void AreasPage::restore(const areas::AreasWork& w) {
 }
 
 void AreasPage::addonOpened() {
-    bool restored = false;
+    bool pictureRestored = false;
     guarded(services_.messages, [&] {
         const std::string file = workFile();
         if (ListBox1z->count() != 0 || !fileExists(file)) return;
         const auto saved = areas::parseWork(readBytes(file));
         if (!saved) {
-            services_.messages.info("The areas saved in " + file + " cannot be read; the area editor starts afresh.");
+            // Kept aside, so that the next save does not overwrite it.
+            copyFile(file, file + ".damaged");
+            deleteFile(file);
+            services_.messages.info("The areas saved in " + file + " cannot be read; the area editor starts afresh. "
+                                    "The file is kept as " + nameOf(file) + ".damaged.");
             return;
         }
         if (askContinue("Areas drawn earlier for this add-on were found (" + std::to_string(saved->listEntries.size()) +
                         "). Continue with them? \"No\" starts afresh.")) {
             restore(*saved);
-            restored = !saved->picture.empty();
+            pictureRestored = !saved->picture.empty() && picturePath_ == saved->picture;
         } else {
             deleteFile(file);
         }
     });
-    if (restored || state_.MapDir.empty()) return;
+    if (pictureRestored || state_.MapDir.empty()) return;
     // The level's own map picture, at once.
     const std::string own = state_.MapDir + "Textures/InGameMap.dds";
     if (fileExists(own)) guarded(services_.messages, [&] { loadPicture(resolvePath(own).string()); });

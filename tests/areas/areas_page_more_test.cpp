@@ -346,6 +346,12 @@ TEST(AreaWork, ADamagedWorkFileIsReportedAndSetAside) {
     ASSERT_EQ(w.scripted.messages.infos.size(), 1u);
     EXPECT_NE(w.scripted.messages.infos[0].find("cannot be read"), std::string::npos);
     EXPECT_EQ(w.page.ListBox1z->count(), 0);
+    EXPECT_EQ(tmp.read(std::string("bf1942/levels/DemoMap_001/") + areas::kWorkFileName + ".damaged"),
+              "Tarnwick areas in progress, version 1\nlist 5\n");
+    w.drag({200, 100}, {260, 150});
+    w.record("North", true);
+    EXPECT_EQ(tmp.read(std::string("bf1942/levels/DemoMap_001/") + areas::kWorkFileName + ".damaged"),
+              "Tarnwick areas in progress, version 1\nlist 5\n");
 }
 
 TEST(MapPicture, TheLevelsOwnDdsIsPreselectedAndLoadedAfterStart) {
