@@ -183,9 +183,10 @@ std::vector<Proposal> proposeAreas(const std::vector<ControlPoint>& points, int3
         const ControlPoint& cp = points[i];
         const std::string folded = foldCase(cp.templateName);
         std::string name = oneWord(cp.templateName);
-        if (uses[folded] > 1) name += "_" + std::to_string(++seen[folded]);
+        if (uses[folded] > 1) name.append(1, '_').append(std::to_string(++seen[folded]));
         const std::string wanted = name;
-        for (int extra = 2; taken.count(foldCase(name)) != 0; ++extra) name = wanted + "_" + std::to_string(extra);
+        for (int extra = 2; taken.count(foldCase(name)) != 0; ++extra)
+            name = std::string(wanted).append(1, '_').append(std::to_string(extra));
         taken.insert(foldCase(name));
 
         // The square in whole pixels of the map view, covering at least the

@@ -14,7 +14,7 @@ struct FileDialogRequest {
     std::string name;          // the dialog's control name, e.g. "o1"
     std::string filter;        // "Description|pattern[|Description|pattern...]"
     std::string proposedName;  // file name offered in a save dialog
-    std::string preselected;   // a file chosen in advance, or a folder ending in '/': where the dialog opens
+    std::string preselected{};  // a file chosen in advance, or a folder ending in '/': where the dialog opens
 };
 
 class Dialogs {
