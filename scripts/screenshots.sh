@@ -25,9 +25,7 @@ at 689 301 1                                # Start
 at 252 366                                  # COOP.con in the list
 shot page-map.png "$window"
 
-at 467 139                                  # the Areas page
-at 836 323 1.5                              # Load map image
-xdotool type --delay 10 "$program/samples/DemoMap/Textures/InGameMap.jpg"; xdotool key Return; sleep 1.5
+at 467 139 1                                # the Areas page: the level's InGameMap.dds is loaded
 at 746 183                                  # interval mode
 xdotool mousemove 841 228 click --repeat 3 1; xdotool type "20"; sleep 0.3
 at 832 346                                  # New Strategic - Area
@@ -41,8 +39,15 @@ at 308 331                                  # ControlPoint
 at 276 459                                  # Neutral
 shot page-areas.png "$window"
 at 300 489                                  # OK
+at 812 390 1                                # Propose areas from control points
+at 300 489; at 300 489                      # OK for the two bases
+shot page-areas-proposals.png "$window"
+at 300 489; at 300 489; at 300 489          # the village, the bridge, the hill
 at 580 708                                  # CLICK HERE WHEN YOU ARE DONE
-at 528 342 0.6                              # Next one
+at 528 342 0.6                              # Next one: Village (drawn by hand)
+at 528 342; at 528 342 0.6                  # the bases: their proposed neighbour is ticked
+shot page-areas-neighbours.png "$window"
+at 528 342; at 528 342; at 528 342 0.6      # Next one for the rest
 xdotool key Return; sleep 0.5               # "Change something if you want to."
 xdotool key Return; sleep 0.5               # where the file lies (no editor set up here)
 shot page-packing.png "$window"

@@ -10,7 +10,7 @@ TARNWICK_BUILD="${TARNWICK_BUILD:-$TARNWICK_ROOT/build}"
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libjpeg62-turbo-dev liblzo2-dev libgtest-dev
+  libjpeg62-turbo-dev liblzo2-dev libsquish-dev libgtest-dev
   fonts-dejavu-core fonts-liberation
 )
 

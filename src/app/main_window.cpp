@@ -91,7 +91,10 @@ TForm1::TForm1(Services& services, QWidget* parent)
     });
 
     // The add-on run unlocks the Areas page.
-    connect(t1, &MapPage::addonCreated, this, [this] { setPageEnabled(t3, true); });
+    connect(t1, &MapPage::addonCreated, this, [this] {
+        setPageEnabled(t3, true);
+        t3->addonOpened();
+    });
 
     // The written strategic areas lead on to the packing page.
     connect(t3, &AreasPage::areasWritten, this, [this] {

@@ -6,10 +6,45 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSignalBlocker>
 
 namespace tw {
+
+// Draws the recorded areas over the map picture; the mouse passes through.
+class OutlineView : public QWidget {
+public:
+    OutlineView(AreasPage* page) : QWidget(page), page_(page) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry(0, 0, 512, 512);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        page_->paintOutlines(painter);
+    }
+
+private:
+    AreasPage* page_;
+};
+
 namespace {
+
+QColor sideColour(int side) {
+    switch (side) {
+    case 1: return QColor(230, 60, 50);    // team 1
+    case 2: return QColor(50, 120, 240);   // team 2
+    case 0: return QColor(250, 220, 60);   // neutral
+    default: return QColor(235, 235, 235); // no side chosen
+    }
+}
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
 
 QLabel* underlinedLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
     QLabel* l = label(parent, name, text, x, y);
@@ -26,6 +61,7 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     : Page("t3", services, state, parent) {
     // Pictures first, so every box lies above them.
     e = pictureBox(this, "e", pictures::mapPlaceholder(), 0, 0, 512, 512, false);
+    outlineView_ = new OutlineView(this);
     const QImage bar = pictures::solid(pictures::kPointGreen);
     oben = pictureBox(this, "oben", bar, 0, 0, 100, 5, false);
     unten = pictureBox(this, "unten", bar, 0, 0, 100, 5, false);
@@ -54,6 +90,7 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     Label1z = linkLabel(GroupBox1z, "Label1z", QStringLiteral("New Strategic - Area"), 56, 47);
     Label2z = linkLabel(GroupBox1z, "Label2z", QStringLiteral("Apply the current point"), 48, 63);
     Label8z = linkLabel(GroupBox1z, "Label8z", QStringLiteral("Apply the current area"), 48, 79);
+    LabelPropose = linkLabel(GroupBox1z, "LabelPropose", QStringLiteral("Propose areas from control points"), 20, 91);
     Label2z->setEnabled(false);
     Label8z->setEnabled(false);
 
@@ -93,6 +130,8 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     Team2 = radioButton(areafert, "Team2", QStringLiteral("Team2"), 48, 280);
     Neutral = radioButton(areafert, "Neutral", QStringLiteral("Neutral"), 48, 296);
     Label9z = linkLabel(areafert, "Label9z", QStringLiteral("OK"), 72, 328);
+    LabelSkip = linkLabel(areafert, "LabelSkip", QStringLiteral("Skip"), 112, 328);
+    LabelSkip->hide();
     areafert->hide();
 
     GroupBox5z = groupBox(this, "GroupBox5z", QStringLiteral("Nachbarn"), 136, 1, 393, 208);
@@ -120,7 +159,22 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
         *buttons[i] = named(new QPushButton(QString::fromLatin1(captions[i]), this), names[i]);
         (*buttons[i])->setGeometry(704, 624 + 24 * i, 75, 25);
         (*buttons[i])->setFocusPolicy(Qt::NoFocus);
+        // The caption shows the digit; the key itself is taken in
+        // eventFilter, so that every press and every key repeat moves the
+        // point (a mnemonic clicks a moment later and drops presses in
+        // between).
+        (*buttons[i])->setShortcut(QKeySequence());
     }
+    for (QWidget* w : {static_cast<QWidget*>(gruen), static_cast<QWidget*>(rot), static_cast<QWidget*>(fg),
+                       static_cast<QWidget*>(fr), static_cast<QWidget*>(oben), static_cast<QWidget*>(unten),
+                       static_cast<QWidget*>(links), static_cast<QWidget*>(rechts)})
+        w->setAttribute(Qt::WA_TransparentForMouseEvents);
+    e->installEventFilter(this);
+    qApp->installEventFilter(this);
+    askContinue = [this](const std::string& question) {
+        return QMessageBox::question(this, QCoreApplication::applicationName(), q(question),
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    };
 
     on(Label10z, &LinkLabel::clicked, [this] { Label10zClick(); });
     on(Label4z, &LinkLabel::clicked, [this] { movePoint(-1, 0); });
@@ -139,6 +193,13 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     on(Label9z, &LinkLabel::clicked, [this] { Label9zClick(); });
     on(Image2z, &PictureBox::clicked, [this] { Image2zClick(); });
     on(Label16z, &LinkLabel::clicked, [this] { Label16zClick(); });
+    on(LabelPropose, &LinkLabel::clicked, [this] { proposeFromControlPoints(); });
+    on(LabelSkip, &LinkLabel::clicked, [this] { skipProposal(); });
+    connect(ListBox1z, &QListWidget::currentRowChanged, outlineView_, [this] { outlineView_->update(); });
+    connect(CheckListBox1, &QListWidget::itemChanged, this, [this] {
+        outlineView_->update();
+        saveWork();
+    });
 }
 
 // The bars wait right of the map view, where the "Areas" box covers them.
@@ -160,10 +221,21 @@ void AreasPage::resetPoints() {
 }
 
 void AreasPage::Label10zClick() {
-    const auto chosen = services_.dialogs.choose(
-        {FileDialogRequest::Kind::Picture, "OpenPictureDialog1", areas::kPictureFilter, {}});
+    FileDialogRequest request{FileDialogRequest::Kind::Picture, "OpenPictureDialog1", areas::kPictureFilter, {}};
+    // The dialog opens in the level's folder, with its own map picture
+    // chosen when it has one.
+    const std::string own = state_.MapDir + "Textures/InGameMap.dds";
+    if (!state_.MapDir.empty() && fileExists(own)) request.preselected = resolvePath(own).string();
+    else if (!state_.MapDir.empty() && folderExists(state_.MapDir)) request.preselected = resolvePath(state_.MapDir).string() + "/";
+    const auto chosen = services_.dialogs.choose(request);
     if (!chosen) return;
-    e->setPicture(areas::loadMapPicture(*chosen));
+    loadPicture(*chosen);
+}
+
+void AreasPage::loadPicture(const std::string& path) {
+    e->setPicture(areas::loadMapPicture(path));
+    picturePath_ = path;
+    saveWork();
 }
 
 void AreasPage::movePoint(int dx, int dy) {
@@ -202,13 +274,57 @@ bool AreasPage::digitKey(int key) {
     }
 }
 
-// Digits reach the page only when the focused control did not take them
-// (text fields and lists do). With Alt they are the off-page buttons'
-// mnemonics; where the toolkit does not deliver those as shortcuts, the key
-// arrives here instead, as a text field passes Alt+digit on.
+// The mouse on the map view: a press and release close together are a
+// click, farther apart a drag from corner to corner.
+bool AreasPage::mapMouse(QEvent* event) {
+    if (!isEnabled() || !isVisible()) return false;
+    const auto type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint at = mouse->position().toPoint();
+    if (type == QEvent::MouseButtonPress) {
+        if (mouse->button() == Qt::LeftButton) pressedAt_ = at;
+        return pressedAt_.has_value();
+    }
+    if (type == QEvent::MouseMove) {
+        if (pressedAt_) {
+            dragTo_ = at;
+            outlineView_->update();
+        }
+        return pressedAt_.has_value();
+    }
+    if (!pressedAt_ || mouse->button() != Qt::LeftButton) return false;
+    const QPoint from = *pressedAt_;
+    pressedAt_.reset();
+    dragTo_.reset();
+    outlineView_->update();
+    guarded(services_.messages, [&] {
+        if ((at - from).manhattanLength() < QApplication::startDragDistance()) mapClick(at);
+        else mapDrag(from, at);
+    });
+    return true;
+}
+
+// Alt with a digit moves the point at every press, key repeats included,
+// wherever the focus is in this window.
+bool AreasPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == e) return mapMouse(event) || Page::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier && widget && widget->window() == window() &&
+            digitKey(key->key()))
+            return true;
+    }
+    return Page::eventFilter(watched, event);
+}
+
+// Plain digits reach the page only when the focused control did not take
+// them (text fields and lists do); Alt with a digit is taken in eventFilter.
 void AreasPage::keyPressEvent(QKeyEvent* event) {
     const auto mods = event->modifiers() & ~Qt::KeypadModifier;
-    if ((mods == Qt::NoModifier || mods == Qt::AltModifier) && digitKey(event->key())) {
+    if (mods == Qt::NoModifier && digitKey(event->key())) {
         event->accept();
         return;
     }
@@ -283,6 +399,17 @@ void AreasPage::Label9zClick() {
     vparams.push_back(areas::orderLines(box.centerX, box.centerY, leicht->isChecked(), schwer->isChecked()));
     sides.push_back(areas::sideLine(Team1->isChecked() ? 1 : Team2->isChecked() ? 2 : Neutral->isChecked() ? 0 : -1));
 
+    finishOutline();
+    Memo3z.clear();
+
+    const int scale = state_.WorldScale != 0 ? state_.WorldScale : 1;
+    const int side = Team1->isChecked() ? 1 : Team2->isChecked() ? 2 : Neutral->isChecked() ? 0 : -1;
+    outlines_.push_back({box.minX / scale, (state_.WorldSize - box.maxY) / scale, box.maxX / scale,
+                         (state_.WorldSize - box.minY) / scale, side, name});
+    afterRecording();
+}
+
+void AreasPage::finishOutline() {
     areafert->hide();
     for (QWidget* bar : {static_cast<QWidget*>(oben), static_cast<QWidget*>(unten), static_cast<QWidget*>(links),
                          static_cast<QWidget*>(rechts)})
@@ -291,7 +418,6 @@ void AreasPage::Label9zClick() {
     resetPoints();
     Label8z->setEnabled(false);
     Label1z->setEnabled(true);
-    Memo3z.clear();
 }
 
 void AreasPage::Image2zClick() {
@@ -304,6 +430,9 @@ void AreasPage::Image2zClick() {
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
+    tickProposedNeighbours();
+    outlineView_->update();
+    saveWork();
 }
 
 void AreasPage::Label16zClick() {
@@ -322,16 +451,277 @@ void AreasPage::Label16zClick() {
     Aread.insert(Aread.end(), block.begin(), block.end());
     Label13z->setText(QString::fromStdString((Memo2z.empty() ? std::string() : Memo2z.front()) + " ist Nachbar von: "));
     Label13z->adjustSize();
-    for (int i = 0; i < CheckListBox1->count(); ++i) CheckListBox1->item(i)->setCheckState(Qt::Unchecked);
-    if (!Memo2z.empty()) return;
+    {
+        const QSignalBlocker quiet(CheckListBox1);
+        for (int i = 0; i < CheckListBox1->count(); ++i) CheckListBox1->item(i)->setCheckState(Qt::Unchecked);
+    }
+    if (!Memo2z.empty()) {
+        tickProposedNeighbours();
+        outlineView_->update();
+        saveWork();
+        return;
+    }
 
     Memo3z = areas::strategicAreasCon(Memo1z, Aread);
     const char sep = trailingSeparator(state_.LevelDir, services_.programDir);
     writeLines(state_.LevelDir + "AI" + sep + "StrategicAreas.con", Memo3z, true);
     Memo3z.clear();
+    // The areas are in the script now; nothing is left in progress.
+    deleteFile(workFile());
+    outlineView_->update();
     services_.messages.info("Change something if you want to.");
     services_.shell.openDocument("StrategicAreas.con", state_.LevelDir + "AI/");
     emit areasWritten();
+}
+
+// A point's dot at `at`, its flag with the pole's foot on the dot.
+static void putPoint(PictureBox* dot, PictureBox* flag, QPoint at) {
+    dot->move(at);
+    flag->move(at - QPoint(24, 48));
+}
+
+void AreasPage::mapClick(QPoint at) {
+    if (state_.ActivePoint == 2) putPoint(gruen, fg, at);
+    else if (state_.ActivePoint == 1) putPoint(rot, fr, at);
+}
+
+void AreasPage::mapDrag(QPoint from, QPoint to) { placeArea(from, to); }
+
+// Both corners at once, through the same commands as by hand: New
+// Strategic - Area, the first point, Apply the current point, the second
+// point, Apply the current area.
+void AreasPage::placeArea(QPoint first, QPoint second) {
+    if (Label1z->isEnabled()) Label1zClick();
+    putPoint(gruen, fg, first);
+    if (Label2z->isEnabled()) Label2zClick();
+    putPoint(rot, fr, second);
+    Label8zClick();
+}
+
+void AreasPage::proposeFromControlPoints() {
+    const auto points = areas::readAddonControlPoints(state_.LevelDir);
+    if (points.empty()) {
+        services_.messages.info("This level has no control points (Singleplayer/ControlPoints.con "
+                                "and ControlpointTemplates.con).");
+        return;
+    }
+    proposals_ = areas::proposeAreas(points, state_.WorldSize, state_.WorldScale);
+    proposalNames_.assign(proposals_.size(), std::nullopt);
+    proposalAt_ = 0;
+    showProposal();
+}
+
+void AreasPage::showProposal() {
+    outlineView_->update();
+    if (proposalAt_ >= proposals_.size()) {
+        proposals_.clear();
+        proposalNames_.clear();
+        LabelSkip->hide();
+        return;
+    }
+    const areas::Proposal& p = proposals_[proposalAt_];
+    placeArea({p.left, p.top}, {p.right, p.bottom});
+    Edit2z->setText(q(p.name));
+    Edit3z->setText(QString::number(p.priority));
+    leicht->setChecked(true);
+    schwer->setChecked(true);
+    basis->setChecked(p.base);
+    cp->setChecked(!p.base);
+    for (QCheckBox* other : {air, center, strong, Flanke}) other->setChecked(false);
+    (p.side == 1 ? Team1 : p.side == 2 ? Team2 : Neutral)->setChecked(true);
+    LabelSkip->show();
+}
+
+void AreasPage::skipProposal() {
+    if (proposalAt_ >= proposals_.size()) return;
+    finishOutline();
+    ++proposalAt_;
+    showProposal();
+}
+
+void AreasPage::afterRecording() {
+    if (proposalAt_ < proposals_.size()) {
+        proposalNames_[proposalAt_] = Memo2z.back();
+        // Every recorded proposal's neighbours among the recorded ones.
+        for (size_t i = 0; i < proposals_.size(); ++i) {
+            if (!proposalNames_[i]) continue;
+            Lines names;
+            for (const size_t n : proposals_[i].neighbours)
+                if (proposalNames_[n]) names.push_back(*proposalNames_[n]);
+            auto it = std::find_if(proposedNeighbours_.begin(), proposedNeighbours_.end(),
+                                   [&](const auto& entry) { return entry.first == *proposalNames_[i]; });
+            if (it == proposedNeighbours_.end()) proposedNeighbours_.emplace_back(*proposalNames_[i], names);
+            else it->second = names;
+        }
+        ++proposalAt_;
+        showProposal();
+    }
+    outlineView_->update();
+    saveWork();
+}
+
+// The neighbour step starts with the proposed neighbours of the current
+// area ticked (each name's first entry in the list).
+void AreasPage::tickProposedNeighbours() {
+    if (Memo2z.empty()) return;
+    const auto it = std::find_if(proposedNeighbours_.begin(), proposedNeighbours_.end(),
+                                 [&](const auto& entry) { return entry.first == Memo2z.front(); });
+    if (it == proposedNeighbours_.end()) return;
+    const QSignalBlocker quiet(CheckListBox1);
+    for (const std::string& name : it->second) {
+        const auto found = CheckListBox1->findItems(q(name), Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (!found.isEmpty()) found.front()->setCheckState(Qt::Checked);
+    }
+}
+
+std::string AreasPage::workFile() const { return state_.LevelDir + areas::kWorkFileName; }
+
+areas::AreasWork AreasPage::work() const {
+    areas::AreasWork w;
+    w.picture = picturePath_;
+    for (int i = 0; i < ListBox1z->count(); ++i) w.listEntries.push_back(ListBox1z->item(i)->text().toStdString());
+    w.createLines = Memo1z;
+    w.waiting = Memo2z;
+    w.params = params;
+    w.vparams = vparams;
+    w.sides = sides;
+    w.blocks = Aread;
+    w.neighbourStep = GroupBox5z->isVisibleTo(this);
+    for (int i = 0; i < CheckListBox1->count(); ++i) {
+        w.checkList.push_back(CheckListBox1->item(i)->text().toStdString());
+        w.ticked.push_back(CheckListBox1->item(i)->checkState() == Qt::Checked);
+    }
+    w.outlines = outlines_;
+    w.proposedNeighbours = proposedNeighbours_;
+    return w;
+}
+
+// After every change: written whole beside the add-on's scripts, replacing
+// the earlier state atomically. A folder that cannot take it is reported
+// once; drawing goes on.
+void AreasPage::saveWork() {
+    if (state_.LevelDir.empty() || !folderExists(state_.LevelDir)) return;
+    const areas::AreasWork now = work();
+    // Before the first area there is nothing to lose: the level's picture
+    // comes back by itself.
+    if (now.listEntries.empty() && now.checkList.empty()) {
+        if (fileExists(workFile())) deleteFile(workFile());
+        return;
+    }
+    try {
+        writeBytes(workFile(), areas::serialiseWork(now));
+    } catch (const std::exception& error) {
+        if (!saveFailed_) services_.messages.error(withFinalPeriod(error.what()));
+        saveFailed_ = true;
+    }
+}
+
+void AreasPage::restore(const areas::AreasWork& w) {
+    ListBox1z->clear();
+    for (const std::string& entry : w.listEntries) ListBox1z->addItem(q(entry));
+    Memo1z = w.createLines;
+    Memo2z = w.waiting;
+    params = w.params;
+    vparams = w.vparams;
+    sides = w.sides;
+    Aread = w.blocks;
+    {
+        const QSignalBlocker quiet(CheckListBox1);
+        CheckListBox1->clear();
+        for (size_t i = 0; i < w.checkList.size(); ++i) {
+            auto* item = new QListWidgetItem(q(w.checkList[i]), CheckListBox1);
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(i < w.ticked.size() && w.ticked[i] ? Qt::Checked : Qt::Unchecked);
+        }
+    }
+    if (w.neighbourStep) {
+        GroupBox5z->show();
+        GroupBox5z->raise();
+        Label13z->setText(q((Memo2z.empty() ? std::string() : Memo2z.front()) + " ist Nachbar von: "));
+        Label13z->adjustSize();
+    }
+    outlines_ = w.outlines;
+    proposedNeighbours_ = w.proposedNeighbours;
+    if (!w.picture.empty()) guarded(services_.messages, [&] { loadPicture(w.picture); });
+    outlineView_->update();
+}
+
+void AreasPage::addonOpened() {
+    bool pictureRestored = false;
+    guarded(services_.messages, [&] {
+        const std::string file = workFile();
+        if (ListBox1z->count() != 0 || !fileExists(file)) return;
+        const auto saved = areas::parseWork(readBytes(file));
+        if (!saved) {
+            // Kept aside, so that the next save does not overwrite it.
+            copyFile(file, file + ".damaged");
+            deleteFile(file);
+            services_.messages.info("The areas saved in " + file + " cannot be read; the area editor starts afresh. "
+                                    "The file is kept as " + nameOf(file) + ".damaged.");
+            return;
+        }
+        if (askContinue("Areas drawn earlier for this add-on were found (" + std::to_string(saved->listEntries.size()) +
+                        "). Continue with them? \"No\" starts afresh.")) {
+            restore(*saved);
+            pictureRestored = !saved->picture.empty() && picturePath_ == saved->picture;
+        } else {
+            deleteFile(file);
+        }
+    });
+    if (pictureRestored || state_.MapDir.empty()) return;
+    // The level's own map picture, at once.
+    const std::string own = state_.MapDir + "Textures/InGameMap.dds";
+    if (fileExists(own)) guarded(services_.messages, [&] { loadPicture(resolvePath(own).string()); });
+}
+
+void AreasPage::paintOutlines(QPainter& painter) const {
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    QFont font = painter.font();
+    font.setPixelSize(11);
+    font.setBold(true);
+    painter.setFont(font);
+    const auto label = [&](const QRect& r, const QString& name, const QColor& colour) {
+        const QPoint at = r.topLeft() + QPoint(3, 12);
+        painter.setPen(QColor(0, 0, 0, 200));
+        painter.drawText(at + QPoint(1, 1), name);
+        painter.setPen(colour);
+        painter.drawText(at, name);
+    };
+    const int selected = ListBox1z->currentRow();
+    const bool stepping = GroupBox5z->isVisibleTo(this) && !Memo2z.empty();
+    const int current = stepping ? static_cast<int>(outlines_.size()) - static_cast<int>(Memo2z.size()) : -1;
+    QStringList ticked;
+    if (stepping)
+        for (int i = 0; i < CheckListBox1->count(); ++i)
+            if (CheckListBox1->item(i)->checkState() == Qt::Checked) ticked << CheckListBox1->item(i)->text();
+    for (int i = 0; i < static_cast<int>(outlines_.size()); ++i) {
+        const areas::Outline& o = outlines_[static_cast<size_t>(i)];
+        const QRect r(o.left, o.top, o.right - o.left, o.bottom - o.top);  // edges on both corners
+        const QColor colour = sideColour(o.side);
+        const bool neighbour = ticked.contains(q(o.name));
+        if (i == current || neighbour) {
+            QColor fill = colour;
+            fill.setAlpha(i == current ? 110 : 60);
+            painter.fillRect(r, fill);
+        }
+        const bool strong = i == selected || i == current;
+        painter.setPen(QPen(strong ? QColor(Qt::white) : colour, strong ? 3 : 1,
+                            neighbour ? Qt::DashLine : Qt::SolidLine));
+        painter.drawRect(r);
+        label(r, q(o.name), colour);
+    }
+    // Proposals still to come, dotted.
+    for (size_t i = proposalAt_ + 1; i < proposals_.size(); ++i) {
+        const areas::Proposal& p = proposals_[i];
+        const QRect r(p.left, p.top, p.right - p.left, p.bottom - p.top);
+        painter.setPen(QPen(sideColour(p.side), 1, Qt::DotLine));
+        painter.drawRect(r);
+        label(r, q(p.name), sideColour(p.side));
+    }
+    if (pressedAt_ && dragTo_) {
+        painter.setPen(QPen(pictures::kPointGreen, 1, Qt::DashLine));
+        painter.drawRect(QRect(*pressedAt_, *dragTo_).normalized());
+    }
 }
 
 } // namespace tw

@@ -2,6 +2,8 @@
 // area properties and the neighbour step.
 #pragma once
 
+#include "areas/proposals.h"
+#include "areas/work_file.h"
 #include "ui/page.h"
 #include "ui/widgets.h"
 #include "platform/text.h"
@@ -14,6 +16,8 @@
 #include <QRadioButton>
 
 #include <deque>
+#include <functional>
+#include <optional>
 
 namespace tw {
 
@@ -37,6 +41,28 @@ public:
     void Label9zClick();   // OK: record the area
     void Image2zClick();   // Fertig: start the neighbour step
     void Label16zClick();  // Next one
+
+    // The add-on run has (re)made the add-on folder: offers the areas saved
+    // earlier for it, and loads the level's own map picture.
+    void addonOpened();
+    // "Propose areas from control points": leads through one proposed area
+    // per control point in the properties box; "Skip" passes one by.
+    void proposeFromControlPoints();
+    void skipProposal();
+    // The mouse on the map view: a click moves the active point there; a
+    // drag places both points and applies the area.
+    void mapClick(QPoint at);
+    void mapDrag(QPoint from, QPoint to);
+    // Asked when saved areas are found: true continues with them, false
+    // starts afresh. A question box unless a test replaces it.
+    std::function<bool(const std::string&)> askContinue;
+    // The work file in the add-on folder.
+    std::string workFile() const;
+    // Recorded outlines in recording order, with their names and sides.
+    const std::vector<areas::Outline>& outlines() const { return outlines_; }
+    // The areas still proposed, and which of them the properties box shows.
+    const std::vector<areas::Proposal>& proposals() const { return proposals_; }
+    size_t proposalShown() const { return proposalAt_; }
 
     // The recorded areas, in recording order.
     Lines Memo1z;                   // create lines, each followed by a one-blank line
@@ -74,6 +100,7 @@ public:
     LinkLabel* Label1z;
     LinkLabel* Label2z;
     LinkLabel* Label8z;
+    LinkLabel* LabelPropose;  // Propose areas from control points
 
     // "Areas" and "Fertig"
     QGroupBox* GroupBox2z;
@@ -100,6 +127,7 @@ public:
     QRadioButton* Team2;
     QRadioButton* Neutral;
     LinkLabel* Label9z;
+    LinkLabel* LabelSkip;  // shown while proposals are led through
 
     // "Nachbarn"
     QGroupBox* GroupBox5z;
@@ -120,11 +148,34 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void placeBarsAside();
     void setMoveControlsEnabled(bool enabled);  // Left, Right, Up, Down and the step field
     void resetPoints();
+    void finishOutline();  // back to idle after an area: box, bars and points away
+    void placeArea(QPoint first, QPoint second);
+    bool mapMouse(QEvent* event);
+    void showProposal();
+    void afterRecording();
+    void tickProposedNeighbours();
+    void loadPicture(const std::string& path);
+    areas::AreasWork work() const;
+    void restore(const areas::AreasWork& work);
+    void saveWork();
+    void paintOutlines(QPainter& painter) const;
+    friend class OutlineView;
+
+    QWidget* outlineView_ = nullptr;  // over the map picture, under the points
+    std::vector<areas::Outline> outlines_;
+    std::vector<areas::Proposal> proposals_;
+    size_t proposalAt_ = 0;
+    std::vector<std::optional<std::string>> proposalNames_;  // recorded names, by proposal
+    std::vector<std::pair<std::string, Lines>> proposedNeighbours_;
+    std::string picturePath_;
+    std::optional<QPoint> pressedAt_, dragTo_;
+    bool saveFailed_ = false;
 };
 
 } // namespace tw

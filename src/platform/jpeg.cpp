@@ -7,6 +7,7 @@
 #include <limits>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace tw {
 namespace {
@@ -25,7 +26,16 @@ void onError(j_common_ptr cinfo) {
     std::longjmp(err->jump, 1);
 }
 
-void onMessage(j_common_ptr) {}  // warnings are not shown
+void onMessage(j_common_ptr) {}  // messages are not shown
+
+// Data that ends early or cannot be decoded: libjpeg warns and fills the
+// rest with grey; the picture is damaged, so it counts as an error. Other
+// warnings (extra bytes between markers, say) leave the picture whole.
+void onEmit(j_common_ptr cinfo, int level) {
+    const int code = cinfo->err->msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE))
+        onError(cinfo);
+}
 
 constexpr int64_t kMaxPixels = int64_t{1} << 28;  // far beyond any map picture
 
@@ -39,6 +49,7 @@ RgbImage decodeJpeg(std::string_view bytes) {
     cinfo.err = jpeg_std_error(&err.base);
     err.base.error_exit = onError;
     err.base.output_message = onMessage;
+    err.base.emit_message = onEmit;
     RgbImage image;  // declared before setjmp so the jump leaves it valid
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);

@@ -15,8 +15,9 @@ struct RgbImage {
     std::vector<uint8_t> pixels;  // width * height * 3 bytes, rows top to bottom
 };
 
-// Decodes a whole JPEG file held in memory. A damaged or non-JPEG input raises
-// an AppError with libjpeg's own message; it never ends the process.
+// Decodes a whole JPEG file held in memory. A damaged or non-JPEG input
+// (data that ends early included) raises an AppError with libjpeg's own
+// message; it never ends the process.
 RgbImage decodeJpeg(std::string_view bytes);
 
 } // namespace tw

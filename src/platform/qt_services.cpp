@@ -60,6 +60,10 @@ std::optional<std::string> QtDialogs::choose(const FileDialogRequest& request) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
     }
+    if (!request.preselected.empty()) {
+        dialog.setDirectory(q(folderOf(request.preselected)));
+        if (!nameOf(request.preselected).empty()) dialog.selectFile(q(nameOf(request.preselected)));
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     const QString chosen = dialog.selectedFiles().first();
     lastFolders_[request.name] = QFileInfo(chosen).absolutePath();

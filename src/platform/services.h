@@ -18,7 +18,10 @@ struct FileDialogRequest {
     // Where the dialog opens while the user has chosen nothing in it yet
     // (the sample level's folder for a map); empty: the user's home. Later
     // it opens in the folder of the last choice made in it.
-    std::string firstFolder;
+    std::string firstFolder{};
+    // A file chosen in advance, or a folder ending in '/': where the dialog
+    // opens this time, before the first folder and the last choice.
+    std::string preselected{};
 };
 
 class Dialogs {

@@ -118,6 +118,8 @@ TEST(Conversion, TheSampleArchiveFromStartToNetworkMerge) {
         AreasPage& t3 = *w.form.t3;
         ASSERT_TRUE(t3.isEnabled());
         w.form.PageControl1->setCurrentWidget(&t3);
+        // The level's own Textures/InGameMap.dds is shown at once.
+        EXPECT_EQ(t3.e->picture().size(), QSize(512, 512));
         w.dialogs.answer(program + "samples/DemoMap/Textures/InGameMap.jpg");
         w.click(t3.Label10z);
         EXPECT_EQ(t3.e->picture().size(), QSize(512, 512));
@@ -214,7 +216,7 @@ TEST(Conversion, TheSampleArchiveFromStartToNetworkMerge) {
         ASSERT_TRUE(w.messages.errors.empty()) << w.messages.errors[0];
         closeConsoles();
         const auto merged = contents(tmp.dir() + "Downloads/DemoMap.rfa");
-        EXPECT_EQ(merged.size(), 11u + 21u);
+        EXPECT_EQ(merged.size(), 12u + 21u);  // the map's files and the add-on's
         EXPECT_TRUE(merged.count(level + "init/terrain.con"));
         EXPECT_EQ(merged.at(level + "AI/StrategicAreas.con"), addonArchive.at(level + "AI/StrategicAreas.con"));
         EXPECT_TRUE(fileExists(tmp.dir() + "Archives/DemoMap_001.rfa"));  // "let it be"

@@ -133,7 +133,7 @@ TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
             return s.messages.errors.empty();
         }, 20000));
         ASSERT_TRUE(QTest::qWaitFor([&] { return !fs::exists(program + "Network/DemoMap.rfa") &&
-                                                 namesIn(tmp.dir() + "Maps/DemoMap.rfa").size() > 11; }, 20000));
+                                                 namesIn(tmp.dir() + "Maps/DemoMap.rfa").size() > 12; }, 20000));
         const auto names = namesIn(tmp.dir() + "Maps/DemoMap.rfa");
         EXPECT_TRUE(names.count("bf1942/levels/DemoMap/init.con"));          // the map's
         EXPECT_TRUE(names.count("bf1942/levels/DemoMap/ai.con"));            // the add-on's

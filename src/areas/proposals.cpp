@@ -1,0 +1,266 @@
+#include "areas/proposals.h"
+
+#include "platform/errors.h"
+#include "platform/files.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace tw::areas {
+namespace {
+
+Lines tokens(const std::string& line) {
+    Lines out;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        const size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+        if (i > start) out.push_back(line.substr(start, i - start));
+    }
+    return out;
+}
+
+std::optional<double> number(std::string_view text) {
+    double v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+bool isRem(const std::string& first) {
+    const std::string f = foldCase(first);
+    return f == "rem" || (f.size() > 3 && f.compare(0, 3, "rem") == 0 && !std::isalnum(static_cast<unsigned char>(f[3])));
+}
+
+struct Template {
+    std::string name;
+    int team = 0;
+    double radius = 0;
+    bool fixedTeam = false;
+};
+
+struct Reader {
+    std::vector<Template> templates;
+    std::vector<std::pair<std::string, std::optional<std::pair<double, double>>>> objects;
+    std::optional<size_t> current;  // the ControlPoint template being set up
+
+    void read(const Lines& lines) {
+        bool remBlock = false;
+        current.reset();
+        for (const std::string& line : lines) {
+            const Lines t = tokens(line);
+            if (t.empty()) continue;
+            const std::string key = foldCase(t[0]);
+            if (remBlock) {
+                if (key == "endrem") remBlock = false;
+                continue;
+            }
+            if (key == "beginrem") {
+                remBlock = true;
+                continue;
+            }
+            if (isRem(t[0]) || key == "if" || key == "elseif" || key == "else" || key == "endif" || key == "while" ||
+                key == "endwhile")
+                continue;
+            if (key == "objecttemplate.create") {
+                current.reset();
+                if (t.size() >= 3 && foldCase(t[1]) == "controlpoint") {
+                    templates.push_back({t[2]});
+                    current = templates.size() - 1;
+                }
+            } else if (key == "object.create" && t.size() >= 2) {
+                objects.push_back({t[1], std::nullopt});
+            } else if (key == "object.absoluteposition" && t.size() >= 2 && !objects.empty()) {
+                std::string joined;
+                for (size_t i = 1; i < t.size(); ++i) joined += t[i];
+                Lines parts;
+                size_t start = 0;
+                for (size_t slash; (slash = joined.find('/', start)) != std::string::npos; start = slash + 1)
+                    parts.push_back(joined.substr(start, slash - start));
+                parts.push_back(joined.substr(start));
+                if (parts.size() != 3) continue;
+                const auto x = number(parts[0]), y = number(parts[2]);
+                if (x && y && std::fabs(*x) < 1e7 && std::fabs(*y) < 1e7) objects.back().second = {{*x, *y}};
+            } else if (current && t.size() >= 2) {
+                const auto v = number(t[1]);
+                if (!v) continue;
+                Template& t0 = templates[*current];
+                if (key == "objecttemplate.setteam") t0.team = (*v == 1 || *v == 2) ? static_cast<int>(*v) : 0;
+                else if (key == "objecttemplate.radius" && *v > 0 && *v < 1e6) t0.radius = *v;
+                else if (key == "objecttemplate.unabletochangeteam") t0.fixedTeam = *v != 0;
+            }
+        }
+    }
+};
+
+// A name the script can carry as one word: letters, digits and '_'.
+std::string oneWord(const std::string& name) {
+    std::string out;
+    for (const char c : name) out += std::isalnum(static_cast<unsigned char>(c)) || c == '_' ? c : '_';
+    return out.empty() ? std::string("ControlPoint") : out;
+}
+
+} // namespace
+
+std::vector<ControlPoint> readControlPoints(const Lines& points, const Lines& templates) {
+    Reader reader;
+    reader.read(templates);
+    reader.read(points);
+    std::vector<ControlPoint> out;
+    for (const auto& [name, position] : reader.objects) {
+        if (!position) continue;
+        // The last template of that name counts, as the game's later
+        // definition replaces an earlier one.
+        const auto it = std::find_if(reader.templates.rbegin(), reader.templates.rend(),
+                                     [&](const Template& t) { return equalsIgnoreCase(t.name, name); });
+        if (it == reader.templates.rend()) continue;
+        out.push_back({it->name, position->first, position->second, it->team, it->radius, it->fixedTeam});
+    }
+    return out;
+}
+
+std::vector<ControlPoint> readAddonControlPoints(const std::string& addonDir) {
+    const auto lines = [&](const char* name) {
+        const std::string path = addonDir + "Singleplayer/" + name;
+        return fileExists(path) ? readLines(path) : Lines{};
+    };
+    return readControlPoints(lines("ControlPoints.con"), lines("ControlpointTemplates.con"));
+}
+
+std::vector<std::pair<size_t, size_t>> neighbourPairs(const std::vector<std::pair<double, double>>& p) {
+    const size_t n = p.size();
+    std::vector<double> d(n * n);
+    for (size_t i = 0; i < n; ++i)
+        for (size_t j = 0; j < n; ++j) {
+            const double dx = p[i].first - p[j].first, dy = p[i].second - p[j].second;
+            d[i * n + j] = dx * dx + dy * dy;
+        }
+    // Each point's others, nearest first: a witness between i and j is
+    // nearer to i than j is, so the search stops early.
+    std::vector<std::vector<std::pair<double, size_t>>> nearest(n);
+    for (size_t i = 0; i < n; ++i) {
+        auto& order = nearest[i];
+        order.reserve(n);
+        for (size_t k = 0; k < n; ++k)
+            if (k != i) order.emplace_back(d[i * n + k], k);
+        std::sort(order.begin(), order.end());
+    }
+    std::vector<std::pair<size_t, size_t>> pairs;
+    for (size_t i = 0; i < n; ++i)
+        for (size_t j = i + 1; j < n; ++j) {
+            const double dij = d[i * n + j];
+            bool between = false;
+            for (const auto& [dik, k] : nearest[i]) {
+                if (dik >= dij) break;
+                if (k != j && d[j * n + k] < dij) {
+                    between = true;
+                    break;
+                }
+            }
+            if (!between) pairs.emplace_back(i, j);
+        }
+    return pairs;
+}
+
+std::vector<Proposal> proposeAreas(const std::vector<ControlPoint>& points, int32_t worldSize, int32_t worldScale) {
+    std::vector<Proposal> out;
+    if (worldScale <= 0) return out;
+    // The neighbour search keeps a table of every pair.
+    if (points.size() > kMaxControlPoints)
+        throw AppError("This level has " + std::to_string(points.size()) + " control points; areas are proposed for " +
+                       std::to_string(kMaxControlPoints) + " at the most");
+    // Names: a template used by several points numbers them all; a name
+    // still taken (without regard to case) gets a further number.
+    std::unordered_map<std::string, size_t> uses, seen;
+    std::unordered_set<std::string> taken;
+    for (const ControlPoint& cp : points) ++uses[foldCase(cp.templateName)];
+    for (size_t i = 0; i < points.size(); ++i) {
+        const ControlPoint& cp = points[i];
+        const std::string folded = foldCase(cp.templateName);
+        std::string name = oneWord(cp.templateName);
+        if (uses[folded] > 1) name.append(1, '_').append(std::to_string(++seen[folded]));
+        const std::string wanted = name;
+        for (int extra = 2; taken.count(foldCase(name)) != 0; ++extra)
+            name = std::string(wanted).append(1, '_').append(std::to_string(extra));
+        taken.insert(foldCase(name));
+
+        // The square in whole pixels of the map view, covering at least the
+        // side in metres, clipped to the view.
+        const double half = std::max(kMinimumSide, 2 * cp.radius) / 2;
+        const double scale = worldScale;
+        const auto clip = [](double v) { return static_cast<int>(std::clamp(v, 0.0, 512.0)); };
+        Proposal p;
+        p.name = name;
+        p.left = clip(std::floor((cp.x - half) / scale));
+        p.right = clip(std::ceil((cp.x + half) / scale));
+        p.top = clip(std::floor((worldSize - (cp.y + half)) / scale));
+        p.bottom = clip(std::ceil((worldSize - (cp.y - half)) / scale));
+        // A point beyond the map's edge still gets an area, one pixel wide.
+        if (p.left >= p.right) {
+            if (p.right == 0) p.right = 1;
+            else p.left = p.right - 1;
+        }
+        if (p.top >= p.bottom) {
+            if (p.bottom == 0) p.bottom = 1;
+            else p.top = p.bottom - 1;
+        }
+        p.base = cp.fixedTeam;
+        p.priority = p.base ? kBasePriority : kControlPointPriority;
+        p.side = cp.team;
+        out.push_back(std::move(p));
+    }
+    std::vector<std::pair<double, double>> xy;
+    for (const ControlPoint& cp : points) xy.emplace_back(cp.x, cp.y);
+    for (const auto& [i, j] : neighbourPairs(xy)) {
+        out[i].neighbours.push_back(j);
+        out[j].neighbours.push_back(i);
+    }
+    for (Proposal& p : out) std::sort(p.neighbours.begin(), p.neighbours.end());
+    return out;
+}
+
+AreaSpec specOf(const Proposal& p, const std::vector<Proposal>& all, int32_t worldSize, int32_t worldScale) {
+    AreaSpec s;
+    s.name = p.name;
+    s.box = *areaOf(p.left, p.top, p.right, p.bottom, worldSize, worldScale);
+    s.priority = p.priority;
+    s.kinds.base = p.base;
+    s.kinds.controlPoint = !p.base;
+    s.light = s.heavy = true;
+    s.side = p.side;
+    for (const size_t n : p.neighbours) s.neighbours.push_back(all[n].name);
+    return s;
+}
+
+Lines scriptOf(const std::vector<AreaSpec>& areas) {
+    Lines creates, blocks;
+    for (const AreaSpec& a : areas) {
+        creates.push_back(createLine(a.name, a.box, a.priority));
+        creates.push_back(" ");
+    }
+    for (const AreaSpec& a : areas) {
+        const Lines block = areaBlock(a.name, a.neighbours, kindLines(a.kinds),
+                                      orderLines(a.box.centerX, a.box.centerY, a.light, a.heavy), sideLine(a.side));
+        blocks.insert(blocks.end(), block.begin(), block.end());
+    }
+    return strategicAreasCon(creates, blocks);
+}
+
+int32_t addonWorldSize(const std::string& addonDir) {
+    for (const std::string& line : readLines(addonDir + "ai.con")) {
+        const Lines t = tokens(line);
+        if (t.size() >= 2 && equalsIgnoreCase(t[0], "aiSettings.setWorldMapSize")) {
+            const auto v = number(t[1]);
+            if (v && *v >= 512 && *v <= 65536 && std::fmod(*v, 512) == 0) return static_cast<int32_t>(*v);
+            break;
+        }
+    }
+    throw AppError("The add-on's ai.con names no world size: " + addonDir + "ai.con");
+}
+
+} // namespace tw::areas

@@ -1,0 +1,78 @@
+// Areas proposed from a level's control points: where the points stand (from
+// the add-on's copies of the level's conquest files), a square area around
+// each, and neighbours from the geometry.
+#pragma once
+
+#include "areas/area_script.h"
+#include "platform/text.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tw::areas {
+
+struct ControlPoint {
+    std::string templateName;
+    double x = 0, y = 0;  // metres east and north (the position's first and third value)
+    int team = 0;         // 1, 2, or 0 for neither
+    double radius = 0;
+    bool fixedTeam = false;  // unableToChangeTeam
+};
+
+// The control points of the two files (either may hold templates or
+// objects): objects created from a ControlPoint template and given a
+// position. Keywords in any letter case and spacing; rem lines,
+// beginrem ... endrem blocks and if/else/endif wrapper lines are passed over.
+std::vector<ControlPoint> readControlPoints(const Lines& points, const Lines& templates);
+// The same from an add-on folder's Singleplayer/ControlPoints.con and
+// Singleplayer/ControlpointTemplates.con (any letter case; a missing file
+// counts as empty).
+std::vector<ControlPoint> readAddonControlPoints(const std::string& addonDir);
+
+// Pairs (i < j) of points with no third point nearer to both than they are
+// to each other: the relative-neighbourhood graph, sorted.
+std::vector<std::pair<size_t, size_t>> neighbourPairs(const std::vector<std::pair<double, double>>& points);
+
+// One proposed area, ready for the properties box.
+struct Proposal {
+    std::string name;              // one word, unique without regard to case
+    int left, top, right, bottom;  // the corners on the 512 x 512 map view
+    int32_t priority;
+    bool base;                     // Base when the point cannot change team, else ControlPoint
+    int side;                      // 1, 2 or 0
+    std::vector<size_t> neighbours;  // indices of other proposals, ascending
+};
+
+inline constexpr double kMinimumSide = 60;  // metres
+inline constexpr int32_t kBasePriority = 50, kControlPointPriority = 100;
+inline constexpr size_t kMaxControlPoints = 1000;  // levels have a few dozen
+
+// Raises an error for more than kMaxControlPoints points.
+
+std::vector<Proposal> proposeAreas(const std::vector<ControlPoint>& points, int32_t worldSize, int32_t worldScale);
+
+// An area with everything its script lines need, for writing
+// StrategicAreas.con without the window.
+struct AreaSpec {
+    std::string name;
+    AreaBox box{};
+    int32_t priority = 0;
+    Kinds kinds;
+    bool light = false, heavy = false;
+    int side = -1;  // -1: none
+    Lines neighbours;
+};
+
+// What a proposal records when accepted unchanged (both vehicle classes).
+AreaSpec specOf(const Proposal& p, const std::vector<Proposal>& all, int32_t worldSize, int32_t worldScale);
+
+// StrategicAreas.con for the areas in order, built by the same steps as
+// the properties box and the neighbour step.
+Lines scriptOf(const std::vector<AreaSpec>& areas);
+
+// The world size from an add-on's ai.con ("aiSettings.setWorldMapSize N N").
+int32_t addonWorldSize(const std::string& addonDir);
+
+} // namespace tw::areas

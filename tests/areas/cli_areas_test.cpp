@@ -1,0 +1,94 @@
+// tarnwick-cli areas: StrategicAreas.con of the sample level's add-on from
+// its control points and from a description.
+#include "areas/proposals.h"
+#include "platform/files.h"
+#include "support/process.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace tw {
+namespace {
+
+using test::TempFolder;
+
+struct SampleAddon {
+    SampleAddon() {
+        const fs::path program = tmp.path() / "program";
+        fs::create_directories(program / "bf1942/levels");
+        fs::create_directories(program / "temp/con files");
+        fs::copy_file(fs::path(TW_PROGRAM_DIR) / "tarnwick-cli", program / "tarnwick-cli");
+        for (const char* t : {"conditions.con", "strategies.con", "prerequisites.con"})
+            fs::copy_file(fs::path(TW_PROGRAM_DIR) / "temp/con files" / t, program / "temp/con files" / t);
+        cli = "'" + (program / "tarnwick-cli").string() + "'";
+        const auto made = test::runCommand(cli + " addon '" + TW_PROGRAM_DIR + "/samples/DemoMap/init.con'");
+        EXPECT_EQ(made.code, 0) << made.output;
+        addon = (program / "bf1942/levels/DemoMap_001/").string();
+    }
+    std::string areasFile() const { return readBytes(addon + "AI/StrategicAreas.con"); }
+    TempFolder tmp;
+    std::string cli, addon;
+};
+
+TEST(TarnwickCliAreas, FromControlPoints) {
+    SampleAddon s;
+    const auto r = test::runCommand(s.cli + " areas '" + s.addon + "' --from-control-points");
+    ASSERT_EQ(r.code, 0) << r.output;
+    EXPECT_EQ(r.output, s.addon + "AI/StrategicAreas.con\n");
+    const std::string file = s.areasFile();
+    // The village in the middle links to all four others; the bases only to it.
+    EXPECT_NE(file.find("aiStrategicArea.setActive CP_Village\r\n"
+                        "AIStrategicArea.addNeighbour CP_Axis_Base\r\n"
+                        "AIStrategicArea.addNeighbour CP_Allied_Base\r\n"
+                        "AIStrategicArea.addNeighbour CP_Bridge\r\n"
+                        "AIStrategicArea.addNeighbour CP_Hill\r\n"
+                        "aiStrategicArea.addObjectTypeFlag ControlPoint\r\n"),
+              std::string::npos)
+        << file;
+    EXPECT_NE(file.find("aiStrategicArea.create CP_Axis_Base 120/850 150/880 50\r\n \r\n"), std::string::npos);
+    EXPECT_EQ(file.find("AIStrategicArea.addNeighbour CP_Allied_Base\r\naiStrategicArea.addObjectTypeFlag Base"),
+              std::string::npos);
+
+    // Without control points it says so and writes nothing.
+    ASSERT_TRUE(fs::remove(resolvePath(s.addon + "Singleplayer/ControlPoints.con")));
+    writeBytes(s.addon + "AI/StrategicAreas.con", "");
+    const auto none = test::runCommand(s.cli + " areas '" + s.addon + "' --from-control-points");
+    EXPECT_EQ(none.code, 1);
+    EXPECT_NE(none.output.find("This level has no control points"), std::string::npos) << none.output;
+    EXPECT_EQ(s.areasFile(), "");
+}
+
+TEST(TarnwickCliAreas, FromADescription) {
+    SampleAddon s;
+    s.tmp.write("areas.txt", "# the worked example\n"
+                             "Hill 400/848 600/1008 50 Base,ControlPoint,Car 1 Bridge\n"
+                             "Bridge 1000/200 1200/400 100 Tank 2 Hill\n");
+    const auto r = test::runCommand(s.cli + " areas '" + s.addon + "' '" + s.tmp.dir() + "areas.txt'");
+    ASSERT_EQ(r.code, 0) << r.output;
+    const Lines expected = {
+        "rem *** RizU done by quorvin_tal's Tarnwick ... https://tarnwick.example.org",
+        "aiStrategicArea.create Hill 400/848 500/928 50", " ",
+        "aiStrategicArea.create Bridge 1000/200 1100/300 100", " ", "", " ", " ",
+        "aiStrategicArea.setActive Hill", "AIStrategicArea.addNeighbour Bridge",
+        "aiStrategicArea.addObjectTypeFlag Base", "aiStrategicArea.addObjectTypeFlag ControlPoint",
+        "AIStrategicArea.setOrderPosition Infantry 490/918", "AIStrategicArea.setOrderPosition Car 490/918",
+        "aiStrategicArea.setSide 1", "", "aiStrategicArea.setActive Bridge", "AIStrategicArea.addNeighbour Hill",
+        "AIStrategicArea.setOrderPosition Infantry 1090/290", "AIStrategicArea.setOrderPosition Tank 1090/290",
+        "aiStrategicArea.setSide 2", "", ""};
+    EXPECT_EQ(s.areasFile(), joinLines(expected, true));
+
+    s.tmp.write("bad.txt", "Hill 400/848 600/1008 50 - 1\n\nBridge 1000/200 1200 100 - 2\n");
+    const auto bad = test::runCommand(s.cli + " areas '" + s.addon + "' '" + s.tmp.dir() + "bad.txt'");
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_EQ(bad.output, s.tmp.dir() + "bad.txt, line 3: not a corner in whole metres (x/y): 1200.\n");
+    EXPECT_EQ(s.areasFile(), joinLines(expected, true));  // the earlier file stays
+    EXPECT_NE(test::runCommand(s.cli + " areas '" + s.addon + "'").code, 0);
+    EXPECT_NE(test::runCommand(s.cli + " areas '" + s.tmp.dir() + "nowhere' --from-control-points").code, 0);
+}
+
+} // namespace
+} // namespace tw
