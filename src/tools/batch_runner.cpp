@@ -158,7 +158,7 @@ RunResult runBatchFile(const std::string& batchFile, const std::string& folder,
                        const std::function<void(const std::string&)>& print) {
     std::string base = folder.empty() ? std::string("./") : folder;
     if (base.back() != '/' && base.back() != '\\') base += '/';
-    Runner runner{base, print};
+    Runner runner{base, print, false, {}};
     RunResult result;
     for (const std::string& line : readLines(batchFile)) {
         if (splitWords(line).empty()) continue;

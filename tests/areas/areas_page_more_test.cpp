@@ -7,6 +7,7 @@
 #include "areas/proposals.h"
 #include "packing/packing_page.h"
 #include "platform/files.h"
+#include "support/program_folder.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 
@@ -26,7 +27,7 @@ namespace {
 using test::ScriptedServices;
 using test::TempFolder;
 
-const std::string kSample = std::string(TW_PROGRAM_DIR) + "/samples/DemoMap/";
+const std::string kSample = test::sampleLevel();
 
 // The main window with the Areas page shown, over an add-on folder of the
 // 1024-metre sample level in a folder that outlives the window.

@@ -3,6 +3,7 @@
 #include "areas/proposals.h"
 #include "platform/files.h"
 #include "support/process.h"
+#include "support/program_folder.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -18,14 +19,9 @@ using test::TempFolder;
 
 struct SampleAddon {
     SampleAddon() {
-        const fs::path program = tmp.path() / "program";
-        fs::create_directories(program / "bf1942/levels");
-        fs::create_directories(program / "temp/con files");
-        fs::copy_file(fs::path(TW_PROGRAM_DIR) / "tarnwick-cli", program / "tarnwick-cli");
-        for (const char* t : {"conditions.con", "strategies.con", "prerequisites.con"})
-            fs::copy_file(fs::path(TW_PROGRAM_DIR) / "temp/con files" / t, program / "temp/con files" / t);
+        const fs::path program = test::makeProgramFolder(tmp.path() / "program");
         cli = "'" + (program / "tarnwick-cli").string() + "'";
-        const auto made = test::runCommand(cli + " addon '" + TW_PROGRAM_DIR + "/samples/DemoMap/init.con'");
+        const auto made = test::runCommand(cli + " addon '" + test::sampleLevel() + "init.con'");
         EXPECT_EQ(made.code, 0) << made.output;
         addon = (program / "bf1942/levels/DemoMap_001/").string();
     }

@@ -5,6 +5,7 @@
 #include "areas/work_file.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "support/program_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ std::vector<std::string> namesOf(const std::vector<Proposal>& ps, const std::vec
 }
 
 TEST(Proposals, TheSampleLevelGivesFiveAreas) {
-    const std::string conquest = std::string(TW_PROGRAM_DIR) + "/samples/DemoMap/conquest/";
+    const std::string conquest = test::sampleLevel() + "conquest/";
     const auto points = readControlPoints(readLines(conquest + "ControlPoints.con"),
                                           readLines(conquest + "ControlPointTemplates.con"));
     const auto ps = proposeAreas(points, 1024, 2);

@@ -140,9 +140,10 @@ void plantReadOnlyCases(const TempFolder& tmp, const std::vector<ReadOnlyCase>& 
     for (const ReadOnlyCase& c : cases) {
         tmp.write(c.name, "old");
         const std::string path = tmp.dir() + c.name;
-        if (::geteuid() == 0)
+        if (::geteuid() == 0) {
             EXPECT_EQ(::chown(path.c_str(), c.someoneElses ? other : writer,
                               c.someoneElses && !c.sharedGroup ? otherGroup : group), 0);
+        }
         fs::permissions(path, static_cast<fs::perms>(c.mode));
     }
 }
