@@ -6,6 +6,7 @@
 #include "tools/batch_runner.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -92,7 +93,9 @@ void removeUnfinishedWrites(const std::string& folder) {
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(folder, ec)) {
         const std::string name = e.path().filename().string();
-        if (isUnfinishedWrite(name) && e.is_regular_file(ec)) fs::remove(e.path(), ec);
+        const fs::file_status status = e.symlink_status(ec);
+        if (isUnfinishedWrite(name) && fs::is_regular_file(status)) fs::remove(e.path(), ec);
+        else if (isUnpackStaging(name) && fs::is_directory(status)) fs::remove_all(e.path(), ec);
     }
 }
 
@@ -104,6 +107,11 @@ bool isUnfinishedWrite(const std::string& name) {
         return name.size() > t.size() && name.compare(name.size() - t.size(), t.size(), t) == 0;
     };
     return name.rfind(".tw-", 0) == 0 && (endsWith(".tmp") || endsWith(".part"));
+}
+
+bool isUnpackStaging(const std::string& name) {
+    if (name.size() != 10 || name.rfind(".tw-", 0) != 0) return false;
+    return std::all_of(name.begin() + 4, name.end(), [](unsigned char c) { return std::isalnum(c) != 0; });
 }
 
 RunFootprint takeFootprint(const std::string& batchFile, const std::string& folder) {

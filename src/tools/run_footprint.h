@@ -35,5 +35,8 @@ void cleanUpKilledRuns(const std::string& journalFolder, const std::string& prog
 
 // Names of the temporary files that unfinished atomic writes leave.
 bool isUnfinishedWrite(const std::string& fileName);
+// Names of the folders an unpack stages its files in before they move into
+// place; a cut-short unpack leaves one behind, with whatever it held.
+bool isUnpackStaging(const std::string& folderName);
 
 } // namespace tw::tools

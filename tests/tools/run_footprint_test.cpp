@@ -81,6 +81,8 @@ TEST(RunFootprint, AKilledRunsJournalTakesItsScratchCopyAndTemporaryFilesAtTheNe
     u.tmp.write("Program/temp/run-2-1.journal", "scratch\t" + u.tmp.dir() + "outside.txt\nscratch\t" + u.tmp.dir() +
                                                    "Program/../outside.txt\n");
     u.cutShortAfterUnpack();
+    u.tmp.write("Program/Network/.tw-Ab3xY9/0", "half an entry");  // an unpack's staging folder
+    u.tmp.write("Program/Network/.tw-notes/keep.txt", "not a staging folder");
     cleanUpKilledRuns(u.tmp.dir() + "Program/temp", u.tmp.dir() + "Program/");
     EXPECT_EQ(u.tmp.read("outside.txt"), "the user's");
     EXPECT_FALSE(fs::exists(u.tmp.dir() + "Program/temp/run-2-1.journal"));
@@ -88,6 +90,8 @@ TEST(RunFootprint, AKilledRunsJournalTakesItsScratchCopyAndTemporaryFilesAtTheNe
     EXPECT_FALSE(fs::exists(u.network + ".tw-M.rfa.77.3.tmp"));
     EXPECT_FALSE(fs::exists(u.tmp.dir() + "Program/temp/run-1-1.journal"));
     EXPECT_TRUE(fs::exists(u.tmp.dir() + "Program/temp/keep.journal.txt"));
+    EXPECT_FALSE(fs::exists(u.network + ".tw-Ab3xY9"));
+    EXPECT_EQ(u.tmp.read("Program/Network/.tw-notes/keep.txt"), "not a staging folder");
     // The unpacked files are whole files; they stay.
     EXPECT_EQ(u.tmp.read("Program/Network/bf1942/levels/M/init.con"), "map init");
     EXPECT_EQ(u.tmp.read("Program/Network/notes.txt"), "notes");
@@ -104,7 +108,11 @@ TEST(RunFootprint, CopyAndPackTargetsThatExistedBeforeAreNotNew) {
 }
 
 TEST(RunFootprint, UnfinishedWriteNames) {
-    for (const char* name : {".tw-a.rfa.12.0.tmp", ".tw-x.con.9.part"}) EXPECT_TRUE(isUnfinishedWrite(name)) << name;
+    for (const char* name : {".tw-a.rfa.12.0.tmp", ".tw-x.con.9.part", ".tw-k3j9z0a1b2c3.tmp"})
+        EXPECT_TRUE(isUnfinishedWrite(name)) << name;
+    for (const char* name : {".tw-Ab3xY9", ".tw-000000"}) EXPECT_TRUE(isUnpackStaging(name)) << name;
+    for (const char* name : {".tw-Ab3xY", ".tw-Ab3xY9.tmp", ".tw-notes", "x.tw-Ab3xY9", ".tw-Ab3x/9"})
+        EXPECT_FALSE(isUnpackStaging(name)) << name;
     for (const char* name : {"a.tmp", ".tw-", ".tw-.tmpx", "tw-a.part", ".twa.part"})
         EXPECT_FALSE(isUnfinishedWrite(name)) << name;
 }
