@@ -131,6 +131,15 @@ void PackingPage::Button8Click() {
     // the map archive.
     for (const std::string& archive : {order.mapArchive, order.addonArchive})
         for (std::string& key : entryKeys(archive)) order.expected.push_back(std::move(key));
+    // The pack batch packs the merged level folder alone, and its archive
+    // replaces the map archive: an entry of either archive outside that level
+    // was never unpacked and would be lost with the map archive.
+    const std::string level = foldCase("bf1942/levels/" + state_.NetMapName + "/");
+    for (const std::string& key : order.expected)
+        if (key.compare(0, level.size(), level) != 0)
+            throw AppError("The archives hold " + key + ", which lies outside " + level +
+                           ": the merged archive would lose it when it replaces the map archive. Nothing was packed "
+                           "or deleted.");
 
     const char sep = trailingSeparator(services_.programDir);
     const std::string merged = networkDir() + "bf1942" + sep + "levels" + sep + state_.NetMapName + sep;

@@ -520,6 +520,23 @@ TEST(NetworkMerge, RefusalsBeforeAnythingIsWrittenOrDeleted) {
     }
 }
 
+// The merged archive holds the merged level alone; a map archive with more
+// than its level is not replaced by it.
+TEST(NetworkMerge, AMapArchiveWithEntriesBesideItsLevelIsNotReplaced) {
+    Network n;
+    std::vector<test::RawEntry> entries = {{"bf1942/levels/MyMap/init.con", "map", 3}, {"menu/loading.dds", "pic", 3}};
+    const std::string mapArchive = test::buildArchive(0, entries);
+    n.tmp.write("D:/Maps/MyMap.rfa", mapArchive);
+    n.click(n.page.fix1);
+    n.unpackAndConnect();
+    ASSERT_EQ(n.scripted.messages.errors.size(), 1u);
+    EXPECT_NE(n.scripted.messages.errors[0].find("menu/loading.dds"), std::string::npos) << n.scripted.messages.errors[0];
+    EXPECT_EQ(n.tmp.read("D:/Maps/MyMap.rfa"), mapArchive);
+    EXPECT_EQ(n.tmp.read("D:/Maps/MyMap_001.rfa"), kAddonArchive);
+    EXPECT_FALSE(fs::exists("C:/Tools/Network/pack.bat"));
+    EXPECT_EQ(n.scripted.shell.batches.size(), 1u);  // the unpack only
+}
+
 TEST(NetworkMerge, TheSameArchiveAsMapAndAddonIsNotDeleted) {
     Network n;
     n.scripted.dialogs.answer("D:\\Maps\\MyMap.rfa");
