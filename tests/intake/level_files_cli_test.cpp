@@ -58,7 +58,9 @@ TEST(HostileLevelFiles, PipesAndDevicesAreRefusedAtOnce) {
             // The spawn file is not copied into the add-on, so it is missing there.
             EXPECT_NE(r.output.find("kann nicht ge\xC3\xB6" "ffnet werden"), std::string::npos) << c.what << r.output;
             for (const auto& [path, sum] : programBefore)
-                if (path.rfind("bf1942/levels", 0) != 0) EXPECT_EQ(test::folderChecksums(program)[path], sum) << path;
+                if (path.rfind("bf1942/levels", 0) != 0) {
+                    EXPECT_EQ(test::folderChecksums(program)[path], sum) << path;
+                }
         }
         EXPECT_EQ(test::folderChecksums(tmp.path() / "Map"), sourceBefore) << c.what;
     }

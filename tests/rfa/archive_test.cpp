@@ -78,7 +78,9 @@ TEST(RoundTrip, BothModesGiveBackEveryNameAndByte) {
         EXPECT_TRUE(reader.hasTail());
         for (const Entry& e : reader.entries()) {
             EXPECT_EQ(e.name.rfind("bf1942/levels/MyMap/", 0), 0u) << e.name;
-            if (compress) EXPECT_GE(e.stored, 4u) << e.name;  // never a raw entry under flag 1
+            if (compress) {
+                EXPECT_GE(e.stored, 4u) << e.name;  // never a raw entry under flag 1
+            }
         }
 
         fs::create_directory(tmp.path() / "out");
@@ -141,7 +143,9 @@ TEST(BlockMaths, CountsSizesAndStoredLength) {
     const Case cases[] = {{0, 0, 0}, {1, 1, 1}, {32767, 1, 32767}, {32768, 1, 32768}, {32769, 2, 1}, {200000, 7, 3392}};
     for (const Case& c : cases) {
         EXPECT_EQ(blockCount(c.size), c.blocks) << c.size;
-        if (c.blocks) EXPECT_EQ(blockSize(c.size, c.blocks - 1), c.last) << c.size;
+        if (c.blocks) {
+            EXPECT_EQ(blockSize(c.size, c.blocks - 1), c.last) << c.size;
+        }
         const std::string payload = blockPayload(pseudoRandom(c.size, 7));
         // stored = 4 + 12n + sum of c; r runs from 0 as the sum of the c before it
         uint64_t sum = 0;

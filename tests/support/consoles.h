@@ -13,7 +13,7 @@ inline bool closeConsoles(int timeoutMs = 30000) {
     bool allFinished = true;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* console = qobject_cast<ConsoleWindow*>(w)) {
-            QTest::qWaitFor([&] { return !console->isRunning(); }, timeoutMs);
+            (void)QTest::qWaitFor([&] { return !console->isRunning(); }, timeoutMs);  // judged by the last line
             allFinished = allFinished && console->output()->toPlainText().endsWith(QStringLiteral("finished"));
             console->close();
         }

@@ -172,7 +172,9 @@ TEST(ConsoleWindow, ClosingARunningBatchAsksThenWaitsOrStops) {
         ASSERT_NE(console, nullptr);
         QPointer<ConsoleWindow> alive(console);
         // Stopped once it has made something: the copy beside the program.
-        if (c.answer == 1) ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(u.program + "Big.rfa"); }, 10000));
+        if (c.answer == 1) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(u.program + "Big.rfa"); }, 10000));
+        }
         u.messages.answers.push_back(c.answer);
         QTest::mouseClick(console->closeButton(), Qt::LeftButton);
         ASSERT_EQ(u.messages.questions.size(), 1u) << c.answer;
