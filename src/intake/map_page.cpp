@@ -3,6 +3,7 @@
 #include "ui/pictures.h"
 #include "intake/analysis.h"
 #include "tools/scripts.h"
+#include "platform/errors.h"
 
 namespace tw {
 
@@ -94,7 +95,7 @@ void MapPage::Image12Click() {
             intake::takeArchive(state_, services_.programDir, *chosen);
             Edit3->setText(q(*chosen));
             Edit3->setCursorPosition(0);
-            scripts::startScript(services_.shell, services_.programDir, "unpack.bat");
+            unpackRun_ = tools::BatchRun::start(services_.shell, services_.programDir, "unpack.bat");
             unpack->setEnabled(false);
             pack->setEnabled(false);
         }
@@ -103,6 +104,17 @@ void MapPage::Image12Click() {
 }
 
 void MapPage::Button1Click() {
+    // The level of a chosen archive is read only once its unpack has ended
+    // well: before that, or after it failed or was stopped, the level folder
+    // is half made or an older one.
+    if (pack->isChecked() && unpackRun_) {
+        if (unpackRun_->running())
+            throw AppError("The map is still being unpacked. Wait until the console window of unpack.bat says "
+                           "\"finished\", then click \"OK\".");
+        if (!unpackRun_->succeeded())
+            throw AppError("Unpacking the map did not succeed (its console window shows why), so there is no level "
+                           "to read. Choose the map archive again.");
+    }
     emit mapAnalysed(intake::analyse(state_, services_.programDir, pack->isChecked(), chosenInitFolder_));
     GroupBox7->setEnabled(false);
     GroupBox8->setEnabled(true);

@@ -5,6 +5,7 @@
 #include "ui/page.h"
 #include "ui/widgets.h"
 #include "intake/analysis.h"
+#include "tools/batch_run.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -58,6 +59,7 @@ signals:
 
 private:
     std::string chosenInitFolder_;  // folder of the init.con chosen in folder mode
+    tools::RunHandle unpackRun_;    // the unpack of the chosen archive, once one was chosen
 };
 
 } // namespace tw

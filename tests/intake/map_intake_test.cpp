@@ -109,6 +109,7 @@ TEST(MapSelection, ArchiveModeWritesAndStartsTheUnpackScript) {
     EXPECT_TRUE(w.page.Button1->isEnabled());
 
     w.tmp.write("C:/Tools/Wizard/bf1942/levels/MyMap/init/terrain.con", "geometrytemplate.worldsize 1024\r\n");
+    w.scripted.shell.finishers.at(0)(true);  // the unpack has ended well
     w.page.Button1Click();
     EXPECT_EQ(w.form.state.MapName, "MyMap");
     EXPECT_EQ(w.form.state.WorldSize, 1024);
@@ -174,6 +175,7 @@ TEST(MapAnalysis, WorldSizeLines) {
 TEST(MapAnalysis, TheFileOpenFailureIsShownAndOkWorksAgainLater) {
     Wizard w;
     w.choose(false, "C:\\Downloads\\MyMap.rfa");
+    w.scripted.shell.finishers.at(0)(true);  // an unpack that made no terrain file
     QTest::mouseClick(w.page.Button1, Qt::LeftButton);
     ASSERT_EQ(w.scripted.messages.errors.size(), 1u);
     EXPECT_EQ(w.scripted.messages.errors[0],
@@ -191,6 +193,37 @@ TEST(MapAnalysis, TheFileOpenFailureIsShownAndOkWorksAgainLater) {
     EXPECT_EQ(w.scripted.messages.errors.size(), 1u);
     EXPECT_EQ(w.form.state.WorldSize, 4096);
     EXPECT_EQ(w.form.state.MapName, "MyMap");
+}
+
+// "OK" reads the level of a chosen archive only once its unpack has ended
+// well; meanwhile, and after an unpack that failed or was stopped, it
+// refuses and leaves everything as it was (an older level folder included).
+TEST(MapAnalysis, OkWaitsForTheUnpackAndRefusesAFailedOne) {
+    for (const bool clickDuringTheSecondUnpack : {false, true}) {
+        Wizard w;
+        w.tmp.write("C:/Tools/Wizard/bf1942/levels/MyMap/init/terrain.con", "geometrytemplate.worldsize 2048\r\n");
+        w.choose(false, "C:\\Downloads\\MyMap.rfa");
+        QTest::mouseClick(w.page.Button1, Qt::LeftButton);
+        ASSERT_EQ(w.scripted.messages.errors.size(), 1u);
+        EXPECT_NE(w.scripted.messages.errors[0].find("still being unpacked"), std::string::npos);
+        w.scripted.shell.finishers.at(0)(false);  // failed, or stopped from its console
+        QTest::mouseClick(w.page.Button1, Qt::LeftButton);
+        ASSERT_EQ(w.scripted.messages.errors.size(), 2u);
+        EXPECT_NE(w.scripted.messages.errors[1].find("did not succeed"), std::string::npos);
+        EXPECT_EQ(w.form.state.WorldSize, 0) << clickDuringTheSecondUnpack;
+        EXPECT_EQ(w.form.state.MapName, "MyMap.rfa");
+        EXPECT_FALSE(w.page.GroupBox8->isEnabled());
+        // Choosing the archive again starts a new unpack; its good end lets OK read.
+        w.choose(false, "C:\\Downloads\\MyMap.rfa");
+        if (clickDuringTheSecondUnpack) {
+            QTest::mouseClick(w.page.Button1, Qt::LeftButton);
+            EXPECT_EQ(w.scripted.messages.errors.size(), 3u);
+        }
+        w.scripted.shell.finishers.at(1)(true);
+        QTest::mouseClick(w.page.Button1, Qt::LeftButton);
+        EXPECT_EQ(w.form.state.WorldSize, 2048);
+        EXPECT_TRUE(w.page.GroupBox8->isEnabled());
+    }
 }
 
 // "OK" after a cancelled choice looks for init/terrain.con in the current
