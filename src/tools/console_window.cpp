@@ -69,7 +69,12 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
     connect(process_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
         append(process_->readAll());
         if (stopping_) return;  // stop() ends the run itself, after its clean-up
-        if (status != QProcess::NormalExit) end(false, QStringLiteral("failed: the runner stopped unexpectedly"));
+        if (status != QProcess::NormalExit) {
+            // A runner that died mid-line (killed, crashed) leaves its half
+            // work behind: taken away as when the user stops it.
+            tools::undoRun(footprint_);
+            end(false, QStringLiteral("failed: the runner stopped unexpectedly; what it had half made was removed"));
+        }
         else if (code != 0) end(false, QStringLiteral("failed: some lines did not succeed (exit code %1)").arg(code));
         else end(true, QStringLiteral("finished"));
     });

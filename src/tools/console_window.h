@@ -34,6 +34,7 @@ public:
     QProgressBar* progress() const { return progress_; }
     QPushButton* closeButton() const { return closeButton_; }
     bool isRunning() const { return process_->state() != QProcess::NotRunning; }
+    qint64 processId() const { return process_->processId(); }
 
     // Stops the batch now and removes what it had half made; the run ends
     // as failed ("stopped").

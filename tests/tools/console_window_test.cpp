@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace tw {
 namespace {
 
@@ -158,6 +160,24 @@ TEST(ConsoleWindow, ShowsTheProgressOfALongUnpackAndHasACloseButton) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(alive.isNull());
     EXPECT_TRUE(u.messages.questions.empty());
+}
+
+// A runner that dies mid-run (killed from outside, crashed) leaves nothing
+// half made behind either.
+TEST(ConsoleWindow, ARunnerThatDiesMidRunLeavesNothingHalfMade) {
+    LongUnpack u;
+    const auto before = contents(u.tmp.path());
+    std::optional<bool> outcome;
+    ConsoleWindow* console = u.start(outcome);
+    ASSERT_NE(console, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(u.program + "Big.rfa"); }, 10000));
+    ASSERT_EQ(::kill(static_cast<pid_t>(console->processId()), SIGKILL), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 10000));
+    EXPECT_FALSE(*outcome);
+    EXPECT_TRUE(console->output()->toPlainText().endsWith(QStringLiteral("what it had half made was removed")))
+        << console->output()->toPlainText().toStdString();
+    EXPECT_EQ(contents(u.tmp.path()), before);
+    console->close();
 }
 
 TEST(ConsoleWindow, ClosingARunningBatchAsksThenWaitsOrStops) {
