@@ -281,6 +281,8 @@ TEST(MapIntakeForReal, TheSampleArchiveIsUnpackedByTheRunner) {
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return fs::exists(programDir + "bf1942/levels/DemoMap/init.con") && !fs::exists(programDir + "DemoMap.rfa"); },
         10000));
+    // OK takes the level once the run itself has ended, not just its files.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !shell.batchesRunning(); }, 10000));
     QTest::mouseClick(form.t1->Button1, Qt::LeftButton);
     EXPECT_TRUE(messages.errors.empty());
     EXPECT_EQ(form.state.WorldSize, 1024);
