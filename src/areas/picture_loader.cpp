@@ -1,6 +1,7 @@
 #include "areas/picture_loader.h"
 
 #include "areas/dds.h"
+#include "platform/level_files.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/jpeg.h"
@@ -70,7 +71,8 @@ QImage loadMapPicture(const std::string& path) {
     const std::string kind = foldCase(extension);
     if (kind != "jpg" && kind != "jpeg" && kind != "bmp" && kind != "ico" && kind != "png" && kind != "dds")
         throw AppError(msg::unknownPictureExtension(extension));
-    const std::string bytes = readBytes(path);
+    // Pictures come with downloaded levels: only an ordinary file is read.
+    const std::string bytes = readLevelBytes(path);
     if (kind == "jpg" || kind == "jpeg") {
         const RgbImage rgb = decodeJpeg(bytes);
         return QImage(rgb.pixels.data(), rgb.width, rgb.height, rgb.width * 3, QImage::Format_RGB888).copy();

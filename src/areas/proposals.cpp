@@ -1,5 +1,6 @@
 #include "areas/proposals.h"
 
+#include "platform/level_files.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 
@@ -127,7 +128,7 @@ std::vector<ControlPoint> readControlPoints(const Lines& points, const Lines& te
 std::vector<ControlPoint> readAddonControlPoints(const std::string& addonDir) {
     const auto lines = [&](const char* name) {
         const std::string path = addonDir + "Singleplayer/" + name;
-        return fileExists(path) ? readLines(path) : Lines{};
+        return fileExists(path) ? readLevelLines(path) : Lines{};
     };
     return readControlPoints(lines("ControlPoints.con"), lines("ControlpointTemplates.con"));
 }
@@ -252,7 +253,7 @@ Lines scriptOf(const std::vector<AreaSpec>& areas) {
 }
 
 int32_t addonWorldSize(const std::string& addonDir) {
-    for (const std::string& line : readLines(addonDir + "ai.con")) {
+    for (const std::string& line : readLevelLines(addonDir + "ai.con")) {
         const Lines t = tokens(line);
         if (t.size() >= 2 && equalsIgnoreCase(t[0], "aiSettings.setWorldMapSize")) {
             const auto v = number(t[1]);

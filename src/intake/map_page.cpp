@@ -89,6 +89,9 @@ void MapPage::Image12Click() {
             pack->setEnabled(false);
         }
     } else if (pack->isChecked()) {
+        if (tools::isRunning(unpackRun_))
+            throw AppError("The map is still being unpacked. Wait until the console window of unpack.bat says "
+                           "\"finished\" before choosing another archive.");
         if (auto chosen = services_.dialogs.choose(
                 {FileDialogRequest::Kind::Open, "o2", "BF Refractor Archives (*.rfa)|*.rfa", {},
                  services_.sampleFolder()})) {

@@ -56,6 +56,12 @@ void PackingPage::Button9Click() {
 }
 
 void PackingPage::Button10Click() {
+    // One unpack at a time: two into the same folder would mix their files,
+    // and stopping one would take away what the other made.
+    for (const auto& run : unpackRuns_)
+        if (run->running())
+            throw AppError("Map and add-on are still being unpacked. Wait until the console window of unpack.bat "
+                           "says \"finished\" before unpacking again.");
     // The merged folder is being packed: unpacking into it now would change
     // what goes into the archive.
     if (tools::isRunning(mergeRun_))
@@ -140,6 +146,12 @@ void PackingPage::Button8Click() {
             throw AppError("The archives hold " + key + ", which lies outside " + level +
                            ": the merged archive would lose it when it replaces the map archive. Nothing was packed "
                            "or deleted.");
+    // The pack batch replaces the map archive with what the merged folder
+    // holds: every file of both archives must be there before it starts.
+    for (const std::string& key : order.expected)
+        if (!fileExists(networkDir() + key))
+            throw AppError("The unpacked folder lacks " + key + " of the archives, so the merged archive would too. "
+                           "Click \"Unpack\" again; nothing was packed or deleted.");
 
     const char sep = trailingSeparator(services_.programDir);
     const std::string merged = networkDir() + "bf1942" + sep + "levels" + sep + state_.NetMapName + sep;

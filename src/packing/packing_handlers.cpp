@@ -66,12 +66,18 @@ void PackingPage::Label42Click() {
     const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Save, "rfapacks",
                                                   "Refractor Archive Levels (*.rfa)|*.rfa", state_.MapName + "_001"});
     if (!chosen) return;
+    // A name the batch lines cannot carry is refused before anything changes.
+    const auto lines = scripts::addonPackScript(services_.programDir, state_.MapName, *chosen);
     state_.PackTarget = *chosen;
     packbar->show();
     Label42->hide();
     packbar->setValue(20);
-    scripts::saveScript(services_.programDir + "pack.bat",
-                        scripts::addonPackScript(services_.programDir, state_.MapName, state_.PackTarget), false);
+    try {
+        scripts::saveScript(services_.programDir + "pack.bat", lines, false);
+    } catch (...) {
+        showFirstPackingLink();  // nothing was started: it can be tried again at once
+        throw;
+    }
     packbar->setValue(50);
     startWait(Wait::First);
     packbar->setValue(66);

@@ -12,7 +12,7 @@
 
 namespace tw {
 
-Lines readLevelLines(std::string_view path) {
+std::string readLevelBytes(std::string_view path) {
     const auto resolved = resolvePath(path);
     const std::string shown(path);
     // Opening without blocking: a pipe with no writer must not hold the
@@ -43,7 +43,9 @@ Lines readLevelLines(std::string_view path) {
         if (bytes.size() > kMaxLevelFileSize)  // it grew while being read
             throw AppError("The level file " + shown + " is larger than 64 MiB, far more than any level file; it was not read");
     }
-    return splitLines(decodeCp1252(bytes));
+    return bytes;
 }
+
+Lines readLevelLines(std::string_view path) { return splitLines(decodeCp1252(readLevelBytes(path))); }
 
 } // namespace tw

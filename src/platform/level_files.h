@@ -5,6 +5,7 @@
 #include "platform/text.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace tw {
@@ -18,5 +19,7 @@ inline constexpr uint64_t kMaxLevelFileSize = uint64_t{64} << 20;
 // behind a link) is refused at once, never waited on or read; so is a file
 // larger than kMaxLevelFileSize.
 Lines readLevelLines(std::string_view path);
+// The same check, for a level file read as bytes (a map picture).
+std::string readLevelBytes(std::string_view path);
 
 } // namespace tw

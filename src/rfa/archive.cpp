@@ -440,10 +440,14 @@ private:
 };
 
 // Free bytes for an unprivileged writer on the disk that holds `folder`.
-uint64_t freeSpace(const fs::path& folder) {
+struct DiskRoom {
+    uint64_t free = UINT64_MAX;  // unknown: the writes will tell
+    uint64_t block = 4096;       // what one file takes at least
+};
+DiskRoom freeSpace(const fs::path& folder) {
     struct statvfs st {};
-    if (::statvfs(folder.c_str(), &st) != 0) return UINT64_MAX;  // unknown: the writes will tell
-    return static_cast<uint64_t>(st.f_bavail) * st.f_frsize;
+    if (::statvfs(folder.c_str(), &st) != 0) return {};
+    return {static_cast<uint64_t>(st.f_bavail) * st.f_frsize, std::max<uint64_t>(st.f_frsize, 512)};
 }
 
 // Moves an unpacked file to its place; across disks (a mount inside the
@@ -572,25 +576,28 @@ ExtractResult extractArchive(const std::string& archive, const std::string& targ
 
     ExtractResult result;
     std::vector<const Entry*> kept;
-    uint64_t total = 0, room = 0;
     for (const Entry& e : reader.entries()) {
         if (!below(nameKey(e.name), onlyKey)) {
             result.leftOut.push_back(printableName(e.name));
             continue;
         }
         kept.push_back(&e);
-        total += e.size;
-        room += (uint64_t{e.size} + 4095) / 4096 * 4096 + 4096;  // whole disk blocks and the folder entry
     }
 
     if (!folderExists(target)) throw AppError("Error! Directory does not exist: " + target);
     const fs::path root = resolvePath(target);
-    const uint64_t available = freeSpace(root);
-    if (room > available) {
+    const DiskRoom disk = freeSpace(root);
+    uint64_t total = 0, room = 0;  // the files' bytes; what they take on the disk, in whole blocks
+    for (const Entry* e : kept) {
+        total += e->size;
+        room += (uint64_t{e->size} + disk.block - 1) / disk.block * disk.block;
+    }
+    if (room > disk.free) {
         std::string why;
         for (const std::string& w : reader.warnings()) why += " Warning: " + w + ".";
-        throw AppError("The archive " + archive + " unpacks to " + std::to_string(total) + " bytes, more than the " +
-                       std::to_string(available) + " bytes free for " + target + ". Nothing was extracted." + why);
+        throw AppError("The archive " + archive + " unpacks to " + std::to_string(total) + " bytes, taking " +
+                       std::to_string(room) + " bytes of disk, more than the " + std::to_string(disk.free) +
+                       " bytes free for " + target + ". Nothing was extracted." + why);
     }
 
     // Every place is planned and every folder on the way checked before the

@@ -68,7 +68,9 @@ std::string ArchiveReader::damaged(const std::string& why) const {
 
 ArchiveReader::ArchiveReader(const std::string& path) : path_(path) {
     const auto resolved = resolvePath(path);
-    fd_ = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without blocking, so that a named pipe in an archive's place is
+    // refused at once instead of waiting for a writer that never comes.
+    fd_ = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
         throw AppError("The archive " + path + " cannot be opened: " + std::strerror(errno));
     }
@@ -78,6 +80,7 @@ ArchiveReader::ArchiveReader(const std::string& path) : path_(path) {
         fd_ = -1;
         throw AppError("The archive " + path + " cannot be opened: it is not a file");
     }
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     size_ = static_cast<uint64_t>(st.st_size);
     try {
         if (size_ < 8) throw AppError(damaged("the file is shorter than an archive header"));

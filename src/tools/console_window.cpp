@@ -11,6 +11,7 @@
 
 #ifdef __linux__
 #include <csignal>
+#include <set>
 #include <sys/prctl.h>
 #endif
 
@@ -22,6 +23,7 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
     : QWidget(parent, Qt::Window), onFinished_(std::move(onFinished)), messages_(messages),
       footprint_(std::move(footprint)) {
     setObjectName(QStringLiteral("ConsoleWindow"));
+    all().insert(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title);
     resize(640, 320);
@@ -72,7 +74,7 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
         if (status != QProcess::NormalExit) {
             // A runner that died mid-line (killed, crashed) leaves its half
             // work behind: taken away as when the user stops it.
-            tools::undoRun(footprint_);
+            tools::undoRun(footprint_, !othersRunning());
             end(false, QStringLiteral("failed: the runner stopped unexpectedly; what it had half made was removed"));
         }
         else if (code != 0) end(false, QStringLiteral("failed: some lines did not succeed (exit code %1)").arg(code));
@@ -97,7 +99,7 @@ void ConsoleWindow::stop() {
     stopping_ = true;
     process_->kill();
     process_->waitForFinished(5000);
-    tools::undoRun(footprint_);
+    tools::undoRun(footprint_, !othersRunning());
     end(false, QStringLiteral("failed: stopped by the user; what it had half made was removed"));
 }
 
@@ -108,7 +110,7 @@ void ConsoleWindow::closeEvent(QCloseEvent* event) {
                                      : 1;
         // The batch may have ended while the question was open.
         if (answer == 2 || (answer == 0 && isRunning())) {
-            closeWhenEnded_ = closeWhenEnded_ || answer == 0;
+            closeWhenEnded_ = answer == 0;  // "Cancel" takes back an earlier "Wait"
             event->ignore();
             return;
         }
@@ -157,6 +159,20 @@ void ConsoleWindow::showProgress(const QString& text) {
     progress_->show();
 }
 
+// Every console window of the program, for othersRunning.
+std::set<const ConsoleWindow*>& ConsoleWindow::all() {
+    static std::set<const ConsoleWindow*> consoles;
+    return consoles;
+}
+
+bool ConsoleWindow::othersRunning() const {
+    for (const ConsoleWindow* c : all())
+        if (c != this && c->isRunning()) return true;
+    return false;
+}
+
+ConsoleWindow::~ConsoleWindow() { all().erase(this); }
+
 void ConsoleWindow::end(bool ok, const QString& outcome) {
     if (ended_) return;
     ended_ = true;
@@ -165,7 +181,8 @@ void ConsoleWindow::end(bool ok, const QString& outcome) {
     if (ok && progress_->isVisible()) progress_->setValue(100);
     progressText_->setText(outcome);
     if (onFinished_) onFinished_(ok);
-    if (closeWhenEnded_) close();
+    // "Wait" closes the window at a good end; a failure stays readable.
+    if (closeWhenEnded_ && ok) close();
 }
 
 // Beside the main window, not over it: to its right, else to its left, else

@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <set>
 
 namespace tw {
 
@@ -28,6 +29,8 @@ public:
     ConsoleWindow(const QString& title, const QString& program, const QStringList& arguments, const QString& folder,
                   std::function<void(bool)> onFinished, QWidget* parent = nullptr, Messages* messages = nullptr,
                   tools::RunFootprint footprint = {});
+
+    ~ConsoleWindow() override;
 
     QPlainTextEdit* output() const { return output_; }
     QLabel* progressText() const { return progressText_; }
@@ -52,6 +55,9 @@ private:
     void showProgress(const QString& text);
     void end(bool ok, const QString& outcome);
     void placeBesideMainWindow();
+    static std::set<const ConsoleWindow*>& all();
+    // Whether another batch of the program is running beside this one.
+    bool othersRunning() const;
 
     QPlainTextEdit* output_;
     QLabel* progressText_;

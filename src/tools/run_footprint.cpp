@@ -137,11 +137,12 @@ RunFootprint takeFootprint(const std::string& batchFile, const std::string& fold
     return b.fp;
 }
 
-void undoRun(const RunFootprint& fp) {
+void undoRun(const RunFootprint& fp, bool sweepUnfinished) {
     std::error_code ec;
     for (const std::string& f : fp.newFiles)
         if (fs::is_regular_file(fs::symlink_status(f, ec))) fs::remove(f, ec);
-    for (const std::string& folder : fp.scanned) removeUnfinishedWrites(folder);
+    if (sweepUnfinished)
+        for (const std::string& folder : fp.scanned) removeUnfinishedWrites(folder);
     for (const std::string& folder : fp.newFolders) fs::remove(folder, ec);  // only when empty
 }
 

@@ -22,8 +22,10 @@ struct RunFootprint {
 // work does not exist yet. Lines it does not know are passed over.
 RunFootprint takeFootprint(const std::string& batchFile, const std::string& folder);
 
-// Removes what a stopped run had made (see above).
-void undoRun(const RunFootprint& footprint);
+// Removes what a stopped run had made (see above). The temporary files and
+// staging folders in its folders are swept only with `sweepUnfinished`: when
+// another batch runs beside it, they may be that batch's work in progress.
+void undoRun(const RunFootprint& footprint, bool sweepUnfinished = true);
 
 // The journal of a running batch: written when it starts, removed when it
 // ends. A journal still there at the next start belongs to a run that was

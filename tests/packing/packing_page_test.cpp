@@ -355,8 +355,17 @@ struct Network : Packing {
     // Unpacks (the batch ends as told) and connects.
     void unpackAndConnect(bool unpacked = true) {
         click(page.Button10);
-        finishBatch(scripted.shell.batches.size() - 1, unpacked);
+        unpackEnds(scripted.shell.batches.size() - 1, unpacked);
         click(page.Button8);
+    }
+    // Unpack batch `i` ends; a good end has put both archives' files into
+    // the merged level folder.
+    void unpackEnds(size_t i, bool ok = true) {
+        if (ok)
+            for (const char* file : {"init.con", "init/terrain.con", "ai.con"})
+                if (!fs::exists(std::string("C:/Tools/Network/bf1942/levels/MyMap/") + file))
+                    tmp.write(std::string("C:/Tools/Network/bf1942/levels/MyMap/") + file, "unpacked");
+        finishBatch(i, ok);
     }
     // The pack batch ends, having put `merged` in place of the map archive.
     void packEnds(bool ok, const std::string& merged = kMerged) {
@@ -388,7 +397,7 @@ TEST(NetworkMerge, ScriptsOfTheExample) {
     n.click(n.page.Button8);
     ASSERT_EQ(n.scripted.messages.errors.size(), 1u);
     EXPECT_FALSE(fs::exists("C:/Tools/Network/pack.bat"));
-    n.finishBatch(0);
+    n.unpackEnds(0);
     for (int twice = 0; twice < 2; ++twice) {
         n.click(n.page.Button8);
         EXPECT_EQ(n.tmp.read("C:/Tools/Network/pack.bat"),
@@ -537,6 +546,22 @@ TEST(NetworkMerge, AMapArchiveWithEntriesBesideItsLevelIsNotReplaced) {
     EXPECT_EQ(n.scripted.shell.batches.size(), 1u);  // the unpack only
 }
 
+// What the pack batch packs is checked before it runs: a merged folder that
+// lost a file since the unpack is not packed over the map archive.
+TEST(NetworkMerge, AMergedFolderThatLacksAFileIsNotPacked) {
+    Network n;
+    n.click(n.page.fix1);
+    n.click(n.page.Button10);
+    n.unpackEnds(0);
+    fs::remove("C:/Tools/Network/bf1942/levels/MyMap/init/terrain.con");
+    n.click(n.page.Button8);
+    ASSERT_EQ(n.scripted.messages.errors.size(), 1u);
+    EXPECT_NE(n.scripted.messages.errors[0].find("init/terrain.con"), std::string::npos) << n.scripted.messages.errors[0];
+    EXPECT_FALSE(fs::exists("C:/Tools/Network/pack.bat"));
+    EXPECT_EQ(n.tmp.read("D:/Maps/MyMap.rfa"), kMapArchive);
+    EXPECT_EQ(n.tmp.read("D:/Maps/MyMap_001.rfa"), kAddonArchive);
+}
+
 TEST(NetworkMerge, TheSameArchiveAsMapAndAddonIsNotDeleted) {
     Network n;
     n.scripted.dialogs.answer("D:\\Maps\\MyMap.rfa");
@@ -552,23 +577,25 @@ TEST(NetworkMerge, TheSameArchiveAsMapAndAddonIsNotDeleted) {
 TEST(NetworkMerge, ConnectWaitsForEveryUnpackAndNeedsTheLastToSucceed) {
     Network n;
     n.click(n.page.Button10);
-    n.click(n.page.Button10);
-    n.finishBatch(0);  // the first unpack ends; the second still runs
-    n.click(n.page.Button8);
+    n.click(n.page.Button10);  // one unpack at a time: refused
     ASSERT_EQ(n.scripted.messages.errors.size(), 1u);
-    EXPECT_NE(n.scripted.messages.errors[0].find("still being unpacked"), std::string::npos);
-    n.finishBatch(1, false);  // the second fails
+    EXPECT_NE(n.scripted.messages.errors[0].find("before unpacking again"), std::string::npos);
+    EXPECT_EQ(n.scripted.shell.batches.size(), 1u);
     n.click(n.page.Button8);
     ASSERT_EQ(n.scripted.messages.errors.size(), 2u);
-    EXPECT_NE(n.scripted.messages.errors[1].find("did not succeed"), std::string::npos);
+    EXPECT_NE(n.scripted.messages.errors[1].find("still being unpacked"), std::string::npos);
+    n.unpackEnds(0, false);  // it fails
+    n.click(n.page.Button8);
+    ASSERT_EQ(n.scripted.messages.errors.size(), 3u);
+    EXPECT_NE(n.scripted.messages.errors[2].find("did not succeed"), std::string::npos);
     EXPECT_FALSE(fs::exists("C:/Tools/Network/pack.bat"));
     n.click(n.page.fix1);
-    n.unpackAndConnect();  // a third unpack that succeeds
-    EXPECT_EQ(n.scripted.messages.errors.size(), 2u);
+    n.unpackAndConnect();  // a second unpack that succeeds
+    EXPECT_EQ(n.scripted.messages.errors.size(), 3u);
     EXPECT_TRUE(fs::exists("C:/Tools/Network/pack.bat"));
     // While the merged folder is packed, no new unpack goes into it.
     n.click(n.page.Button10);
-    EXPECT_EQ(n.scripted.messages.errors.size(), 3u);
+    EXPECT_EQ(n.scripted.messages.errors.size(), 4u);
     n.packEnds(true);
     EXPECT_FALSE(fs::exists("D:/Maps/MyMap_001.rfa"));
     EXPECT_EQ(n.scripted.messages.infos, std::vector<std::string>{"Done"});
