@@ -173,6 +173,35 @@ TEST(FirstPackingTest, WithoutAMapNameItRefusesAndWritesNothing) {
     EXPECT_FALSE(p.page.Label42->isHidden());
 }
 
+// A name the batch lines cannot carry, or a pack.bat that cannot be
+// written, changes nothing: the link stays, and a good name then packs.
+TEST(FirstPackingTest, ARefusedNameOrAnUnwritableScriptLeavesTheLinkUsable) {
+    struct Case {
+        const char* what;
+        const char* answer;
+        bool scriptBlocked;  // pack.bat is a folder
+    };
+    for (const Case& c : {Case{"percent sign", "D:\\Archives\\100%MyMap_001", false},
+                          Case{"double quote", "D:\\Archives\\My\"Map", false},
+                          Case{"pack.bat unwritable", "D:\\Archives\\MyMap_001", true}}) {
+        Packing p;
+        p.form.state.MapName = "MyMap";
+        if (c.scriptBlocked) fs::create_directories("C:/Tools/pack.bat");
+        p.scripted.dialogs.answer(c.answer);
+        p.click(p.page.Label42);
+        ASSERT_EQ(p.scripted.messages.errors.size(), 1u) << c.what;
+        EXPECT_FALSE(p.page.Label42->isHidden()) << c.what;
+        EXPECT_TRUE(p.page.packbar->isHidden()) << c.what;
+        EXPECT_TRUE(p.scripted.shell.batches.empty()) << c.what;
+        EXPECT_EQ(p.form.state.PackTarget.empty(), !c.scriptBlocked) << c.what;
+        if (c.scriptBlocked) fs::remove("C:/Tools/pack.bat");
+        p.scripted.dialogs.answer("D:\\Archives\\MyMap_001");
+        p.click(p.page.Label42);
+        EXPECT_EQ(p.scripted.shell.batches.size(), 1u) << c.what;
+        EXPECT_EQ(p.form.state.PackTarget, "D:\\Archives\\MyMap_001") << c.what;
+    }
+}
+
 TEST(FirstPackingTest, AFailedPackingCanBeStartedAgainAtOnce) {
     FirstPacking p;
     p.finishBatch(0, false);

@@ -64,6 +64,14 @@ TEST(LevelFiles, OnlyOrdinaryFilesOfReasonableSizeAreRead) {
             ADD_FAILURE() << c.name << " was waited on";
         }
         EXPECT_EQ(reading.get(), c.message) << c.name;
+        // Level pictures are read as bytes under the same rule.
+        auto bytes = std::async(std::launch::async, [&] { return errorOf([&] { readLevelBytes(tmp.dir() + c.name); }); });
+        if (bytes.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            const int fd = ::open((tmp.path() / "pipe.con").c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+            ADD_FAILURE() << c.name << " was waited on as bytes";
+        }
+        EXPECT_EQ(bytes.get(), c.message) << c.name;
     }
 }
 

@@ -14,6 +14,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <future>
+
+#include <fcntl.h>
 
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -69,6 +72,21 @@ TEST(HostileExtraction, LinksThatStayInsideTheTargetAreFollowed) {
     EXPECT_FALSE(fs::is_symlink(tmp.path() / "target/lvl/c"));
     EXPECT_EQ(tmp.read("target/lvl/c"), "c");
     EXPECT_EQ(tmp.read("outside.txt"), "the user's");
+}
+
+// A named pipe where an archive is expected is refused at once: the reader
+// is opened on the window's thread (intake, network merge) and must never
+// wait for a writer.
+TEST(HostileArchives, APipeInAnArchivesPlaceIsRefusedAtOnce) {
+    TempFolder tmp;
+    ASSERT_EQ(::mkfifo((tmp.path() / "Map.rfa").c_str(), 0644), 0);
+    auto opening = std::async(std::launch::async, [&] { return errorOf([&] { ArchiveReader reader(tmp.dir() + "Map.rfa"); }); });
+    if (opening.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        const int fd = ::open((tmp.path() / "Map.rfa").c_str(), O_WRONLY | O_NONBLOCK);  // let it go
+        if (fd >= 0) ::close(fd);
+        ADD_FAILURE() << "the pipe was waited on";
+    }
+    EXPECT_EQ(opening.get(), "The archive " + tmp.dir() + "Map.rfa cannot be opened: it is not a file");
 }
 
 TEST(HostileExtraction, ADamagedEntryLeavesTheTargetAsItWas) {

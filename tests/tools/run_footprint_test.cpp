@@ -107,6 +107,21 @@ TEST(RunFootprint, CopyAndPackTargetsThatExistedBeforeAreNotNew) {
     EXPECT_TRUE(fp.scratch.empty());
 }
 
+// With another batch running beside it, a stopped run leaves the temporary
+// files and staging folders alone: they may be that batch's work.
+TEST(RunFootprint, StoppingBesideAnotherRunLeavesItsWorkInProgress) {
+    for (const bool sweep : {true, false}) {
+        Unpack u;
+        const RunFootprint fp = takeFootprint(u.network + "unpack.bat", u.network);
+        u.cutShortAfterUnpack();
+        u.tmp.write("Program/Network/.tw-Ab3xY9/0", "another run's entry");
+        undoRun(fp, sweep);
+        EXPECT_EQ(fs::exists(u.network + ".tw-M.rfa.77.3.tmp"), !sweep);
+        EXPECT_EQ(fs::exists(u.network + ".tw-Ab3xY9/0"), !sweep);
+        EXPECT_FALSE(fs::exists(u.network + "bf1942/levels/M/init.con"));  // its own files go either way
+    }
+}
+
 TEST(RunFootprint, UnfinishedWriteNames) {
     for (const char* name : {".tw-a.rfa.12.0.tmp", ".tw-x.con.9.part", ".tw-k3j9z0a1b2c3.tmp"})
         EXPECT_TRUE(isUnfinishedWrite(name)) << name;
