@@ -67,12 +67,27 @@ void PackingPage::Button10Click() {
     if (tools::isRunning(mergeRun_))
         throw AppError("Map and add-on are being packed into one archive; wait until the console window of pack.bat "
                        "says \"finished\".");
+    // The batch copies each archive into the Network folder under its own
+    // name and deletes that copy at its end: an archive that already lies
+    // there would be replaced by itself and then deleted.
+    for (const auto& [archive, name] : {std::pair{state_.NetMapArchive, state_.NetMapName},
+                                        std::pair{state_.NetAddonArchive, state_.NetAddonName}})
+        if (!name.empty() && pathExists(networkDir() + name + ".rfa"))
+            throw AppError("A file " + name + ".rfa already lies in " + networkDir() + ", where unpacking copies " +
+                           archive + " and deletes the copy afterwards. Move that file elsewhere (and choose it from "
+                           "there). Nothing was unpacked.");
     scripts::saveScript(networkDir() + "unpack.bat",
                         scripts::networkUnpackScript(services_.programDir, state_.NetMapArchive, state_.NetMapName,
                                                      state_.NetAddonArchive, state_.NetAddonName),
                         true);
+    unpacked_ = unpackedNow();
     unpackRuns_.push_back(tools::BatchRun::start(services_.shell, networkDir(), "unpack.bat"));
     Button8->setEnabled(true);
+}
+
+PackingPage::Unpacked PackingPage::unpackedNow() const {
+    return {state_.NetMapArchive, state_.NetAddonArchive, state_.NetMapName, fileIdentity(state_.NetMapArchive),
+            fileIdentity(state_.NetAddonArchive)};
 }
 
 namespace {
@@ -104,6 +119,9 @@ void PackingPage::Button8Click() {
     if (tools::isRunning(mergeRun_))
         throw AppError("Map and add-on are being packed into one archive already; wait until the console window of "
                        "pack.bat says \"finished\".");
+    if (!(unpackedNow() == unpacked_))
+        throw AppError("The archives chosen now are not the ones last unpacked, or they have changed since. Click "
+                       "\"Unpack\" again; nothing was packed or deleted.");
 
     MergeOrder order;
     order.mapArchive = state_.NetMapArchive;
@@ -191,6 +209,12 @@ void PackingPage::mergeEnded(const tools::BatchRun& run, const MergeOrder& order
         deleteFile(order.addonArchive);
     } else if (order.deleteAddon) {
         deleteFile(order.addonArchive);
+    }
+    // The merge itself changed the archives: a second Connect packs the same
+    // merged folder again.
+    if (unpacked_.mapArchive == order.mapArchive && unpacked_.addonArchive == order.addonArchive) {
+        unpacked_.map = fileIdentity(order.mapArchive);
+        unpacked_.addon = fileIdentity(order.addonArchive);
     }
     services_.messages.info("Done");
 }

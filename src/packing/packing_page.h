@@ -140,6 +140,15 @@ private:
     tools::RunHandle packRun_;  // the page's pack.bat: one at a time
     std::optional<FileIdentity> archiveAtClick_;  // the archive left by an earlier packing
     std::string backupProposal_;  // file name offered by the backup dialog
+    // The archives the last unpack took, as files: Connect packs what they
+    // gave, so it refuses when the choice or the files have changed since.
+    struct Unpacked {
+        std::string mapArchive, addonArchive, mapName;
+        std::optional<FileIdentity> map, addon;
+        bool operator==(const Unpacked&) const = default;
+    };
+    Unpacked unpackedNow() const;
+    Unpacked unpacked_;
     std::vector<tools::RunHandle> unpackRuns_;  // the network box's unpack batches, in order
     tools::RunHandle mergeRun_;                 // the network box's pack batch
 };

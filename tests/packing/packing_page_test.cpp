@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -589,6 +590,59 @@ TEST(NetworkMerge, AMergedFolderThatLacksAFileIsNotPacked) {
     EXPECT_FALSE(fs::exists("C:/Tools/Network/pack.bat"));
     EXPECT_EQ(n.tmp.read("D:/Maps/MyMap.rfa"), kMapArchive);
     EXPECT_EQ(n.tmp.read("D:/Maps/MyMap_001.rfa"), kAddonArchive);
+}
+
+// An archive that already lies in the Network folder under its own name
+// would be copied onto itself and deleted by the unpack batch.
+TEST(NetworkMerge, AnArchiveInTheNetworkFolderIsNotUnpackedAway) {
+    for (const bool addon : {false, true}) {
+        Network n;
+        const std::string kept = addon ? "C:/Tools/Network/MyMap_001.rfa" : "C:/Tools/Network/MyMap.rfa";
+        n.tmp.write(kept, "the user's archive");
+        n.scripted.dialogs.answer(addon ? "C:\\Tools\\Network\\MyMap_001.rfa" : "C:\\Tools\\Network\\MyMap.rfa");
+        n.click(addon ? n.page.Image14 : n.page.Image13);
+        n.click(n.page.Button10);
+        ASSERT_EQ(n.scripted.messages.errors.size(), 1u) << addon;
+        EXPECT_NE(n.scripted.messages.errors[0].find("already lies in"), std::string::npos) << n.scripted.messages.errors[0];
+        EXPECT_TRUE(n.scripted.shell.batches.empty()) << addon;
+        EXPECT_FALSE(fs::exists("C:/Tools/Network/unpack.bat")) << addon;
+        EXPECT_EQ(n.tmp.read(kept), "the user's archive") << addon;
+    }
+}
+
+// Connect packs what the last unpack gave: another archive chosen since, or
+// the chosen one changed since, is refused before anything is deleted.
+TEST(NetworkMerge, ArchivesChangedSinceTheUnpackAreRefused) {
+    struct Case {
+        const char* what;
+        std::function<void(Network&)> change;
+    };
+    const std::vector<Case> cases = {
+        {"another add-on", [](Network& n) {
+             n.tmp.write("D:/Maps/Other_001.rfa", kAddonArchive);
+             n.scripted.dialogs.answer("D:\\Maps\\Other_001.rfa");
+             n.click(n.page.Image14);
+         }},
+        {"another map", [](Network& n) {
+             n.tmp.write("E:/MyMap.rfa", kMapArchive);
+             n.scripted.dialogs.answer("E:\\MyMap.rfa");
+             n.click(n.page.Image13);
+         }},
+        {"the add-on rewritten", [](Network& n) { n.tmp.write("D:/Maps/MyMap_001.rfa", kMerged); }},
+    };
+    for (const Case& c : cases) {
+        Network n;
+        n.click(n.page.fix1);
+        n.click(n.page.Button10);
+        n.unpackEnds(0);
+        c.change(n);
+        n.click(n.page.Button8);
+        ASSERT_EQ(n.scripted.messages.errors.size(), 1u) << c.what;
+        EXPECT_NE(n.scripted.messages.errors[0].find("not the ones last unpacked"), std::string::npos) << c.what;
+        EXPECT_FALSE(fs::exists("C:/Tools/Network/pack.bat")) << c.what;
+        EXPECT_TRUE(fs::exists("D:/Maps/MyMap_001.rfa")) << c.what;
+        EXPECT_EQ(n.tmp.read("D:/Maps/MyMap.rfa"), kMapArchive) << c.what;
+    }
 }
 
 TEST(NetworkMerge, TheSameArchiveAsMapAndAddonIsNotDeleted) {
