@@ -13,6 +13,9 @@
 #include <QPainter>
 #include <QSignalBlocker>
 
+#include <filesystem>
+#include <optional>
+
 namespace tw {
 
 // Draws the recorded areas over the map picture; the mouse passes through.
@@ -600,7 +603,7 @@ areas::AreasWork AreasPage::work() const {
 // the earlier state atomically. A folder that cannot take it is reported
 // once; drawing goes on.
 void AreasPage::saveWork() {
-    if (state_.LevelDir.empty() || !folderExists(state_.LevelDir)) return;
+    if (keepWorkFile_ || state_.LevelDir.empty() || !folderExists(state_.LevelDir)) return;
     const areas::AreasWork now = work();
     // Before the first area there is nothing to lose: the level's picture
     // comes back by itself.
@@ -648,16 +651,32 @@ void AreasPage::restore(const areas::AreasWork& w) {
 
 void AreasPage::addonOpened() {
     bool pictureRestored = false;
+    keepWorkFile_ = false;
     guarded(services_.messages, [&] {
         const std::string file = workFile();
         if (ListBox1z->count() != 0 || !fileExists(file)) return;
-        const auto saved = areas::parseWork(readBytes(file));
+        std::optional<areas::AreasWork> saved;
+        try {
+            saved = areas::parseWork(readBytes(file));
+        } catch (...) {
+            keepWorkFile_ = true;  // unreadable as a file: left as it is, never saved over
+            throw;
+        }
         if (!saved) {
-            // Kept aside, so that the next save does not overwrite it.
-            copyFile(file, file + ".damaged");
-            deleteFile(file);
+            // Set aside under a name of its own, so that no save overwrites it.
+            std::string aside = file + ".damaged";
+            for (int n = 2; pathExists(aside); ++n) aside = file + ".damaged" + std::to_string(n);
+            std::error_code failed;
+            std::filesystem::rename(resolvePath(file), resolvePath(aside), failed);
+            if (failed) {
+                keepWorkFile_ = true;
+                services_.messages.info("The areas saved in " + file + " cannot be read, nor set aside (" +
+                                        failed.message() + "). The file is left as it is, and the areas of this run "
+                                        "are not saved.");
+                return;
+            }
             services_.messages.info("The areas saved in " + file + " cannot be read; the area editor starts afresh. "
-                                    "The file is kept as " + nameOf(file) + ".damaged.");
+                                    "The file is kept as " + nameOf(aside) + ".");
             return;
         }
         if (askContinue("Areas drawn earlier for this add-on were found (" + std::to_string(saved->listEntries.size()) +

@@ -176,6 +176,7 @@ private:
     std::string picturePath_;
     std::optional<QPoint> pressedAt_, dragTo_;
     bool saveFailed_ = false;
+    bool keepWorkFile_ = false;  // an earlier work file that could be neither read nor set aside
 };
 
 } // namespace tw

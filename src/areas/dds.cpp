@@ -14,7 +14,7 @@ constexpr uint32_t kCaps = 0x1, kHeight = 0x2, kWidth = 0x4, kPixelFormat = 0x10
 constexpr uint32_t kAlphaPixels = 0x1, kFourCc = 0x4, kRgb = 0x40;
 constexpr uint32_t kCapsTexture = 0x1000;
 constexpr uint32_t kCaps2CubeMap = 0x200, kCaps2Volume = 0x200000;
-constexpr int kMaxSide = 16384;  // far beyond any map picture
+constexpr int kMaxSide = 8192;  // far beyond any map picture; bounds the decoded size
 
 uint32_t word(std::string_view b, size_t offset) {
     uint32_t v = 0;
@@ -50,7 +50,9 @@ std::optional<RgbaImage> decodeDds(std::string_view b) {
     const uint32_t rMask = field(88), gMask = field(92), bMask = field(96), aMask = field(100);
     const uint32_t caps = field(104), caps2 = field(108);
     if (size != kHeaderSize || pfSize != kPixelFormatSize) return std::nullopt;
-    if ((flags & (kHeight | kWidth | kPixelFormat)) != (kHeight | kWidth | kPixelFormat)) return std::nullopt;
+    // Some writers leave out the pixel-format and caps flags; the pixel
+    // format's own fields are checked below instead.
+    if ((flags & (kHeight | kWidth)) != (kHeight | kWidth)) return std::nullopt;
     if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return std::nullopt;
     if ((flags & kDepth) && depth > 1) return std::nullopt;
     if (caps2 & (kCaps2CubeMap | kCaps2Volume)) return std::nullopt;

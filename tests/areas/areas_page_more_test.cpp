@@ -19,6 +19,8 @@
 
 #include <filesystem>
 
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace tw {
@@ -353,6 +355,36 @@ TEST(AreaWork, ADamagedWorkFileIsReportedAndSetAside) {
     w.record("North", true);
     EXPECT_EQ(tmp.read(std::string("bf1942/levels/DemoMap_001/") + areas::kWorkFileName + ".damaged"),
               "Tarnwick areas in progress, version 1\nlist 5\n");
+}
+
+// A second damaged file does not replace the first one set aside; one that
+// cannot be set aside (or read) is left as it is and never saved over.
+TEST(AreaWork, DamagedWorkFilesAreNeverLost) {
+    const std::string level = "bf1942/levels/DemoMap_001/";
+    const std::string work = level + areas::kWorkFileName;
+    {
+        TempFolder tmp;
+        tmp.write(work + ".damaged", "the first one");
+        tmp.write(work, "the second one");
+        Wizard w(tmp);
+        w.page.addonOpened();
+        EXPECT_EQ(tmp.read(work + ".damaged"), "the first one");
+        EXPECT_EQ(tmp.read(work + ".damaged2"), "the second one");
+    }
+    {
+        TempFolder tmp;
+        tmp.write(work, "damaged");
+        Wizard w(tmp);
+        fs::permissions(tmp.path() / level, fs::perms::owner_write, fs::perm_options::remove);
+        w.page.addonOpened();
+        fs::permissions(tmp.path() / level, fs::perms::owner_write, fs::perm_options::add);
+        if (::geteuid() == 0) GTEST_SKIP() << "the superuser can rename in a folder without write bits";
+        ASSERT_EQ(w.scripted.messages.infos.size(), 1u);
+        EXPECT_NE(w.scripted.messages.infos[0].find("nor set aside"), std::string::npos) << w.scripted.messages.infos[0];
+        w.drag({200, 100}, {260, 150});
+        w.record("North", true);
+        EXPECT_EQ(tmp.read(work), "damaged");
+    }
 }
 
 TEST(MapPicture, TheLevelsOwnDdsIsPreselectedAndLoadedAfterStart) {

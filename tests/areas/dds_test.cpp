@@ -61,6 +61,18 @@ void setWord(std::string& b, size_t offset, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[offset + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
+// Writers that leave out the pixel-format and caps flags (only height and
+// width set) still give a readable picture.
+TEST(Dds, OnlyHeightAndWidthFlagsAreRequired) {
+    for (const char* kind : {"DXT1", "RGB24"}) {
+        std::string b = encodeDds(quarters(16, 8), kind);
+        setWord(b, 8, 0x2 | 0x4);
+        const auto out = decodeDds(b);
+        ASSERT_TRUE(out) << kind;
+        EXPECT_EQ(out->width, 16) << kind;
+    }
+}
+
 TEST(Dds, DamagedOrUnsupportedHeadersAreRefused) {
     const std::string dxt = encodeDds(quarters(8, 8), "DXT5");
     const std::string rgb = encodeDds(quarters(8, 8), "RGBA32");
