@@ -180,6 +180,34 @@ TEST(ConsoleWindow, ARunnerThatDiesMidRunLeavesNothingHalfMade) {
     console->close();
 }
 
+// "Wait" closes the console only at a good end: a failure stays readable,
+// and "Cancel" asked afterwards takes the "Wait" back.
+TEST(ConsoleWindow, WaitClosesOnlyAtAGoodEndAndCancelTakesItBack) {
+    struct Case {
+        const char* what;
+        std::vector<int> answers;  // to the close question, asked once per answer
+        bool fails;
+    };
+    for (const Case& c : {Case{"wait, then it fails", {0}, true}, Case{"wait, then cancel", {0, 2}, false}}) {
+        LongUnpack u;
+        if (c.fails) u.tmp.write("Program/unpack.bat", u.tmp.read("Program/unpack.bat") + "del \"not-there.rfa\"\r\n");
+        std::optional<bool> outcome;
+        ConsoleWindow* console = u.start(outcome);
+        ASSERT_NE(console, nullptr);
+        QPointer<ConsoleWindow> alive(console);
+        for (const int answer : c.answers) {
+            u.messages.answers.push_back(answer);
+            QTest::mouseClick(console->closeButton(), Qt::LeftButton);
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 30000)) << c.what;
+        EXPECT_EQ(*outcome, !c.fails) << c.what;
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_FALSE(alive.isNull()) << c.what;
+        EXPECT_TRUE(alive->isVisible()) << c.what;
+        alive->close();
+    }
+}
+
 TEST(ConsoleWindow, ClosingARunningBatchAsksThenWaitsOrStops) {
     struct Case {
         int answer;  // 0 wait, 1 stop now, 2 cancel
