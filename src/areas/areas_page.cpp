@@ -510,11 +510,17 @@ void AreasPage::proposeFromControlPoints() {
     }
     proposals_ = areas::proposeAreas(points, state_.WorldSize, state_.WorldScale);
     proposalNames_.assign(proposals_.size(), std::nullopt);
+    // Proposals recorded before (in an earlier run whose work was restored)
+    // are passed over, but still count as neighbours of the new ones.
+    for (size_t i = 0; i < proposals_.size(); ++i)
+        for (const areas::Outline& o : outlines_)
+            if (equalsIgnoreCase(o.name, proposals_[i].name)) proposalNames_[i] = o.name;
     proposalAt_ = 0;
     showProposal();
 }
 
 void AreasPage::showProposal() {
+    while (proposalAt_ < proposals_.size() && proposalNames_[proposalAt_]) ++proposalAt_;
     outlineView_->update();
     if (proposalAt_ >= proposals_.size()) {
         proposals_.clear();
@@ -731,6 +737,7 @@ void AreasPage::paintOutlines(QPainter& painter) const {
     }
     // Proposals still to come, dotted.
     for (size_t i = proposalAt_ + 1; i < proposals_.size(); ++i) {
+        if (proposalNames_[i]) continue;  // recorded already
         const areas::Proposal& p = proposals_[i];
         const QRect r(p.left, p.top, p.right - p.left, p.bottom - p.top);
         painter.setPen(QPen(sideColour(p.side), 1, Qt::DotLine));

@@ -229,6 +229,42 @@ TEST(AreaProposals, TheSampleLevelsControlPoints) {
     EXPECT_EQ(w.areasFile(), joinLines(areas::scriptOf(specs), true));
 }
 
+// Proposing again after the work was restored passes over the proposals
+// recorded before and links the new ones to them: the file is the one an
+// uninterrupted run gives.
+TEST(AreaProposals, ProposingAgainAfterARestoreGivesTheSameFile) {
+    std::string expected;
+    {
+        TempFolder tmp;
+        Wizard w(tmp);
+        w.copyConquest("Singleplayer");
+        w.click(w.page.LabelPropose);
+        for (int i = 0; i < 5; ++i) w.click(w.page.Label9z);
+        w.click(w.page.Image2z);
+        for (int i = 0; i < 5; ++i) w.click(w.page.Label16z);
+        expected = w.areasFile();
+    }
+    TempFolder tmp;
+    {
+        Wizard w(tmp);
+        w.copyConquest("Singleplayer");
+        w.click(w.page.LabelPropose);
+        for (int i = 0; i < 3; ++i) w.click(w.page.Label9z);  // three of five, then the window is gone
+    }
+    Wizard w(tmp);
+    w.page.addonOpened();
+    ASSERT_EQ(w.page.ListBox1z->count(), 3);
+    w.click(w.page.LabelPropose);
+    EXPECT_EQ(w.page.Edit2z->text(), QStringLiteral("CP_Bridge"));  // the first not recorded yet
+    w.click(w.page.Label9z);
+    w.click(w.page.Label9z);
+    EXPECT_FALSE(w.page.areafert->isVisible());
+    ASSERT_EQ(w.page.ListBox1z->count(), 5);
+    w.click(w.page.Image2z);
+    for (int i = 0; i < 5; ++i) w.click(w.page.Label16z);
+    EXPECT_EQ(w.areasFile(), expected);
+}
+
 TEST(AreaProposals, SkipPassesOneByAndItsNeighbourLinksGoWithIt) {
     TempFolder tmp;
     Wizard w(tmp);
