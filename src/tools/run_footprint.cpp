@@ -89,13 +89,27 @@ struct Builder {
     }
 };
 
+// An unpack's staging folder holds nothing but its numbered files: a folder
+// of the same shape of name with anything else in it is somebody's own.
+bool holdsOnlyStagedFiles(const fs::path& folder) {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        const std::string name = e.path().filename().string();
+        if (!fs::is_regular_file(e.symlink_status(ec)) || name.empty() ||
+            !std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isdigit(c) != 0; }))
+            return false;
+    }
+    return !ec;
+}
+
 void removeUnfinishedWrites(const std::string& folder) {
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(folder, ec)) {
         const std::string name = e.path().filename().string();
         const fs::file_status status = e.symlink_status(ec);
         if (isUnfinishedWrite(name) && fs::is_regular_file(status)) fs::remove(e.path(), ec);
-        else if (isUnpackStaging(name) && fs::is_directory(status)) fs::remove_all(e.path(), ec);
+        else if (isUnpackStaging(name) && fs::is_directory(status) && holdsOnlyStagedFiles(e.path()))
+            fs::remove_all(e.path(), ec);
     }
 }
 

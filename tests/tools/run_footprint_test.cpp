@@ -83,6 +83,8 @@ TEST(RunFootprint, AKilledRunsJournalTakesItsScratchCopyAndTemporaryFilesAtTheNe
     u.cutShortAfterUnpack();
     u.tmp.write("Program/Network/.tw-Ab3xY9/0", "half an entry");  // an unpack's staging folder
     u.tmp.write("Program/Network/.tw-notes/keep.txt", "not a staging folder");
+    u.tmp.write("Program/Network/.tw-backup/0", "the user's, named like one");
+    u.tmp.write("Program/Network/.tw-backup/notes.txt", "the user's");
     cleanUpKilledRuns(u.tmp.dir() + "Program/temp", u.tmp.dir() + "Program/");
     EXPECT_EQ(u.tmp.read("outside.txt"), "the user's");
     EXPECT_FALSE(fs::exists(u.tmp.dir() + "Program/temp/run-2-1.journal"));
@@ -92,6 +94,7 @@ TEST(RunFootprint, AKilledRunsJournalTakesItsScratchCopyAndTemporaryFilesAtTheNe
     EXPECT_TRUE(fs::exists(u.tmp.dir() + "Program/temp/keep.journal.txt"));
     EXPECT_FALSE(fs::exists(u.network + ".tw-Ab3xY9"));
     EXPECT_EQ(u.tmp.read("Program/Network/.tw-notes/keep.txt"), "not a staging folder");
+    EXPECT_EQ(u.tmp.read("Program/Network/.tw-backup/notes.txt"), "the user's");
     // The unpacked files are whole files; they stay.
     EXPECT_EQ(u.tmp.read("Program/Network/bf1942/levels/M/init.con"), "map init");
     EXPECT_EQ(u.tmp.read("Program/Network/notes.txt"), "notes");
