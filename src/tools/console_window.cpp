@@ -9,9 +9,10 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <set>
+
 #ifdef __linux__
 #include <csignal>
-#include <set>
 #include <sys/prctl.h>
 #endif
 
