@@ -11,6 +11,7 @@
 
 #include <QPointer>
 
+#include <filesystem>
 #include <set>
 
 namespace tw {
@@ -55,6 +56,50 @@ void PackingPage::Button9Click() {
     state_.NetAddonBackup = *chosen;
 }
 
+namespace {
+
+namespace fs = std::filesystem;
+
+// Moves the merged level folder of an earlier unpack aside (beside it, as a
+// hidden folder), so that the new unpack fills an empty folder and no file of
+// an earlier merge goes into the next one. Returns where it went, or an empty
+// path when there was nothing to move.
+fs::path moveEarlierFolderAside(const fs::path& merged) {
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(merged, ec);
+    if (!fs::is_directory(status) && !fs::is_symlink(status)) return {};
+    const std::string base = ".earlier-" + merged.filename().string();
+    for (int i = 1; i <= 100; ++i) {
+        std::string name = base;
+        if (i > 1) name.append("-").append(std::to_string(i));
+        const fs::path aside = merged.parent_path() / name;
+        if (fs::exists(fs::symlink_status(aside, ec))) continue;
+        fs::rename(merged, aside, ec);
+        if (ec)
+            throw AppError("The folder " + merged.string() + " of an earlier unpacking cannot be moved aside (" +
+                           ec.message() + "), so its files would be mixed into this merge. Nothing was unpacked.");
+        return aside;
+    }
+    throw AppError("The folder " + merged.string() + " of an earlier unpacking cannot be moved aside: remove the "
+                   "folders " + base + "* beside it. Nothing was unpacked.");
+}
+
+// Once the unpack has ended: a good unpack replaces the earlier folder for
+// good; otherwise what this unpack made is taken away and the earlier folder
+// is put back as it was.
+void settleEarlierFolder(const tools::BatchRun& run, const fs::path& merged, const fs::path& aside) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(aside, ec))) return;
+    if (run.succeeded()) {
+        fs::remove_all(aside, ec);
+        return;
+    }
+    fs::remove_all(merged, ec);
+    fs::rename(aside, merged, ec);
+}
+
+} // namespace
+
 void PackingPage::Button10Click() {
     // One unpack at a time: two into the same folder would mix their files,
     // and stopping one would take away what the other made.
@@ -80,8 +125,18 @@ void PackingPage::Button10Click() {
                         scripts::networkUnpackScript(services_.programDir, state_.NetMapArchive, state_.NetMapName,
                                                      state_.NetAddonArchive, state_.NetAddonName),
                         true);
+    // The merged level folder starts empty: an earlier unpack's folder goes
+    // aside first and is removed only once this unpack has succeeded.
+    fs::path merged, aside;
+    if (!state_.NetMapName.empty() && state_.NetMapName != "." && state_.NetMapName != "..") {
+        merged = resolvePath(networkDir() + "bf1942/levels/" + state_.NetMapName);
+        aside = moveEarlierFolderAside(merged);
+    }
     unpacked_ = unpackedNow();
-    unpackRuns_.push_back(tools::BatchRun::start(services_.shell, networkDir(), "unpack.bat"));
+    auto run = tools::BatchRun::start(services_.shell, networkDir(), "unpack.bat");
+    if (!aside.empty())
+        run->whenEnded([merged, aside](const tools::BatchRun& ended) { settleEarlierFolder(ended, merged, aside); });
+    unpackRuns_.push_back(std::move(run));
     Button8->setEnabled(true);
 }
 

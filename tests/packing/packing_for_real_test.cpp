@@ -122,8 +122,11 @@ TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
         QTest::mouseClick(page.Image13, Qt::LeftButton);
         s.dialogs.answer(tmp.dir() + "Archives/DemoMap_001.rfa");
         QTest::mouseClick(page.Image14, Qt::LeftButton);
-        QTest::mouseClick(page.Button10, Qt::LeftButton);
+        // A file left by an earlier merge does not go into this one.
         const std::string merged = program + "Network/bf1942/levels/DemoMap/";
+        fs::create_directories(merged);
+        writeBytes(merged + "Stale.con", "rem an earlier merge\r\n");
+        QTest::mouseClick(page.Button10, Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !fs::exists(program + "Network/DemoMap_001.rfa") &&
                                                  fileExists(merged + "ai.con"); }, 20000));
         // Connecting goes through once the unpack batch has said it ended.
@@ -139,6 +142,8 @@ TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
         EXPECT_TRUE(names.count("bf1942/levels/DemoMap/ai.con"));            // the add-on's
         EXPECT_TRUE(names.count("bf1942/levels/DemoMap/Pathfinding/Tank0Level1Map.raw"));
         for (const auto& n : names) EXPECT_EQ(n.rfind("bf1942/levels/DemoMap/", 0), 0u) << n;
+        EXPECT_FALSE(names.count("bf1942/levels/DemoMap/Stale.con"));
+        EXPECT_FALSE(fs::exists(program + "Network/bf1942/levels/.earlier-DemoMap"));
         closeConsoles();
     }
 }

@@ -509,8 +509,12 @@ TEST(NetworkMerge, TheAddonArchiveGoesOnlyAfterAGoodMergedArchive) {
         EXPECT_TRUE(n.scripted.messages.infos.empty()) << c.what;
         n.packEnds(c.packOk, c.merged);
         EXPECT_EQ(fs::exists("D:/Maps/MyMap_001.rfa"), !c.addonGone) << c.what;
-        if (!c.addonGone) EXPECT_EQ(n.tmp.read("D:/Maps/MyMap_001.rfa"), kAddonArchive) << c.what;
-        if (c.backup && c.addonGone) EXPECT_EQ(n.tmp.read("E:/Backup/MyMap_001.rfa"), kAddonArchive) << c.what;
+        if (!c.addonGone) {
+            EXPECT_EQ(n.tmp.read("D:/Maps/MyMap_001.rfa"), kAddonArchive) << c.what;
+        }
+        if (c.backup && c.addonGone) {
+            EXPECT_EQ(n.tmp.read("E:/Backup/MyMap_001.rfa"), kAddonArchive) << c.what;
+        }
         if (*c.error) {
             ASSERT_EQ(n.scripted.messages.errors.size(), 1u) << c.what;
             EXPECT_NE(n.scripted.messages.errors[0].find(c.error), std::string::npos) << n.scripted.messages.errors[0];
@@ -590,6 +594,41 @@ TEST(NetworkMerge, AMergedFolderThatLacksAFileIsNotPacked) {
     EXPECT_FALSE(fs::exists("C:/Tools/Network/pack.bat"));
     EXPECT_EQ(n.tmp.read("D:/Maps/MyMap.rfa"), kMapArchive);
     EXPECT_EQ(n.tmp.read("D:/Maps/MyMap_001.rfa"), kAddonArchive);
+}
+
+// Each unpack fills an empty merged folder: a file of an earlier merge never
+// goes into the next archive. The earlier folder is removed only after the
+// new unpack has succeeded; after a failed one it is back as it was.
+TEST(NetworkMerge, AnEarlierMergedFolderIsReplacedOnlyByAGoodUnpack) {
+    const std::string level = "C:/Tools/Network/bf1942/levels/MyMap/";
+    const std::string levels = "C:/Tools/Network/bf1942/levels/";
+    for (const bool ok : {true, false}) {
+        Network n;
+        n.tmp.write(level + "Coop.con", "an earlier merge's fix");
+        n.tmp.write(level + "ai.con", "an earlier add-on");
+        n.tmp.write(levels + ".earlier-MyMap/kept.con", "left by a killed run");  // a name in use is passed over
+        n.click(n.page.Button10);
+        ASSERT_TRUE(n.scripted.messages.errors.empty()) << n.scripted.messages.errors[0];
+        EXPECT_FALSE(fs::exists(level)) << ok;  // the unpack starts from nothing
+        n.unpackEnds(0, ok);
+        EXPECT_EQ(n.tmp.read(levels + ".earlier-MyMap/kept.con"), "left by a killed run");
+        EXPECT_FALSE(fs::exists(levels + ".earlier-MyMap-2")) << ok;
+        if (ok) {
+            EXPECT_FALSE(fs::exists(level + "Coop.con"));
+            EXPECT_EQ(n.tmp.read(level + "ai.con"), "unpacked");
+            n.click(n.page.Button8);
+            EXPECT_TRUE(n.scripted.messages.errors.empty()) << n.scripted.messages.errors[0];
+        } else {
+            EXPECT_EQ(n.tmp.read(level + "Coop.con"), "an earlier merge's fix");
+            EXPECT_EQ(n.tmp.read(level + "ai.con"), "an earlier add-on");
+        }
+    }
+    // No earlier folder: nothing is moved, and the unpack goes on as before.
+    Network n;
+    n.click(n.page.Button10);
+    n.unpackEnds(0, false);
+    EXPECT_FALSE(fs::exists(level));
+    EXPECT_FALSE(fs::exists(levels + ".earlier-MyMap"));
 }
 
 // An archive that already lies in the Network folder under its own name
