@@ -85,17 +85,18 @@ fs::path moveEarlierFolderAside(const fs::path& merged) {
 }
 
 // Once the unpack has ended: a good unpack replaces the earlier folder for
-// good; otherwise what this unpack made is taken away and the earlier folder
-// is put back as it was.
-void settleEarlierFolder(const tools::BatchRun& run, const fs::path& merged, const fs::path& aside) {
+// good; otherwise what this unpack made (at `level`, in whatever letter case
+// it took) is taken away and the earlier folder is put back where it was.
+void settleEarlierFolder(const tools::BatchRun& run, const std::string& level, const fs::path& earlier,
+                         const fs::path& aside) {
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(aside, ec))) return;
     if (run.succeeded()) {
         fs::remove_all(aside, ec);
         return;
     }
-    fs::remove_all(merged, ec);
-    fs::rename(aside, merged, ec);
+    fs::remove_all(resolvePath(level), ec);
+    fs::rename(aside, earlier, ec);
 }
 
 } // namespace
@@ -127,15 +128,18 @@ void PackingPage::Button10Click() {
                         true);
     // The merged level folder starts empty: an earlier unpack's folder goes
     // aside first and is removed only once this unpack has succeeded.
-    fs::path merged, aside;
+    const std::string level = networkDir() + "bf1942/levels/" + state_.NetMapName;
+    fs::path earlier, aside;
     if (!state_.NetMapName.empty() && state_.NetMapName != "." && state_.NetMapName != "..") {
-        merged = resolvePath(networkDir() + "bf1942/levels/" + state_.NetMapName);
-        aside = moveEarlierFolderAside(merged);
+        earlier = resolvePath(level);
+        aside = moveEarlierFolderAside(earlier);
     }
     unpacked_ = unpackedNow();
     auto run = tools::BatchRun::start(services_.shell, networkDir(), "unpack.bat");
     if (!aside.empty())
-        run->whenEnded([merged, aside](const tools::BatchRun& ended) { settleEarlierFolder(ended, merged, aside); });
+        run->whenEnded([level, earlier, aside](const tools::BatchRun& ended) {
+            settleEarlierFolder(ended, level, earlier, aside);
+        });
     unpackRuns_.push_back(std::move(run));
     Button8->setEnabled(true);
 }

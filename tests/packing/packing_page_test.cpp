@@ -623,6 +623,17 @@ TEST(NetworkMerge, AnEarlierMergedFolderIsReplacedOnlyByAGoodUnpack) {
             EXPECT_EQ(n.tmp.read(level + "ai.con"), "an earlier add-on");
         }
     }
+    // An earlier folder in another letter case comes back under its own name,
+    // and what the failed unpack had begun is gone.
+    {
+        Network n;
+        n.tmp.write(levels + "mymap/Coop.con", "an earlier merge's fix");
+        n.click(n.page.Button10);
+        n.tmp.write(level + "init.con", "half");
+        n.finishBatch(0, false);
+        EXPECT_EQ(n.tmp.read(levels + "mymap/Coop.con"), "an earlier merge's fix");
+        EXPECT_FALSE(fs::exists(level));
+    }
     // No earlier folder: nothing is moved, and the unpack goes on as before.
     Network n;
     n.click(n.page.Button10);
