@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 #include "app/splash_window.h"
+#include "packing/merged_folder.h"
 #include "platform/qt_services.h"
 #include "tools/qt_shell.h"
 #include "tools/run_footprint.h"
@@ -28,6 +29,9 @@ int main(int argc, char* argv[]) {
     // Journals left by batches that were killed with an earlier run: their
     // temporary files and scratch copies go.
     tw::tools::cleanUpKilledRuns(programDir + "temp", programDir);
+    // A network unpack killed with an earlier run left the merged folder it
+    // replaces set aside: it comes back.
+    tw::packing::restoreMergedFolders(programDir + "Network/bf1942/levels/");
     tw::QtDialogs dialogs;
     tw::QtShell shell(programDir, messages);
     tw::Services services{programDir, dialogs, messages, shell};

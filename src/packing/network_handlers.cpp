@@ -4,6 +4,7 @@
 #include "generator/game_scripts.h"
 #include "intake/analysis.h"
 #include "platform/errors.h"
+#include "packing/merged_folder.h"
 #include "platform/files.h"
 #include "rfa/names.h"
 #include "rfa/reader.h"
@@ -11,7 +12,6 @@
 
 #include <QPointer>
 
-#include <filesystem>
 #include <set>
 
 namespace tw {
@@ -56,51 +56,6 @@ void PackingPage::Button9Click() {
     state_.NetAddonBackup = *chosen;
 }
 
-namespace {
-
-namespace fs = std::filesystem;
-
-// Moves the merged level folder of an earlier unpack aside (beside it, as a
-// hidden folder), so that the new unpack fills an empty folder and no file of
-// an earlier merge goes into the next one. Returns where it went, or an empty
-// path when there was nothing to move.
-fs::path moveEarlierFolderAside(const fs::path& merged) {
-    std::error_code ec;
-    const fs::file_status status = fs::symlink_status(merged, ec);
-    if (!fs::is_directory(status) && !fs::is_symlink(status)) return {};
-    const std::string base = ".earlier-" + merged.filename().string();
-    for (int i = 1; i <= 100; ++i) {
-        std::string name = base;
-        if (i > 1) name.append("-").append(std::to_string(i));
-        const fs::path aside = merged.parent_path() / name;
-        if (fs::exists(fs::symlink_status(aside, ec))) continue;
-        fs::rename(merged, aside, ec);
-        if (ec)
-            throw AppError("The folder " + merged.string() + " of an earlier unpacking cannot be moved aside (" +
-                           ec.message() + "), so its files would be mixed into this merge. Nothing was unpacked.");
-        return aside;
-    }
-    throw AppError("The folder " + merged.string() + " of an earlier unpacking cannot be moved aside: remove the "
-                   "folders " + base + "* beside it. Nothing was unpacked.");
-}
-
-// Once the unpack has ended: a good unpack replaces the earlier folder for
-// good; otherwise what this unpack made (at `level`, in whatever letter case
-// it took) is taken away and the earlier folder is put back where it was.
-void settleEarlierFolder(const tools::BatchRun& run, const std::string& level, const fs::path& earlier,
-                         const fs::path& aside) {
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(aside, ec))) return;
-    if (run.succeeded()) {
-        fs::remove_all(aside, ec);
-        return;
-    }
-    fs::remove_all(resolvePath(level), ec);
-    fs::rename(aside, earlier, ec);
-}
-
-} // namespace
-
 void PackingPage::Button10Click() {
     // One unpack at a time: two into the same folder would mix their files,
     // and stopping one would take away what the other made.
@@ -127,19 +82,16 @@ void PackingPage::Button10Click() {
                                                      state_.NetAddonArchive, state_.NetAddonName),
                         true);
     // The merged level folder starts empty: an earlier unpack's folder goes
-    // aside first and is removed only once this unpack has succeeded.
-    const std::string level = networkDir() + "bf1942/levels/" + state_.NetMapName;
-    fs::path earlier, aside;
-    if (!state_.NetMapName.empty() && state_.NetMapName != "." && state_.NetMapName != "..") {
-        earlier = resolvePath(level);
-        aside = moveEarlierFolderAside(earlier);
-    }
+    // aside first and is removed only once this unpack has succeeded. One
+    // still aside from a wizard killed during an unpack is put back first.
+    const std::string levels = networkDir() + "bf1942/levels/", mapName = state_.NetMapName;
+    packing::restoreMergedFolders(levels);
+    packing::setMergedFolderAside(levels, mapName);
     unpacked_ = unpackedNow();
     auto run = tools::BatchRun::start(services_.shell, networkDir(), "unpack.bat");
-    if (!aside.empty())
-        run->whenEnded([level, earlier, aside](const tools::BatchRun& ended) {
-            settleEarlierFolder(ended, level, earlier, aside);
-        });
+    run->whenEnded([levels, mapName](const tools::BatchRun& ended) {
+        packing::settleMergedFolder(levels, mapName, ended.succeeded());
+    });
     unpackRuns_.push_back(std::move(run));
     Button8->setEnabled(true);
 }

@@ -115,7 +115,19 @@ void ConsoleWindow::closeEvent(QCloseEvent* event) {
             event->ignore();
             return;
         }
-        if (answer == 1) stop();
+        if (answer == 1) {
+            if (!isRunning()) {
+                // It ended while the question was open: nothing to stop, and
+                // its last line tells how it ended.
+                if (messages_)
+                    messages_->info("The batch " + windowTitle().toStdString() + " had already ended (" +
+                                    progressText_->text().toStdString() +
+                                    ") when \"Stop now\" was chosen; nothing was stopped or removed.");
+                event->ignore();
+                return;
+            }
+            stop();
+        }
     }
     QWidget::closeEvent(event);
 }

@@ -289,6 +289,35 @@ TEST(ClosingWhileBusy, AsksAndWaitsStopsOrStays) {
     }
 }
 
+// The step ends while the question is open: "Stop now" closes the window,
+// says that nothing was stopped, and the step's follow-up has been done.
+TEST(ClosingWhileBusy, StopNowAfterTheStepHasEnded) {
+    test::TempFolder tmp;
+    test::InFolder in(tmp.path());
+    test::ScriptedServices scripted("C:\\Tools\\");
+    std::filesystem::create_directories("C:/Tools/temp");
+    TForm1 form(scripted.services);
+    bool closed = false;
+    QObject::connect(&form, &TForm1::closed, [&] { closed = true; });
+    form.show();
+    form.state.MapName = "MyMap";
+    scripted.dialogs.answer("D:\\Archives\\MyMap_001");
+    form.t4->Label42Click();
+    scripted.messages.answers.push_back(1);
+    scripted.messages.whileAsking = [&] {
+        tmp.write("C:/Tools/MyMap_001.rfa", "a");
+        tmp.write("D:/Archives/MyMap_001.rfa", "a");
+        scripted.shell.finishers[0](true);
+        (void)QTest::qWaitFor([&] { return !form.busy(); }, 3000);
+    };
+    form.close();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(scripted.shell.stopped, 0);
+    ASSERT_EQ(scripted.messages.infos.size(), 1u);
+    EXPECT_NE(scripted.messages.infos[0].find("had already ended"), std::string::npos) << scripted.messages.infos[0];
+    EXPECT_TRUE(std::filesystem::exists("C:/Tools/temp/pathf.bf"));
+}
+
 TEST(ClosingWhileBusy, AnIdleWindowClosesWithoutAQuestion) {
     test::TempFolder tmp;
     test::ScriptedServices scripted(tmp.dir());

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "packing/merged_folder.h"
 #include "packing/packing_page.h"
 #include "packing/packing_rules.h"
 #include "platform/files.h"
@@ -12,6 +13,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -596,50 +598,90 @@ TEST(NetworkMerge, AMergedFolderThatLacksAFileIsNotPacked) {
     EXPECT_EQ(n.tmp.read("D:/Maps/MyMap_001.rfa"), kAddonArchive);
 }
 
+// Every file below a folder with its bytes, and the hidden entries beside
+// the merged level folders.
+std::map<std::string, std::string> filesBelow(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    if (!fs::exists(folder)) return files;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        if (e.is_regular_file()) files[fs::relative(e.path(), folder).generic_string()] = readBytes(e.path().string());
+    return files;
+}
+std::vector<std::string> hiddenIn(const std::string& folder) {
+    std::vector<std::string> hidden;
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.path().filename().string()[0] == '.') hidden.push_back(e.path().filename().string());
+    return hidden;
+}
+
 // Each unpack fills an empty merged folder: a file of an earlier merge never
 // goes into the next archive. The earlier folder is removed only after the
-// new unpack has succeeded; after a failed one it is back as it was.
+// new unpack has succeeded; after a failed one (or a wizard killed during
+// it) it is back as it was, and what the unpack had made is gone.
 TEST(NetworkMerge, AnEarlierMergedFolderIsReplacedOnlyByAGoodUnpack) {
-    const std::string level = "C:/Tools/Network/bf1942/levels/MyMap/";
+    using Files = std::map<std::string, std::string>;
     const std::string levels = "C:/Tools/Network/bf1942/levels/";
-    for (const bool ok : {true, false}) {
+    const Files earlier = {{"MyMap/Coop.con", "an earlier merge's fix"}, {"MyMap/ai.con", "an earlier add-on"}};
+    const Files unpacked = {{"MyMap/ai.con", "unpacked"}, {"MyMap/init.con", "unpacked"},
+                            {"MyMap/init/terrain.con", "unpacked"}};
+    struct Case {
+        const char* what;
+        Files before;  // below the levels folder
+        bool ok;       // how the unpack ends
+        Files after;
+    };
+    const Case cases[] = {
+        {"earlier folder, good unpack", earlier, true, unpacked},
+        {"earlier folder, failed unpack", earlier, false, earlier},
+        {"another letter case, failed unpack", {{"mymap/Coop.con", "fix"}}, false, {{"mymap/Coop.con", "fix"}}},
+        {"another letter case, good unpack", {{"mymap/Coop.con", "fix"}}, true, unpacked},
+        {"no earlier folder, failed unpack", {}, false, {}},
+        {"no earlier folder, good unpack", {}, true, unpacked},
+        {"another level beside it", {{"Other/x.con", "other"}}, false, {{"Other/x.con", "other"}}},
+    };
+    for (const Case& c : cases) {
         Network n;
-        n.tmp.write(level + "Coop.con", "an earlier merge's fix");
-        n.tmp.write(level + "ai.con", "an earlier add-on");
-        n.tmp.write(levels + ".earlier-MyMap/kept.con", "left by a killed run");  // a name in use is passed over
+        for (const auto& [file, bytes] : c.before) n.tmp.write(levels + file, bytes);
         n.click(n.page.Button10);
-        ASSERT_TRUE(n.scripted.messages.errors.empty()) << n.scripted.messages.errors[0];
-        EXPECT_FALSE(fs::exists(level)) << ok;  // the unpack starts from nothing
-        n.unpackEnds(0, ok);
-        EXPECT_EQ(n.tmp.read(levels + ".earlier-MyMap/kept.con"), "left by a killed run");
-        EXPECT_FALSE(fs::exists(levels + ".earlier-MyMap-2")) << ok;
-        if (ok) {
-            EXPECT_FALSE(fs::exists(level + "Coop.con"));
-            EXPECT_EQ(n.tmp.read(level + "ai.con"), "unpacked");
-            n.click(n.page.Button8);
-            EXPECT_TRUE(n.scripted.messages.errors.empty()) << n.scripted.messages.errors[0];
-        } else {
-            EXPECT_EQ(n.tmp.read(level + "Coop.con"), "an earlier merge's fix");
-            EXPECT_EQ(n.tmp.read(level + "ai.con"), "an earlier add-on");
-        }
+        ASSERT_TRUE(n.scripted.messages.errors.empty()) << c.what << ": " << n.scripted.messages.errors[0];
+        EXPECT_FALSE(fs::exists(levels + "MyMap")) << c.what;  // the unpack starts from nothing
+        EXPECT_FALSE(fs::exists(levels + "mymap")) << c.what;
+        if (!c.ok) n.tmp.write(levels + "MyMap/init.con", "half");  // what the failed unpack had made
+        n.unpackEnds(0, c.ok);
+        EXPECT_EQ(filesBelow(levels), c.after) << c.what;
+        EXPECT_EQ(hiddenIn(levels), std::vector<std::string>{}) << c.what;
     }
-    // An earlier folder in another letter case comes back under its own name,
-    // and what the failed unpack had begun is gone.
-    {
-        Network n;
-        n.tmp.write(levels + "mymap/Coop.con", "an earlier merge's fix");
-        n.click(n.page.Button10);
-        n.tmp.write(level + "init.con", "half");
-        n.finishBatch(0, false);
-        EXPECT_EQ(n.tmp.read(levels + "mymap/Coop.con"), "an earlier merge's fix");
-        EXPECT_FALSE(fs::exists(level));
-    }
-    // No earlier folder: nothing is moved, and the unpack goes on as before.
+}
+
+// A wizard killed during an unpack leaves the earlier folder aside; the next
+// start puts it back, and finishes a removal that was cut short.
+TEST(NetworkMerge, AnEarlierMergedFolderComesBackAfterAKilledUnpack) {
+    Packing p;
+    const std::string levels = "C:/Tools/Network/bf1942/levels/";
+    p.tmp.write("C:/Tools/Network/unpack.bat.keep", "kept");
+    p.tmp.write(levels + ".earlier-MyMap/ai.con", "the earlier add-on");
+    p.tmp.write(levels + "MyMap/init.con", "half");       // what the killed unpack had made
+    p.tmp.write(levels + ".removed-Old/ai.con", "half removed");
+    p.tmp.write(levels + "Other/x.con", "another level");
+    p.tmp.write(levels + ".earlier-../x.con", "no level's name");  // never taken for one
+    packing::restoreMergedFolders(levels);
+    EXPECT_EQ(filesBelow(levels), (std::map<std::string, std::string>{{".earlier-../x.con", "no level's name"},
+                                                                      {"MyMap/ai.con", "the earlier add-on"},
+                                                                      {"Other/x.con", "another level"}}));
+    EXPECT_EQ(hiddenIn(levels), std::vector<std::string>{".earlier-.."});
+    EXPECT_EQ(p.tmp.read("C:/Tools/Network/unpack.bat.keep"), "kept");
+}
+
+// Something at the merged folder's place that is not a folder is not
+// touched, and nothing is unpacked.
+TEST(NetworkMerge, AFileInTheMergedFoldersPlaceIsRefused) {
     Network n;
+    n.tmp.write("C:/Tools/Network/bf1942/levels/MyMap", "a file");
     n.click(n.page.Button10);
-    n.unpackEnds(0, false);
-    EXPECT_FALSE(fs::exists(level));
-    EXPECT_FALSE(fs::exists(levels + ".earlier-MyMap"));
+    ASSERT_EQ(n.scripted.messages.errors.size(), 1u);
+    EXPECT_NE(n.scripted.messages.errors[0].find("not a folder"), std::string::npos) << n.scripted.messages.errors[0];
+    EXPECT_TRUE(n.scripted.shell.batches.empty());
+    EXPECT_EQ(n.tmp.read("C:/Tools/Network/bf1942/levels/MyMap"), "a file");
 }
 
 // An archive that already lies in the Network folder under its own name

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,6 +35,7 @@ public:
     // Answers from a queue; nothing queued means the last answer (cancel).
     int ask(const std::string& text, const std::vector<std::string>& answers) override {
         questions.push_back(text);
+        if (whileAsking) whileAsking();  // what happens while the question is open
         if (this->answers.empty()) return static_cast<int>(answers.size()) - 1;
         const int next = this->answers.front();
         this->answers.pop_front();
@@ -43,6 +45,7 @@ public:
     std::vector<std::string> infos;
     std::vector<std::string> questions;
     std::deque<int> answers;
+    std::function<void()> whileAsking;
 };
 
 class RecordingShell : public Shell {

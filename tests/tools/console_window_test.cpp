@@ -208,6 +208,30 @@ TEST(ConsoleWindow, WaitClosesOnlyAtAGoodEndAndCancelTakesItBack) {
     }
 }
 
+// The batch ends while the close question is open: "Stop now" then stops
+// and removes nothing, says so, and leaves the console to be read.
+TEST(ConsoleWindow, StopNowAfterTheBatchHasEndedStopsNothing) {
+    LongUnpack u;
+    std::optional<bool> outcome;
+    ConsoleWindow* console = u.start(outcome);
+    ASSERT_NE(console, nullptr);
+    QPointer<ConsoleWindow> alive(console);
+    u.messages.answers.push_back(1);
+    u.messages.whileAsking = [&] { (void)QTest::qWaitFor([&] { return outcome.has_value(); }, 30000); };
+    QTest::mouseClick(console->closeButton(), Qt::LeftButton);
+    ASSERT_TRUE(outcome.has_value());
+    EXPECT_TRUE(*outcome);
+    ASSERT_EQ(u.messages.infos.size(), 1u);
+    EXPECT_NE(u.messages.infos[0].find("had already ended (finished)"), std::string::npos) << u.messages.infos[0];
+    EXPECT_TRUE(std::filesystem::exists(u.program + "bf1942/levels/Big/big.dds"));  // the unpack's work stays
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(alive.isNull());
+    EXPECT_TRUE(alive->isVisible());
+    u.messages.whileAsking = nullptr;
+    alive->close();
+    EXPECT_EQ(u.messages.questions.size(), 1u);  // an ended batch closes without a question
+}
+
 TEST(ConsoleWindow, ClosingARunningBatchAsksThenWaitsOrStops) {
     struct Case {
         int answer;  // 0 wait, 1 stop now, 2 cancel

@@ -1,0 +1,104 @@
+#include "packing/merged_folder.h"
+
+#include "platform/errors.h"
+#include "platform/files.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace tw::packing {
+namespace fs = std::filesystem;
+
+namespace {
+
+// Hidden names in the levels folder: an earlier folder set aside keeps its
+// own name after the prefix; a dropped one is renamed before it is removed,
+// so that a removal cut short is never taken for a folder to put back.
+const std::string kAside = ".earlier-";
+const std::string kDropped = ".removed-";
+
+bool present(const fs::path& p) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(p, ec));
+}
+
+bool hasPrefix(const std::string& name, const std::string& prefix) { return name.rfind(prefix, 0) == 0; }
+
+// The folder of a level as the unpack made it: its name in any letter case.
+fs::path levelFolder(const fs::path& levels, const std::string& name) {
+    return resolvePath((levels / name).string());
+}
+
+// Puts the set-aside folder `aside` back as `levels/name`, after removing
+// what an unpack made there since.
+void putBack(const fs::path& levels, const fs::path& aside, const std::string& name) {
+    std::error_code ec;
+    const fs::path made = levelFolder(levels, name);
+    if (present(made)) fs::remove_all(made, ec);
+    if (fs::is_directory(fs::symlink_status(aside, ec)) && fs::is_empty(aside, ec)) fs::remove(aside, ec);
+    else fs::rename(aside, levels / name, ec);
+}
+
+} // namespace
+
+bool isLevelName(const std::string& mapName) {
+    return !mapName.empty() && mapName != "." && mapName != ".." &&
+           mapName.find_first_of("/\\") == std::string::npos;
+}
+
+void setMergedFolderAside(const std::string& levelsFolder, const std::string& mapName) {
+    if (!isLevelName(mapName)) return;
+    const fs::path levels = resolvePath(levelsFolder);
+    std::error_code ec;
+    fs::create_directories(levels, ec);
+    const fs::path earlier = levelFolder(levels, mapName);
+    const fs::file_status status = fs::symlink_status(earlier, ec);
+    const bool exists = fs::exists(status);
+    if (exists && !fs::is_directory(status) && !fs::is_symlink(status))
+        throw AppError(earlier.string() + " is in the way of the merged level folder: it is not a folder. Move it "
+                       "elsewhere; nothing was unpacked.");
+    const fs::path aside = levels / (kAside + (exists ? earlier.filename().string() : mapName));
+    if (present(aside))
+        throw AppError("The folder " + aside.string() + " is in the way of setting the earlier merged folder aside. "
+                       "Nothing was unpacked.");
+    if (exists) fs::rename(earlier, aside, ec);
+    else fs::create_directory(aside, ec);
+    if (ec)
+        throw AppError("The merged folder " + earlier.string() + " of an earlier unpacking cannot be set aside (" +
+                       ec.message() + "), so its files would be mixed into this merge. Nothing was unpacked.");
+}
+
+void settleMergedFolder(const std::string& levelsFolder, const std::string& mapName, bool succeeded) {
+    if (!isLevelName(mapName)) return;
+    const fs::path levels = resolvePath(levelsFolder);
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(levels, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (!hasPrefix(name, kAside) || foldCase(name.substr(kAside.size())) != foldCase(mapName)) continue;
+        if (!succeeded) {
+            putBack(levels, entry.path(), name.substr(kAside.size()));
+            return;
+        }
+        const fs::path dropped = levels / (kDropped + name.substr(kAside.size()));
+        fs::remove_all(dropped, ec);
+        fs::rename(entry.path(), dropped, ec);
+        if (!ec) fs::remove_all(dropped, ec);
+        return;
+    }
+}
+
+void restoreMergedFolders(const std::string& levelsFolder) {
+    const fs::path levels = resolvePath(levelsFolder);
+    std::error_code ec;
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(levels, ec)) found.push_back(entry.path());
+    for (const fs::path& p : found) {
+        const std::string name = p.filename().string();
+        if (hasPrefix(name, kDropped)) fs::remove_all(p, ec);
+        else if (hasPrefix(name, kAside) && isLevelName(name.substr(kAside.size())))
+            putBack(levels, p, name.substr(kAside.size()));
+    }
+}
+
+} // namespace tw::packing
