@@ -209,8 +209,20 @@ void ConsoleWindow::placeBesideMainWindow() {
     if (!screen) return;
     const QRect room = screen->availableGeometry();
     const QSize want = size();
+    // Each console open already shifts a new one along the diagonal (down and
+    // right, or up and left from a corner), within the same room, so that
+    // consoles do not hide each other exactly.
+    int open = 0;
+    for (const ConsoleWindow* c : all())
+        if (c != this && c->isVisible()) ++open;
+    const int shift = 28 * (open % 6);
+    const auto place = [&](int left, int top, const QRect& within, int direction = 1) {
+        const int by = direction * shift;
+        move(std::clamp(left + by, within.left(), std::max(within.left(), within.right() + 1 - width())),
+             std::clamp(top + by, within.top(), std::max(within.top(), within.bottom() + 1 - height())));
+    };
     if (!main) {
-        move(room.right() + 1 - want.width(), room.bottom() + 1 - want.height());
+        place(room.right() + 1 - want.width(), room.bottom() + 1 - want.height(), room, -1);
         return;
     }
     const QRect m = main->frameGeometry();
@@ -230,7 +242,8 @@ void ConsoleWindow::placeBesideMainWindow() {
     }
     const QSize minimum(320, 160);
     if (!best || best->width() < minimum.width() || best->height() < minimum.height()) {
-        move(room.right() + 1 - want.width(), room.bottom() + 1 - want.height());  // no room anywhere
+        // No room anywhere: the bottom right corner.
+        place(room.right() + 1 - want.width(), room.bottom() + 1 - want.height(), room, -1);
         return;
     }
     resize(want.boundedTo(best->size()));
@@ -239,7 +252,7 @@ void ConsoleWindow::placeBesideMainWindow() {
     const int left = best == &sides[1]   ? best->right() + 1 - width()
                      : best == &sides[2] ? std::clamp(m.left(), room.left(), std::max(room.left(), room.right() + 1 - width()))
                                          : best->left();
-    move(left, best == &sides[2] ? best->top() : top);
+    place(left, best == &sides[2] ? best->top() : top, *best);
 }
 
 } // namespace tw

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <optional>
 
 #include <QApplication>
@@ -100,6 +101,33 @@ TEST(ConsoleWindow, OpensBesideTheMainWindowNotOverIt) {
         const QRect at = console->geometry();
         EXPECT_FALSE(at.intersects(main.frameGeometry())) << at.x() << "," << at.y() << " " << at.width() << "x" << at.height();
         EXPECT_TRUE(screen.contains(at)) << at.x() << "," << at.y() << " " << at.width() << "x" << at.height() << " in " << screen.width() << "x" << screen.height();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isRunning(); }, 5000));
+        console->close();
+    }
+}
+
+// A console opened while others are open is shifted off them, still beside
+// the main window.
+TEST(ConsoleWindow, ConsolesOpenedOneAfterAnotherDoNotCoverEachOther) {
+    const QRect screen = QApplication::primaryScreen()->availableGeometry();
+    QWidget main;
+    main.setObjectName(QStringLiteral("Form1"));
+    main.setGeometry(screen.left(), screen.top(), screen.width() / 4, screen.height() / 4);
+    main.show();
+    std::vector<QPointer<ConsoleWindow>> consoles;
+    std::set<std::pair<int, int>> places;
+    for (int i = 0; i < 3; ++i) {
+        auto* console = new ConsoleWindow(QStringLiteral("work.bat"), QStringLiteral("/nonexistent/runner"), {},
+                                          QString(), {});
+        console->show();
+        consoles.emplace_back(console);
+        const QRect at = console->geometry();
+        places.insert({at.x(), at.y()});
+        EXPECT_FALSE(at.intersects(main.frameGeometry())) << i;
+        EXPECT_TRUE(screen.contains(at)) << i;
+    }
+    EXPECT_EQ(places.size(), 3u);
+    for (auto& console : consoles) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isRunning(); }, 5000));
         console->close();
     }
