@@ -182,7 +182,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         // What was running may have ended while the question was open.
         if (!busy())
             services_.messages.info("The running step had already ended when \"Stop now\" was chosen; nothing was "
-                                    "stopped or removed. Its console window tells how it ended.");
+                                    "stopped or removed.");
         t4->stopLongSteps();
         services_.shell.stopBatches();
     }
