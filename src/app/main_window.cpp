@@ -181,8 +181,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
         }
         // What was running may have ended while the question was open.
         if (!busy())
-            services_.messages.info("The running step had already ended when \"Stop now\" was chosen; nothing was "
-                                    "stopped or removed.");
+            services_.messages.info("The running step had already ended when \"Stop now\" was chosen: there was "
+                                    "nothing left to stop.");
         t4->stopLongSteps();
         services_.shell.stopBatches();
     }

@@ -10,42 +10,50 @@
 namespace tw::packing {
 namespace fs = std::filesystem;
 
+bool isLevelName(const std::string& mapName) {
+    return !mapName.empty() && mapName != "." && mapName != ".." &&
+           mapName.find_first_of("/\\") == std::string::npos;
+}
+
 namespace {
 
 // Hidden names in the levels folder: an earlier folder set aside keeps its
-// own name after the prefix; a dropped one is renamed before it is removed,
-// so that a removal cut short is never taken for a folder to put back.
+// own name after the prefix; an empty marker says that there was none; a
+// dropped one is renamed before it is removed, so that a removal cut short is
+// never taken for a folder to put back.
 const std::string kAside = ".earlier-";
+const std::string kNone = ".none-";
 const std::string kDropped = ".removed-";
+
+// The level a set-aside entry stands for ("" for any other entry).
+std::string setAsideLevel(const std::string& entry) {
+    for (const std::string& prefix : {kAside, kNone})
+        if (entry.rfind(prefix, 0) == 0 && isLevelName(entry.substr(prefix.size()))) return entry.substr(prefix.size());
+    return {};
+}
 
 bool present(const fs::path& p) {
     std::error_code ec;
     return fs::exists(fs::symlink_status(p, ec));
 }
 
-bool hasPrefix(const std::string& name, const std::string& prefix) { return name.rfind(prefix, 0) == 0; }
-
 // The folder of a level as the unpack made it: its name in any letter case.
 fs::path levelFolder(const fs::path& levels, const std::string& name) {
     return resolvePath((levels / name).string());
 }
 
-// Puts the set-aside folder `aside` back as `levels/name`, after removing
-// what an unpack made there since.
+// Puts the set-aside entry `aside` back as `levels/name` (or, for the
+// marker of no folder, removes it), after removing what an unpack made there
+// since.
 void putBack(const fs::path& levels, const fs::path& aside, const std::string& name) {
     std::error_code ec;
     const fs::path made = levelFolder(levels, name);
     if (present(made)) fs::remove_all(made, ec);
-    if (fs::is_directory(fs::symlink_status(aside, ec)) && fs::is_empty(aside, ec)) fs::remove(aside, ec);
+    if (aside.filename().string().rfind(kNone, 0) == 0) fs::remove(aside, ec);
     else fs::rename(aside, levels / name, ec);
 }
 
 } // namespace
-
-bool isLevelName(const std::string& mapName) {
-    return !mapName.empty() && mapName != "." && mapName != ".." &&
-           mapName.find_first_of("/\\") == std::string::npos;
-}
 
 void setMergedFolderAside(const std::string& levelsFolder, const std::string& mapName) {
     if (!isLevelName(mapName)) return;
@@ -58,7 +66,7 @@ void setMergedFolderAside(const std::string& levelsFolder, const std::string& ma
     if (exists && !fs::is_directory(status) && !fs::is_symlink(status))
         throw AppError(earlier.string() + " is in the way of the merged level folder: it is not a folder. Move it "
                        "elsewhere; nothing was unpacked.");
-    const fs::path aside = levels / (kAside + (exists ? earlier.filename().string() : mapName));
+    const fs::path aside = levels / (exists ? kAside + earlier.filename().string() : kNone + mapName);
     if (present(aside))
         throw AppError("The folder " + aside.string() + " is in the way of setting the earlier merged folder aside. "
                        "Nothing was unpacked.");
@@ -74,13 +82,13 @@ void settleMergedFolder(const std::string& levelsFolder, const std::string& mapN
     const fs::path levels = resolvePath(levelsFolder);
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(levels, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (!hasPrefix(name, kAside) || foldCase(name.substr(kAside.size())) != foldCase(mapName)) continue;
+        const std::string level = setAsideLevel(entry.path().filename().string());
+        if (level.empty() || foldCase(level) != foldCase(mapName)) continue;
         if (!succeeded) {
-            putBack(levels, entry.path(), name.substr(kAside.size()));
+            putBack(levels, entry.path(), level);
             return;
         }
-        const fs::path dropped = levels / (kDropped + name.substr(kAside.size()));
+        const fs::path dropped = levels / (kDropped + level);
         fs::remove_all(dropped, ec);
         fs::rename(entry.path(), dropped, ec);
         if (!ec) fs::remove_all(dropped, ec);
@@ -95,9 +103,8 @@ void restoreMergedFolders(const std::string& levelsFolder) {
     for (const auto& entry : fs::directory_iterator(levels, ec)) found.push_back(entry.path());
     for (const fs::path& p : found) {
         const std::string name = p.filename().string();
-        if (hasPrefix(name, kDropped)) fs::remove_all(p, ec);
-        else if (hasPrefix(name, kAside) && isLevelName(name.substr(kAside.size())))
-            putBack(levels, p, name.substr(kAside.size()));
+        if (name.rfind(kDropped, 0) == 0) fs::remove_all(p, ec);
+        else if (const std::string level = setAsideLevel(name); !level.empty()) putBack(levels, p, level);
     }
 }
 

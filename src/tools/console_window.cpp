@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <set>
 
 #ifdef __linux__
@@ -122,7 +123,7 @@ void ConsoleWindow::closeEvent(QCloseEvent* event) {
                 if (messages_)
                     messages_->info("The batch " + windowTitle().toStdString() + " had already ended (" +
                                     progressText_->text().toStdString() +
-                                    ") when \"Stop now\" was chosen; nothing was stopped or removed.");
+                                    ") when \"Stop now\" was chosen: there was nothing left to stop.");
                 event->ignore();
                 return;
             }
@@ -209,17 +210,24 @@ void ConsoleWindow::placeBesideMainWindow() {
     if (!screen) return;
     const QRect room = screen->availableGeometry();
     const QSize want = size();
-    // Each console open already shifts a new one along the diagonal (down and
-    // right, or up and left from a corner), within the same room, so that
-    // consoles do not hide each other exactly.
-    int open = 0;
+    // A console does not open exactly over an open one: it takes the first
+    // free place along the diagonal (down and right, or up and left from a
+    // corner), in steps of 28 pixels within the same room.
+    std::vector<QPoint> taken;
     for (const ConsoleWindow* c : all())
-        if (c != this && c->isVisible()) ++open;
-    const int shift = 28 * (open % 6);
+        if (c != this && c->isVisible()) taken.push_back(c->pos());
+    // The window's border, as the main window's shows it, counts too.
+    const QSize border = main ? main->frameGeometry().size() - main->size() : QSize(0, 0);
     const auto place = [&](int left, int top, const QRect& within, int direction = 1) {
-        const int by = direction * shift;
-        move(std::clamp(left + by, within.left(), std::max(within.left(), within.right() + 1 - width())),
-             std::clamp(top + by, within.top(), std::max(within.top(), within.bottom() + 1 - height())));
+        const int w = width() + border.width(), h = height() + border.height();
+        const auto at = [&](int step) {
+            const int by = direction * 28 * step;
+            return QPoint(std::clamp(left + by, within.left(), std::max(within.left(), within.right() + 1 - w)),
+                          std::clamp(top + by, within.top(), std::max(within.top(), within.bottom() + 1 - h)));
+        };
+        for (int step = 0; step < 64; ++step)
+            if (std::find(taken.begin(), taken.end(), at(step)) == taken.end()) return move(at(step));
+        move(at(0));  // every place taken: the first
     };
     if (!main) {
         place(room.right() + 1 - want.width(), room.bottom() + 1 - want.height(), room, -1);

@@ -651,6 +651,15 @@ TEST(NetworkMerge, AnEarlierMergedFolderIsReplacedOnlyByAGoodUnpack) {
         EXPECT_EQ(filesBelow(levels), c.after) << c.what;
         EXPECT_EQ(hiddenIn(levels), std::vector<std::string>{}) << c.what;
     }
+    // An empty earlier folder comes back too.
+    Network n;
+    fs::create_directories(levels + "MyMap");
+    n.click(n.page.Button10);
+    n.tmp.write(levels + "MyMap/init.con", "half");
+    n.unpackEnds(0, false);
+    EXPECT_TRUE(fs::is_directory(levels + "MyMap"));
+    EXPECT_TRUE(fs::is_empty(levels + "MyMap"));
+    EXPECT_EQ(hiddenIn(levels), std::vector<std::string>{});
 }
 
 // A wizard killed during an unpack leaves the earlier folder aside; the next
@@ -660,6 +669,8 @@ TEST(NetworkMerge, AnEarlierMergedFolderComesBackAfterAKilledUnpack) {
     const std::string levels = "C:/Tools/Network/bf1942/levels/";
     p.tmp.write("C:/Tools/Network/unpack.bat.keep", "kept");
     p.tmp.write(levels + ".earlier-MyMap/ai.con", "the earlier add-on");
+    p.tmp.write(levels + "New/init.con", "half");        // a killed unpack where there was no folder
+    fs::create_directories(levels + ".none-New");
     p.tmp.write(levels + "MyMap/init.con", "half");       // what the killed unpack had made
     p.tmp.write(levels + ".removed-Old/ai.con", "half removed");
     p.tmp.write(levels + "Other/x.con", "another level");
