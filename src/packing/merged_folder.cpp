@@ -55,8 +55,8 @@ void putBack(const fs::path& levels, const fs::path& aside, const std::string& n
 
 } // namespace
 
-void setMergedFolderAside(const std::string& levelsFolder, const std::string& mapName) {
-    if (!isLevelName(mapName)) return;
+std::string setMergedFolderAside(const std::string& levelsFolder, const std::string& mapName) {
+    if (!isLevelName(mapName)) return {};
     const fs::path levels = resolvePath(levelsFolder);
     std::error_code ec;
     fs::create_directories(levels, ec);
@@ -75,25 +75,23 @@ void setMergedFolderAside(const std::string& levelsFolder, const std::string& ma
     if (ec)
         throw AppError("The merged folder " + earlier.string() + " of an earlier unpacking cannot be set aside (" +
                        ec.message() + "), so its files would be mixed into this merge. Nothing was unpacked.");
+    return aside.string();
 }
 
-void settleMergedFolder(const std::string& levelsFolder, const std::string& mapName, bool succeeded) {
-    if (!isLevelName(mapName)) return;
-    const fs::path levels = resolvePath(levelsFolder);
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(levels, ec)) {
-        const std::string level = setAsideLevel(entry.path().filename().string());
-        if (level.empty() || foldCase(level) != foldCase(mapName)) continue;
-        if (!succeeded) {
-            putBack(levels, entry.path(), level);
-            return;
-        }
-        const fs::path dropped = levels / (kDropped + level);
-        fs::remove_all(dropped, ec);
-        fs::rename(entry.path(), dropped, ec);
-        if (!ec) fs::remove_all(dropped, ec);
+void settleMergedFolder(const std::string& aside, bool succeeded) {
+    const fs::path entry = aside;
+    const std::string level = setAsideLevel(entry.filename().string());
+    if (level.empty() || !present(entry)) return;
+    const fs::path levels = entry.parent_path();
+    if (!succeeded) {
+        putBack(levels, entry, level);
         return;
     }
+    std::error_code ec;
+    const fs::path dropped = levels / (kDropped + level);
+    fs::remove_all(dropped, ec);
+    fs::rename(entry, dropped, ec);
+    if (!ec) fs::remove_all(dropped, ec);
 }
 
 void restoreMergedFolders(const std::string& levelsFolder) {

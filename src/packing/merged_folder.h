@@ -15,13 +15,14 @@ bool isLevelName(const std::string& mapName);
 // Before an unpack: sets the folder of `mapName` below `levelsFolder` (the
 // Network folder's "bf1942/levels/") aside, in whatever letter case it has;
 // where there is none, an empty folder aside marks that there was none.
-// Raises a message (and changes nothing) when it cannot.
-void setMergedFolderAside(const std::string& levelsFolder, const std::string& mapName);
+// Returns what was set aside ("" for a name that is no level's). Raises a
+// message (and changes nothing) when it cannot.
+std::string setMergedFolderAside(const std::string& levelsFolder, const std::string& mapName);
 
-// After that unpack has ended: keeps its folder and drops the earlier one
-// when it succeeded; otherwise removes what it made and puts the earlier
-// folder back.
-void settleMergedFolder(const std::string& levelsFolder, const std::string& mapName, bool succeeded);
+// After that unpack has ended, with what setMergedFolderAside returned: keeps
+// its folder and drops the earlier one when it succeeded; otherwise removes
+// what it made and puts the earlier folder back.
+void settleMergedFolder(const std::string& aside, bool succeeded);
 
 // Puts back every earlier folder still set aside, as after a failed unpack,
 // and finishes removals that were cut short. For the wizard's start and

@@ -84,14 +84,12 @@ void PackingPage::Button10Click() {
     // The merged level folder starts empty: an earlier unpack's folder goes
     // aside first and is removed only once this unpack has succeeded. One
     // still aside from a wizard killed during an unpack is put back first.
-    const std::string levels = networkDir() + "bf1942/levels/", mapName = state_.NetMapName;
+    const std::string levels = networkDir() + "bf1942/levels/";
     packing::restoreMergedFolders(levels);
-    packing::setMergedFolderAside(levels, mapName);
+    const std::string aside = packing::setMergedFolderAside(levels, state_.NetMapName);
     unpacked_ = unpackedNow();
     auto run = tools::BatchRun::start(services_.shell, networkDir(), "unpack.bat");
-    run->whenEnded([levels, mapName](const tools::BatchRun& ended) {
-        packing::settleMergedFolder(levels, mapName, ended.succeeded());
-    });
+    run->whenEnded([aside](const tools::BatchRun& ended) { packing::settleMergedFolder(aside, ended.succeeded()); });
     unpackRuns_.push_back(std::move(run));
     Button8->setEnabled(true);
 }

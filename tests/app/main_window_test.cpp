@@ -235,6 +235,30 @@ TEST(SupportBanner, OpensTheSponsorsAddressThroughTheShell) {
 namespace tw {
 namespace {
 
+// A window whose first packing waits for its batch, over a program folder
+// of its own.
+struct WaitingWindow {
+    WaitingWindow() {
+        std::filesystem::create_directories("C:/Tools/temp");
+        QObject::connect(&form, &TForm1::closed, [this] { closed = true; });
+        form.show();
+        form.state.MapName = "MyMap";
+        scripted.dialogs.answer("D:\\Archives\\MyMap_001");
+        form.t4->Label42Click();
+    }
+    // The batch has made both archives and ends well.
+    void batchEndsWell() {
+        tmp.write("C:/Tools/MyMap_001.rfa", "a");
+        tmp.write("D:/Archives/MyMap_001.rfa", "a");
+        scripted.shell.finishers[0](true);
+    }
+    test::TempFolder tmp;
+    test::InFolder in{tmp.path()};
+    test::ScriptedServices scripted{"C:\\Tools\\"};
+    TForm1 form{scripted.services};
+    bool closed = false;
+};
+
 // Closing the window while a long step runs asks: wait, stop now or cancel.
 TEST(ClosingWhileBusy, AsksAndWaitsStopsOrStays) {
     struct Case {
@@ -242,17 +266,10 @@ TEST(ClosingWhileBusy, AsksAndWaitsStopsOrStays) {
         bool closedAtOnce;
     };
     for (const Case c : {Case{0, false}, Case{1, true}, Case{2, false}}) {
-        test::TempFolder tmp;
-        test::InFolder in(tmp.path());
-        test::ScriptedServices scripted("C:\\Tools\\");
-        std::filesystem::create_directories("C:/Tools/temp");
-        TForm1 form(scripted.services);
-        bool closed = false;
-        QObject::connect(&form, &TForm1::closed, [&] { closed = true; });
-        form.show();
-        form.state.MapName = "MyMap";
-        scripted.dialogs.answer("D:\\Archives\\MyMap_001");
-        form.t4->Label42Click();
+        WaitingWindow w;
+        auto& scripted = w.scripted;
+        auto& form = w.form;
+        const bool& closed = w.closed;
         scripted.messages.answers.push_back(c.answer);
         form.close();
         EXPECT_EQ(scripted.messages.questions.size(), 1u);
@@ -266,11 +283,9 @@ TEST(ClosingWhileBusy, AsksAndWaitsStopsOrStays) {
         if (c.answer == 0) {
             // The window closes by itself once the batch has ended and its
             // follow-up, the state file, is written.
-            tmp.write("C:/Tools/MyMap_001.rfa", "a");
-            tmp.write("D:/Archives/MyMap_001.rfa", "a");
             QTest::qWait(400);
             EXPECT_FALSE(closed);  // the batch still runs
-            scripted.shell.finishers[0](true);
+            w.batchEndsWell();
             ASSERT_TRUE(QTest::qWaitFor([&] { return closed; }, 3000));
             EXPECT_TRUE(std::filesystem::exists("C:/Tools/temp/pathf.bf"));
         }
@@ -292,22 +307,13 @@ TEST(ClosingWhileBusy, AsksAndWaitsStopsOrStays) {
 // The step ends while the question is open: "Stop now" closes the window,
 // says that nothing was stopped, and the step's follow-up has been done.
 TEST(ClosingWhileBusy, StopNowAfterTheStepHasEnded) {
-    test::TempFolder tmp;
-    test::InFolder in(tmp.path());
-    test::ScriptedServices scripted("C:\\Tools\\");
-    std::filesystem::create_directories("C:/Tools/temp");
-    TForm1 form(scripted.services);
-    bool closed = false;
-    QObject::connect(&form, &TForm1::closed, [&] { closed = true; });
-    form.show();
-    form.state.MapName = "MyMap";
-    scripted.dialogs.answer("D:\\Archives\\MyMap_001");
-    form.t4->Label42Click();
+    WaitingWindow w;
+    auto& scripted = w.scripted;
+    auto& form = w.form;
+    const bool& closed = w.closed;
     scripted.messages.answers.push_back(1);
     scripted.messages.whileAsking = [&] {
-        tmp.write("C:/Tools/MyMap_001.rfa", "a");
-        tmp.write("D:/Archives/MyMap_001.rfa", "a");
-        scripted.shell.finishers[0](true);
+        w.batchEndsWell();
         (void)QTest::qWaitFor([&] { return !form.busy(); }, 3000);
     };
     form.close();
