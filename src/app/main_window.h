@@ -3,6 +3,7 @@
 
 #include "state/conversion_state.h"
 #include "platform/services.h"
+#include "platform/program_lock.h"
 
 #include <QLockFile>
 #include <QTabWidget>
@@ -21,10 +22,6 @@ class TForm2;
 
 // Application title, style and font, shared by the program and its tests.
 void setUpApplication();
-
-// One wizard per program folder: the lock of `programDir` for this run, or
-// nothing when another wizard holds it (`refusal` then says so).
-std::unique_ptr<QLockFile> lockProgramFolder(const std::string& programDir, std::string& refusal);
 
 class TForm1 : public QWidget {
     Q_OBJECT

@@ -2,10 +2,9 @@
 // final packing.
 #include "packing/packing_page.h"
 
-#include "packing/packing_rules.h"
+#include "packing/operations.h"
 #include "platform/errors.h"
 #include "platform/files.h"
-#include "tools/scripts.h"
 
 #include <QPointer>
 #include <QStyle>
@@ -13,11 +12,10 @@
 namespace tw {
 namespace {
 QString q(const std::string& s) { return QString::fromStdString(s); }
-// One packing at a time: both use pack.bat and the same archive.
-const char* const kPackingAlready = "The add-on is being packed already; wait until that has finished.";
-const char* const kNoMapYet =
-    "No map is known yet, so there is nothing to pack: choose the map and click \"OK\" and \"Start\" first. "
-    "Nothing was written.";
+using packing::kPackingAlready;  // one packing at a time: both use pack.bat and the same archive
+void refuseOnProblems(const packing::Problems& problems) {
+    if (!problems.empty()) throw AppError(problems.front());
+}
 } // namespace
 
 void PackingPage::Image9Click() {
@@ -33,9 +31,7 @@ void PackingPage::Button5Click() {
     GroupBox13->setEnabled(true);
 }
 
-std::string PackingPage::packedArchive() const {
-    return services_.programDir + scripts::packName(state_.PackTarget) + ".rfa";
-}
+std::string PackingPage::packedArchive() const { return packing::packedArchive(services_.programDir, state_); }
 
 bool PackingPage::packingUnderWay() const { return waiting_ != Wait::None || tools::isRunning(packRun_); }
 
@@ -62,18 +58,15 @@ void PackingPage::showFirstPackingLink() {
 
 void PackingPage::Label42Click() {
     if (packingUnderWay()) throw AppError(kPackingAlready);
-    if (state_.MapName.empty()) throw AppError(kNoMapYet);
+    refuseOnProblems(packing::firstPackingProblems(state_));
     const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Save, "rfapacks",
                                                   "Refractor Archive Levels (*.rfa)|*.rfa", state_.MapName + "_001"});
     if (!chosen) return;
-    // A name the batch lines cannot carry is refused before anything changes.
-    const auto lines = scripts::addonPackScript(services_.programDir, state_.MapName, *chosen);
-    state_.PackTarget = *chosen;
     packbar->show();
     Label42->hide();
     packbar->setValue(20);
     try {
-        scripts::saveScript(services_.programDir + "pack.bat", lines, false);
+        packing::startFirstPacking(services_.programDir, state_, *chosen);
     } catch (...) {
         showFirstPackingLink();  // nothing was started: it can be tried again at once
         throw;
@@ -86,32 +79,18 @@ void PackingPage::Label42Click() {
 void PackingPage::Button6Click() {
     // The pathmaps go into the folder that a running pack.bat is packing.
     if (packingUnderWay()) throw AppError(kPackingAlready);
-    const std::string& program = services_.programDir;
-    const char sep = trailingSeparator(program);
-    packing::restorePackingState(state_, readLines(program + "temp" + sep + "pathf.bf"));
-
-    Lines ai = readLines(state_.LevelDir + "ai.con");
-    packing::removeMapGeneration(ai);
-    writeLines(state_.LevelDir + "ai.con", ai, true);
-
-    const char gameSep = trailingSeparator(state_.GamePath, program);
-    const std::string pathmaps = state_.GamePath + "bf1942" + gameSep + "levels" + gameSep + state_.MapName + gameSep +
-                                 "Pathfinding" + gameSep;
-    const std::vector<std::string> files = packing::pathmapFiles(pathmaps);
-    FileListBox2->clear();
-    const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
-    for (const std::string& name : files) FileListBox2->addItem(new QListWidgetItem(fileIcon, q(name)));
-    const char levelSep = trailingSeparator(state_.LevelDir, program);
-    for (const std::string& name : files)
-        if (!packing::isSkippedPathmap(name)) copyFile(pathmaps + name, state_.LevelDir + "Pathfinding" + levelSep + name);
+    packing::restorePackingState(services_.programDir, state_);
+    packing::transferPathmaps(services_.programDir, state_, [this](const std::vector<std::string>& files) {
+        FileListBox2->clear();
+        const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
+        for (const std::string& name : files) FileListBox2->addItem(new QListWidgetItem(fileIcon, q(name)));
+    });
 }
 
 void PackingPage::Button7Click() {
     if (packingUnderWay()) throw AppError(kPackingAlready);
-    if (state_.PackTarget.empty())
-        throw AppError("It is not known where the add-on archive goes: click \"Copy the generated pathmaps into my "
-                       "addon\" first (or pack it for the first time).");
-    archiveAtClick_ = fileIdentity(packedArchive());
+    refuseOnProblems(packing::finalPackingProblems(state_));
+    archiveAtClick_ = packing::startFinalPacking(services_.programDir, state_);
     startWait(Wait::Final);
 }
 
@@ -137,15 +116,13 @@ void PackingPage::poll() {
 }
 
 void PackingPage::firstPackingPass() {
-    const std::string target = state_.PackTarget + ".rfa";
-    const bool packed = fileExists(packedArchive());
-    if (packed) packbar->setValue(78);
-    if (packed && fileExists(target)) {
+    const auto progress = packing::firstPackingProgress(services_.programDir, state_);
+    if (progress != packing::FirstPackingProgress::Waiting) packbar->setValue(78);
+    if (progress == packing::FirstPackingProgress::Copied) {
         packbar->setValue(100);
         waiting_ = Wait::None;
         waitTimer_.stop();
-        const char sep = trailingSeparator(services_.programDir);
-        writeLines(services_.programDir + "temp" + sep + "pathf.bf", packing::packingStateLines(state_), true);
+        packing::endFirstPacking(services_.programDir, state_);
         return;
     }
     if (packRun_->running()) return;
@@ -154,9 +131,7 @@ void PackingPage::firstPackingPass() {
     waiting_ = Wait::None;
     waitTimer_.stop();
     showFirstPackingLink();
-    throw AppError("The first packing has ended, but " + (packed ? target : packedArchive()) +
-                   " was not made. The console window of pack.bat shows what went wrong; you can start the "
-                   "packing again.");
+    throw AppError(packing::firstPackingNotMade(services_.programDir, state_));
 }
 
 void PackingPage::finalPackingPass() {
@@ -165,12 +140,7 @@ void PackingPage::finalPackingPass() {
     if (packRun_->running()) return;
     waiting_ = Wait::None;
     waitTimer_.stop();
-    const std::string packed = packedArchive(), target = state_.PackTarget + ".rfa";
-    const auto made = fileIdentity(packed);
-    if (!packRun_->succeeded() || !made || made == archiveAtClick_)
-        throw AppError("The final packing has ended without making a new " + packed + " and copying it to " + target +
-                       ". The console window of pack.bat shows what went wrong.");
-    if (!copyFile(packed, target)) throw AppError("The new archive could not be copied to " + target + ".");
+    packing::endFinalPacking(services_.programDir, state_, packRun_->succeeded(), archiveAtClick_);
     services_.messages.info("Done");
 }
 

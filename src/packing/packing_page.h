@@ -4,6 +4,7 @@
 
 #include "ui/page.h"
 #include "ui/widgets.h"
+#include "packing/operations.h"
 #include "platform/files.h"
 #include "tools/batch_run.h"
 
@@ -124,13 +125,9 @@ private:
     void firstPackingPass();
     void finalPackingPass();
     void showFirstPackingLink();
-    // What "Connect map and addon" was asked to do, fixed at the click.
-    struct MergeOrder {
-        std::string mapArchive, addonArchive, backup;
-        bool deleteAddon = false, backupAddon = false;
-        std::vector<std::string> expected;  // entry keys of both unpacked archives
-    };
-    void mergeEnded(const tools::BatchRun& run, const MergeOrder& order);
+    // After the pack batch of "Connect map and addon", with what it was
+    // asked to do, fixed at the click.
+    void mergeEnded(const tools::BatchRun& run, const packing::MergeOrder& order);
     std::string packedArchive() const;  // ProgramDir + PackName + ".rfa"
     std::string networkDir() const;
     static void showArchivePath(QLineEdit* edit, const std::string& path);

@@ -38,6 +38,7 @@ struct Builder {
     void noteNew(const fs::path& file) {
         scanned.insert(file.parent_path().string());
         if (!present(file)) fp.newFiles.push_back(file.string());
+        else fp.replaced.push_back(file.string());
     }
 
     void copy(const std::vector<std::string>& args) {

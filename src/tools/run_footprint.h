@@ -16,6 +16,7 @@ struct RunFootprint {
     std::vector<std::string> newFolders;  // folders an unpack would make, deepest first
     std::vector<std::string> scanned;     // folders where unfinished writes leave temporary files
     std::vector<std::string> scratch;     // copies the batch deletes itself at its end
+    std::vector<std::string> replaced;    // files a line replaces that exist already
 };
 
 // Reads the batch file `batchFile` (run in `folder`) and notes what of its
