@@ -3,6 +3,7 @@
 #include "packing/packing_page.h"
 
 #include "packing/packing_rules.h"
+#include "packing/pathmap_transfer.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "tools/scripts.h"
@@ -94,16 +95,15 @@ void PackingPage::Button6Click() {
     packing::removeMapGeneration(ai);
     writeLines(state_.LevelDir + "ai.con", ai, true);
 
-    const char gameSep = trailingSeparator(state_.GamePath, program);
-    const std::string pathmaps = state_.GamePath + "bf1942" + gameSep + "levels" + gameSep + state_.MapName + gameSep +
-                                 "Pathfinding" + gameSep;
-    const std::vector<std::string> files = packing::pathmapFiles(pathmaps);
+    const packing::PathmapTransfer transfer =
+        packing::transferPathmaps(packing::gamePathmapFolder(state_.GamePath, state_.MapName, program),
+                                  packing::addonPathmapFolder(state_.LevelDir, program));
     FileListBox2->clear();
     const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
-    for (const std::string& name : files) FileListBox2->addItem(new QListWidgetItem(fileIcon, q(name)));
-    const char levelSep = trailingSeparator(state_.LevelDir, program);
-    for (const std::string& name : files)
-        if (!packing::isSkippedPathmap(name)) copyFile(pathmaps + name, state_.LevelDir + "Pathfinding" + levelSep + name);
+    for (const std::string& name : transfer.found) FileListBox2->addItem(new QListWidgetItem(fileIcon, q(name)));
+    const packing::TransferReport report = packing::transferReport(transfer);
+    if (report.failed) services_.messages.error(report.text);
+    else services_.messages.info(report.text);
 }
 
 void PackingPage::Button7Click() {
