@@ -4,6 +4,7 @@
 
 #include "packing/operations.h"
 #include "platform/errors.h"
+#include "packing/packing_rules.h"
 #include "platform/files.h"
 #include "steps.h"
 
@@ -28,23 +29,30 @@ int transferCommand(const QStringList& arguments) {
     if (parser.isSet(game)) state.GamePath = gameFolder(utf8(parser.value(game)));
     if (state.GamePath.empty())
         throw AppError("It is not known where the game is: give its folder with --game <folder>. Nothing was changed.");
-    const std::string from = packing::gamePathmapFolder(program, state);
+    const std::string from = packing::gamePathmapFolder(state.GamePath, state.MapName, program);
     if (!folderExists(from))
         throw AppError("The game has made no pathmaps for " + state.MapName + ": " + from + " does not exist. Run the "
                        "game with the packed add-on first (or give the right --game). Nothing was changed.");
     // The transfer is short and is not cut in the middle: Ctrl+C before it
     // starts stops it; one after it has started lets it end.
     if (interrupted()) return stopped("The pathmap transfer");
-    const packing::TransferReport report = packing::transferPathmaps(program, state);
-    const std::string into = state.LevelDir + "Pathfinding/";
-    for (const std::string& name : report.copied) std::fprintf(stderr, "copied   %s\n", name.c_str());
-    for (const std::string& name : report.skipped) std::fprintf(stderr, "not used %s\n", name.c_str());
-    for (const std::string& name : report.failed) std::fprintf(stderr, "FAILED   %s\n", name.c_str());
-    if (!report.failed.empty())
-        throw AppError(std::to_string(report.failed.size()) + " of the pathmaps in " + report.from +
-                       " could not be copied into " + into + " (listed above as FAILED). Make room or mend that "
-                       "folder's rights and run the transfer again.");
-    std::printf("Copied %zu pathmaps from %s into %s\n", report.copied.size(), report.from.c_str(), into.c_str());
+    const packing::PathmapTransfer transfer = packing::takePathmaps(program, state);
+    for (const std::string& name : transfer.copied) std::fprintf(stderr, "copied     %s\n", name.c_str());
+    for (const std::string& name : transfer.found)
+        if (packing::isSkippedPathmap(name)) std::fprintf(stderr, "not taken  %s\n", name.c_str());
+    for (const auto& failure : transfer.failed)
+        std::fprintf(stderr, "NOT COPIED %s: %s\n", failure.name.c_str(), failure.reason.c_str());
+    const packing::TransferReport report = packing::transferReport(transfer);
+    if (report.failed) {
+        if (transfer.copied.empty() && transfer.failed.empty())
+            throw AppError("No pathmaps to copy were found in " + transfer.from + ". Run the game with the packed "
+                           "add-on first (or give the right --game).");
+        throw AppError(std::to_string(transfer.failed.size()) + " of the pathmaps in " + transfer.from +
+                       " were not copied into " + transfer.to + " (listed above with the reason). The add-on is not "
+                       "ready to pack: mend the cause and run the transfer again.");
+    }
+    std::printf("Copied %zu pathmaps from %s into %s\n", transfer.copied.size(), transfer.from.c_str(),
+                transfer.to.c_str());
     return kDone;
 }
 

@@ -96,28 +96,12 @@ void restorePackingState(const std::string& programDir, ConversionState& state) 
     packing::restorePackingState(state, readLines(packingStateFile(programDir)));
 }
 
-std::string gamePathmapFolder(const std::string& programDir, const ConversionState& state) {
-    const char sep = trailingSeparator(state.GamePath, programDir);
-    return state.GamePath + "bf1942" + sep + "levels" + sep + state.MapName + sep + "Pathfinding" + sep;
-}
-
-TransferReport transferPathmaps(const std::string& programDir, const ConversionState& state,
-                                const std::function<void(const std::vector<std::string>&)>& listed) {
+PathmapTransfer takePathmaps(const std::string& programDir, const ConversionState& state) {
     Lines ai = readLines(state.LevelDir + "ai.con");
     removeMapGeneration(ai);
     writeLines(state.LevelDir + "ai.con", ai, true);
-
-    TransferReport report;
-    report.from = gamePathmapFolder(programDir, state);
-    report.found = pathmapFiles(report.from);
-    if (listed) listed(report.found);
-    const char levelSep = trailingSeparator(state.LevelDir, programDir);
-    for (const std::string& name : report.found) {
-        if (isSkippedPathmap(name)) report.skipped.push_back(name);
-        else if (copyFile(report.from + name, state.LevelDir + "Pathfinding" + levelSep + name)) report.copied.push_back(name);
-        else report.failed.push_back(name);
-    }
-    return report;
+    return transferPathmaps(gamePathmapFolder(state.GamePath, state.MapName, programDir),
+                            addonPathmapFolder(state.LevelDir, programDir));
 }
 
 // ---- Final packing

@@ -7,11 +7,11 @@
 // console windows, the command as a child process it waits for).
 #pragma once
 
+#include "packing/pathmap_transfer.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "state/conversion_state.h"
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,22 +52,11 @@ std::string packingStateFile(const std::string& programDir);  // ProgramDir + "t
 // Restores LevelDir, GamePath, PackTarget and MapName from the saved state;
 // a missing file raises the file-open error and changes nothing.
 void restorePackingState(const std::string& programDir, ConversionState& state);
-// The game's pathmap folder of the map: GamePath + "bf1942/levels/<map>/Pathfinding/".
-std::string gamePathmapFolder(const std::string& programDir, const ConversionState& state);
-
-struct TransferReport {
-    std::string from;                  // the game's pathmap folder
-    std::vector<std::string> found;    // its pathmaps, sorted by name
-    std::vector<std::string> copied;   // those now in the add-on's Pathfinding folder
-    std::vector<std::string> skipped;  // the level-0 8-bit maps, never taken
-    std::vector<std::string> failed;   // those that could not be copied
-};
 // Removes "ai.createallmaps" from the add-on's ai.con, then copies the
-// game's pathmaps into the add-on. `found` is what `listed` is called with
-// before copying starts. Raises the file errors of ai.con and of the
-// pathmap folder; a copy that fails is noted in the report.
-TransferReport transferPathmaps(const std::string& programDir, const ConversionState& state,
-                                const std::function<void(const std::vector<std::string>&)>& listed = {});
+// game's pathmaps into the add-on's Pathfinding folder (transferPathmaps).
+// Raises the file errors of ai.con and of the pathmap folder; each copy that
+// fails is in the result.
+PathmapTransfer takePathmaps(const std::string& programDir, const ConversionState& state);
 
 // ---- Final packing: pack.bat as the first packing left it (or as
 // writePackScript writes it) packs the add-on with its pathmaps again.

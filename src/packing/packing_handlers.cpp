@@ -80,11 +80,13 @@ void PackingPage::Button6Click() {
     // The pathmaps go into the folder that a running pack.bat is packing.
     if (packingUnderWay()) throw AppError(kPackingAlready);
     packing::restorePackingState(services_.programDir, state_);
-    packing::transferPathmaps(services_.programDir, state_, [this](const std::vector<std::string>& files) {
-        FileListBox2->clear();
-        const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
-        for (const std::string& name : files) FileListBox2->addItem(new QListWidgetItem(fileIcon, q(name)));
-    });
+    const packing::PathmapTransfer transfer = packing::takePathmaps(services_.programDir, state_);
+    FileListBox2->clear();
+    const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
+    for (const std::string& name : transfer.found) FileListBox2->addItem(new QListWidgetItem(fileIcon, q(name)));
+    const packing::TransferReport report = packing::transferReport(transfer);
+    if (report.failed) services_.messages.error(report.text);
+    else services_.messages.info(report.text);
 }
 
 void PackingPage::Button7Click() {

@@ -64,6 +64,8 @@ int createTempFile(const std::filesystem::path& folder, std::filesystem::path& c
 // Unchecked operations, as the program uses them: they report success but
 // never raise. The copy overwrites and appears atomically at the target.
 bool copyFile(std::string_view from, std::string_view to);
+// The same copy, telling why it failed: 0, or the Windows error code.
+int copyFileReporting(std::string_view from, std::string_view to);
 bool deleteFile(std::string_view path);
 bool createFolder(std::string_view path);
 

@@ -3,6 +3,7 @@
 #include "packing/packing_page.h"
 #include "packing/packing_rules.h"
 #include "platform/files.h"
+#include "support/ordinary_user.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 #include "rfa/archive_builder.h"
@@ -254,6 +255,13 @@ struct Transfer : Packing {
     std::string pathmaps = "D:/Games/Battlefield 1942/bf1942/levels/MyMap/Pathfinding/";
 };
 
+const std::string kGamePathmaps = "D:\\Games\\Battlefield 1942\\bf1942\\levels\\MyMap\\Pathfinding\\";
+const std::string kLookedIn = "Tarnwick looks for the pathmaps the game generated in " + kGamePathmaps + ". ";
+const std::string kGenerateFirst =
+    "Run the game with the add-on loaded, as the README describes (\"Running the game under Wine to generate "
+    "pathmaps\"), and check the game folder on page 3 (\"Part 1\"); then click \"Copy the generated pathmaps into "
+    "my addon\" again.";
+
 TEST(PathmapTransfer, RestoresTheStateAndRemovesTheGenerationLine) {
     struct Case {
         std::string aiCon, after;
@@ -267,7 +275,7 @@ TEST(PathmapTransfer, RestoresTheStateAndRemovesTheGenerationLine) {
     for (const Case& c : cases) {
         Transfer t;
         t.tmp.write("C:/Tools/bf1942/levels/MyMap_001/ai.con", c.aiCon);
-        fs::create_directories(t.pathmaps);
+        t.tmp.write(t.pathmaps + "Tank0Level1Map.raw", "tank");
         t.click(t.page.Button6);
         EXPECT_TRUE(t.scripted.messages.errors.empty());
         EXPECT_EQ(t.tmp.read("C:/Tools/bf1942/levels/MyMap_001/ai.con"), c.after);
@@ -298,6 +306,76 @@ TEST(PathmapTransfer, TakesTheRawFilesButTheFiveLevelZeroMaps) {
     EXPECT_EQ(t.tmp.read("C:/Tools/bf1942/levels/MyMap_001/Pathfinding/Tank0Level1Map.raw"), "Tank0Level1Map.raw");
 }
 
+// Every pathmap is tried; the user learns what was copied, or each file that
+// was not and why. The list and ai.con come first, as ever.
+std::string transferCase(const std::function<void(Transfer&)>& plant, const std::string& error, const std::string& info,
+                         const std::map<std::string, std::string>& pathfinding) {
+    Transfer t;
+    t.tmp.write(t.pathmaps + "Infantry1Level0Map.raw", "infantry");
+    t.tmp.write(t.pathmaps + "Tank0Level1Map.raw", "tank");
+    t.tmp.write(t.pathmaps + "Tank0Level0Map8Bit.raw", "level 0");
+    plant(t);
+    t.page.Button6Click();
+    std::string wrong;
+    const auto expect = [&](const auto& got, const auto& want, const char* what) {
+        if (!(got == want)) wrong += std::string(what) + ": " + ::testing::PrintToString(got) + "\n";
+    };
+    expect(t.scripted.messages.errors, error.empty() ? std::vector<std::string>{} : std::vector<std::string>{error}, "errors");
+    expect(t.scripted.messages.infos, info.empty() ? std::vector<std::string>{} : std::vector<std::string>{info}, "infos");
+    QStringList listed;
+    for (int i = 0; i < t.page.FileListBox2->count(); ++i) listed << t.page.FileListBox2->item(i)->text();
+    expect(listed, (QStringList{"Infantry1Level0Map.raw", "Tank0Level0Map8Bit.raw", "Tank0Level1Map.raw"}), "list");
+    expect(t.tmp.read("C:/Tools/bf1942/levels/MyMap_001/ai.con"), std::string("run ai/Strategies.con\r\nrem end\r\n"), "ai.con");
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator("C:/Tools/bf1942/levels/MyMap_001/Pathfinding"))
+        files[e.path().filename().string()] = e.is_directory() ? "<folder>" : readBytes(e.path().string());
+    expect(files, pathfinding, "Pathfinding");
+    std::map<std::string, std::string> source;
+    for (const auto& e : fs::directory_iterator(t.pathmaps)) {
+        fs::permissions(e.path(), fs::perms::owner_read, fs::perm_options::add);
+        source[e.path().filename().string()] = readBytes(e.path().string());
+    }
+    expect(source, (std::map<std::string, std::string>{{"Infantry1Level0Map.raw", "infantry"},
+                                                       {"Tank0Level0Map8Bit.raw", "level 0"},
+                                                       {"Tank0Level1Map.raw", "tank"}}), "the game's pathmaps");
+    return wrong;
+}
+
+TEST(PathmapTransfer, SaysWhatItCopiedAndWhatNot) {
+    const std::string addon = "C:\\Tools\\bf1942\\levels\\MyMap_001\\Pathfinding\\";
+    const std::string copied = "2 pathmaps were copied from " + kGamePathmaps + " into the add-on. Next step: \"Pack\".";
+    const std::string notReady = "\n\nThe add-on is not ready to pack. The transfer can be repeated: mend the cause, "
+                                 "then click \"Copy the generated pathmaps into my addon\" again.";
+    const std::string tankDenied = "1 of 2 pathmaps were not copied from " + kGamePathmaps + " into " + addon +
+                                   ":\n\nTank0Level1Map.raw: Zugriff verweigert." + notReady;
+    const std::map<std::string, std::string> both{{"Infantry1Level0Map.raw", "infantry"}, {"Tank0Level1Map.raw", "tank"}};
+    const struct {
+        const char* what;
+        std::function<void(Transfer&)> plant;
+        std::string error, info;
+        std::map<std::string, std::string> pathfinding;
+        bool asOrdinaryUserToo;
+    } cases[] = {
+        {"all copied, an older one replaced",
+         [](Transfer& t) { t.tmp.write("C:/Tools/bf1942/levels/MyMap_001/Pathfinding/Tank0Level1Map.raw", "old"); },
+         "", copied, both, false},
+        {"no Pathfinding folder yet", [](Transfer&) { fs::remove("C:/Tools/bf1942/levels/MyMap_001/Pathfinding"); },
+         "", copied, both, false},
+        {"a pathmap that cannot be read",
+         [](Transfer& t) { fs::permissions(t.pathmaps + "Tank0Level1Map.raw", fs::perms::none); },
+         tankDenied, "", {{"Infantry1Level0Map.raw", "infantry"}}, true},
+        {"a folder at a pathmap's name",
+         [](Transfer&) { fs::create_directories("C:/Tools/bf1942/levels/MyMap_001/Pathfinding/Tank0Level1Map.raw"); },
+         tankDenied, "", {{"Infantry1Level0Map.raw", "infantry"}, {"Tank0Level1Map.raw", "<folder>"}}, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(transferCase(c.plant, c.error, c.info, c.pathfinding), "") << c.what;
+        if (c.asOrdinaryUserToo)
+            EXPECT_EQ(test::asOrdinaryUser([&] { return transferCase(c.plant, c.error, c.info, c.pathfinding); }), "")
+                << c.what << ", as an ordinary user";
+    }
+}
+
 TEST(PathmapTransfer, MissingFilesAndFolders) {
     {
         Packing p;  // no pathf.bf
@@ -319,20 +397,28 @@ TEST(PathmapTransfer, MissingFilesAndFolders) {
         fs::create_directories("D:/Games/Battlefield 1942/bf1942/levels/MyMap");
         t.click(t.page.Button6);
         ASSERT_EQ(t.scripted.messages.errors.size(), 1u);
-        EXPECT_EQ(t.scripted.messages.errors[0], "Datei nicht gefunden.");
+        EXPECT_EQ(t.scripted.messages.errors[0].rfind("Datei nicht gefunden.\n\n" + kLookedIn, 0), 0u);
         EXPECT_EQ(t.tmp.read("C:/Tools/bf1942/levels/MyMap_001/ai.con"), "run ai/Strategies.con\r\nrem end\r\n");
     }
     {
         Transfer t;
         t.click(t.page.Button6);
-        EXPECT_EQ(t.scripted.messages.errors.at(0), "Ung\xC3\xBCltiger Dateiname.");
+        EXPECT_EQ(t.scripted.messages.errors.at(0), "Ung\xC3\xBCltiger Dateiname.\n\n" + kLookedIn + kGenerateFirst);
+    }
+    {
+        Transfer t;  // the folder is there, but the game has not filled it
+        t.tmp.write(t.pathmaps + "Tank0Level0Map8Bit.raw", "level 0");
+        t.click(t.page.Button6);
+        EXPECT_EQ(t.scripted.messages.errors.at(0), "No pathmaps to copy were found in " + kGamePathmaps + ".\n\n" +
+                                                        kLookedIn + kGenerateFirst);
     }
 }
 
 TEST(FinalPacking, ReportsDoneOnlyForANewArchive) {
     Transfer t;
-    fs::create_directories(t.pathmaps);
+    t.tmp.write(t.pathmaps + "Tank0Level1Map.raw", "tank");
     t.click(t.page.Button6);
+    t.scripted.messages.infos.clear();  // what the transfer copied
     t.tmp.write("C:/Tools/MyMap_001.rfa", "old archive");
     t.tmp.write("C:/Tools/pack.bat", "unchanged");
     t.click(t.page.Button7);
