@@ -5,6 +5,7 @@
 #include "packing/packing_rules.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "state/script_guard.h"
 #include "tools/scripts.h"
 
 #include <QPointer>
@@ -31,6 +32,7 @@ void PackingPage::Image9Click() {
 void PackingPage::Button5Click() {
     writeLines(services_.programDir + "memory.bf", {Edit4->text().toStdString()}, false);
     GroupBox13->setEnabled(true);
+    rememberStep(state_, services_.programDir, state::Step::GameFolderConfirmed);
 }
 
 std::string PackingPage::packedArchive() const {
@@ -64,11 +66,14 @@ void PackingPage::Label42Click() {
     if (packingUnderWay()) throw AppError(kPackingAlready);
     if (state_.MapName.empty()) throw AppError(kNoMapYet);
     const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Save, "rfapacks",
-                                                  "Refractor Archive Levels (*.rfa)|*.rfa", state_.MapName + "_001"});
+                                                  "Refractor Archive Levels (*.rfa)|*.rfa", state_.MapName + "_001.rfa"});
     if (!chosen) return;
+    // The target is a stem ".rfa" is added to: a name given with it keeps it once.
+    const std::string stem = packing::archiveStem(*chosen);
     // A name the batch lines cannot carry is refused before anything changes.
-    const auto lines = scripts::addonPackScript(services_.programDir, state_.MapName, *chosen);
-    state_.PackTarget = *chosen;
+    const auto lines = scripts::addonPackScript(services_.programDir, state_.MapName, stem);
+    if (!packing::mayReplaceArchive(services_.messages, stem + ".rfa")) return;
+    state_.PackTarget = stem;
     packbar->show();
     Label42->hide();
     packbar->setValue(20);
@@ -104,6 +109,11 @@ void PackingPage::Button6Click() {
     const char levelSep = trailingSeparator(state_.LevelDir, program);
     for (const std::string& name : files)
         if (!packing::isSkippedPathmap(name)) copyFile(pathmaps + name, state_.LevelDir + "Pathfinding" + levelSep + name);
+    // The conversion packed in temp/pathf.bf is the one remembered from here on.
+    adoptRecordOf(state_, state_.LevelDir);
+    state_.Record.pathmaps = files;
+    state::noteWritten(state_.Record, state_.LevelDir, {"AI.con"});
+    rememberStep(state_, program, state::Step::PathmapsTransferred);
 }
 
 void PackingPage::Button7Click() {
@@ -146,6 +156,7 @@ void PackingPage::firstPackingPass() {
         waitTimer_.stop();
         const char sep = trailingSeparator(services_.programDir);
         writeLines(services_.programDir + "temp" + sep + "pathf.bf", packing::packingStateLines(state_), true);
+        rememberStep(state_, services_.programDir, state::Step::FirstPacked);
         return;
     }
     if (packRun_->running()) return;
@@ -171,6 +182,7 @@ void PackingPage::finalPackingPass() {
         throw AppError("The final packing has ended without making a new " + packed + " and copying it to " + target +
                        ". The console window of pack.bat shows what went wrong.");
     if (!copyFile(packed, target)) throw AppError("The new archive could not be copied to " + target + ".");
+    rememberStep(state_, services_.programDir, state::Step::Packed);
     services_.messages.info("Done");
 }
 
