@@ -3,12 +3,30 @@
 #include "commands.h"
 
 #include "packing/operations.h"
+#include "packing/packing_rules.h"
+#include "platform/services.h"
 #include "platform/errors.h"
 #include "steps.h"
 
 #include <cstdio>
 
 namespace tw::cli {
+namespace {
+
+// The wizard's question before replacing an archive, answered by the
+// command line.
+class AnsweringMessages : public Messages {
+public:
+    explicit AnsweringMessages(int answer) : answer_(answer) {}
+    void error(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    void info(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    int ask(const std::string&, const std::vector<std::string>&) override { return answer_; }
+
+private:
+    int answer_;
+};
+
+} // namespace
 
 int firstPackCommand(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -20,7 +38,9 @@ int firstPackCommand(const QStringList& arguments) {
     parser.addPositionalArgument("target", "A folder (the archive is <map>_001.rfa there) or the archive's path (.rfa).");
     const QCommandLineOption game("game", "The game's folder, where it will put the pathmaps (default: the one the "
                                           "wizard remembers).", "folder");
-    parser.addOption(game);
+    const QCommandLineOption replace("replace", "Replaces an archive already at the target, after copying it to "
+                                                "<archive>.bak beside it.");
+    parser.addOptions({game, replace});
     if (auto end = parseArguments(parser, arguments, 2, 2)) return *end;
     catchInterrupts();
 
@@ -30,6 +50,13 @@ int firstPackCommand(const QStringList& arguments) {
     refuseOnProblems(packing::firstPackingProblems(state));
     const std::string target = packTargetStem(utf8(parser.positionalArguments().at(1)), state);
 
+    refuseOnProblems(packing::firstPackingTargetProblems(program, state, target));
+    // An archive already at the target is replaced only when asked to, and
+    // copied first.
+    AnsweringMessages answers(parser.isSet(replace) ? 0 : 1);
+    if (!packing::mayReplaceArchive(answers, target + ".rfa"))
+        throw AppError(target + ".rfa exists already. Give --replace to replace it (its present version is copied "
+                       "beside it first), or choose another target. Nothing was packed.");
     const KeptFile script(program + "pack.bat");
     packing::startFirstPacking(program, state, target);
     const RunOutcome outcome = runBatch(program, program, "pack.bat");

@@ -1,6 +1,7 @@
 #include "steps.h"
 
 #include "commands.h"
+#include "areas/proposals.h"
 #include "packing/packing_rules.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -58,6 +59,25 @@ ConversionState addonState(const std::string& programDir, const std::string& add
     state.MapName = name.substr(0, name.size() - 4);
     state.LevelDir = addonDir(programDir, state);
     state.MapDir = levelDirIn(programDir, state.MapName);
+    // The add-on's own conversion record first; then the packing state the
+    // wizard saved, when it is about this add-on; then the game folder the
+    // wizard remembers.
+    adoptRecordOf(state, state.LevelDir);
+    const state::ConversionRecord& record = state.Record;
+    state.WorldSize = record.worldSize;
+    if (!state.WorldSize) {
+        try {
+            state.WorldSize = areas::addonWorldSize(state.LevelDir);
+        } catch (const std::exception&) {
+            // Not known: the record keeps none.
+        }
+    }
+    if (!record.mapFolder.empty()) state.MapDir = record.mapFolder;
+    if (!record.packTarget.empty() || !record.gamePath.empty()) {
+        state.GamePath = record.gamePath;
+        state.PackTarget = record.packTarget;
+        return state;
+    }
     const std::string saved = packing::packingStateFile(programDir);
     if (fileExists(saved)) {
         ConversionState earlier;

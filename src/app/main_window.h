@@ -35,6 +35,10 @@ public:
     // disabled page can still be looked at.
     void setPageEnabled(QWidget* page, bool enabled);
 
+    // Continues the conversion saved in `addonDir`: every page as it was
+    // left, without running "Start" again.
+    void continueConversion(const std::string& addonDir);
+
     // Whether a batch runs or a packing wait has not done its follow-up.
     bool busy() const;
 
@@ -56,7 +60,8 @@ protected:
 private:
     Services& services_;
     TForm2* splash_ = nullptr;
-    QTimer closeWhenIdle_;  // after "Wait": closes the window once nothing runs
+    QTimer closeWhenIdle_;
+    void openPackingPage();  // after "Wait": closes the window once nothing runs
 };
 
 } // namespace tw

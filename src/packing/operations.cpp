@@ -6,6 +6,7 @@
 #include "platform/errors.h"
 #include "rfa/names.h"
 #include "rfa/reader.h"
+#include "state/script_guard.h"
 #include "tools/scripts.h"
 
 #include <filesystem>
@@ -65,6 +66,16 @@ Problems firstPackingProblems(const ConversionState& state) {
     return {};
 }
 
+Problems firstPackingTargetProblems(const std::string& programDir, const ConversionState& state,
+                                    const std::string& packTarget) {
+    try {
+        scripts::addonPackScript(programDir, state.MapName, packTarget);
+    } catch (const AppError& e) {
+        return {e.what()};
+    }
+    return {};
+}
+
 void startFirstPacking(const std::string& programDir, ConversionState& state, const std::string& packTarget) {
     const auto lines = scripts::addonPackScript(programDir, state.MapName, packTarget);
     state.PackTarget = packTarget;
@@ -76,8 +87,9 @@ FirstPackingProgress firstPackingProgress(const std::string& programDir, const C
     return fileExists(state.PackTarget + ".rfa") ? FirstPackingProgress::Copied : FirstPackingProgress::Packed;
 }
 
-void endFirstPacking(const std::string& programDir, const ConversionState& state) {
+void endFirstPacking(const std::string& programDir, ConversionState& state) {
     writeLines(packingStateFile(programDir), packingStateLines(state), true);
+    rememberStep(state, programDir, state::Step::FirstPacked);
 }
 
 std::string firstPackingNotMade(const std::string& programDir, const ConversionState& state) {
@@ -96,12 +108,22 @@ void restorePackingState(const std::string& programDir, ConversionState& state) 
     packing::restorePackingState(state, readLines(packingStateFile(programDir)));
 }
 
-PathmapTransfer takePathmaps(const std::string& programDir, const ConversionState& state) {
+PathmapTransfer takePathmaps(const std::string& programDir, ConversionState& state) {
     Lines ai = readLines(state.LevelDir + "ai.con");
     removeMapGeneration(ai);
     writeLines(state.LevelDir + "ai.con", ai, true);
-    return transferPathmaps(gamePathmapFolder(state.GamePath, state.MapName, programDir),
-                            addonPathmapFolder(state.LevelDir, programDir));
+    PathmapTransfer transfer = transferPathmaps(gamePathmapFolder(state.GamePath, state.MapName, programDir),
+                                                addonPathmapFolder(state.LevelDir, programDir));
+    // The conversion packed in temp/pathf.bf is the one remembered from here on.
+    adoptRecordOf(state, state.LevelDir);
+    state::noteWritten(state.Record, state.LevelDir, {"AI.con"});
+    if (transfer.failed.empty()) {
+        state.Record.pathmaps = transfer.found;
+        rememberStep(state, programDir, state::Step::PathmapsTransferred);
+    } else {
+        saveRemembered(state, programDir);
+    }
+    return transfer;
 }
 
 // ---- Final packing
@@ -126,7 +148,7 @@ std::optional<FileIdentity> startFinalPacking(const std::string& programDir, con
     return fileIdentity(packedArchive(programDir, state));
 }
 
-void endFinalPacking(const std::string& programDir, const ConversionState& state, bool succeeded,
+void endFinalPacking(const std::string& programDir, ConversionState& state, bool succeeded,
                      const std::optional<FileIdentity>& before) {
     // Only the end of the run tells that its archive is complete; then this
     // copy cannot meet a half-written file or the batch's own copy.
@@ -136,6 +158,7 @@ void endFinalPacking(const std::string& programDir, const ConversionState& state
         throw AppError("The final packing has ended without making a new " + packed + " and copying it to " + target +
                        ". The console window of pack.bat shows what went wrong.");
     if (!copyFile(packed, target)) throw AppError("The new archive could not be copied to " + target + ".");
+    rememberStep(state, programDir, state::Step::Packed);
 }
 
 // ---- Network merge

@@ -35,14 +35,17 @@ Problems archivePlaceProblems(const std::string& archive);
 // saved for the pathmap transfer.
 
 Problems firstPackingProblems(const ConversionState& state);
+// A target (the stem ".rfa" is added to) whose name the batch lines cannot carry.
+Problems firstPackingTargetProblems(const std::string& programDir, const ConversionState& state,
+                                    const std::string& packTarget);
 // Sets PackTarget to `packTarget` and writes pack.bat, which the caller
-// starts in ProgramDir. A name the batch lines cannot carry is refused before
-// anything changes.
+// starts in ProgramDir.
 void startFirstPacking(const std::string& programDir, ConversionState& state, const std::string& packTarget);
 enum class FirstPackingProgress { Waiting, Packed, Copied };
 FirstPackingProgress firstPackingProgress(const std::string& programDir, const ConversionState& state);
-// Both archives are there: saves the state (temp/pathf.bf).
-void endFirstPacking(const std::string& programDir, const ConversionState& state);
+// Both archives are there: saves the state (temp/pathf.bf and the add-on's
+// conversion record).
+void endFirstPacking(const std::string& programDir, ConversionState& state);
 // The message when pack.bat has ended without making both archives.
 std::string firstPackingNotMade(const std::string& programDir, const ConversionState& state);
 
@@ -55,8 +58,9 @@ void restorePackingState(const std::string& programDir, ConversionState& state);
 // Removes "ai.createallmaps" from the add-on's ai.con, then copies the
 // game's pathmaps into the add-on's Pathfinding folder (transferPathmaps).
 // Raises the file errors of ai.con and of the pathmap folder; each copy that
-// fails is in the result.
-PathmapTransfer takePathmaps(const std::string& programDir, const ConversionState& state);
+// fails is in the result. When every copy succeeded, the add-on's
+// conversion record notes the transfer and the pathmaps found.
+PathmapTransfer takePathmaps(const std::string& programDir, ConversionState& state);
 
 // ---- Final packing: pack.bat as the first packing left it (or as
 // writePackScript writes it) packs the add-on with its pathmaps again.
@@ -69,8 +73,9 @@ void writePackScript(const std::string& programDir, const ConversionState& state
 // starts, so that its end can tell a new archive from it.
 std::optional<FileIdentity> startFinalPacking(const std::string& programDir, const ConversionState& state);
 // After pack.bat has ended: copies the new archive to PackTarget + ".rfa";
-// raises a message when the run failed or made no new archive.
-void endFinalPacking(const std::string& programDir, const ConversionState& state, bool succeeded,
+// raises a message when the run failed or made no new archive. Notes the
+// packing in the add-on's conversion record.
+void endFinalPacking(const std::string& programDir, ConversionState& state, bool succeeded,
                      const std::optional<FileIdentity>& before);
 
 // ---- Network merge: both archives are unpacked into one level folder

@@ -5,6 +5,8 @@
 #include "packing/operations.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "packing/packing_rules.h"
+#include "state/conversion_state.h"
 
 #include <QPointer>
 #include <QStyle>
@@ -29,6 +31,7 @@ void PackingPage::Image9Click() {
 void PackingPage::Button5Click() {
     writeLines(services_.programDir + "memory.bf", {Edit4->text().toStdString()}, false);
     GroupBox13->setEnabled(true);
+    rememberStep(state_, services_.programDir, state::Step::GameFolderConfirmed);
 }
 
 std::string PackingPage::packedArchive() const { return packing::packedArchive(services_.programDir, state_); }
@@ -60,13 +63,18 @@ void PackingPage::Label42Click() {
     if (packingUnderWay()) throw AppError(kPackingAlready);
     refuseOnProblems(packing::firstPackingProblems(state_));
     const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Save, "rfapacks",
-                                                  "Refractor Archive Levels (*.rfa)|*.rfa", state_.MapName + "_001"});
+                                                  "Refractor Archive Levels (*.rfa)|*.rfa", state_.MapName + "_001.rfa"});
     if (!chosen) return;
+    // The target is a stem ".rfa" is added to: a name given with it keeps it once.
+    const std::string stem = packing::archiveStem(*chosen);
+    // A name the batch lines cannot carry is refused before anything changes.
+    refuseOnProblems(packing::firstPackingTargetProblems(services_.programDir, state_, stem));
+    if (!packing::mayReplaceArchive(services_.messages, stem + ".rfa")) return;
     packbar->show();
     Label42->hide();
     packbar->setValue(20);
     try {
-        packing::startFirstPacking(services_.programDir, state_, *chosen);
+        packing::startFirstPacking(services_.programDir, state_, stem);
     } catch (...) {
         showFirstPackingLink();  // nothing was started: it can be tried again at once
         throw;

@@ -55,6 +55,10 @@ public:
     void showAddonPlace(const QString& place);
     void showBasePath(const QString& basePath);
 
+    // Puts the page back as a continued conversion left it; once it was
+    // packed, pack.bat and temp/pathf.bf are this conversion's again.
+    void restoreConversion(const state::ConversionRecord& record);
+
     // Whether a long step of this page is under way: a batch of the page
     // runs, or a packing wait has not done its follow-up yet.
     bool busy() const;
