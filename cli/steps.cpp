@@ -233,38 +233,6 @@ private:
     int lastTenth_ = -1;
 };
 
-// Hard links to the files a run replaces, made before it starts: the runner
-// writes every file under a temporary name and renames it into place, so the
-// link keeps the earlier file as it was.
-struct KeptByLink {
-    std::vector<std::pair<std::string, std::string>> links;  // file, its link
-    explicit KeptByLink(const std::vector<std::string>& files) {
-        static int serial = 0;
-        for (const std::string& file : files) {
-            std::error_code ec;
-            if (!fs::is_regular_file(fs::symlink_status(file, ec))) continue;
-            const std::string link = (fs::path(file).parent_path() /
-                                      (".tw-kept-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".tmp"))
-                                         .string();
-            if (::link(file.c_str(), link.c_str()) == 0) links.emplace_back(file, link);
-        }
-    }
-    void putBack() {
-        std::error_code ec;
-        // Where the run has not replaced a file yet, both names are the same
-        // file, and the rename leaves the link: it goes then.
-        for (const auto& [file, link] : links) {
-            fs::rename(link, file, ec);
-            fs::remove(link, ec);
-        }
-        links.clear();
-    }
-    ~KeptByLink() {
-        std::error_code ec;
-        for (const auto& [file, link] : links) fs::remove(link, ec);
-    }
-};
-
 } // namespace
 
 RunOutcome runBatch(const std::string& programDir, const std::string& folder, const std::string& name) {
@@ -275,7 +243,7 @@ RunOutcome runBatch(const std::string& programDir, const std::string& folder, co
     } catch (const std::exception&) {
         // A batch file that cannot be read fails in the runner.
     }
-    KeptByLink kept(footprint.replaced);
+    tools::keepReplacedFiles(footprint);
     // A journal as the wizard's runs leave: should this command be killed,
     // the wizard's next start removes the run's temporary files.
     const std::string journal = programDir + "temp/run-" + std::to_string(::getpid()) + "-cli.journal";
@@ -308,6 +276,7 @@ RunOutcome runBatch(const std::string& programDir, const std::string& folder, co
     if (child < 0) {
         ::close(out[0]);
         if (journalled) deleteFile(journal);
+        tools::dropKeptFiles(footprint);
         throw AppError("The batch " + name + " could not be started");
     }
     ::setpgid(child, child);
@@ -341,16 +310,15 @@ RunOutcome runBatch(const std::string& programDir, const std::string& folder, co
     shown.finish();
     if (journalled) deleteFile(journal);
     if (stopping) {
-        kept.putBack();
         tools::undoRun(footprint);
         return RunOutcome::Stopped;
     }
     if (!WIFEXITED(status)) {
         // A runner that died mid-line leaves its half work: taken away.
-        kept.putBack();
         tools::undoRun(footprint);
         return RunOutcome::Failed;
     }
+    tools::dropKeptFiles(footprint);
     return WEXITSTATUS(status) == 0 ? RunOutcome::Succeeded : RunOutcome::Failed;
 }
 
