@@ -50,6 +50,7 @@ struct Geometry {
 } // namespace
 
 Bitmap coarser(const Bitmap& finer) {
+    if (finer.side() < 128) throw PathmapError("A map of " + std::to_string(finer.side()) + " pixels has no coarser level.");
     Bitmap out(finer.side() / 2);
     for (int z = 0; z < out.side(); ++z) {
         const uint64_t* a = finer.row(2 * z);
@@ -64,6 +65,9 @@ Bitmap coarser(const Bitmap& finer) {
 }
 
 Strategic buildStrategic(const Bitmap& map, int level) {
+    if (!levelFits(map.side() << level, level))
+        throw PathmapError("Level " + std::to_string(level) + " has no regions in a world of " +
+                           std::to_string(map.side() << level) + " m.");
     const Geometry g(map, level);
     const std::vector<uint8_t> closed = closedPixels(map);
     Strategic s{InfoMap(g.infoSide, 3), StrategicMap{g.cells, g.cells, {}}};
@@ -168,8 +172,9 @@ Strategic buildStrategic(const Bitmap& map, int level) {
 
 std::vector<Contradiction> checkStrategic(const Bitmap& map, int level, const InfoMap& info,
                                           const StrategicMap& strategic) {
-    const Geometry g(map, level);
     std::vector<Contradiction> out;
+    if (!levelFits(map.side() << level, level)) return out;
+    const Geometry g(map, level);
     if (info.side() != g.infoSide || strategic.width != g.cells || strategic.height != g.cells) {
         out.push_back({g.world / 2.0, g.world / 2.0, "its size does not match the map"});
         return out;

@@ -21,7 +21,7 @@
 namespace tw::pathmaps {
 
 // The next coarser level: a pixel is blocked when any of the 2 x 2 pixels
-// under it is blocked.
+// under it is blocked. A map of 64 pixels has none (raises).
 Bitmap coarser(const Bitmap& finer);
 
 struct Strategic {
