@@ -24,7 +24,7 @@ public:
     using AppError::AppError;
 };
 
-// World sizes a pathmap can be made for: powers of two from 256 to 16384 m.
+// World sizes a pathmap can be made for: powers of two from 256 to 8192 m.
 bool isWorldSize(int worldSize);
 // Whether a level-L map exists for the world: its blocks (64 pixels of 2^L m)
 // must not be larger than the world.

@@ -96,7 +96,7 @@ PathmapSet PathmapSet::open(const std::string& folderGiven) {
     }
     if (!isWorldSize(*world))
         throw PathmapError(source + " names a world of " + std::to_string(*world) +
-                           " m; pathmaps are made for 256, 512, 1024, 2048, 4096, 8192 or 16384 m.");
+                           " m; pathmaps are made for 256, 512, 1024, 2048, 4096 or 8192 m.");
     set.worldSize_ = *world;
     set.pathfinding_ = folder + "Pathfinding" + sep;
     const std::string& pf = set.pathfinding_;
