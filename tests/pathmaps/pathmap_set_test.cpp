@@ -254,6 +254,15 @@ TEST(PathmapSet, SaveRebuildsAndKeepsTheOriginalsOnce) {
                                              " is read-only or no file: nothing was saved. Make it writable and save again.");
     }
     fs::permissions(pf / "Tank0Level2Map.raw", fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(pf, fs::perms::owner_read | fs::perms::owner_exec);
+    try {
+        set.save();
+        ADD_FAILURE() << "saved into a read-only folder";
+    } catch (const PathmapError& e) {
+        EXPECT_EQ(std::string(e.what()), "The folder " + pf.string() +
+                                              " is read-only: nothing was saved. Make it writable and save again.");
+    }
+    fs::permissions(pf, fs::perms::owner_all);
     EXPECT_EQ(test::folderChecksums(t.path()), saved2);
 }
 
