@@ -48,5 +48,6 @@ int firstPackCommand(const QStringList& arguments);
 int transferCommand(const QStringList& arguments);
 int packCommand(const QStringList& arguments);
 int mergeCommand(const QStringList& arguments);
+int pathmapsCommand(const QStringList& arguments);
 
 } // namespace tw::cli

@@ -22,6 +22,7 @@ const Command kCommands[] = {
     {"transfer", "copy the pathmaps the game generated into the add-on", transferCommand},
     {"pack", "pack the add-on with its pathmaps for good", packCommand},
     {"merge", "put a map archive and its add-on archive together for network games", mergeCommand},
+    {"pathmaps", "check an add-on's pathmaps; export them as pictures, read them back, rebuild them", pathmapsCommand},
 };
 
 const Command* findCommand(const QString& name) {
