@@ -48,15 +48,12 @@ std::string readmeScript() {
     return readme.substr(start + 6, end - start - 6);
 }
 
-// The game folder the pathmaps come from: what the game would have made.
-std::string makeGameFolder(const fs::path& where) {
-    const fs::path pathmaps = where / "bf1942/levels/DemoMap/Pathfinding";
-    fs::create_directories(pathmaps);
-    writeBytes((where / "BF1942.exe").string(), "stands for the game");
-    writeBytes((pathmaps / "Tank0Level0Map.raw").string(), std::string(4096, '\x11'));
-    writeBytes((pathmaps / "Infantry1Level1Map.raw").string(), std::string(2048, '\x22'));
-    writeBytes((pathmaps / "Tank0Level0Map8Bit.raw").string(), std::string(1024, '\x33'));
-    return where.string() + "/";
+// A program folder as the build makes it, with the sample's stand-in game
+// folder (samples/Game): the pathmaps the game would generate for the sample.
+std::string programFolder(const fs::path& where) {
+    const std::string program = test::makeProgramFolder(where);
+    fs::copy(TW_SAMPLE_GAME, program + "samples/Game", fs::copy_options::recursive);
+    return program;
 }
 
 class BatchShell : public Shell {
@@ -143,22 +140,19 @@ void convertInTheWizard(const std::string& program, const std::string& game, con
 TEST(ConversionWithoutTheWindow, TheReadmeScriptMakesTheWizardsArchives) {
     test::TempFolder tmp;
     test::InFolder in(tmp.path());
-    const std::string game = makeGameFolder(tmp.path() / "Game");
-
     const std::string script = readmeScript();
     ASSERT_NE(script.find("tarnwick-cli\" merge"), std::string::npos) << script;
-    const std::string cli = test::makeProgramFolder(tmp.path() / "cli");
+    const std::string cli = programFolder(tmp.path() / "cli");
     const std::string cliOut = tmp.dir() + "cli-out/";
     writeBytes(tmp.dir() + "conversion.sh", script);
-    const auto run = test::runCommand("T='" + cli + "' GAME='" + game + "' OUT='" + cliOut + "' sh '" + tmp.dir() +
-                                      "conversion.sh'");
+    const auto run = test::runCommand("T='" + cli + "' OUT='" + cliOut + "' sh '" + tmp.dir() + "conversion.sh'");
     ASSERT_EQ(run.code, 0) << run.output;
 
-    const std::string wizard = test::makeProgramFolder(tmp.path() / "wizard");
+    const std::string wizard = programFolder(tmp.path() / "wizard");
     const std::string wizardOut = tmp.dir() + "wizard-out/";
     fs::create_directories(wizardOut);
     fs::copy_file(wizard + "samples/DemoMap.rfa", wizardOut + "DemoMap.rfa");
-    convertInTheWizard(wizard, game, wizardOut);
+    convertInTheWizard(wizard, wizard + "samples/Game/", wizardOut);
 
     for (const char* archive : {"DemoMap_001.rfa", "DemoMap.rfa"}) {
         auto made = contents(cliOut + archive), clicked = contents(wizardOut + archive);
@@ -169,7 +163,7 @@ TEST(ConversionWithoutTheWindow, TheReadmeScriptMakesTheWizardsArchives) {
         EXPECT_EQ(made.size(), clicked.size()) << archive;
         for (const auto& [name, bytes] : clicked)
             EXPECT_TRUE(made.count(name) && made.at(name) == bytes) << archive << ": " << name;
-        EXPECT_TRUE(made.count("bf1942/levels/DemoMap/Pathfinding/Infantry1Level1Map.raw")) << archive;
+        EXPECT_TRUE(made.count("bf1942/levels/DemoMap/Pathfinding/Tank0Level1Map.raw")) << archive;
         EXPECT_TRUE(made.count("bf1942/levels/DemoMap/AI/StrategicAreas.con")) << archive;
     }
 }
