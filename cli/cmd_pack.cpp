@@ -3,6 +3,7 @@
 
 #include "packing/operations.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "steps.h"
 
 #include <cstdio>
@@ -40,7 +41,10 @@ int packCommand(const QStringList& arguments) {
         script.putBack();
         return stopped("The final packing");
     }
-    packing::endFinalPacking(program, state, outcome == RunOutcome::Succeeded, before);
+    packing::checkFinalPacking(program, state, outcome == RunOutcome::Succeeded, before);
+    const std::string packed = packing::packedArchive(program, state), target = state.PackTarget + ".rfa";
+    if (!copyFile(packed, target)) throw AppError("The new archive could not be copied to " + target + ".");
+    packing::endFinalPacking(program, state);
     std::printf("Packed %s into %s.rfa\n", state.LevelDir.c_str(), state.PackTarget.c_str());
     return kDone;
 }

@@ -148,16 +148,16 @@ std::optional<FileIdentity> startFinalPacking(const std::string& programDir, con
     return fileIdentity(packedArchive(programDir, state));
 }
 
-void endFinalPacking(const std::string& programDir, ConversionState& state, bool succeeded,
-                     const std::optional<FileIdentity>& before) {
-    // Only the end of the run tells that its archive is complete; then this
-    // copy cannot meet a half-written file or the batch's own copy.
+void checkFinalPacking(const std::string& programDir, const ConversionState& state, bool succeeded,
+                       const std::optional<FileIdentity>& before) {
     const std::string packed = packedArchive(programDir, state), target = state.PackTarget + ".rfa";
     const auto made = fileIdentity(packed);
     if (!succeeded || !made || made == before)
         throw AppError("The final packing has ended without making a new " + packed + " and copying it to " + target +
                        ". The console window of pack.bat shows what went wrong.");
-    if (!copyFile(packed, target)) throw AppError("The new archive could not be copied to " + target + ".");
+}
+
+void endFinalPacking(const std::string& programDir, ConversionState& state) {
     rememberStep(state, programDir, state::Step::Packed);
 }
 

@@ -72,11 +72,14 @@ void writePackScript(const std::string& programDir, const ConversionState& state
 // The archive an earlier packing left in ProgramDir, taken before pack.bat
 // starts, so that its end can tell a new archive from it.
 std::optional<FileIdentity> startFinalPacking(const std::string& programDir, const ConversionState& state);
-// After pack.bat has ended: copies the new archive to PackTarget + ".rfa";
-// raises a message when the run failed or made no new archive. Notes the
-// packing in the add-on's conversion record.
-void endFinalPacking(const std::string& programDir, ConversionState& state, bool succeeded,
-                     const std::optional<FileIdentity>& before);
+// After pack.bat has ended: raises a message when the run failed or made no
+// new archive. The caller then copies packedArchive() to PackTarget + ".rfa"
+// (only the end of the run tells that the archive is complete, so the copy
+// cannot meet a half-written file or the batch's own copy).
+void checkFinalPacking(const std::string& programDir, const ConversionState& state, bool succeeded,
+                       const std::optional<FileIdentity>& before);
+// The new archive is at its target: the add-on's conversion record notes it.
+void endFinalPacking(const std::string& programDir, ConversionState& state);
 
 // ---- Network merge: both archives are unpacked into one level folder
 // below Network/, which is packed in place of the map archive.

@@ -150,7 +150,10 @@ void PackingPage::finalPackingPass() {
     if (packRun_->running()) return;
     waiting_ = Wait::None;
     waitTimer_.stop();
-    packing::endFinalPacking(services_.programDir, state_, packRun_->succeeded(), archiveAtClick_);
+    packing::checkFinalPacking(services_.programDir, state_, packRun_->succeeded(), archiveAtClick_);
+    const std::string packed = packedArchive(), target = state_.PackTarget + ".rfa";
+    if (!copyFile(packed, target)) throw AppError("The new archive could not be copied to " + target + ".");
+    packing::endFinalPacking(services_.programDir, state_);
     services_.messages.info("Done");
 }
 
