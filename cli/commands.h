@@ -29,7 +29,8 @@ struct Command {
 // code to end with at once: kDone after printing the help, kBadUsage after
 // printing what is wrong and the help, kFailed when another run holds the
 // program folder (its lock is then taken for the rest of this run, as the
-// wizard takes it); nothing when the command may go on.
+// wizard takes it, and what runs killed earlier left is cleaned up, as at
+// the wizard's start); nothing when the command may go on.
 // `minPositional`/`maxPositional` bound the count of positional arguments
 // (maxPositional < 0: no bound).
 std::optional<int> parseArguments(QCommandLineParser& parser, const QStringList& arguments, int minPositional,

@@ -4,7 +4,9 @@
 #include "commands.h"
 
 #include "cli_common.h"
+#include "packing/merged_folder.h"
 #include "platform/program_lock.h"
+#include "tools/run_footprint.h"
 #include "platform/text.h"
 
 #include <cstdio>
@@ -87,6 +89,10 @@ std::optional<int> parseArguments(QCommandLineParser& parser, const QStringList&
         std::fprintf(stderr, "%s\n", refusal.c_str());
         return kFailed;
     }
+    // As the wizard's start: what runs killed earlier left is cleaned up,
+    // now that none can be running.
+    tools::cleanUpKilledRuns(programDir() + "temp", programDir());
+    packing::restoreMergedFolders(programDir() + "Network/bf1942/levels/");
     return std::nullopt;
 }
 
