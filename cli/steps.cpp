@@ -174,8 +174,8 @@ int stopped(const std::string& what) {
 namespace {
 
 // What the runner prints, line by line, and its progress reports (a part
-// after a lone carriage return, "Packing X: 1.0 of 2.0 MB (50%)"): a bar on a
-// terminal, a plain line for each tenth otherwise.
+// after a lone carriage return, "Packing X: 1.0 of 20.0 MB (5%)"), for work of
+// 16 MB or more: a bar on a terminal, a plain line for each tenth otherwise.
 class OutputShown {
 public:
     OutputShown() : terminal_(::isatty(2) == 1) {}
@@ -207,6 +207,9 @@ private:
         progressNext_ = false;
     }
     void progress(const std::string& text) {
+        // Only work of some size is worth a bar ("... of 38.2 MB ...").
+        const size_t of = text.rfind(" of ");
+        if (of != std::string::npos && std::atof(text.c_str() + of + 4) < 16.0) return;
         const size_t close = text.rfind("%)"), open = text.rfind('(');
         int percent = -1;
         if (close != std::string::npos && open != std::string::npos && open < close)
