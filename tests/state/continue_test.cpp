@@ -1,0 +1,109 @@
+// Continuing a conversion: left after each step and continued in a new
+// window, every page is as an uninterrupted run left it, and finishing gives
+// the same files.
+#include "support/sittings.h"
+#include "app/stats_page.h"
+#include "ui/widgets.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace tw {
+namespace {
+
+using test::Sitting;
+
+// Everything the pages show, control by control, and the state behind them.
+std::string snapshot(Sitting& s) {
+    std::string out;
+    const auto q = [](const QString& t) { return t.toStdString(); };
+    for (QWidget* page : {static_cast<QWidget*>(s.form.t1), static_cast<QWidget*>(s.form.t3),
+                          static_cast<QWidget*>(s.form.t4), static_cast<QWidget*>(s.form.t6)}) {
+        out += q(page->objectName()) + (page->isEnabled() ? " enabled\n" : " disabled\n");
+        std::vector<std::string> lines;
+        for (QWidget* w : page->findChildren<QWidget*>()) {
+            const QString name = w->objectName();
+            // The continue box is no control of an uninterrupted run; the
+            // closed properties box keeps what was typed for the last area,
+            // which no record holds.
+            if (name.isEmpty() || name.startsWith(QStringLiteral("qt_")) || name.contains(QStringLiteral("Continue")) ||
+                name == QStringLiteral("ListConversions") ||
+                (w->parentWidget() == s.form.t3->areafert && !s.form.t3->areafert->isVisibleTo(page)))
+                continue;
+            std::string line = q(name) + (w->isEnabled() ? " on" : " off") + (w->isVisibleTo(page) ? " shown" : " hidden");
+            if (auto* l = qobject_cast<QLabel*>(w)) line += " [" + q(l->text()) + "]";
+            if (auto* e = qobject_cast<QLineEdit*>(w)) line += " [" + q(e->text()) + "]";
+            if (auto* b = qobject_cast<QAbstractButton*>(w))
+                line += " [" + q(b->text()) + "]" + (b->isChecked() ? " checked" : "");
+            if (auto* m = qobject_cast<QPlainTextEdit*>(w)) line += " [" + q(m->toPlainText()) + "]";
+            if (auto* bar = qobject_cast<QProgressBar*>(w)) line += " " + std::to_string(bar->value());
+            if (auto* list = qobject_cast<QListWidget*>(w))
+                for (int i = 0; i < list->count(); ++i)
+                    line += " [" + q(list->item(i)->text()) +
+                            (list->item(i)->flags() & Qt::ItemIsUserCheckable
+                                 ? (list->item(i)->checkState() == Qt::Checked ? " x" : " -")
+                                 : "") +
+                            "]";
+            if (auto* p = qobject_cast<PictureBox*>(w))
+                line += " at " + std::to_string(p->x()) + "," + std::to_string(p->y()) + " picture " +
+                        std::to_string(qHashBits(p->picture().constBits(), static_cast<size_t>(p->picture().sizeInBytes())));
+            lines.push_back(line + "\n");
+        }
+        std::sort(lines.begin(), lines.end());  // raising a box changes the order of children
+        for (const std::string& l : lines) out += l;
+    }
+    const AreasPage& a = *s.form.t3;
+    const auto join = [](const auto& lines) {
+        std::string t;
+        for (const auto& l : lines) t += std::string(l) + "|";
+        return t;
+    };
+    out += "areas " + join(a.Memo1z) + " waiting " + join(a.Memo2z) + " blocks " + join(a.Aread) + " sides " +
+           join(a.sides) + "\n";
+    for (const Lines& p : a.params) out += "params " + join(p) + "\n";
+    for (const Lines& p : a.vparams) out += "vparams " + join(p) + "\n";
+    const ConversionState& st = s.form.state;
+    out += "state " + st.LevelDir + " | " + st.MapDir + " | " + st.MapName + " | " + st.GamePath + " | " +
+           std::to_string(st.WorldSize) + " | " + std::to_string(st.WorldScale) + " | " + st.PackTarget + " | " +
+           std::to_string(st.ActivePoint) + "\n";
+    return out;
+}
+
+class ContinueAfter : public ::testing::TestWithParam<size_t> {};
+
+TEST_P(ContinueAfter, EveryPageAsLeftAndTheSameFilesAtTheEnd) {
+    const size_t stop = GetParam();  // the conversion is left after step `stop`
+    test::Place place;
+    std::string expectedPages;
+    std::map<std::string, std::string> expectedFiles;
+    {
+        Sitting s(place);
+        for (size_t step = 0; step < test::kSteps.size(); ++step) {
+            test::kSteps[step].run(s);
+            if (step == stop) expectedPages = snapshot(s);
+        }
+        test::finish(s);
+        expectedFiles = place.files();
+    }
+    place.renew();
+    {
+        Sitting s(place);
+        for (size_t step = 0; step <= stop; ++step) test::kSteps[step].run(s);
+    }
+    Sitting s(place);
+    ASSERT_GE(s.form.t1->ListConversions->count(), 1);
+    EXPECT_TRUE(s.form.t1->GroupBoxContinue->isVisibleTo(s.form.t1));
+    s.continueFirst();
+    EXPECT_TRUE(s.messages.errors.empty()) << s.messages.errors[0];
+    EXPECT_EQ(snapshot(s), expectedPages) << "left after " << test::kSteps[stop].name;
+    for (size_t step = stop + 1; step < test::kSteps.size(); ++step) test::kSteps[step].run(s);
+    test::finish(s);
+    EXPECT_EQ(place.files(), expectedFiles);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, ContinueAfter, ::testing::Range<size_t>(0, test::kSteps.size()),
+                         [](const auto& info) { return std::string(test::kSteps[info.param].name); });
+
+} // namespace
+} // namespace tw

@@ -1,0 +1,101 @@
+// "Start" over an add-on whose scripts the user changed asks first: keep the
+// changes, replace them (copied into a dated folder first) or cancel.
+#include "app/main_window.h"
+#include "intake/map_page.h"
+#include "platform/files.h"
+#include "support/program_folder.h"
+#include "support/scripted.h"
+#include "support/temp_folder.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace tw {
+namespace {
+
+// "OK" and "Start" on the sample level in a window of its own.
+void startOver(test::ScriptedServices& s, const std::string& program, bool ships) {
+    TForm1 form(s.services);
+    form.show();
+    QTest::mouseClick(form.t1->unpack, Qt::LeftButton, {}, QPoint(8, 8));
+    s.dialogs.answer(program + "samples/DemoMap/init.con");
+    QTest::mouseClick(form.t1->Image12, Qt::LeftButton);
+    QTest::mouseClick(form.t1->Button1, Qt::LeftButton);
+    form.t1->shipp->setChecked(ships);
+    QTest::mouseClick(form.t1->Button2, Qt::LeftButton);
+}
+
+TEST(StartOverChangedScripts, AsksAndKeepsReplacesOrCancels) {
+    enum class Edit { None, Edited, EditedReadOnly };
+    enum Answer { Keep = 0, Replace = 1, Cancel = 2 };
+    struct Case {
+        Edit edit;
+        Answer answer;
+        bool asked, aiConIsMine, runs;  // the question; ai.con after; the run wrote the rest
+        bool copied, failed;
+    };
+    const Case cases[] = {
+        {Edit::None, Keep, false, false, true, false, false},
+        {Edit::Edited, Keep, true, true, true, false, false},
+        {Edit::Edited, Replace, true, false, true, true, false},
+        {Edit::Edited, Cancel, true, true, false, false, false},
+        {Edit::EditedReadOnly, Keep, true, true, true, false, false},
+        {Edit::EditedReadOnly, Replace, true, true, false, false, true},
+        {Edit::EditedReadOnly, Cancel, true, true, false, false, false},
+    };
+    for (const Case& c : cases) {
+        const std::string what = "case " + std::to_string(&c - cases);
+        test::TempFolder tmp;
+        test::InFolder in(tmp.path());
+        const std::string program = test::makeProgramFolder(tmp.path() / "Tarnwick");
+        const std::string addon = program + "bf1942/levels/DemoMap_001/";
+        test::ScriptedServices first(program);
+        startOver(first, program, false);
+        const std::string generated = readBytes(addon + "ai.con");
+        const std::string withoutShips = readBytes(addon + "AIPathFinding.con");
+        const std::string mine = generated + "rem my own line\r\n";
+        if (c.edit != Edit::None) writeBytes(addon + "ai.con", mine);
+        if (c.edit == Edit::EditedReadOnly) fs::permissions(addon + "ai.con", fs::perms::owner_read);
+
+        test::ScriptedServices again(program);
+        again.messages.answers.push_back(c.answer);
+        startOver(again, program, true);  // with ships: AIPathFinding.con tells whether the run wrote
+
+        ASSERT_EQ(again.messages.questions.size(), c.asked ? 1u : 0u) << what;
+        if (c.asked) {
+            EXPECT_NE(again.messages.questions[0].find("\n    AI.con\n"), std::string::npos) << what;
+            EXPECT_EQ(again.messages.questions[0].find("Coop.con"), std::string::npos) << what;
+        }
+        EXPECT_EQ(readBytes(addon + "ai.con"), c.aiConIsMine ? mine : generated) << what;
+        EXPECT_EQ(readBytes(addon + "AIPathFinding.con") != withoutShips, c.runs) << what;
+        std::vector<fs::path> copies;
+        for (const auto& e : fs::directory_iterator(addon))
+            if (e.path().filename().string().rfind("tarnwick-replaced-", 0) == 0) copies.push_back(e.path());
+        ASSERT_EQ(copies.size(), c.copied ? 1u : 0u) << what;
+        if (c.copied) {
+            const std::string folder = copies[0].string() + "/";
+            EXPECT_EQ(readBytes(folder + "ai.con"), mine) << what;
+            std::vector<fs::path> inside;
+            for (const auto& e : fs::recursive_directory_iterator(folder))
+                if (e.is_regular_file()) inside.push_back(e.path());
+            EXPECT_EQ(inside.size(), 1u) << what;
+            EXPECT_EQ(again.messages.infos,
+                      std::vector<std::string>{"Your changed scripts were copied to " + folder +
+                                               " before Tarnwick replaced them."})
+                << what;
+        }
+        EXPECT_EQ(again.messages.errors.size(), c.failed ? 1u : 0u) << what;
+        if (c.failed) {
+            EXPECT_NE(again.messages.errors[0].find("read-only"), std::string::npos) << what;
+        }
+        fs::permissions(addon + "ai.con", fs::perms::owner_read | fs::perms::owner_write);
+    }
+}
+
+} // namespace
+} // namespace tw
