@@ -104,7 +104,7 @@ TForm1::TForm1(Services& services, QWidget* parent)
         guarded(services_.messages, [&] { rememberStep(state, services_.programDir, state::Step::AreasWritten); });
     });
 
-    connect(t1, &MapPage::continueChosen, this, [this](const std::string& addon) {
+    connect(t1, &MapPage::continueChosen, this, [this](std::string addon) {
         guarded(services_.messages, [&] { continueConversion(addon); });
     });
 
@@ -127,7 +127,7 @@ void TForm1::openPackingPage() {
     for (QWidget* box : {t4->GroupBox12, t4->GroupBox14, t4->GroupBox15}) box->setEnabled(true);
 }
 
-void TForm1::continueConversion(const std::string& addon) {
+void TForm1::continueConversion(std::string addon) {  // a copy: the list it came from is filled again
     const auto again = [this] { t1->showConversions(); };
     if (!folderExists(addon)) {
         again();

@@ -40,7 +40,7 @@ public:
 
     // Continues the conversion saved in `addonDir`: every page as it was
     // left, without running "Start" again.
-    void continueConversion(const std::string& addonDir);
+    void continueConversion(std::string addonDir);
 
     // Whether a batch runs or a packing wait has not done its follow-up.
     bool busy() const;

@@ -105,5 +105,51 @@ TEST_P(ContinueAfter, EveryPageAsLeftAndTheSameFilesAtTheEnd) {
 INSTANTIATE_TEST_SUITE_P(Steps, ContinueAfter, ::testing::Range<size_t>(0, test::kSteps.size()),
                          [](const auto& info) { return std::string(test::kSteps[info.param].name); });
 
+// A record that cannot be continued is told of, and the wizard goes on as
+// usual: the map chosen again, "OK" and "Start".
+TEST(ContinueRefused, DamagedNewerOrGoneEachSaySoAndTheWizardWorks) {
+    enum class Kind { Damaged, Newer, FolderGone };
+    const struct {
+        Kind kind;
+        const char* said;
+    } cases[] = {
+        {Kind::Damaged, "It was kept as tarnwick-conversion.txt.damaged. Choose the map as usual"},
+        {Kind::Newer, "was written by a newer Tarnwick (record version 7; this one reads up to 1)"},
+        {Kind::FolderGone, "is gone, so its conversion cannot be continued. Choose the map as usual"},
+    };
+    for (const auto& c : cases) {
+        test::Place place;
+        {
+            Sitting s(place);
+            for (size_t step = 0; step <= 1; ++step) test::kSteps[step].run(s);
+        }
+        const std::string record = place.addon() + state::kRecordFileName;
+        const std::string newer = "Tarnwick conversion, version 7\nwhatever it holds\n";
+        if (c.kind == Kind::Damaged) writeBytes(record, "Tarnwick conversion, version 1\nmap-source\n");
+        if (c.kind == Kind::Newer) writeBytes(record, newer);
+        Sitting s(place);
+        if (c.kind != Kind::Damaged) {
+            if (c.kind == Kind::FolderGone) std::filesystem::remove_all(place.addon());
+            ASSERT_EQ(s.form.t1->ListConversions->count(), 1);
+            s.continueFirst();
+        }
+        const auto& told = c.kind == Kind::FolderGone ? s.messages.errors : s.messages.infos;
+        ASSERT_EQ(told.size(), 1u) << ::testing::PrintToString(s.messages.errors);
+        EXPECT_NE(told[0].find(c.said), std::string::npos) << told[0];
+        EXPECT_TRUE(s.form.t1->GroupBox7->isEnabled());  // nothing was taken over
+        EXPECT_EQ(s.form.t1->ListConversions->count(), c.kind == Kind::Newer ? 1 : 0);
+        if (c.kind == Kind::Damaged)
+            EXPECT_EQ(readBytes(record + ".damaged"), "Tarnwick conversion, version 1\nmap-source\n");
+        s.messages.infos.clear();
+        s.messages.errors.clear();
+        for (size_t step = 0; step <= 1; ++step) test::kSteps[step].run(s);
+        EXPECT_TRUE(s.messages.errors.empty()) << s.messages.errors[0];
+        EXPECT_TRUE(s.form.t3->isEnabled());
+        EXPECT_TRUE(fileExists(place.addon() + "AIPathFinding.con"));
+        // A newer record is never saved over; the others are begun afresh.
+        EXPECT_EQ(readBytes(record) == newer, c.kind == Kind::Newer);
+    }
+}
+
 } // namespace
 } // namespace tw
