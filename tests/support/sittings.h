@@ -49,10 +49,10 @@ struct Place {
     Place() { renew(); }
     void renew() {
         namespace fs = std::filesystem;
-        for (const char* f : {"Tarnwick", "Game", "Archives"}) fs::remove_all(tmp.path() / f);
+        for (const char* f : {"Tarnwick", "Game"}) fs::remove_all(tmp.path() / f);
         program = makeProgramFolder(tmp.path() / "Tarnwick");
         game = tmp.dir() + "Game/";
-        archives = tmp.dir() + "Archives/";
+        archives = game + "Mods/bf1942/Archives/bf1942/levels/";  // where the game finds add-ons
         fs::create_directories(archives);
         const std::string pathmaps = game + "bf1942/levels/DemoMap/Pathfinding/";
         fs::create_directories(pathmaps);
