@@ -4,6 +4,7 @@
 #include "intake/map_page.h"
 #include "platform/files.h"
 #include "support/program_folder.h"
+#include "support/sittings.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 
@@ -94,6 +95,35 @@ TEST(StartOverChangedScripts, AsksAndKeepsReplacesOrCancels) {
             EXPECT_NE(again.messages.errors[0].find("read-only"), std::string::npos) << what;
         }
         fs::permissions(addon + "ai.con", fs::perms::owner_read | fs::perms::owner_write);
+    }
+}
+
+// The neighbour step's end writes StrategicAreas.con: one edited by hand
+// since "Start" is asked about the same way.
+TEST(StrategicAreasEditedByHand, AskedBeforeTheAreasAreWritten) {
+    enum Answer { Keep = 0, Replace = 1, Cancel = 2 };
+    const std::string mine = "rem areas of my own\r\n";
+    for (const Answer answer : {Keep, Replace, Cancel}) {
+        test::Place place;
+        test::Sitting s(place);
+        for (size_t step = 0; step <= 3; ++step) test::kSteps[step].run(s);  // one area's neighbours still to go
+        const std::string script = place.addon() + "AI/StrategicAreas.con";
+        writeBytes(script, mine);
+        s.messages.answers.push_back(answer);
+        s.form.PageControl1->setCurrentWidget(s.form.t3);
+        s.tick(0);
+        s.click(s.form.t3->Label16z);
+        ASSERT_EQ(s.messages.questions.size(), 1u) << answer;
+        EXPECT_NE(s.messages.questions[0].find("\n    AI/StrategicAreas.con\n"), std::string::npos);
+        const bool written = answer == Replace;
+        EXPECT_EQ(readBytes(script) == mine, !written) << answer;
+        EXPECT_EQ(readBytes(script).find("aiStrategicArea.create West") != std::string::npos, written) << answer;
+        EXPECT_EQ(s.form.t3->Memo2z.size(), answer == Cancel ? 1u : 0u) << answer;  // Cancel: still to do
+        std::vector<std::string> copies;
+        for (const auto& e : fs::directory_iterator(place.addon()))
+            if (e.path().filename().string().rfind("tarnwick-replaced-", 0) == 0)
+                copies.push_back(readBytes(e.path().string() + "/AI/StrategicAreas.con"));
+        EXPECT_EQ(copies, written ? std::vector<std::string>{mine} : std::vector<std::string>{}) << answer;
     }
 }
 
