@@ -56,6 +56,8 @@ std::string beginConversion(ConversionState& s, const std::string& programDir, c
     fresh.mapSource = mapSource;
     fresh.mapIsArchive = mapIsArchive;
     fresh.mapFolder = s.LevelDir;
+    // The game folder may be confirmed before any map is chosen.
+    if (s.Record.has(state::Step::GameFolderConfirmed)) fresh.done.push_back(state::Step::GameFolderConfirmed);
     s.Record = fresh;
     rememberStep(s, programDir, state::Step::MapAnalysed);
     return earlier.message;
