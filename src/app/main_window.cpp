@@ -127,7 +127,7 @@ void TForm1::openPackingPage() {
     for (QWidget* box : {t4->GroupBox12, t4->GroupBox14, t4->GroupBox15}) box->setEnabled(true);
 }
 
-void TForm1::continueConversion(std::string addon) {  // a copy: the list it came from is filled again
+void TForm1::continueConversion(std::string addon) {
     const auto again = [this] { t1->showConversions(); };
     if (!folderExists(addon)) {
         again();
