@@ -2,6 +2,7 @@
 // changes, replace them (copied into a dated folder first) or cancel.
 #include "app/main_window.h"
 #include "intake/map_page.h"
+#include "packing/packing_page.h"
 #include "platform/files.h"
 #include "support/program_folder.h"
 #include "support/sittings.h"
@@ -124,6 +125,46 @@ TEST(StrategicAreasEditedByHand, AskedBeforeTheAreasAreWritten) {
             if (e.path().filename().string().rfind("tarnwick-replaced-", 0) == 0)
                 copies.push_back(readBytes(e.path().string() + "/AI/StrategicAreas.con"));
         EXPECT_EQ(copies, written ? std::vector<std::string>{mine} : std::vector<std::string>{}) << answer;
+    }
+}
+
+// The first packing proposes a name with ".rfa" and never replaces an
+// archive at its target without asking, proposed or typed; "Replace it"
+// keeps the old one beside it first.
+TEST(FirstPackingTarget, AnExistingArchiveIsAskedAboutAndCopiedFirst) {
+    enum Answer { Replace = 0, Cancel = 1, NotAsked = 2 };
+    const struct {
+        const char* chosen;  // below the test's folder
+        bool existing;
+        Answer answer;
+    } cases[] = {
+        {"Archives/MyMap_001.rfa", false, NotAsked},
+        {"Archives/MyMap_001.RFA", true, Replace},  // typed, in other letters
+        {"Archives/MyMap_001", true, Cancel},       // typed without extension
+    };
+    for (const auto& c : cases) {
+        test::TempFolder tmp;
+        test::ScriptedServices s(tmp.dir() + "Tools/");
+        TForm1 form(s.services);
+        form.state.MapName = "MyMap";
+        form.state.LevelDir = tmp.dir() + "Tools/bf1942/levels/MyMap_001/";
+        const std::string archive = tmp.dir() + "Archives/MyMap_001.rfa";
+        if (c.existing) tmp.write("Archives/MyMap_001.rfa", "packed with its pathmaps");
+        else fs::create_directories(tmp.path() / "Archives");
+        fs::create_directories(tmp.path() / "Tools");
+        s.dialogs.answer(tmp.dir() + c.chosen);
+        if (c.answer != NotAsked) s.messages.answers.push_back(c.answer);
+        QTest::mouseClick(form.t4->Label42, Qt::LeftButton);
+        EXPECT_EQ(s.dialogs.requests.at(0).proposedName, "MyMap_001.rfa");
+        EXPECT_EQ(s.messages.questions.size(), c.answer == NotAsked ? 0u : 1u) << c.chosen;
+        const bool started = c.answer != Cancel;
+        EXPECT_EQ(s.shell.batches.size(), started ? 1u : 0u) << c.chosen;
+        EXPECT_EQ(form.state.PackTarget, started ? tmp.dir() + "Archives/MyMap_001" : "") << c.chosen;
+        if (c.existing) EXPECT_EQ(tmp.read("Archives/MyMap_001.rfa"), "packed with its pathmaps") << c.chosen;
+        EXPECT_EQ(fileExists(archive + ".bak") ? readBytes(archive + ".bak") : "(none)",
+                  c.answer == Replace ? "packed with its pathmaps" : "(none)")
+            << c.chosen;
+        s.shell.stopBatches();
     }
 }
 
