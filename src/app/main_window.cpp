@@ -101,6 +101,8 @@ TForm1::TForm1(Services& services, QWidget* parent)
         PageControl1->setCurrentWidget(t4);
         setPageEnabled(t4, true);
         for (QWidget* box : {t4->GroupBox12, t4->GroupBox14, t4->GroupBox15}) box->setEnabled(true);
+        const char sep = trailingSeparator(state.LevelDir, services_.programDir);
+        t4->showAreasWritten(state.LevelDir + "AI" + sep + "StrategicAreas.con");
     });
 
     // The map analysis fills the Stats page and the packing page's map box.

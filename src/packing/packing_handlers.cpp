@@ -30,7 +30,15 @@ void PackingPage::Image9Click() {
 }
 
 void PackingPage::Button5Click() {
-    writeLines(services_.programDir + "memory.bf", {Edit4->text().toStdString()}, false);
+    const std::string memory = services_.programDir + "memory.bf";
+    try {
+        writeLines(memory, {Edit4->text().toStdString()}, false);
+    } catch (const AppError& e) {
+        throw AppError(packing::explained(
+            e.what(), "Tarnwick keeps the game folder in " + memory + ", in its own folder " + services_.programDir +
+                          ". Make that folder writable for you (or move Tarnwick to a folder you may write to), then "
+                          "click \"This path is ok | Apply the new one\" again."));
+    }
     GroupBox13->setEnabled(true);
 }
 
@@ -75,9 +83,12 @@ void PackingPage::Label42Click() {
     packbar->setValue(20);
     try {
         scripts::saveScript(services_.programDir + "pack.bat", lines, false);
-    } catch (...) {
+    } catch (const AppError& e) {
         showFirstPackingLink();  // nothing was started: it can be tried again at once
-        throw;
+        throw AppError(packing::explained(
+            e.what(), "The first packing writes pack.bat into Tarnwick's folder " + services_.programDir +
+                          " and the add-on archive to " + *chosen + ".rfa. Make that folder writable for you, then "
+                          "click \"Your addon gets packed for the first time ...\" again."));
     }
     packbar->setValue(50);
     startWait(Wait::First);
@@ -145,7 +156,16 @@ void PackingPage::firstPackingPass() {
         waiting_ = Wait::None;
         waitTimer_.stop();
         const char sep = trailingSeparator(services_.programDir);
-        writeLines(services_.programDir + "temp" + sep + "pathf.bf", packing::packingStateLines(state_), true);
+        const std::string stateFile = services_.programDir + "temp" + sep + "pathf.bf";
+        try {
+            writeLines(stateFile, packing::packingStateLines(state_), true);
+        } catch (const AppError& e) {
+            showFirstPackingLink();
+            throw AppError(packing::explained(
+                e.what(), "The add-on was packed to " + target + ", but the state that \"Copy the generated pathmaps "
+                          "into my addon\" takes up after the game could not be saved in " + stateFile +
+                          ". Make that folder writable for you, then pack for the first time again."));
+        }
         return;
     }
     if (packRun_->running()) return;

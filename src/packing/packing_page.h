@@ -53,6 +53,9 @@ public:
     // (Edit5), each whole in its tooltip.
     void showAddonPlace(const QString& place);
     void showBasePath(const QString& basePath);
+    // The strategic areas were written to `file`: said below the first
+    // packing, which comes next.
+    void showAreasWritten(const std::string& file);
 
     // Whether a long step of this page is under way: a batch of the page
     // runs, or a packing wait has not done its follow-up yet.
@@ -80,6 +83,7 @@ public:
     QGroupBox* GroupBox16;
     LinkLabel* Label42;
     QProgressBar* packbar;
+    QLabel* packingStatus;  // what the step before left, and what comes next
 
     // "Important"
     QGroupBox* GroupBox18;
@@ -109,6 +113,7 @@ public:
     QCheckBox* fix3;
     QPushButton* Button10;
     QPushButton* Button8;
+    QLabel* backupStatus;  // the chosen backup file
 
     // "Support me"
     QGroupBox* GroupBox20;

@@ -22,6 +22,10 @@ bool removeMapGeneration(Lines& aiCon);
 // The level-0 8-bit pathmaps are never taken into the add-on (exact names).
 bool isSkippedPathmap(const std::string& name);
 
+// A failure's own message as its first line (with its period), then a
+// paragraph that names the file or folder and says what to do next.
+std::string explained(const std::string& message, const std::string& nextStep);
+
 // The ordinary "*.raw" files of a folder (extension letter case aside; no
 // folders, no hidden files), sorted by name. A folder that cannot be listed
 // raises the input/output error of a folder change.

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "areas/areas_page.h"
 #include "packing/merged_folder.h"
 #include "packing/packing_page.h"
 #include "packing/packing_rules.h"
@@ -649,6 +650,77 @@ TEST(NetworkMerge, RefusalsBeforeAnythingIsWrittenOrDeleted) {
         EXPECT_FALSE(fs::exists("C:/Tools/Network/bf1942/levels/MyMap/Coop.con")) << c.what;
         EXPECT_EQ(n.scripted.shell.batches.size(), 1u) << c.what;  // the unpack only
     }
+}
+
+// A framework message met in the main flow stays the first line; a second
+// paragraph names the file or folder and the next step.
+TEST(Messages, SayWhichFileAndWhatToDoNext) {
+    const std::string created = "\" kann nicht erstellt werden. Zugriff verweigert.\n\n";
+    const struct {
+        const char* what;
+        std::function<void(Network&)> act;
+        std::string firstLines;                  // up to the paragraph
+        std::vector<std::string> paragraphNames;  // in the paragraph
+    } cases[] = {
+        {"the game folder cannot be saved",
+         [](Network& n) {
+             fs::create_directories("C:/Tools/memory.bf");
+             n.page.GroupBox14->setEnabled(true);
+             n.click(n.page.Button5);
+         },
+         "Datei \"C:\\Tools\\memory.bf" + created, {"C:\\Tools\\", "\"This path is ok | Apply the new one\" again"}},
+        {"pack.bat cannot be written for the first packing",
+         [](Network& n) {
+             fs::create_directories("C:/Tools/pack.bat");
+             n.form.state.MapName = "MyMap";
+             n.scripted.dialogs.answer("D:\\Archives\\MyMap_001");
+             n.click(n.page.Label42);
+         },
+         "Datei \"C:\\Tools\\pack.bat" + created,
+         {"C:\\Tools\\", "D:\\Archives\\MyMap_001.rfa", "\"Your addon gets packed for the first time ...\" again"}},
+        {"the map archive is gone",
+         [](Network& n) {
+             fs::remove("D:/Maps/MyMap.rfa");
+             n.click(n.page.Button10);
+         },
+         "Datei nicht gefunden.\n\n", {"D:\\Maps\\MyMap.rfa", "MAP picture", "\"Unpack\" again"}},
+        {"the add-on archive is no archive",
+         [](Network& n) {
+             n.tmp.write("D:/Maps/MyMap_001.rfa", "not an archive");
+             n.unpackAndConnect();
+         },
+         "The archive D:/Maps/MyMap_001.rfa is damaged", {"add-on archive again", "\"Connect map and addon\" again"}},
+    };
+    for (const auto& c : cases) {
+        Network n;
+        c.act(n);
+        ASSERT_EQ(n.scripted.messages.errors.size(), 1u) << c.what;
+        const std::string& error = n.scripted.messages.errors[0];
+        EXPECT_EQ(error.rfind(c.firstLines, 0), 0u) << c.what << ": " << error;
+        const std::string paragraph = error.substr(error.find("\n\n") + 2);
+        for (const std::string& name : c.paragraphNames)
+            EXPECT_NE(paragraph.find(name), std::string::npos) << c.what << ": " << name << " in " << error;
+    }
+}
+
+// Status lines in the page's empty room: where the strategic areas went
+// (the page comes next), and the chosen backup file.
+TEST(StatusLines, AreasWrittenAndTheBackupFile) {
+    Network n;
+    n.form.state.LevelDir = "C:\\Tools\\bf1942\\levels\\MyMap_001\\";
+    emit n.form.t3->areasWritten();
+    EXPECT_EQ(n.form.PageControl1->currentWidget(), &n.page);
+    EXPECT_EQ(n.page.packingStatus->toolTip().toStdString(),
+              "The strategic areas were written to C:\\Tools\\bf1942\\levels\\MyMap_001\\AI\\StrategicAreas.con. "
+              "Next, on this page: the game folder, then the first packing.");
+    n.scripted.dialogs.answer("E:\\Backups\\MyMap_001.rfa");
+    n.click(n.page.Button9);
+    EXPECT_EQ(n.page.backupStatus->text().toStdString(), "Backup: MyMap_001.rfa");
+    EXPECT_EQ(n.page.backupStatus->toolTip().toStdString(), "E:\\Backups\\MyMap_001.rfa");
+    for (QLabel* line : {n.page.packingStatus, n.page.backupStatus})
+        for (QWidget* w : line->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (w != line && !w->isHidden())
+                EXPECT_FALSE(w->geometry().intersects(line->geometry())) << w->objectName().toStdString();
 }
 
 // The merged archive holds the merged level alone; a map archive with more
