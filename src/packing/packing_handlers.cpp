@@ -72,8 +72,9 @@ void PackingPage::showFirstPackingLink() {
 void PackingPage::Label42Click() {
     if (packingUnderWay()) throw AppError(kPackingAlready);
     if (state_.MapName.empty()) throw AppError(kNoMapYet);
-    const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Save, "rfapacks",
-                                                  "Refractor Archive Levels (*.rfa)|*.rfa", state_.MapName + "_001"});
+    const auto chosen =
+        services_.dialogs.choose({FileDialogRequest::Kind::Save, "rfapacks", "Refractor Archive Levels (*.rfa)|*.rfa",
+                                  state_.MapName + "_001", {}, packing::gameLevelArchives(state_.GamePath)});
     if (!chosen) return;
     // A name the batch lines cannot carry is refused before anything changes.
     const auto lines = scripts::addonPackScript(services_.programDir, state_.MapName, *chosen);

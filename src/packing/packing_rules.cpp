@@ -29,6 +29,14 @@ bool removeMapGeneration(Lines& aiCon) {
     return true;
 }
 
+std::string gameLevelArchives(const std::string& gamePath) {
+    if (gamePath.empty()) return {};
+    const char sep = trailingSeparator(gamePath, "/");
+    const std::string folder = gamePath + "Mods" + sep + "bf1942" + sep + "Archives" + sep + "bf1942" + sep + "levels";
+    if (!folderExists(folder)) return {};
+    return fs::absolute(resolvePath(folder)).lexically_normal().string() + "/";
+}
+
 std::string explained(const std::string& message, const std::string& nextStep) {
     return withFinalPeriod(message) + "\n\n" + nextStep;
 }

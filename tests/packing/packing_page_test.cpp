@@ -155,6 +155,22 @@ TEST(FirstPackingTest, AnEndedBatchWithoutArchiveEndsTheWaitWithAMessage) {
     EXPECT_EQ(p.scripted.messages.errors.size(), 1u);  // the wait is over
 }
 
+// The target dialog opens in the game's folder for level archives when there
+// is one, letter case aside.
+TEST(FirstPackingTest, TheDialogOpensInTheGamesLevelArchives) {
+    const std::string levels = "D:/Games/Battlefield 1942/MODS/BF1942/archives/bf1942/Levels";
+    for (const bool present : {true, false}) {
+        Packing p;
+        if (present) fs::create_directories(levels);
+        p.form.state.MapName = "MyMap";
+        p.form.state.GamePath = "D:\\Games\\Battlefield 1942\\";
+        p.scripted.dialogs.answer(std::nullopt);
+        p.click(p.page.Label42);
+        EXPECT_EQ(p.scripted.dialogs.requests.back().preselected,
+                  present ? (fs::current_path() / levels).string() + "/" : "") << present;
+    }
+}
+
 TEST(FirstPackingTest, CancellingChangesNothing) {
     Packing p;
     p.form.state.MapName = "MyMap";
