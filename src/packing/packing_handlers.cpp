@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QStyle>
 
+#include <optional>
+
 namespace tw {
 namespace {
 QString q(const std::string& s) { return QString::fromStdString(s); }
@@ -130,6 +132,22 @@ void PackingPage::Button7Click() {
 void PackingPage::startWait(Wait wait) {
     waiting_ = wait;
     packRun_ = tools::BatchRun::start(services_.shell, services_.programDir, "pack.bat");
+    // A stopped first packing leaves the state file as it was before: the
+    // wait may already have saved it, met by the archives of an earlier one.
+    if (wait == Wait::First) {
+        const std::string stateFile = services_.programDir + "temp" + trailingSeparator(services_.programDir) + "pathf.bf";
+        std::optional<std::string> before;
+        if (fileExists(stateFile)) before = readBytes(stateFile);
+        packRun_->whenEnded([stateFile, before](const tools::BatchRun& run) {
+            if (run.outcome() != tools::BatchRun::Outcome::Stopped) return;
+            try {
+                if (!before) deleteFile(stateFile);
+                else writeBytes(stateFile, *before);
+            } catch (const AppError&) {
+                // The state file stays as the packing left it; its next start saves it anew.
+            }
+        });
+    }
     // When older archives ended the first wait at once, only the run itself
     // can still tell that this packing failed.
     if (wait == Wait::First)
@@ -149,6 +167,12 @@ void PackingPage::poll() {
 }
 
 void PackingPage::firstPackingPass() {
+    if (packRun_->outcome() == tools::BatchRun::Outcome::Stopped) {
+        waiting_ = Wait::None;  // stopped: nothing is saved
+        waitTimer_.stop();
+        showFirstPackingLink();
+        return;
+    }
     const std::string target = state_.PackTarget + ".rfa";
     const bool packed = fileExists(packedArchive());
     if (packed) packbar->setValue(78);

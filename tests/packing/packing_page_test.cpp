@@ -171,6 +171,26 @@ TEST(FirstPackingTest, TheDialogOpensInTheGamesLevelArchives) {
     }
 }
 
+// Stop now (here: the window closes) leaves the state file as it was, also
+// when the archives of an earlier packing had let the wait save it at once.
+TEST(FirstPackingTest, StopNowRestoresTheStateFile) {
+    for (const std::optional<std::string> before : {std::optional<std::string>{}, std::optional<std::string>{"an earlier state\r\n"}}) {
+        Packing p;
+        if (before) p.tmp.write("C:/Tools/temp/pathf.bf", *before);
+        p.tmp.write("C:/Tools/MyMap_001.rfa", "earlier archive");
+        p.tmp.write("D:/Archives/MyMap_001.rfa", "earlier archive");
+        p.form.state.MapName = "MyMap";
+        p.scripted.dialogs.answer("D:\\Archives\\MyMap_001");
+        p.click(p.page.Label42);
+        ASSERT_TRUE(p.waitFor([&] { return p.page.packbar->value() == 100; }));
+        ASSERT_TRUE(fs::exists("C:/Tools/temp/pathf.bf"));
+        p.page.stopLongSteps();
+        EXPECT_EQ(fs::exists("C:/Tools/temp/pathf.bf"), before.has_value());
+        if (before) EXPECT_EQ(p.tmp.read("C:/Tools/temp/pathf.bf"), *before);
+        EXPECT_FALSE(p.page.busy());
+    }
+}
+
 TEST(FirstPackingTest, CancellingChangesNothing) {
     Packing p;
     p.form.state.MapName = "MyMap";
