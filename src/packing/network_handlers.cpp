@@ -155,6 +155,7 @@ void PackingPage::Button8Click() {
     order.deleteAddon = fix1->isChecked();
     order.backupAddon = fix2->isChecked();
     order.backup = state_.NetAddonBackup;
+    order.mapName = state_.NetMapName;
     // The merged archive takes the map archive's place: deleting or backing
     // up onto that file would destroy the merged archive.
     const auto mapFile = fileIdentity(order.mapArchive);
@@ -246,12 +247,14 @@ void PackingPage::mergeEnded(const tools::BatchRun& run, const MergeOrder& order
     } else if (order.deleteAddon) {
         deleteFile(order.addonArchive);
     }
-    // The merge itself changed the archives: a second Connect packs the same
-    // merged folder again.
-    if (unpacked_.mapArchive == order.mapArchive && unpacked_.addonArchive == order.addonArchive) {
-        unpacked_.map = fileIdentity(order.mapArchive);
-        unpacked_.addon = fileIdentity(order.addonArchive);
+    // The merged archive is the result now: the unpacked copies of the level
+    // go (a big level's are gigabytes). Connecting again needs a new unpack.
+    if (!order.mapName.empty()) {
+        std::error_code ec;
+        const char sep = trailingSeparator(services_.programDir);
+        std::filesystem::remove_all(resolvePath(networkDir() + "bf1942" + sep + "levels" + sep + order.mapName), ec);
     }
+    unpacked_ = {};
     services_.messages.info("Done");
 }
 

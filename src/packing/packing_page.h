@@ -131,7 +131,7 @@ private:
     void showFirstPackingLink();
     // What "Connect map and addon" was asked to do, fixed at the click.
     struct MergeOrder {
-        std::string mapArchive, addonArchive, backup;
+        std::string mapArchive, addonArchive, backup, mapName;
         bool deleteAddon = false, backupAddon = false;
         std::vector<std::string> expected;  // entry keys of both unpacked archives
     };

@@ -554,6 +554,13 @@ TEST(NetworkMerge, ScriptsOfTheExample) {
     EXPECT_FALSE(fs::exists("C:/Tools/Network/pack.bat"));
     n.unpackEnds(0);
     for (int twice = 0; twice < 2; ++twice) {
+        if (twice == 1) {  // the good merge removed the unpacked level: connecting again needs a new unpack
+            EXPECT_FALSE(fs::exists("C:/Tools/Network/bf1942/levels/MyMap"));
+            n.click(n.page.Button8);
+            EXPECT_NE(n.scripted.messages.errors.back().find("Click \"Unpack\" again"), std::string::npos);
+            n.click(n.page.Button10);
+            n.unpackEnds(n.scripted.shell.batches.size() - 1);
+        }
         n.click(n.page.Button8);
         EXPECT_EQ(n.tmp.read("C:/Tools/Network/pack.bat"),
                   "rfaPack.exe bf1942\\levels\\MyMap bf1942/levels/MyMap \"MyMap.rfa\"\r\n"
@@ -561,7 +568,7 @@ TEST(NetworkMerge, ScriptsOfTheExample) {
                   "del \"C:\\Tools\\Network\\MyMap.rfa\"\r\n");
         EXPECT_TRUE(n.scripted.messages.infos.size() == static_cast<size_t>(twice));  // not before the pack ends
         n.click(n.page.Button8);  // one pack at a time
-        EXPECT_EQ(n.scripted.messages.errors.size(), static_cast<size_t>(2 + twice));
+        EXPECT_EQ(n.scripted.messages.errors.size(), static_cast<size_t>(2 + 2 * twice));
         n.packEnds(true);
     }
     EXPECT_EQ(n.scripted.messages.infos, (std::vector<std::string>{"Done", "Done"}));
@@ -634,6 +641,8 @@ TEST(NetworkMerge, TheAddonArchiveGoesOnlyAfterAGoodMergedArchive) {
         EXPECT_TRUE(n.scripted.messages.infos.empty()) << c.what;
         n.packEnds(c.packOk, c.merged);
         EXPECT_EQ(fs::exists("D:/Maps/MyMap_001.rfa"), !c.addonGone) << c.what;
+        // Only a good merge removes the unpacked copies of the level.
+        EXPECT_EQ(fs::exists("C:/Tools/Network/bf1942/levels/MyMap/init.con"), *c.error != '\0') << c.what;
         if (!c.addonGone) {
             EXPECT_EQ(n.tmp.read("D:/Maps/MyMap_001.rfa"), kAddonArchive) << c.what;
         }
