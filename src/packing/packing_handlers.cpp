@@ -59,6 +59,7 @@ bool PackingPage::busy() const {
 
 void PackingPage::stopLongSteps() {
     if (waiting_ == Wait::First) showFirstPackingLink();
+    if (copy_) copy_->stop();  // its end is awaited when the page goes
     waiting_ = Wait::None;
     waitTimer_.stop();
     for (const tools::RunHandle& run : unpackRuns_) run->stop();
@@ -163,6 +164,7 @@ void PackingPage::startWait(Wait wait) {
 void PackingPage::poll() {
     if (waiting_ == Wait::First) firstPackingPass();
     else if (waiting_ == Wait::Final) finalPackingPass();
+    else if (waiting_ == Wait::Copy) copyPass();
     else waitTimer_.stop();
 }
 
@@ -215,7 +217,26 @@ void PackingPage::finalPackingPass() {
     if (!packRun_->succeeded() || !made || made == archiveAtClick_)
         throw AppError("The final packing has ended without making a new " + packed + " and copying it to " + target +
                        ". The console window of pack.bat shows what went wrong.");
-    if (!copyFile(packed, target)) throw AppError("The new archive could not be copied to " + target + ".");
+    // The copy runs beside the window, which shows how far it is.
+    copy_ = std::make_unique<packing::ArchiveCopy>(packed, target);
+    copybar->setValue(0);
+    copybar->show();
+    waiting_ = Wait::Copy;
+    waitTimer_.start();
+}
+
+void PackingPage::copyPass() {
+    if (copy_->total() > 0) copybar->setValue(static_cast<int>(copy_->done() * 100 / copy_->total()));
+    if (copy_->running()) return;
+    waiting_ = Wait::None;
+    waitTimer_.stop();
+    copybar->hide();
+    const auto copy = std::move(copy_);
+    if (copy->stopped()) return;  // the window is closing: the target stays as it was
+    if (copy->result() != 0)
+        throw AppError("The new archive " + copy->from() + " could not be copied to " + copy->to() + ": " +
+                       msg::systemReason(copy->result()) + ". The archive there was left as it was; mend the cause "
+                       "and click \"Pack\" again.");
     services_.messages.info("Done");
 }
 

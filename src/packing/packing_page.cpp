@@ -126,6 +126,10 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
     Label46->setGeometry(136, 119, 288 - 136 - 4, Label46->fontMetrics().height() + 2);
     showAddonPlace(QStringLiteral("Tarnwick") + sep + QStringLiteral("bf1942") + sep + QStringLiteral("levels") + sep);
     Button7 = button(GroupBox17, "Button7", QStringLiteral("Pack"), 288, 111, 75, 25, true);
+    copybar = named(new QProgressBar(GroupBox17), "copybar");
+    copybar->setGeometry(372, 115, 157, 17);
+    copybar->setRange(0, 100);
+    copybar->hide();
 
     GroupBox19 = groupBox(this, "GroupBox19", QStringLiteral("Network ?"), 552, 0, 193, 497);
     Label49 = wrappedLabel(GroupBox19, "Label49",

@@ -5,6 +5,7 @@
 #include "ui/page.h"
 #include "ui/widgets.h"
 #include "platform/files.h"
+#include "packing/archive_copy.h"
 #include "tools/batch_run.h"
 
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -97,6 +99,7 @@ public:
     QLabel* Label45;
     QLabel* Label46;
     QPushButton* Button7;
+    QProgressBar* copybar;  // the program's own copy of the new archive
 
     // "Network ?"
     QGroupBox* GroupBox19;
@@ -122,12 +125,13 @@ public:
     QLabel* Label51;
 
 private:
-    enum class Wait { None, First, Final };
+    enum class Wait { None, First, Final, Copy };
     bool packingUnderWay() const;
     void startWait(Wait wait);
     void poll();
     void firstPackingPass();
     void finalPackingPass();
+    void copyPass();
     void showFirstPackingLink();
     // What "Connect map and addon" was asked to do, fixed at the click.
     struct MergeOrder {
@@ -143,6 +147,7 @@ private:
     QTimer waitTimer_;
     Wait waiting_ = Wait::None;
     tools::RunHandle packRun_;  // the page's pack.bat: one at a time
+    std::unique_ptr<packing::ArchiveCopy> copy_;  // "Pack"'s copy of the new archive to its target
     std::optional<FileIdentity> archiveAtClick_;  // the archive left by an earlier packing
     std::string backupProposal_;  // file name offered by the backup dialog
     // The archives the last unpack took, as files: Connect packs what they

@@ -480,6 +480,28 @@ TEST(FinalPacking, ReportsDoneOnlyForANewArchive) {
     EXPECT_EQ(t.tmp.read("D:/Archives/MyMap_001.rfa"), "new archive");
 }
 
+// "Pack"'s own copy of a big archive runs beside the window with its bar;
+// Stop now (the window closes) leaves the archive at the target as it was.
+TEST(FinalPacking, AStoppedCopyLeavesTheOldArchive) {
+    Transfer t;
+    t.tmp.write(t.pathmaps + "Tank0Level1Map.raw", "tank");
+    t.click(t.page.Button6);
+    t.tmp.write("D:/Archives/MyMap_001.rfa", "the archive of an earlier packing");
+    t.click(t.page.Button7);
+    t.tmp.write("C:/Tools/MyMap_001.rfa", "");
+    fs::resize_file("C:/Tools/MyMap_001.rfa", uint64_t{512} << 20);
+    t.finishBatch(0);
+    ASSERT_TRUE(t.waitFor([&] { return !t.page.copybar->isHidden(); }));
+    EXPECT_TRUE(t.page.busy());
+    t.page.stopLongSteps();
+    EXPECT_FALSE(t.page.busy());
+    ASSERT_TRUE(t.waitFor([&] {
+        return std::distance(fs::directory_iterator("D:/Archives"), fs::directory_iterator()) == 1;
+    }));  // the copy's temporary file is gone
+    EXPECT_EQ(t.tmp.read("D:/Archives/MyMap_001.rfa"), "the archive of an earlier packing");
+    EXPECT_TRUE(t.scripted.messages.infos.size() == 1 && t.scripted.messages.errors.empty());  // the transfer's only
+}
+
 TEST(FinalPacking, WithoutATargetItSaysSoInsteadOfWaiting) {
     Packing p;
     p.click(p.page.Button7);
