@@ -59,7 +59,10 @@ bool PackingPage::busy() const {
 
 void PackingPage::stopLongSteps() {
     if (waiting_ == Wait::First) showFirstPackingLink();
-    if (copy_) copy_->stop();  // its end is awaited when the page goes
+    if (copy_) {
+        copy_->stop();  // its end is awaited when the page goes
+        copybar->hide();
+    }
     waiting_ = Wait::None;
     waitTimer_.stop();
     for (const tools::RunHandle& run : unpackRuns_) run->stop();
