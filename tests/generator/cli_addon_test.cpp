@@ -68,5 +68,34 @@ TEST(TarnwickCli, FailuresExitNonZeroWithTheWizardsText) {
     EXPECT_NE(run("'" + a + "tarnwick-cli' addon x.txt").code, 0);
 }
 
+// The command table: usage mistakes end with 2 and say where help is, help
+// ends with 0 and describes the command asked for.
+TEST(TarnwickCli, UsageAndHelp) {
+    TempFolder tmp;
+    const std::string cli = "'" + test::makeProgramFolder(tmp.path() / "A") + "tarnwick-cli'";
+    const struct {
+        std::string args;
+        int code;
+        std::string shown;
+    } cases[] = {
+        {"", 2, "Usage: tarnwick-cli <command>"},
+        {"bogus", 2, "Unknown command: bogus"},
+        {"addon", 2, "Too few arguments."},
+        {"addon a b", 2, "Too many arguments."},
+        {"addon --nonsense x", 2, "Unknown option 'nonsense'."},
+        {"areas x", 2, "Give either a description file or --from-control-points."},
+        {"areas x y --from-control-points", 2, "Give either a description file or --from-control-points."},
+        {"--help", 0, "  areas "},
+        {"help addon", 0, "Usage: tarnwick-cli addon [options] map"},
+        {"areas --help", 0, "Usage: tarnwick-cli areas [options] addon"},
+        {"help nothing", 2, "Usage: tarnwick-cli <command>"},
+    };
+    for (const auto& c : cases) {
+        const Result r = run(cli + " " + c.args);
+        EXPECT_EQ(r.code, c.code) << c.args << ": " << r.output;
+        EXPECT_NE(r.output.find(c.shown), std::string::npos) << c.args << ": " << r.output;
+    }
+}
+
 } // namespace
 } // namespace tw

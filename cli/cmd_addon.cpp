@@ -1,0 +1,57 @@
+// tarnwick-cli addon: chooses and analyses the map and runs the add-on
+// generation exactly as the wizard's "OK" and "Start" do, in the program
+// folder this tool lives in.
+#include "commands.h"
+
+#include "generator/addon_run.h"
+#include "intake/analysis.h"
+#include "platform/errors.h"
+#include "platform/text.h"
+#include "state/conversion_state.h"
+#include "tools/batch_runner.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace tw::cli {
+
+int addonCommand(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Makes the bot add-on of a level in this program's folder and prints the add-on folder.\n"
+        "An archive is unpacked beside the program first.");
+    parser.addPositionalArgument("map", "The level folder's init.con, or the level archive (.rfa).");
+    const QCommandLineOption ships("ships", "The map has ships.");
+    const QCommandLineOption landingCrafts("landingcrafts", "The map has landing crafts.");
+    parser.addOption(ships);
+    parser.addOption(landingCrafts);
+    if (auto end = parseArguments(parser, arguments, 1, 1)) return *end;
+
+    const std::string map = utf8(parser.positionalArguments().at(0));
+    const std::string program = programDir();
+    const std::string path = std::filesystem::absolute(map).string();
+    const bool archive = path.size() > 4 && equalsIgnoreCase(path.substr(path.size() - 4), ".rfa");
+    if (!archive && !equalsIgnoreCase(std::filesystem::path(path).filename().string(), "init.con"))
+        throw AppError("Choose a level folder's init.con or a level archive (.rfa): " + map);
+
+    ConversionState state;
+    std::string chosenFolder;
+    if (archive) {
+        intake::takeArchive(state, program, path);
+        // The unpack script runs here and now, and is waited for.
+        const auto result = batch::runBatchFile(program + "unpack.bat", program,
+                                                [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+        if (result.failed != 0) throw AppError("The map archive could not be unpacked: " + map);
+    } else {
+        chosenFolder = intake::takeLevelFolder(state, path);
+    }
+    intake::analyse(state, program, archive, chosenFolder);
+    generator::AddonRunHooks hooks;
+    const bool withShips = parser.isSet(ships), withLandingCrafts = parser.isSet(landingCrafts);
+    hooks.readVehicleBoxes = [&] { return std::pair{withShips, withLandingCrafts}; };
+    generator::runAddon(state, program, hooks);
+    std::printf("%s\n", state.LevelDir.c_str());
+    return kDone;
+}
+
+} // namespace tw::cli
