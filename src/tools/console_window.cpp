@@ -44,7 +44,7 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setRange(0, 100);
     progress_->setMaximumWidth(160);
-    progress_->setMinimumWidth(60);
+    progress_->setMinimumWidth(40);
     progress_->hide();
     // A narrow console keeps its buttons: the text gives way.
     progressText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -74,12 +74,18 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
     bottom->setContentsMargins(6, 4, 6, 6);
     bottom->addWidget(progressText_, 1);
     bottom->addWidget(progress_);
-    bottom->addWidget(keepOpenButton_);
     bottom->addWidget(closeButton_);
+    // "Keep open" and its countdown stand in a row of their own, so a
+    // narrow console has room for them.
+    auto* keepRow = new QHBoxLayout;
+    keepRow->setContentsMargins(6, 4, 6, 0);
+    keepRow->addStretch(1);
+    keepRow->addWidget(keepOpenButton_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(output_, 1);
+    layout->addLayout(keepRow);
     layout->addLayout(bottom);
     placeBesideMainWindow();
 
@@ -295,7 +301,13 @@ void ConsoleWindow::placeBesideMainWindow() {
     // This window's border is not known before it is shown: the main
     // window's tells it.
     const QSize border = main ? main->frameGeometry().size() - main->size() : QSize(0, 0);
+    // The least it can be, its countdown row and progress bar shown.
+    keepOpenButton_->setText(keepOpenText(88));
+    keepOpenButton_->setVisible(true);
+    progress_->setVisible(true);
     const QSize least = minimumSizeHint().expandedTo(QSize(160, 120)) + border;
+    keepOpenButton_->setVisible(false);
+    progress_->setVisible(false);
     const QRect frame = consoleFrame(screen->availableGeometry(),
                                      main ? std::optional<QRect>(main->frameGeometry()) : std::nullopt,
                                      size() + border, least, taken);
