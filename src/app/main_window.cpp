@@ -168,7 +168,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     if (busy()) {
         const int answer = services_.messages.ask(
             ConsoleWindow::closeQuestion("A step of the conversion (a batch in its console window, or a packing "
-                                         "that is waiting for its archive)"),
+                                         "that is waiting for its archive or copying it)"),
             {"Wait", "Stop now", "Cancel"});
         if (answer == 0) {
             setWindowTitle(kTitle + QStringLiteral(" - closes when the running step has finished"));
