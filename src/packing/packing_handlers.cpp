@@ -136,14 +136,15 @@ void PackingPage::Button7Click() {
 void PackingPage::startWait(Wait wait) {
     waiting_ = wait;
     packRun_ = tools::BatchRun::start(services_.shell, services_.programDir, "pack.bat");
-    // A stopped first packing leaves the state file as it was before: the
-    // wait may already have saved it, met by the archives of an earlier one.
+    // A first packing that is stopped or fails leaves the state file as it
+    // was before: the wait may already have saved it, met by the archives of
+    // an earlier packing.
     if (wait == Wait::First) {
         const std::string stateFile = services_.programDir + "temp" + trailingSeparator(services_.programDir) + "pathf.bf";
         std::optional<std::string> before;
         if (fileExists(stateFile)) before = readBytes(stateFile);
         packRun_->whenEnded([stateFile, before](const tools::BatchRun& run) {
-            if (run.outcome() != tools::BatchRun::Outcome::Stopped) return;
+            if (run.succeeded()) return;
             try {
                 if (!before) deleteFile(stateFile);
                 else writeBytes(stateFile, *before);

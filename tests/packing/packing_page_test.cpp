@@ -171,9 +171,11 @@ TEST(FirstPackingTest, TheDialogOpensInTheGamesLevelArchives) {
     }
 }
 
-// Stop now (here: the window closes) leaves the state file as it was, also
-// when the archives of an earlier packing had let the wait save it at once.
-TEST(FirstPackingTest, StopNowRestoresTheStateFile) {
+// Stop now (here: the window closes) or a failure leaves the state file as it
+// was, also when the archives of an earlier packing had let the wait save it
+// at once.
+TEST(FirstPackingTest, AStoppedOrFailedPackingRestoresTheStateFile) {
+    for (const bool stop : {true, false})
     for (const std::optional<std::string> before : {std::optional<std::string>{}, std::optional<std::string>{"an earlier state\r\n"}}) {
         Packing p;
         if (before) p.tmp.write("C:/Tools/temp/pathf.bf", *before);
@@ -184,7 +186,8 @@ TEST(FirstPackingTest, StopNowRestoresTheStateFile) {
         p.click(p.page.Label42);
         ASSERT_TRUE(p.waitFor([&] { return p.page.packbar->value() == 100; }));
         ASSERT_TRUE(fs::exists("C:/Tools/temp/pathf.bf"));
-        p.page.stopLongSteps();
+        if (stop) p.page.stopLongSteps();
+        else p.finishBatch(0, false);
         EXPECT_EQ(fs::exists("C:/Tools/temp/pathf.bf"), before.has_value());
         if (before) EXPECT_EQ(p.tmp.read("C:/Tools/temp/pathf.bf"), *before);
         EXPECT_FALSE(p.page.busy());
