@@ -24,11 +24,13 @@ std::string snapshot(Sitting& s) {
         std::vector<std::string> lines;
         for (QWidget* w : page->findChildren<QWidget*>()) {
             const QString name = w->objectName();
-            // The continue box is no control of an uninterrupted run; the
+            // The continue box and the status lines are no controls of the
+            // wizard's first design, their texts no state of a conversion; the
             // closed properties box keeps what was typed for the last area,
             // which no record holds.
             if (name.isEmpty() || name.startsWith(QStringLiteral("qt_")) || name.contains(QStringLiteral("Continue")) ||
-                name == QStringLiteral("ListConversions") ||
+                name == QStringLiteral("ListConversions") || name.startsWith(QStringLiteral("statusLine")) ||
+                name.endsWith(QStringLiteral("Status")) ||
                 (w->parentWidget() == s.form.t3->areafert && !s.form.t3->areafert->isVisibleTo(page)))
                 continue;
             std::string line = q(name) + (w->isEnabled() ? " on" : " off") + (w->isVisibleTo(page) ? " shown" : " hidden");
