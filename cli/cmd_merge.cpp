@@ -90,7 +90,7 @@ int mergeCommand(const QStringList& arguments) {
         putBack();
         return stopped("The network merge");
     }
-    packing::endConnect(order, outcome == RunOutcome::Succeeded);
+    packing::endConnect(program, order, outcome == RunOutcome::Succeeded);
     done = true;
     std::printf("Merged %s and %s into %s%s\n", order.mapArchive.c_str(), order.addonArchive.c_str(),
                 order.mapArchive.c_str(),

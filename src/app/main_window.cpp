@@ -101,10 +101,12 @@ TForm1::TForm1(Services& services, QWidget* parent)
     connect(t3, &AreasPage::areasWritten, this, [this] {
         PageControl1->setCurrentWidget(t4);
         openPackingPage();
+        const char sep = trailingSeparator(state.LevelDir, services_.programDir);
+        t4->showAreasWritten(state.LevelDir + "AI" + sep + "StrategicAreas.con");
         guarded(services_.messages, [&] { rememberStep(state, services_.programDir, state::Step::AreasWritten); });
     });
 
-    connect(t1, &MapPage::continueChosen, this, [this](const std::string& addon) {
+    connect(t1, &MapPage::continueChosen, this, [this](std::string addon) {
         guarded(services_.messages, [&] { continueConversion(addon); });
     });
 
@@ -127,7 +129,7 @@ void TForm1::openPackingPage() {
     for (QWidget* box : {t4->GroupBox12, t4->GroupBox14, t4->GroupBox15}) box->setEnabled(true);
 }
 
-void TForm1::continueConversion(const std::string& addon) {
+void TForm1::continueConversion(std::string addon) {
     const auto again = [this] { t1->showConversions(); };
     if (!folderExists(addon)) {
         again();
@@ -218,7 +220,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     if (busy()) {
         const int answer = services_.messages.ask(
             ConsoleWindow::closeQuestion("A step of the conversion (a batch in its console window, or a packing "
-                                         "that is waiting for its archive)"),
+                                         "that is waiting for its archive or copying it)"),
             {"Wait", "Stop now", "Cancel"});
         if (answer == 0) {
             setWindowTitle(kTitle + QStringLiteral(" - closes when the running step has finished"));

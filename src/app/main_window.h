@@ -36,8 +36,9 @@ public:
     void setPageEnabled(QWidget* page, bool enabled);
 
     // Continues the conversion saved in `addonDir`: every page as it was
-    // left, without running "Start" again.
-    void continueConversion(const std::string& addonDir);
+    // left, without running "Start" again. Takes a copy of the folder, as
+    // the list it came from is filled again.
+    void continueConversion(std::string addonDir);
 
     // Whether a batch runs or a packing wait has not done its follow-up.
     bool busy() const;
@@ -60,8 +61,8 @@ protected:
 private:
     Services& services_;
     TForm2* splash_ = nullptr;
-    QTimer closeWhenIdle_;
-    void openPackingPage();  // after "Wait": closes the window once nothing runs
+    QTimer closeWhenIdle_;  // after "Wait": closes the window once nothing runs
+    void openPackingPage();  // the packing page's boxes, once the areas are written
 };
 
 } // namespace tw

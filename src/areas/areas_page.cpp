@@ -662,6 +662,7 @@ void AreasPage::restore(const areas::AreasWork& w) {
     }
     outlines_ = w.outlines;
     proposedNeighbours_ = w.proposedNeighbours;
+    if (!w.listEntries.empty()) finishOutline();  // idle, as after recording an area
     if (!w.picture.empty()) guarded(services_.messages, [&] { loadPicture(w.picture); });
     outlineView_->update();
 }

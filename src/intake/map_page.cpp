@@ -66,11 +66,14 @@ MapPage::MapPage(Services& services, ConversionState& state, QWidget* parent)
     makeGreyWhite(Memo6);
     Memo6->setEnabled(false);
 
-    GroupBoxContinue = groupBox(this, "GroupBoxContinue", QStringLiteral("Continue a conversion"), 8, 448, 689, 129);
+    statusLine = wrappedLabel(this, "statusLine", QString(), 8, 452, 689, 44);
+
+    // Below the status line.
+    GroupBoxContinue = groupBox(this, "GroupBoxContinue", QStringLiteral("Continue a conversion"), 8, 498, 689, 88);
     LabelContinue = label(GroupBoxContinue, "LabelContinue",
                           QStringLiteral("Click a conversion to go on where you left it:"), 8, 16);
     ListConversions = named(new QListWidget(GroupBoxContinue), "ListConversions");
-    ListConversions->setGeometry(8, 34, 673, 87);
+    ListConversions->setGeometry(8, 32, 673, 50);
     makeGreyWhite(ListConversions);
     ListConversions->setCursor(Qt::PointingHandCursor);
     GroupBoxContinue->hide();

@@ -59,6 +59,8 @@ public:
     QPushButton* Button3;
     QLabel* Label34;
     QPlainTextEdit* Memo6;
+    // What the last step made or saved, and what comes next.
+    QLabel* statusLine;
 
     // "Continue a conversion"
     QGroupBox* GroupBoxContinue;

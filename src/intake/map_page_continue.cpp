@@ -10,25 +10,8 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 } // namespace
 
 void MapPage::rememberAnalysis() {
-    // An earlier conversion of this map keeps what guards the user's work:
-    // the checksums of the scripts written then, and the areas drawn.
-    const std::string addon = addonDir(services_.programDir, state_);
-    state::ConversionRecord fresh;
-    state_.RecordBlocked = false;
-    const state::LoadedRecord earlier = state::loadRecord(addon);
-    if (earlier.kind == state::LoadedRecord::Kind::Ok) {
-        fresh.scripts = earlier.record.scripts;
-        fresh.areasWork = earlier.record.areasWork;
-    } else if (earlier.kind != state::LoadedRecord::Kind::Missing) {
-        // A newer or unusable record is never saved over; a damaged one was set aside.
-        state_.RecordBlocked = earlier.kind != state::LoadedRecord::Kind::SetAside;
-        services_.messages.info(earlier.message);
-    }
-    fresh.mapSource = chosenMap_;
-    fresh.mapIsArchive = pack->isChecked();
-    fresh.mapFolder = state_.LevelDir;
-    state_.Record = fresh;
-    rememberStep(state_, services_.programDir, state::Step::MapAnalysed);
+    const std::string message = beginConversion(state_, services_.programDir, chosenMap_, pack->isChecked());
+    if (!message.empty()) services_.messages.info(message);
 }
 
 void MapPage::showConversions() {

@@ -62,6 +62,8 @@ void PackingPage::Button9Click() {
         {FileDialogRequest::Kind::Save, "fixenpath", "Refractor Archives|*.rfa", backupProposal_});
     if (!chosen) return;
     state_.NetAddonBackup = *chosen;
+    backupStatus->setText(QString::fromStdString("Backup: " + nameOf(*chosen)));
+    backupStatus->setToolTip(QString::fromStdString(*chosen));
 }
 
 void PackingPage::Button10Click() {
@@ -125,13 +127,8 @@ void PackingPage::Button8Click() {
 // the merged archive has been made, reads back and holds every entry of both.
 void PackingPage::mergeEnded(const tools::BatchRun& run, const packing::MergeOrder& order) {
     if (run.outcome() == tools::BatchRun::Outcome::Stopped) return;
-    packing::endConnect(order, run.succeeded());
-    // The merge itself changed the archives: a second Connect packs the same
-    // merged folder again.
-    if (unpacked_.mapArchive == order.mapArchive && unpacked_.addonArchive == order.addonArchive) {
-        unpacked_.map = fileIdentity(order.mapArchive);
-        unpacked_.addon = fileIdentity(order.addonArchive);
-    }
+    packing::endConnect(services_.programDir, order, run.succeeded());
+    unpacked_ = {};  // the unpacked copies are gone: connecting again needs a new unpack
     services_.messages.info("Done");
 }
 

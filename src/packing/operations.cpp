@@ -9,7 +9,9 @@
 #include "state/script_guard.h"
 #include "tools/scripts.h"
 
+#include <cerrno>
 #include <filesystem>
+#include <tuple>
 #include <set>
 
 namespace tw::packing {
@@ -88,7 +90,15 @@ FirstPackingProgress firstPackingProgress(const std::string& programDir, const C
 }
 
 void endFirstPacking(const std::string& programDir, ConversionState& state) {
-    writeLines(packingStateFile(programDir), packingStateLines(state), true);
+    const std::string stateFile = packingStateFile(programDir);
+    try {
+        writeLines(stateFile, packingStateLines(state), true);
+    } catch (const AppError& e) {
+        throw AppError(explained(e.what(), "The add-on was packed to " + state.PackTarget + ".rfa, but the state that "
+                                           "\"Copy the generated pathmaps into my addon\" takes up after the game "
+                                           "could not be saved in " + stateFile + ". Make that folder writable for "
+                                           "you, then pack for the first time again."));
+    }
     rememberStep(state, programDir, state::Step::FirstPacked);
 }
 
@@ -170,6 +180,19 @@ Problems unpackProblems(const std::string& programDir, const MergeOrder& order) 
     // name and deletes that copy at its end: an archive that already lies
     // there would be replaced by itself and then deleted.
     Problems problems;
+    // Both archives must be there before anything is written or set aside.
+    for (const auto& [archive, what, picture] :
+         {std::tuple{order.mapArchive, "map", "MAP"}, std::tuple{order.addonArchive, "add-on", "ADD"}}) {
+        if (archive.empty())
+            problems.push_back(std::string("No ") + what + " archive has been chosen: click the " + picture +
+                               " picture and choose it, then click \"Unpack\" again. Nothing was unpacked.");
+        else if (!fileExists(archive))
+            problems.push_back(explained(msg::ioError(windowsCodeFor(ENOENT, resolvePath(archive))),
+                                         std::string("The ") + what + " archive " + archive + " is not there (any "
+                                         "more). Click the " + picture + " picture and choose it again, then click "
+                                         "\"Unpack\" again. Nothing was unpacked."));
+    }
+    if (!problems.empty()) return problems;
     for (const auto& [archive, name] :
          {std::pair{order.mapArchive, order.mapName}, std::pair{order.addonArchive, order.addonName}})
         if (!name.empty() && pathExists(networkDir(programDir) + name + ".rfa"))
@@ -221,8 +244,17 @@ Problems archiveProblems(MergeOrder& order) {
     // What the merged archive must hold, read before the pack batch replaces
     // the map archive.
     order.expected.clear();
-    for (const std::string& archive : {order.mapArchive, order.addonArchive})
-        for (std::string& key : entryKeys(archive)) order.expected.push_back(std::move(key));
+    for (const std::string& archive : {order.mapArchive, order.addonArchive}) {
+        std::vector<std::string> keys;
+        try {
+            keys = entryKeys(archive);
+        } catch (const AppError& e) {
+            return {explained(e.what(), "Choose the " + std::string(archive == order.mapArchive ? "map" : "add-on") +
+                                            " archive again with its picture, then click \"Unpack\" and \"Connect "
+                                            "map and addon\" again. Nothing was packed or deleted.")};
+        }
+        for (std::string& key : keys) order.expected.push_back(std::move(key));
+    }
     // The pack batch packs the merged level folder alone, and its archive
     // replaces the map archive: an entry of either archive outside that level
     // was never unpacked and would be lost with the map archive.
@@ -259,7 +291,7 @@ void startConnect(const std::string& programDir, const MergeOrder& order) {
 
 // The add-on archive is backed up or deleted only once the merged archive
 // has been made, reads back and holds every entry of both.
-void endConnect(const MergeOrder& order, bool succeeded) {
+void endConnect(const std::string& programDir, const MergeOrder& order, bool succeeded) {
     const std::string kept = order.deleteAddon || order.backupAddon ? " The add-on archive was left where it is." : "";
     if (!succeeded)
         throw AppError("Packing map and add-on into one archive failed; the console window of pack.bat shows what "
@@ -280,6 +312,14 @@ void endConnect(const MergeOrder& order, bool succeeded) {
         deleteFile(order.addonArchive);
     } else if (order.deleteAddon) {
         deleteFile(order.addonArchive);
+    }
+    // The merged archive is the result now: the unpacked copies of the level
+    // go (a big level's are gigabytes).
+    if (isLevelName(order.mapName)) {
+        std::error_code ec;
+        const char sep = trailingSeparator(programDir);
+        std::filesystem::remove_all(resolvePath(networkDir(programDir) + "bf1942" + sep + "levels" + sep + order.mapName),
+                                    ec);
     }
 }
 

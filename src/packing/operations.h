@@ -91,7 +91,8 @@ struct MergeOrder {
     std::vector<std::string> expected;   // entry keys of both archives, filled by archiveProblems
 };
 std::string networkDir(const std::string& programDir);
-// Before unpacking: a copy of an archive in the Network folder in the way.
+// Before unpacking: an archive not chosen or not there, or a copy of one in
+// the Network folder in the way.
 Problems unpackProblems(const std::string& programDir, const MergeOrder& order);
 // Writes Network/unpack.bat and sets the earlier merged folder aside; returns
 // what endUnpack takes. The caller starts unpack.bat in networkDir().
@@ -109,7 +110,8 @@ Problems unpackedProblems(const std::string& programDir, const MergeOrder& order
 // the caller starts in networkDir().
 void startConnect(const std::string& programDir, const MergeOrder& order);
 // After pack.bat: checks the merged archive and only then backs up and/or
-// deletes the add-on archive. Raises a message when anything failed.
-void endConnect(const MergeOrder& order, bool succeeded);
+// deletes the add-on archive, and removes the unpacked copies of the level
+// (connecting again needs a new unpack). Raises a message when anything failed.
+void endConnect(const std::string& programDir, const MergeOrder& order, bool succeeded);
 
 } // namespace tw::packing

@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QStyle>
 
+#include <optional>
+
 namespace tw {
 namespace {
 QString q(const std::string& s) { return QString::fromStdString(s); }
@@ -29,7 +31,15 @@ void PackingPage::Image9Click() {
 }
 
 void PackingPage::Button5Click() {
-    writeLines(services_.programDir + "memory.bf", {Edit4->text().toStdString()}, false);
+    const std::string memory = services_.programDir + "memory.bf";
+    try {
+        writeLines(memory, {Edit4->text().toStdString()}, false);
+    } catch (const AppError& e) {
+        throw AppError(packing::explained(
+            e.what(), "Tarnwick keeps the game folder in " + memory + ", in its own folder " + services_.programDir +
+                          ". Make that folder writable for you (or move Tarnwick to a folder you may write to), then "
+                          "click \"This path is ok | Apply the new one\" again."));
+    }
     GroupBox13->setEnabled(true);
     rememberStep(state_, services_.programDir, state::Step::GameFolderConfirmed);
 }
@@ -47,6 +57,10 @@ bool PackingPage::busy() const {
 
 void PackingPage::stopLongSteps() {
     if (waiting_ == Wait::First) showFirstPackingLink();
+    if (copy_) {
+        copy_->stop();  // its end is awaited when the page goes
+        copybar->hide();
+    }
     waiting_ = Wait::None;
     waitTimer_.stop();
     for (const tools::RunHandle& run : unpackRuns_) run->stop();
@@ -62,8 +76,9 @@ void PackingPage::showFirstPackingLink() {
 void PackingPage::Label42Click() {
     if (packingUnderWay()) throw AppError(kPackingAlready);
     refuseOnProblems(packing::firstPackingProblems(state_));
-    const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Save, "rfapacks",
-                                                  "Refractor Archive Levels (*.rfa)|*.rfa", state_.MapName + "_001.rfa"});
+    const auto chosen =
+        services_.dialogs.choose({FileDialogRequest::Kind::Save, "rfapacks", "Refractor Archive Levels (*.rfa)|*.rfa",
+                                  state_.MapName + "_001.rfa", {}, packing::gameLevelArchives(state_.GamePath)});
     if (!chosen) return;
     // The target is a stem ".rfa" is added to: a name given with it keeps it once.
     const std::string stem = packing::archiveStem(*chosen);
@@ -75,9 +90,12 @@ void PackingPage::Label42Click() {
     packbar->setValue(20);
     try {
         packing::startFirstPacking(services_.programDir, state_, stem);
-    } catch (...) {
+    } catch (const AppError& e) {
         showFirstPackingLink();  // nothing was started: it can be tried again at once
-        throw;
+        throw AppError(packing::explained(
+            e.what(), "The first packing writes pack.bat into Tarnwick's folder " + services_.programDir +
+                          " and the add-on archive to " + *chosen + ".rfa. Make that folder writable for you, then "
+                          "click \"Your addon gets packed for the first time ...\" again."));
     }
     packbar->setValue(50);
     startWait(Wait::First);
@@ -107,6 +125,23 @@ void PackingPage::Button7Click() {
 void PackingPage::startWait(Wait wait) {
     waiting_ = wait;
     packRun_ = tools::BatchRun::start(services_.shell, services_.programDir, "pack.bat");
+    // A first packing that is stopped or fails leaves the state file as it
+    // was before: the wait may already have saved it, met by the archives of
+    // an earlier packing.
+    if (wait == Wait::First) {
+        const std::string stateFile = services_.programDir + "temp" + trailingSeparator(services_.programDir) + "pathf.bf";
+        std::optional<std::string> before;
+        if (fileExists(stateFile)) before = readBytes(stateFile);
+        packRun_->whenEnded([stateFile, before](const tools::BatchRun& run) {
+            if (run.succeeded()) return;
+            try {
+                if (!before) deleteFile(stateFile);
+                else writeBytes(stateFile, *before);
+            } catch (const AppError&) {
+                // The state file stays as the packing left it; its next start saves it anew.
+            }
+        });
+    }
     // When older archives ended the first wait at once, only the run itself
     // can still tell that this packing failed.
     if (wait == Wait::First)
@@ -122,17 +157,29 @@ void PackingPage::startWait(Wait wait) {
 void PackingPage::poll() {
     if (waiting_ == Wait::First) firstPackingPass();
     else if (waiting_ == Wait::Final) finalPackingPass();
+    else if (waiting_ == Wait::Copy) copyPass();
     else waitTimer_.stop();
 }
 
 void PackingPage::firstPackingPass() {
+    if (packRun_->outcome() == tools::BatchRun::Outcome::Stopped) {
+        waiting_ = Wait::None;  // stopped: nothing is saved
+        waitTimer_.stop();
+        showFirstPackingLink();
+        return;
+    }
     const auto progress = packing::firstPackingProgress(services_.programDir, state_);
     if (progress != packing::FirstPackingProgress::Waiting) packbar->setValue(78);
     if (progress == packing::FirstPackingProgress::Copied) {
         packbar->setValue(100);
         waiting_ = Wait::None;
         waitTimer_.stop();
-        packing::endFirstPacking(services_.programDir, state_);
+        try {
+            packing::endFirstPacking(services_.programDir, state_);
+        } catch (const AppError&) {
+            showFirstPackingLink();
+            throw;
+        }
         return;
     }
     if (packRun_->running()) return;
@@ -152,7 +199,26 @@ void PackingPage::finalPackingPass() {
     waitTimer_.stop();
     packing::checkFinalPacking(services_.programDir, state_, packRun_->succeeded(), archiveAtClick_);
     const std::string packed = packedArchive(), target = state_.PackTarget + ".rfa";
-    if (!copyFile(packed, target)) throw AppError("The new archive could not be copied to " + target + ".");
+    // The copy runs beside the window, which shows how far it is.
+    copy_ = std::make_unique<packing::ArchiveCopy>(packed, target);
+    copybar->setValue(0);
+    copybar->show();
+    waiting_ = Wait::Copy;
+    waitTimer_.start();
+}
+
+void PackingPage::copyPass() {
+    if (copy_->total() > 0) copybar->setValue(static_cast<int>(copy_->done() * 100 / copy_->total()));
+    if (copy_->running()) return;
+    waiting_ = Wait::None;
+    waitTimer_.stop();
+    copybar->hide();
+    const auto copy = std::move(copy_);
+    if (copy->stopped()) return;  // the window is closing: the target stays as it was
+    if (copy->result() != 0)
+        throw AppError("The new archive " + copy->from() + " could not be copied to " + copy->to() + ": " +
+                       msg::systemReason(copy->result()) + ". The archive there was left as it was; mend the cause "
+                       "and click \"Pack\" again.");
     packing::endFinalPacking(services_.programDir, state_);
     services_.messages.info("Done");
 }

@@ -6,6 +6,7 @@
 #include "ui/widgets.h"
 #include "packing/operations.h"
 #include "platform/files.h"
+#include "packing/archive_copy.h"
 #include "tools/batch_run.h"
 
 #include <QCheckBox>
@@ -17,6 +18,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -54,6 +56,9 @@ public:
     // (Edit5), each whole in its tooltip.
     void showAddonPlace(const QString& place);
     void showBasePath(const QString& basePath);
+    // The strategic areas were written to `file`: said below the first
+    // packing, which comes next.
+    void showAreasWritten(const std::string& file);
 
     // Puts the page back as a continued conversion left it; once it was
     // packed, pack.bat and temp/pathf.bf are this conversion's again.
@@ -85,6 +90,7 @@ public:
     QGroupBox* GroupBox16;
     LinkLabel* Label42;
     QProgressBar* packbar;
+    QLabel* packingStatus;  // what the step before left, and what comes next
 
     // "Important"
     QGroupBox* GroupBox18;
@@ -98,6 +104,7 @@ public:
     QLabel* Label45;
     QLabel* Label46;
     QPushButton* Button7;
+    QProgressBar* copybar;  // the program's own copy of the new archive
 
     // "Network ?"
     QGroupBox* GroupBox19;
@@ -114,6 +121,7 @@ public:
     QCheckBox* fix3;
     QPushButton* Button10;
     QPushButton* Button8;
+    QLabel* backupStatus;  // the chosen backup file
 
     // "Support me"
     QGroupBox* GroupBox20;
@@ -122,12 +130,13 @@ public:
     QLabel* Label51;
 
 private:
-    enum class Wait { None, First, Final };
+    enum class Wait { None, First, Final, Copy };
     bool packingUnderWay() const;
     void startWait(Wait wait);
     void poll();
     void firstPackingPass();
     void finalPackingPass();
+    void copyPass();
     void showFirstPackingLink();
     // After the pack batch of "Connect map and addon", with what it was
     // asked to do, fixed at the click.
@@ -139,6 +148,7 @@ private:
     QTimer waitTimer_;
     Wait waiting_ = Wait::None;
     tools::RunHandle packRun_;  // the page's pack.bat: one at a time
+    std::unique_ptr<packing::ArchiveCopy> copy_;  // "Pack"'s copy of the new archive to its target
     std::optional<FileIdentity> archiveAtClick_;  // the archive left by an earlier packing
     std::string backupProposal_;  // file name offered by the backup dialog
     // The archives the last unpack took, as files: Connect packs what they

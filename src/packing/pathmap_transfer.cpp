@@ -45,7 +45,7 @@ PathmapTransfer transferPathmaps(const std::string& from, const std::string& to)
     try {
         t.found = pathmapFiles(from);
     } catch (const AppError& e) {
-        throw AppError(withFinalPeriod(e.what()) + "\n\n" + generateFirst(from));
+        throw AppError(explained(e.what(), generateFirst(from)));
     }
     if (!folderExists(to)) createFolder(to);
     for (const std::string& name : t.found) {

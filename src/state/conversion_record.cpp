@@ -176,8 +176,8 @@ std::string serialiseRecord(const ConversionRecord& r) {
 
 ParsedRecord parseRecord(std::string_view text) {
     ParsedRecord result;
-    if (text.empty() || text.back() != '\n' || text.find('\r') != std::string_view::npos) return result;
     Parser p{splitAtLf(text)};
+    // A newer version may hold anything after its first line.
     const std::string header = p.next();
     if (header.compare(0, std::string_view(kHeaderStart).size(), kHeaderStart) != 0) return result;
     const long long version = p.number(std::string_view(header).substr(std::string_view(kHeaderStart).size()), 1,
@@ -188,6 +188,7 @@ ParsedRecord parseRecord(std::string_view text) {
         result.version = static_cast<int>(version);
         return result;
     }
+    if (text.back() != '\n' || text.find('\r') != std::string_view::npos) return result;
     ConversionRecord& r = result.record;
     r.mapSource = p.value("map-source");
     const std::string kind = p.value("map-kind");

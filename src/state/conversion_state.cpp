@@ -43,6 +43,26 @@ void saveRemembered(ConversionState& s, const std::string& programDir) {
     state::saveRecord(addon, s.Record);
 }
 
+std::string beginConversion(ConversionState& s, const std::string& programDir, const std::string& mapSource,
+                            bool mapIsArchive) {
+    state::ConversionRecord fresh;
+    const state::LoadedRecord earlier = state::loadRecord(addonDir(programDir, s));
+    if (earlier.kind == state::LoadedRecord::Kind::Ok) {
+        fresh.scripts = earlier.record.scripts;
+        fresh.areasWork = earlier.record.areasWork;
+    }
+    s.RecordBlocked = earlier.kind == state::LoadedRecord::Kind::Newer ||
+                      earlier.kind == state::LoadedRecord::Kind::Unusable;
+    fresh.mapSource = mapSource;
+    fresh.mapIsArchive = mapIsArchive;
+    fresh.mapFolder = s.LevelDir;
+    // The game folder may be confirmed before any map is chosen.
+    if (s.Record.has(state::Step::GameFolderConfirmed)) fresh.done.push_back(state::Step::GameFolderConfirmed);
+    s.Record = fresh;
+    rememberStep(s, programDir, state::Step::MapAnalysed);
+    return earlier.message;
+}
+
 void adoptRecordOf(ConversionState& s, const std::string& addonDir) {
     if (!s.Record.done.empty() && equalsIgnoreCase(s.Record.mapName, s.MapName)) return;
     const state::LoadedRecord saved = state::loadRecord(addonDir);

@@ -61,6 +61,15 @@ std::string levelDirIn(const std::string& programDir, const std::string& levelNa
 // The add-on's folder: levelDirIn(ProgramDir, MapName + "_001").
 std::string addonDir(const std::string& programDir, const ConversionState& state);
 
+// After "OK": a new record for the map just analysed (LevelDir is its
+// folder), keeping of an earlier record of the same add-on what guards the
+// user's work: the checksums of the scripts written then, and the areas
+// drawn. The step is remembered. Returns what to tell about an earlier
+// record that cannot be used (set aside, or newer and then never saved
+// over), else "".
+std::string beginConversion(ConversionState& state, const std::string& programDir, const std::string& mapSource,
+                            bool mapIsArchive);
+
 // Brings the record up to date with the shared fields (map, world size,
 // map folder, game folder, packing target), marks `step` done with today's
 // date and saves it into the add-on folder. After "OK" the add-on folder is
