@@ -9,7 +9,7 @@
 #include "platform/text.h"
 #include "state/conversion_state.h"
 #include "state/script_guard.h"
-#include "tools/batch_runner.h"
+#include "steps.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -31,6 +31,7 @@ int addonCommand(const QStringList& arguments) {
     parser.addOption(landingCrafts);
     parser.addOption(replace);
     if (auto end = parseArguments(parser, arguments, 1, 1)) return *end;
+    catchInterrupts();
 
     const std::string map = utf8(parser.positionalArguments().at(0));
     const std::string program = programDir();
@@ -42,11 +43,16 @@ int addonCommand(const QStringList& arguments) {
     ConversionState state;
     std::string chosenFolder;
     if (archive) {
+        const KeptFile script(program + "unpack.bat");
         intake::takeArchive(state, program, path);
-        // The unpack script runs here and now, and is waited for.
-        const auto result = batch::runBatchFile(program + "unpack.bat", program,
-                                                [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
-        if (result.failed != 0) throw AppError("The map archive could not be unpacked: " + map);
+        // The unpack script runs here and now, and is waited for; Ctrl+C
+        // stops it and leaves the folders as they were.
+        const RunOutcome outcome = runBatch(program, program, "unpack.bat");
+        if (outcome == RunOutcome::Stopped) {
+            script.putBack();
+            return stopped("The unpack of " + map);
+        }
+        if (outcome != RunOutcome::Succeeded) throw AppError("The map archive could not be unpacked: " + map);
     } else {
         chosenFolder = intake::takeLevelFolder(state, path);
     }

@@ -7,6 +7,8 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "state/conversion_record.h"
+#include "state/script_guard.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -25,6 +27,10 @@ int areasCommand(const QStringList& arguments) {
                                  "[<description file>]");
     const QCommandLineOption fromControlPoints("from-control-points", "One area for each control point.");
     parser.addOption(fromControlPoints);
+    const QCommandLineOption replace(
+        "replace", "If you changed AI/StrategicAreas.con since Tarnwick wrote it, it is copied into a dated folder "
+                   "inside the add-on first. Without it your file is kept and nothing is written.");
+    parser.addOption(replace);
     if (auto end = parseArguments(parser, arguments, 1, 2)) return *end;
     const QStringList positional = parser.positionalArguments();
     if (parser.isSet(fromControlPoints) == (positional.size() == 2)) {
@@ -52,8 +58,21 @@ int areasCommand(const QStringList& arguments) {
         }
         if (list.empty()) throw AppError(source + " describes no area");
     }
-    const std::string target = addon + "AI/StrategicAreas.con";
+    const std::string entry = "AI/StrategicAreas.con";
+    const std::string target = addon + entry;
+    // A file the user changed since Tarnwick wrote it is theirs: kept, or
+    // with --replace copied aside first.
+    state::LoadedRecord loaded = state::loadRecord(addon);
+    const state::OverwritePlan plan = state::planWithoutAsking(loaded.record, addon, {entry}, parser.isSet(replace));
+    if (plan.keeps(entry))
+        throw AppError("You have changed " + target + " since Tarnwick wrote it, so it was kept and nothing was "
+                       "written. Add --replace to copy it into a dated folder inside the add-on and write it again");
     writeLines(target, areas::scriptOf(list), true);
+    if (loaded.kind == state::LoadedRecord::Kind::Ok) {
+        state::noteWritten(loaded.record, addon, {entry});
+        state::saveRecord(addon, loaded.record);
+    }
+    if (!plan.copiedTo.empty()) std::fprintf(stderr, "%s\n", state::copiedMessage(plan).c_str());
     std::printf("%s\n", target.c_str());
     return kDone;
 }

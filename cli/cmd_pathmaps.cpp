@@ -79,6 +79,9 @@ int pathmapsCommand(const QStringList& arguments) {
     }
     if (parser.isSet(png)) {
         const std::string to = utf8(parser.value(png));
+        if (readOnlyByMode(to))
+            throw AppError("The folder " + to + " is read-only, so no picture was written there. Make it writable or "
+                           "give another folder");
         createFolder(to);
         if (!folderExists(to)) throw AppError("The picture folder " + to + " cannot be made");
         for (const auto& m : set.maps())

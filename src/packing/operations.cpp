@@ -36,26 +36,23 @@ bool sameFile(const std::optional<FileIdentity>& a, const std::optional<FileIden
 } // namespace
 
 Problems archivePlaceProblems(const std::string& archive) {
-    const auto writable = [](const std::filesystem::path& p) {
-        std::error_code ec;
-        return (std::filesystem::status(p, ec).permissions() &
-                (std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                 std::filesystem::perms::others_write)) != std::filesystem::perms::none;
-    };
     const std::string folder = folderOf(archive);
     if (!folderExists(folder))
         return {"The folder " + folder + " does not exist, so " + archive + " cannot be written there: make the "
                 "folder or choose another place. Nothing was written."};
-    const std::filesystem::path resolvedFolder = resolvePath(folder);
-    if (!writable(resolvedFolder))
+    return readOnlyPlaceProblems(archive);
+}
+
+Problems readOnlyPlaceProblems(const std::string& archive) {
+    const std::string folder = folderOf(archive);
+    if (readOnlyByMode(folder))
         return {"The folder " + folder + " is read-only, so " + archive + " cannot be written there: choose "
                 "another place. Nothing was written."};
     if (pathExists(archive)) {
-        const std::filesystem::path file = resolvePath(archive);
         if (!fileExists(archive))
             return {archive + " is in the way: it is not a file. Move it elsewhere or choose another place. Nothing "
                     "was written."};
-        if (!writable(file))
+        if (readOnlyByMode(archive))
             return {archive + " is read-only, so it cannot be replaced: choose another place. Nothing was written."};
     }
     return {};
@@ -75,7 +72,7 @@ Problems firstPackingTargetProblems(const std::string& programDir, const Convers
     } catch (const AppError& e) {
         return {e.what()};
     }
-    return {};
+    return readOnlyPlaceProblems(packTarget + ".rfa");
 }
 
 void startFirstPacking(const std::string& programDir, ConversionState& state, const std::string& packTarget) {
@@ -119,6 +116,7 @@ void restorePackingState(const std::string& programDir, ConversionState& state) 
 }
 
 PathmapTransfer takePathmaps(const std::string& programDir, ConversionState& state) {
+    refuseReadOnlyTarget(addonPathmapFolder(state.LevelDir, programDir));
     Lines ai = readLines(state.LevelDir + "ai.con");
     removeMapGeneration(ai);
     writeLines(state.LevelDir + "ai.con", ai, true);
@@ -146,7 +144,7 @@ Problems finalPackingProblems(const ConversionState& state) {
     if (state.PackTarget.empty())
         return {"It is not known where the add-on archive goes: click \"Copy the generated pathmaps into my addon\" "
                 "first (or pack it for the first time)."};
-    return {};
+    return readOnlyPlaceProblems(state.PackTarget + ".rfa");
 }
 
 void writePackScript(const std::string& programDir, const ConversionState& state) {

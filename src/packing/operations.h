@@ -29,13 +29,19 @@ inline constexpr const char* kPackingAlready = "The add-on is being packed alrea
 // folder must exist and be writable, and a file already there must be an
 // ordinary, writable file. Read-only is told from the mode bits.
 Problems archivePlaceProblems(const std::string& archive);
+// The same without the folder's existence (the batch or the copy tells of a
+// missing one): a read-only folder, or a thing at `archive` that is no file
+// or is read-only. The first and the final packing check this before
+// anything is started.
+Problems readOnlyPlaceProblems(const std::string& archive);
 
 // ---- First packing: pack.bat packs the add-on folder into ProgramDir and
 // copies the archive to PackTarget + ".rfa"; once both exist the state is
 // saved for the pathmap transfer.
 
 Problems firstPackingProblems(const ConversionState& state);
-// A target (the stem ".rfa" is added to) whose name the batch lines cannot carry.
+// A target (the stem ".rfa" is added to) whose name the batch lines cannot
+// carry, or whose place is read-only (readOnlyPlaceProblems).
 Problems firstPackingTargetProblems(const std::string& programDir, const ConversionState& state,
                                     const std::string& packTarget);
 // Sets PackTarget to `packTarget` and writes pack.bat, which the caller
@@ -66,6 +72,7 @@ PathmapTransfer takePathmaps(const std::string& programDir, ConversionState& sta
 // writePackScript writes it) packs the add-on with its pathmaps again.
 
 std::string packedArchive(const std::string& programDir, const ConversionState& state);  // ProgramDir + PackName + ".rfa"
+// No target known yet, or a target that cannot be written.
 Problems finalPackingProblems(const ConversionState& state);
 // pack.bat for the state's map and target (for a packing to another target).
 void writePackScript(const std::string& programDir, const ConversionState& state);

@@ -31,6 +31,14 @@ std::string unreadable(const std::string& path) {
 
 } // namespace
 
+void refuseReadOnlyTarget(const std::string& to) {
+    // Nothing is copied into a folder whose mode bits forbid writing: the
+    // superuser could, but nobody else could.
+    if (readOnlyByMode(to))
+        throw AppError("The folder " + to + " is read-only, so the pathmaps cannot be copied into it; nothing was "
+                       "copied. Make it writable, then " + std::string(kRepeat) + ".");
+}
+
 std::string gamePathmapFolder(const std::string& gamePath, const std::string& mapName, const std::string& fallback) {
     const char sep = trailingSeparator(gamePath, fallback);
     return gamePath + "bf1942" + sep + "levels" + sep + mapName + sep + "Pathfinding" + sep;
@@ -47,6 +55,7 @@ PathmapTransfer transferPathmaps(const std::string& from, const std::string& to)
     } catch (const AppError& e) {
         throw AppError(explained(e.what(), generateFirst(from)));
     }
+    refuseReadOnlyTarget(to);
     if (!folderExists(to)) createFolder(to);
     for (const std::string& name : t.found) {
         if (isSkippedPathmap(name)) continue;

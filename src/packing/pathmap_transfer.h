@@ -34,6 +34,8 @@ std::string addonPathmapFolder(const std::string& levelDir, const std::string& f
 // listed raises the framework's folder-change error, followed by a
 // paragraph naming the folder and what to do.
 PathmapTransfer transferPathmaps(const std::string& from, const std::string& to);
+// Raises, naming the folder, when `to` is read-only by its mode bits.
+void refuseReadOnlyTarget(const std::string& to);
 
 // What the user is told afterwards: an error when anything was not copied
 // (each file with its reason) or nothing was there to copy, else a short

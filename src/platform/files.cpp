@@ -266,6 +266,14 @@ bool folderExists(std::string_view path) {
     return fs::is_directory(resolvePath(path), ec);
 }
 
+bool readOnlyByMode(std::string_view path) {
+    std::error_code ec;
+    const auto st = fs::status(resolvePath(path), ec);
+    return !ec && fs::exists(st) &&
+           (st.permissions() & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)) ==
+               fs::perms::none;
+}
+
 std::string readBytes(std::string_view path) {
     const fs::path resolved = resolvePath(path);
     const auto fail = [&](int code) {

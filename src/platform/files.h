@@ -38,6 +38,10 @@ std::string absolutePath(std::string_view path);
 bool fileExists(std::string_view path);       // an ordinary file (not a folder)
 bool pathExists(std::string_view path);       // anything of that name
 bool folderExists(std::string_view path);
+// Whether the mode bits make an existing file or folder read-only: no write
+// bit for anyone. Decided from the mode bits, not access(), because the
+// superuser passes access() everywhere.
+bool readOnlyByMode(std::string_view path);
 
 // Whole file as bytes / as a line list (Windows-1252 decoded to UTF-8).
 // A file that cannot be opened raises the file-open text with `path` as given.

@@ -48,8 +48,18 @@ std::string beginConversion(ConversionState& s, const std::string& programDir, c
     state::ConversionRecord fresh;
     const state::LoadedRecord earlier = state::loadRecord(addonDir(programDir, s));
     if (earlier.kind == state::LoadedRecord::Kind::Ok) {
-        fresh.scripts = earlier.record.scripts;
-        fresh.areasWork = earlier.record.areasWork;
+        const state::ConversionRecord& e = earlier.record;
+        fresh.scripts = e.scripts;
+        fresh.areasWork = e.areasWork;
+        // Making the add-on again redoes neither the game folder, nor the
+        // first packing, nor the pathmaps in its Pathfinding folder: what
+        // the earlier record knows of them stays.
+        if (s.GamePath.empty()) s.GamePath = e.gamePath;
+        if (!e.packTarget.empty()) s.PackTarget = e.packTarget;
+        fresh.pathmaps = e.pathmaps;
+        for (const state::Step kept :
+             {state::Step::GameFolderConfirmed, state::Step::FirstPacked, state::Step::PathmapsTransferred})
+            if (e.has(kept)) fresh.done.push_back(kept);
     }
     s.RecordBlocked = earlier.kind == state::LoadedRecord::Kind::Newer ||
                       earlier.kind == state::LoadedRecord::Kind::Unusable;
@@ -57,7 +67,8 @@ std::string beginConversion(ConversionState& s, const std::string& programDir, c
     fresh.mapIsArchive = mapIsArchive;
     fresh.mapFolder = s.LevelDir;
     // The game folder may be confirmed before any map is chosen.
-    if (s.Record.has(state::Step::GameFolderConfirmed)) fresh.done.push_back(state::Step::GameFolderConfirmed);
+    if (s.Record.has(state::Step::GameFolderConfirmed) && !fresh.has(state::Step::GameFolderConfirmed))
+        fresh.done.push_back(state::Step::GameFolderConfirmed);
     s.Record = fresh;
     rememberStep(s, programDir, state::Step::MapAnalysed);
     return earlier.message;

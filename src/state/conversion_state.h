@@ -63,8 +63,9 @@ std::string addonDir(const std::string& programDir, const ConversionState& state
 
 // After "OK": a new record for the map just analysed (LevelDir is its
 // folder), keeping of an earlier record of the same add-on what guards the
-// user's work: the checksums of the scripts written then, and the areas
-// drawn. The step is remembered. Returns what to tell about an earlier
+// user's work (the checksums of the scripts written then, the areas drawn)
+// and what making the add-on again does not redo (the game folder, the
+// first packing's target, the pathmap transfer). The step is remembered. Returns what to tell about an earlier
 // record that cannot be used (set aside, or newer and then never saved
 // over), else "".
 std::string beginConversion(ConversionState& state, const std::string& programDir, const std::string& mapSource,

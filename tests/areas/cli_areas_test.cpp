@@ -86,5 +86,34 @@ TEST(TarnwickCliAreas, FromADescription) {
     EXPECT_NE(test::runCommand(s.cli + " areas '" + s.tmp.dir() + "nowhere' --from-control-points").code, 0);
 }
 
+// A hand-edited StrategicAreas.con is the user's: kept (exit 1, naming the
+// file and --replace), or with --replace copied into a dated folder first;
+// the written file's checksum is recorded, so a second run writes again.
+TEST(TarnwickCliAreas, KeepsAnEditedFileUnlessReplace) {
+    SampleAddon s;
+    const std::string edited = "rem my own areas\r\n";
+    writeBytes(s.addon + "AI/StrategicAreas.con", edited);
+    const std::string run = s.cli + " areas '" + s.addon + "' --from-control-points";
+    const auto copies = [&] {
+        std::vector<std::string> found;
+        for (const auto& e : fs::recursive_directory_iterator(s.addon))
+            if (e.path().string().find("tarnwick-replaced-") != std::string::npos && e.is_regular_file())
+                found.push_back(readBytes(e.path().string()));
+        return found;
+    };
+    struct Case { const char* option; int code; bool written; std::vector<std::string> copies; };
+    for (const Case& c : {Case{"", 1, false, {}}, Case{" --replace", 0, true, {edited}},
+                          Case{"", 0, true, {edited}}}) {
+        const auto r = test::runCommand(run + c.option);
+        EXPECT_EQ(r.code, c.code) << c.option << r.output;
+        if (c.code == 1)
+            EXPECT_EQ(r.output, "You have changed " + s.addon + "AI/StrategicAreas.con since Tarnwick wrote it, so it "
+                                "was kept and nothing was written. Add --replace to copy it into a dated folder "
+                                "inside the add-on and write it again.\n");
+        EXPECT_EQ(s.areasFile() != edited, c.written) << c.option;
+        EXPECT_EQ(copies(), c.copies) << c.option;
+    }
+}
+
 } // namespace
 } // namespace tw

@@ -2,6 +2,7 @@
 // command at a time per program folder, and Ctrl+C in the middle of a step.
 // Whatever a command refuses or is stopped in, the folders stay as they were.
 #include "platform/files.h"
+#include "state/conversion_record.h"
 #include "support/checksums.h"
 #include "support/process.h"
 #include "support/program_folder.h"
@@ -78,7 +79,9 @@ TEST(TarnwickCliPacking, RefusalsChangeNothing) {
         std::string arguments;
         int code;
         const char* says;
+        std::string readOnlyFolder = {};  // made read-only for this case only
     };
+    fs::create_directories(c.addon + "/Pathfinding");
     const Case cases[] = {
         {"first-pack, no add-on", "first-pack " + missing + " " + inQuotes(c.out), 1, "There is no add-on folder"},
         {"transfer, no add-on", "transfer " + missing + " --game " + inQuotes(c.game), 1, "There is no add-on folder"},
@@ -97,14 +100,38 @@ TEST(TarnwickCliPacking, RefusalsChangeNothing) {
          "bf1942/levels/other/init.con, which lies outside"},
         {"merge, backup and delete", "merge " + inQuotes(c.out + "DemoMap.rfa") + " " + addonArchive +
                                          " --delete-add-on --backup " + inQuotes(c.out + "b.rfa"), 2, "Give either"},
+        {"transfer, read-only Pathfinding", "transfer " + inQuotes(c.addon) + " --game " + inQuotes(c.game), 1,
+         "Pathfinding/ is read-only, so the pathmaps cannot be copied into it", c.addon + "/Pathfinding"},
     };
+    constexpr auto writeBits = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     for (const Case& k : cases) {
+        if (!k.readOnlyFolder.empty()) fs::permissions(k.readOnlyFolder, writeBits, fs::perm_options::remove);
         const auto before = c.folders();
         const auto r = c.cli(k.arguments);
+        if (!k.readOnlyFolder.empty()) fs::permissions(k.readOnlyFolder, fs::perms::owner_write, fs::perm_options::add);
         EXPECT_EQ(r.code, k.code) << k.what << "\n" << r.output;
         EXPECT_NE(r.output.find(k.says), std::string::npos) << k.what << "\n" << r.output;
         EXPECT_EQ(c.folders(), before) << k.what;
     }
+}
+
+// Making the add-on again redoes the scripts only: the game folder, the
+// first packing's target and the pathmap transfer stay in its record.
+TEST(TarnwickCliPacking, MakingTheAddonAgainKeepsWhatItDoesNotRedo) {
+    Conversion c;
+    c.ok("first-pack " + inQuotes(c.addon) + " " + inQuotes(c.out) + " --game " + inQuotes(c.game));
+    c.ok("transfer " + inQuotes(c.addon));
+    const auto record = [&] { return state::loadRecord(c.addon + "/").record; };
+    const state::ConversionRecord before = record();
+    ASSERT_TRUE(before.has(state::Step::PathmapsTransferred));
+    c.ok("addon " + inQuotes(c.program + "samples/DemoMap.rfa"));
+    const state::ConversionRecord after = record();
+    EXPECT_EQ(after.gamePath, before.gamePath);
+    EXPECT_EQ(after.packTarget, before.packTarget);
+    EXPECT_EQ(after.pathmaps, before.pathmaps);
+    for (const auto step : {state::Step::GameFolderConfirmed, state::Step::FirstPacked,
+                            state::Step::PathmapsTransferred})
+        EXPECT_EQ(after.has(step), before.has(step)) << state::stepKey(step);
 }
 
 // A command started in the background, its output in a file.
@@ -155,6 +182,7 @@ TEST(TarnwickCliPacking, OneCommandAtATimeAndCtrlCLeavesTheFoldersAsBefore) {
         std::vector<std::string> before;  // run to its end first
         std::string held;                 // stopped with Ctrl+C
         std::string refused;              // tried while it is held
+        const char* pauseAt = "pack.bat";
     };
     const Case cases[] = {
         {"first packing", {}, firstPack, "transfer " + inQuotes(c.addon)},
@@ -163,12 +191,14 @@ TEST(TarnwickCliPacking, OneCommandAtATimeAndCtrlCLeavesTheFoldersAsBefore) {
         // This merge would change the merged archive: the network fix rewrites two scripts.
         {"network merge", {"pack " + inQuotes(c.addon), merge}, merge + " --older-version-fix",
          "areas " + inQuotes(c.addon) + " --from-control-points"},
+        {"unpack of a map archive", {}, "addon " + inQuotes(c.program + "samples/DemoMap.rfa"),
+         "pack " + inQuotes(c.addon), "unpack.bat"},
     };
     for (const Case& k : cases) {
         for (const std::string& arguments : k.before) c.ok(arguments);
         const auto before = c.folders();
         const std::string paused = side.dir() + "paused", log = side.dir() + "log";
-        Background held(inQuotes(c.program + "tarnwick-cli") + " " + k.held, log, "pack.bat", paused);
+        Background held(inQuotes(c.program + "tarnwick-cli") + " " + k.held, log, k.pauseAt, paused);
         ASSERT_TRUE(waitForFile(paused)) << k.what << "\n" << readBytes(log);
 
         const auto refused = c.cli(k.refused);

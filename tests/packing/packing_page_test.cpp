@@ -515,6 +515,27 @@ TEST(FinalPacking, WithoutATargetItSaysSoInsteadOfWaiting) {
     EXPECT_TRUE(p.scripted.shell.batches.empty());
 }
 
+// A target folder whose mode bits forbid writing is refused by the first
+// packing and by "Pack" before anything starts, superuser or not.
+TEST(FinalPacking, AReadOnlyTargetFolderIsRefusedBeforeAnythingStarts) {
+    for (const bool first : {true, false}) {
+        Packing p;
+        p.form.state.MapName = "MyMap";
+        p.form.state.PackTarget = "D:\\Archives\\MyMap_001";
+        p.scripted.dialogs.answer("D:\\Archives\\MyMap_001");
+        fs::create_directories("D:/Archives");
+        fs::permissions("D:/Archives", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+        p.click(first ? static_cast<QWidget*>(p.page.Label42) : p.page.Button7);
+        fs::permissions("D:/Archives", fs::perms::owner_write, fs::perm_options::add);
+        EXPECT_EQ(p.scripted.messages.errors,
+                  std::vector<std::string>{"The folder D:\\Archives\\ is read-only, so D:\\Archives\\MyMap_001.rfa "
+                                           "cannot be written there: choose another place. Nothing was written."});
+        EXPECT_TRUE(p.scripted.shell.batches.empty());
+        EXPECT_FALSE(fs::exists("C:/Tools/pack.bat"));
+    }
+}
+
 // The network box with the example values, over small real archives.
 std::string archiveOf(std::vector<std::pair<std::string, std::string>> files) {
     std::vector<test::RawEntry> entries;

@@ -116,6 +116,13 @@ TEST(TarnwickCliPathmaps, BrokenFoldersAndBadUsage) {
          "--from-png PICTURES", 1, "is 512 x 512 pixels, but the map is 1024 x 1024"},
         {"no pictures", [](const Sample& s) { fs::create_directories(s.pictures); }, "--from-png PICTURES", 1,
          "holds no <Map>Level<L>Map.png of a declared map"},
+        {"a read-only picture folder",
+         [](const Sample& s) {
+             fs::create_directories(s.pictures);
+             fs::permissions(s.pictures, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                             fs::perm_options::remove);
+         },
+         "--png PICTURES", 1, "pictures is read-only, so no picture was written there"},
         {"an unknown option", [](const Sample&) {}, "--paint", 2, "Unknown option 'paint'."},
     };
     for (const auto& c : cases) {
