@@ -18,6 +18,8 @@ int packCommand(const QStringList& arguments) {
     parser.addPositionalArgument("addon", "The add-on folder (bf1942/levels/<map>_001 in the program folder).");
     parser.addPositionalArgument("target", "A folder or the archive's path (.rfa); default: the first packing's.",
                                  "[<target>]");
+    const QCommandLineOption anyway("anyway", "Packs even when the last transfer left pathmaps behind.");
+    parser.addOption(anyway);
     if (auto end = parseArguments(parser, arguments, 1, 2)) return *end;
     catchInterrupts();
 
@@ -31,6 +33,9 @@ int packCommand(const QStringList& arguments) {
     else
         refuseOnProblems(packing::archivePlaceProblems(state.PackTarget + ".rfa"));
     refuseOnProblems(packing::finalPackingProblems(state));
+    if (const std::string stale = packing::staleTransfer(state); !stale.empty() && !parser.isSet(anyway))
+        throw AppError(stale + " Repeat the transfer (tarnwick-cli transfer) once the cause is mended, or give "
+                       "--anyway to pack it as it is. Nothing was packed");
 
     // pack.bat as the first packing wrote it for this add-on and target.
     const KeptFile script(program + "pack.bat");

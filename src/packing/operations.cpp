@@ -125,6 +125,8 @@ PathmapTransfer takePathmaps(const std::string& programDir, ConversionState& sta
     // The conversion packed in temp/pathf.bf is the one remembered from here on.
     adoptRecordOf(state, state.LevelDir);
     state::noteWritten(state.Record, state.LevelDir, {"AI.con"});
+    state.Record.notCopied.clear();
+    for (const PathmapFailure& f : transfer.failed) state.Record.notCopied.push_back(f.name);
     if (transfer.failed.empty()) {
         state.Record.pathmaps = transfer.found;
         rememberStep(state, programDir, state::Step::PathmapsTransferred);
@@ -145,6 +147,17 @@ Problems finalPackingProblems(const ConversionState& state) {
         return {"It is not known where the add-on archive goes: click \"Copy the generated pathmaps into my addon\" "
                 "first (or pack it for the first time)."};
     return readOnlyPlaceProblems(state.PackTarget + ".rfa");
+}
+
+std::string staleTransfer(const ConversionState& state) {
+    const state::LoadedRecord saved = state::loadRecord(state.LevelDir);
+    if (saved.kind != state::LoadedRecord::Kind::Ok || saved.record.notCopied.empty()) return {};
+    std::string text = "The last \"Copy the generated pathmaps into my addon\" did not copy " +
+                       std::string(saved.record.notCopied.size() == 1 ? "this pathmap" : "these pathmaps") +
+                       " into " + addonPathmapFolder(state.LevelDir, state.LevelDir) + ":";
+    for (const std::string& name : saved.record.notCopied) text += "\n    " + name;
+    return text + "\n\nPacking now would pack the add-on without the game's new " +
+           (saved.record.notCopied.size() == 1 ? "version of it." : "versions of them.");
 }
 
 void writePackScript(const std::string& programDir, const ConversionState& state) {

@@ -74,6 +74,10 @@ PathmapTransfer takePathmaps(const std::string& programDir, ConversionState& sta
 std::string packedArchive(const std::string& programDir, const ConversionState& state);  // ProgramDir + PackName + ".rfa"
 // No target known yet, or a target that cannot be written.
 Problems finalPackingProblems(const ConversionState& state);
+// After a transfer that left pathmaps behind (the add-on's record names
+// them): what packing now would miss, naming them; "" otherwise. A later
+// transfer that copies everything clears it.
+std::string staleTransfer(const ConversionState& state);
 // pack.bat for the state's map and target (for a packing to another target).
 void writePackScript(const std::string& programDir, const ConversionState& state);
 // The archive an earlier packing left in ProgramDir, taken before pack.bat

@@ -118,6 +118,11 @@ void PackingPage::Button6Click() {
 void PackingPage::Button7Click() {
     if (packingUnderWay()) throw AppError(kPackingAlready);
     refuseOnProblems(packing::finalPackingProblems(state_));
+    if (const std::string stale = packing::staleTransfer(state_); !stale.empty() &&
+        services_.messages.ask(stale + " \"Pack anyway\" packs it as it is; \"Cancel\" packs nothing, so that you "
+                               "can mend the cause and click \"Copy the generated pathmaps into my addon\" again.",
+                               {"Pack anyway", "Cancel"}) != 0)
+        return;
     archiveAtClick_ = packing::startFinalPacking(services_.programDir, state_);
     startWait(Wait::Final);
 }

@@ -158,6 +158,11 @@ std::string serialiseRecord(const ConversionRecord& r) {
     w.value("pack-target", r.packTarget);
     w.count("pathmaps", r.pathmaps.size());
     for (const std::string& name : r.pathmaps) w.value("pathmap", name);
+    // Only after a failed transfer, so records without one read as before.
+    if (!r.notCopied.empty()) {
+        w.count("not-copied", r.notCopied.size());
+        for (const std::string& name : r.notCopied) w.value("not-copied-pathmap", name);
+    }
     w.count("scripts", r.scripts.size());
     for (const ScriptSum& s : r.scripts) {
         if (s.checksum.find(' ') != std::string::npos) throw AppError("A script's checksum holds a blank: " + s.checksum);
@@ -218,6 +223,10 @@ ParsedRecord parseRecord(std::string_view text) {
     r.packTarget = p.value("pack-target");
     const size_t pathmaps = p.count("pathmaps");
     for (size_t i = 0; i < pathmaps && p.ok; ++i) r.pathmaps.push_back(p.value("pathmap"));
+    if (p.at < p.lines.size() && p.lines[p.at].rfind("not-copied ", 0) == 0) {
+        const size_t notCopied = p.count("not-copied");
+        for (size_t i = 0; i < notCopied && p.ok; ++i) r.notCopied.push_back(p.value("not-copied-pathmap"));
+    }
     const size_t scripts = p.count("scripts");
     for (size_t i = 0; i < scripts && p.ok; ++i) {
         const std::string v = p.value("script");

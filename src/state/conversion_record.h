@@ -63,6 +63,7 @@ struct ConversionRecord {
     std::string gamePath;           // the game folder, ending in its separator
     std::string packTarget;         // the first packing's target, without ".rfa"
     std::vector<std::string> pathmaps;  // the pathmap files listed at the transfer
+    std::vector<std::string> notCopied; // the pathmaps the last transfer could not copy
 
     // Every script written by Tarnwick, with the checksum of what it wrote.
     std::vector<ScriptSum> scripts;

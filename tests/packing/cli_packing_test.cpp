@@ -134,6 +134,30 @@ TEST(TarnwickCliPacking, MakingTheAddonAgainKeepsWhatItDoesNotRedo) {
         EXPECT_EQ(after.has(step), before.has(step)) << state::stepKey(step);
 }
 
+// After a transfer that left a pathmap behind, pack refuses unless given
+// --anyway; a later transfer that copies everything lets it pack again.
+TEST(TarnwickCliPacking, PackAfterAFailedTransferNeedsAnyway) {
+    Conversion c;
+    c.ok("first-pack " + inQuotes(c.addon) + " " + inQuotes(c.out) + " --game " + inQuotes(c.game));
+    const std::string pathmap = c.game + "bf1942/levels/DemoMap/Pathfinding/Tank0Level1Map.raw";
+    const std::string pack = "pack " + inQuotes(c.addon);
+    struct Step {
+        fs::perms pathmapMode;  // the game's pathmap at the transfer before
+        std::string arguments;
+        int code;
+        const char* says;
+    };
+    for (const Step& k : {Step{fs::perms::none, pack, 1, "did not copy this pathmap"},
+                          Step{fs::perms::none, pack + " --anyway", 0, "Packed"},
+                          Step{fs::perms::owner_read, pack, 0, "Packed"}}) {
+        fs::permissions(pathmap, k.pathmapMode);
+        c.cli("transfer " + inQuotes(c.addon));
+        const auto r = c.cli(k.arguments);
+        EXPECT_EQ(r.code, k.code) << k.arguments << "\n" << r.output;
+        EXPECT_NE(r.output.find(k.says), std::string::npos) << k.arguments << "\n" << r.output;
+    }
+}
+
 // A command started in the background, its output in a file.
 struct Background {
     Background(const std::string& command, const std::string& log, const std::string& pauseAt, const std::string& paused) {

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -513,6 +514,38 @@ TEST(FinalPacking, WithoutATargetItSaysSoInsteadOfWaiting) {
     ASSERT_EQ(p.scripted.messages.errors.size(), 1u);
     EXPECT_NE(p.scripted.messages.errors[0].find("It is not known where the add-on archive goes"), std::string::npos);
     EXPECT_TRUE(p.scripted.shell.batches.empty());
+}
+
+// After a transfer that left a pathmap behind, "Pack" asks first, naming
+// it; a later transfer that copies everything ends the question.
+TEST(FinalPacking, AfterAFailedTransferItAsksNamingThePathmapLeftBehind) {
+    Transfer t;
+    t.tmp.write(t.pathmaps + "Infantry1Level0Map.raw", "infantry");
+    t.tmp.write(t.pathmaps + "Tank0Level1Map.raw", "tank");
+    fs::permissions(t.pathmaps + "Tank0Level1Map.raw", fs::perms::none);
+    t.click(t.page.Button6);
+    const std::string asked = "The last \"Copy the generated pathmaps into my addon\" did not copy this pathmap into "
+                              "C:\\Tools\\bf1942\\levels\\MyMap_001\\Pathfinding\\:\n    Tank0Level1Map.raw\n\n";
+    struct Step {
+        const char* what;
+        bool transferAgain;
+        std::deque<int> answers;  // none: the last answer, "Cancel"
+        size_t questions, batches;
+    };
+    for (const Step& c : {Step{"cancelled", false, {}, 1, 0}, Step{"packed anyway", false, {0}, 2, 1},
+                          Step{"after a good transfer", true, {}, 2, 2}}) {
+        if (c.transferAgain) {
+            t.finishBatch(0, false);
+            ASSERT_TRUE(t.waitFor([&] { return t.scripted.messages.errors.size() == 2; }));  // Pack's end
+            fs::permissions(t.pathmaps + "Tank0Level1Map.raw", fs::perms::owner_read);
+            t.click(t.page.Button6);
+        }
+        t.scripted.messages.answers = c.answers;
+        t.click(t.page.Button7);
+        ASSERT_EQ(t.scripted.messages.questions.size(), c.questions) << c.what;
+        EXPECT_EQ(t.scripted.messages.questions.back().substr(0, asked.size()), asked) << c.what;
+        EXPECT_EQ(t.scripted.shell.batches.size(), c.batches) << c.what;
+    }
 }
 
 // A target folder whose mode bits forbid writing is refused by the first

@@ -19,6 +19,7 @@ TEST(ConversionRecordText, ReadBackAsWrittenAndNothingLessIsTaken) {
     r.gamePath = "D:\\Games\\Battlefield 1942\\";
     r.packTarget = "D:\\Games\\Battlefield 1942\\Mods\\bf1942\\Archives\\bf1942\\levels\\MyMap_001";
     r.pathmaps = {"Tank0Level1Map.raw", "Infantry1Level0Map.raw"};
+    r.notCopied = {"Tank0Level1Map.raw"};
     r.setChecksum("AI.con", checksumOf("ai.con bytes"));
     r.setChecksum("ai.CON", checksumOf("other bytes"));  // one entry, letter case aside
     r.areasWork = "Tarnwick areas in progress, version 1\nlist 0\n\nend\n";
