@@ -28,6 +28,11 @@ QImage pictureOf(const Bitmap& map) {
 }
 
 void writePicture(const Bitmap& map, const std::string& path) {
+    // Read-only is told from the mode bits: the superuser would write anyway.
+    for (const std::string& place : {folderOf(path), path})
+        if (readOnlyByMode(place))
+            throw PathmapError(place + " is read-only, so the picture " + path + " was not written. Make it writable "
+                               "or choose another place.");
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

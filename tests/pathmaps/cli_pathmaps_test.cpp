@@ -123,6 +123,13 @@ TEST(TarnwickCliPathmaps, BrokenFoldersAndBadUsage) {
                              fs::perm_options::remove);
          },
          "--png PICTURES", 1, "pictures is read-only, so no picture was written there"},
+        {"a read-only picture",
+         [](const Sample& s) {
+             fs::create_directories(s.pictures);
+             writeBytes(s.pictures + "/Car4Level2Map.png", "");
+             fs::permissions(s.pictures + "/Car4Level2Map.png", fs::perms::owner_read);
+         },
+         "--png PICTURES", 1, "Car4Level2Map.png is read-only, so the picture"},
         {"an unknown option", [](const Sample&) {}, "--paint", 2, "Unknown option 'paint'."},
     };
     for (const auto& c : cases) {
