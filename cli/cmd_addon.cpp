@@ -57,6 +57,9 @@ int addonCommand(const QStringList& arguments) {
         chosenFolder = intake::takeLevelFolder(state, path);
     }
     intake::analyse(state, program, archive, chosenFolder);
+    // Nothing is written yet for a level folder: Ctrl+C so far stops here.
+    // From here on the generation, short as it is, runs to its end.
+    if (!archive && interrupted()) return stopped("Making the add-on of " + map);
     const std::string earlier = beginConversion(state, program, path, archive);
     if (!earlier.empty()) std::fprintf(stderr, "%s\n", earlier.c_str());
     // Scripts the user changed since Tarnwick wrote them are kept, or with
