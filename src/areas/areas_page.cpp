@@ -1,6 +1,7 @@
 #include "areas/areas_page.h"
 
 #include "ui/pictures.h"
+#include "areas/area_name.h"
 #include "areas/area_script.h"
 #include "areas/picture_loader.h"
 #include "platform/errors.h"
@@ -8,10 +9,12 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include <filesystem>
 #include <optional>
@@ -135,6 +138,8 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     Label9z = linkLabel(areafert, "Label9z", QStringLiteral("OK"), 72, 328);
     LabelSkip = linkLabel(areafert, "LabelSkip", QStringLiteral("Skip"), 112, 328);
     LabelSkip->hide();
+    LabelCancel = linkLabel(areafert, "LabelCancel", QStringLiteral("Cancel"), 104, 328);
+    LabelCancel->hide();
     areafert->hide();
 
     GroupBox5z = groupBox(this, "GroupBox5z", QStringLiteral("Nachbarn"), 136, 1, 393, 208);
@@ -198,11 +203,40 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     on(Label16z, &LinkLabel::clicked, [this] { Label16zClick(); });
     on(LabelPropose, &LinkLabel::clicked, [this] { proposeFromControlPoints(); });
     on(LabelSkip, &LinkLabel::clicked, [this] { skipProposal(); });
+    on(LabelCancel, &LinkLabel::clicked, [this] { cancelEdit(); });
     connect(ListBox1z, &QListWidget::currentRowChanged, outlineView_, [this] { outlineView_->update(); });
-    connect(CheckListBox1, &QListWidget::itemChanged, this, [this] {
+    connect(CheckListBox1, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        set_.tick(static_cast<size_t>(CheckListBox1->row(item)), item->checkState() == Qt::Checked);
         outlineView_->update();
         saveWork();
     });
+
+    // The list's commands: on the selected area, in its context menu and
+    // by key; Undo and Redo anywhere on the page (a text field with the
+    // focus keeps them for its own text).
+    const auto action = [this](const char* name, const QString& text, const QKeySequence& key,
+                               Qt::ShortcutContext where, QWidget* owner, std::function<void()> run) {
+        auto* a = new QAction(text, owner);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcut(key);
+        a->setShortcutContext(where);
+        owner->addAction(a);
+        on(a, &QAction::triggered, std::move(run));
+        return a;
+    };
+    actionEdit = action("actionEdit", QStringLiteral("Edit..."), QKeySequence(Qt::Key_Return), Qt::WidgetShortcut,
+                        ListBox1z, [this] { editArea(ListBox1z->currentRow()); });
+    actionDelete = action("actionDelete", QStringLiteral("Delete"), QKeySequence::Delete, Qt::WidgetShortcut,
+                          ListBox1z, [this] { deleteArea(ListBox1z->currentRow()); });
+    actionNeighbours = action("actionNeighbours", QStringLiteral("Choose its neighbours again"), QKeySequence(),
+                              Qt::WidgetShortcut, ListBox1z, [this] { reopenNeighbours(ListBox1z->currentRow()); });
+    actionUndo = action("actionUndo", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                        Qt::WidgetWithChildrenShortcut, this, [this] { undo(); });
+    actionRedo = action("actionRedo", QStringLiteral("Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y),
+                        Qt::WidgetWithChildrenShortcut, this, [this] { redo(); });
+    ListBox1z->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListBox1z, &QListWidget::customContextMenuRequested, this, [this](QPoint at) { contextMenu(at); });
+    on(ListBox1z, &QListWidget::itemDoubleClicked, [this] { editArea(ListBox1z->currentRow()); });
 }
 
 // The bars wait right of the map view, where the "Areas" box covers them.
@@ -287,8 +321,18 @@ bool AreasPage::mapMouse(QEvent* event) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     const QPoint at = mouse->position().toPoint();
     if (type == QEvent::MouseButtonPress) {
-        if (mouse->button() == Qt::LeftButton) pressedAt_ = at;
-        return pressedAt_.has_value();
+        if (mouse->button() != Qt::LeftButton) return pressedAt_.has_value();
+        pressedAt_ = at;
+        // Pressed inside the selected area while nothing else is under way:
+        // a drag moves that area.
+        moving_.reset();
+        const int row = ListBox1z->currentRow();
+        const auto all = outlines();
+        if (row >= 0 && row < static_cast<int>(all.size()) && Label1z->isEnabled() && !boxOpen()) {
+            const areas::Outline& o = all[static_cast<size_t>(row)];
+            if (QRect(QPoint(o.left, o.top), QPoint(o.right, o.bottom)).contains(at)) moving_ = row;
+        }
+        return true;
     }
     if (type == QEvent::MouseMove) {
         if (pressedAt_) {
@@ -299,11 +343,14 @@ bool AreasPage::mapMouse(QEvent* event) {
     }
     if (!pressedAt_ || mouse->button() != Qt::LeftButton) return false;
     const QPoint from = *pressedAt_;
+    const auto moved = moving_;
     pressedAt_.reset();
     dragTo_.reset();
+    moving_.reset();
     outlineView_->update();
     guarded(services_.messages, [&] {
         if ((at - from).manhattanLength() < QApplication::startDragDistance()) mapClick(at);
+        else if (moved) moveArea(*moved, at - from);
         else mapDrag(from, at);
     });
     return true;
@@ -313,6 +360,13 @@ bool AreasPage::mapMouse(QEvent* event) {
 // wherever the focus is in this window.
 bool AreasPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == e) return mapMouse(event) || Page::eventFilter(watched, event);
+    // The starting texts of the name and priority stay, chosen whole as the
+    // field gets the focus (after the click has placed the cursor), so that
+    // typing replaces them.
+    if (event->type() == QEvent::FocusIn && (watched == Edit2z || watched == Edit3z)) {
+        auto* field = static_cast<QLineEdit*>(watched);
+        QTimer::singleShot(0, field, [field] { field->selectAll(); });
+    }
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const auto* widget = qobject_cast<QWidget*>(watched);
@@ -373,47 +427,56 @@ void AreasPage::Label8zClick() {
 
 void AreasPage::Label9zClick() {
     const std::string name = Edit2z->text().toStdString();
-    if (name.empty()) {
-        services_.messages.info("Enter a valid name");
+    // A name the script cannot carry, or one recorded already (the edited
+    // area's own aside), is refused; the box stays as it is.
+    Lines others = set_.names();
+    if (editing_) others.erase(others.begin() + static_cast<std::ptrdiff_t>(*editing_));
+    if (const std::string problem = areas::nameProblem(name, others); !problem.empty()) {
+        services_.messages.info(problem);
         return;
     }
     state_.AreaName = name;
     state_.AreaPriority = parseInteger(Edit3z->text().toStdString());
 
-    areas::AreaBox box{};
-    box.minX = state_.AreaMinX;
-    box.minY = state_.AreaMinY;
-    box.maxX = state_.AreaMaxX;
-    box.maxY = state_.AreaMaxY;
-    box.centerX = state_.AreaCenterX;
-    box.centerY = state_.AreaCenterY;
-    ListBox1z->addItem(QString::fromStdString(areas::listEntry(name, box, state_.AreaPriority)));
-    Memo1z.push_back(areas::createLine(name, box, state_.AreaPriority));
-    Memo1z.push_back(" ");
-    Memo2z.push_back(name);
-    areas::Kinds kinds;
-    kinds.base = basis->isChecked();
-    kinds.controlPoint = cp->isChecked();
-    kinds.strongPoint = strong->isChecked();
-    kinds.airfield = air->isChecked();
-    kinds.flank = Flanke->isChecked();
-    kinds.center = center->isChecked();
-    params.push_back(areas::kindLines(kinds));
-    vparams.push_back(areas::orderLines(box.centerX, box.centerY, leicht->isChecked(), schwer->isChecked()));
-    sides.push_back(areas::sideLine(Team1->isChecked() ? 1 : Team2->isChecked() ? 2 : Neutral->isChecked() ? 0 : -1));
-
-    finishOutline();
-    Memo3z.clear();
-
+    areas::AreaSpec a;
+    a.name = name;
+    a.priority = state_.AreaPriority;
     const int scale = state_.WorldScale != 0 ? state_.WorldScale : 1;
-    const int side = Team1->isChecked() ? 1 : Team2->isChecked() ? 2 : Neutral->isChecked() ? 0 : -1;
-    outlines_.push_back({box.minX / scale, (state_.WorldSize - box.maxY) / scale, box.maxX / scale,
-                         (state_.WorldSize - box.minY) / scale, side, name});
-    afterRecording();
+    a.box.minX = state_.AreaMinX;
+    a.box.minY = state_.AreaMinY;
+    a.box.maxX = state_.AreaMaxX;
+    a.box.maxY = state_.AreaMaxY;
+    a.box.centerX = state_.AreaCenterX;
+    a.box.centerY = state_.AreaCenterY;
+    a.box.left = a.box.minX / scale;
+    a.box.right = a.box.maxX / scale;
+    a.box.top = (state_.WorldSize - a.box.maxY) / scale;
+    a.box.bottom = (state_.WorldSize - a.box.minY) / scale;
+    a.kinds.base = basis->isChecked();
+    a.kinds.controlPoint = cp->isChecked();
+    a.kinds.strongPoint = strong->isChecked();
+    a.kinds.airfield = air->isChecked();
+    a.kinds.flank = Flanke->isChecked();
+    a.kinds.center = center->isChecked();
+    a.light = leicht->isChecked();
+    a.heavy = schwer->isChecked();
+    a.side = Team1->isChecked() ? 1 : Team2->isChecked() ? 2 : Neutral->isChecked() ? 0 : -1;
+
+    const auto edited = editing_;
+    finishOutline();
+    if (edited) {
+        change([&] { set_.replace(*edited, a); });
+        ListBox1z->setCurrentRow(static_cast<int>(*edited));
+        return;
+    }
+    change([&] { set_.record(a); });
+    afterRecording(name);
 }
 
 void AreasPage::finishOutline() {
     areafert->hide();
+    editing_.reset();
+    LabelCancel->hide();
     for (QWidget* bar : {static_cast<QWidget*>(oben), static_cast<QWidget*>(unten), static_cast<QWidget*>(links),
                          static_cast<QWidget*>(rechts)})
         bar->hide();
@@ -424,54 +487,22 @@ void AreasPage::finishOutline() {
 }
 
 void AreasPage::Image2zClick() {
-    GroupBox5z->show();
+    change([&] {
+        set_.openStep();
+        tickProposedNeighbours();
+    });
     GroupBox5z->raise();
-    Label13z->setText(QString::fromStdString((Memo2z.empty() ? std::string() : Memo2z.front()) + " ist Nachbar von: "));
-    Label13z->adjustSize();
-    for (const std::string& name : Memo2z) {
-        auto* item = new QListWidgetItem(QString::fromStdString(name), CheckListBox1);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
-    }
-    tickProposedNeighbours();
-    outlineView_->update();
-    saveWork();
 }
 
 void AreasPage::Label16zClick() {
     // With no area waiting there is nothing to finish.
-    if (Memo2z.empty()) return;
-    const std::string name = Memo2z.front();
-    Memo2z.pop_front();
-    Lines neighbours;
-    for (int i = 0; i < CheckListBox1->count(); ++i)
-        if (CheckListBox1->item(i)->checkState() == Qt::Checked)
-            neighbours.push_back(CheckListBox1->item(i)->text().toStdString());
-    const Lines block = areas::areaBlock(name, neighbours, params.front(), vparams.front(), sides.front());
-    params.pop_front();
-    vparams.pop_front();
-    sides.pop_front();
-    Aread.insert(Aread.end(), block.begin(), block.end());
-    Label13z->setText(QString::fromStdString((Memo2z.empty() ? std::string() : Memo2z.front()) + " ist Nachbar von: "));
-    Label13z->adjustSize();
-    {
-        const QSignalBlocker quiet(CheckListBox1);
-        for (int i = 0; i < CheckListBox1->count(); ++i) CheckListBox1->item(i)->setCheckState(Qt::Unchecked);
-    }
-    if (!Memo2z.empty()) {
+    if (!set_.current()) return;
+    // The script is written (by the change) once no area waits.
+    change([&] {
+        set_.finishCurrent();
         tickProposedNeighbours();
-        outlineView_->update();
-        saveWork();
-        return;
-    }
-
-    Memo3z = areas::strategicAreasCon(Memo1z, Aread);
-    const char sep = trailingSeparator(state_.LevelDir, services_.programDir);
-    writeLines(state_.LevelDir + "AI" + sep + "StrategicAreas.con", Memo3z, true);
-    Memo3z.clear();
-    // The areas are in the script now; nothing is left in progress.
-    deleteFile(workFile());
-    outlineView_->update();
+    });
+    if (set_.current()) return;
     services_.messages.info("Change something if you want to.");
     services_.shell.openDocument("StrategicAreas.con", state_.LevelDir + "AI/");
     emit areasWritten();
@@ -513,8 +544,8 @@ void AreasPage::proposeFromControlPoints() {
     // Proposals recorded before (in an earlier run whose work was restored)
     // are passed over, but still count as neighbours of the new ones.
     for (size_t i = 0; i < proposals_.size(); ++i)
-        for (const areas::Outline& o : outlines_)
-            if (equalsIgnoreCase(o.name, proposals_[i].name)) proposalNames_[i] = o.name;
+        for (const std::string& name : set_.names())
+            if (equalsIgnoreCase(name, proposals_[i].name)) proposalNames_[i] = name;
     proposalAt_ = 0;
     showProposal();
 }
@@ -548,9 +579,9 @@ void AreasPage::skipProposal() {
     showProposal();
 }
 
-void AreasPage::afterRecording() {
+void AreasPage::afterRecording(const std::string& name) {
     if (proposalAt_ < proposals_.size()) {
-        proposalNames_[proposalAt_] = Memo2z.back();
+        proposalNames_[proposalAt_] = name;
         // Every recorded proposal's neighbours among the recorded ones.
         for (size_t i = 0; i < proposals_.size(); ++i) {
             if (!proposalNames_[i]) continue;
@@ -572,14 +603,16 @@ void AreasPage::afterRecording() {
 // The neighbour step starts with the proposed neighbours of the current
 // area ticked (each name's first entry in the list).
 void AreasPage::tickProposedNeighbours() {
-    if (Memo2z.empty()) return;
+    const auto at = set_.current();
+    if (!at) return;
+    const std::string& name = set_.areas()[*at].spec.name;
     const auto it = std::find_if(proposedNeighbours_.begin(), proposedNeighbours_.end(),
-                                 [&](const auto& entry) { return entry.first == Memo2z.front(); });
+                                 [&](const auto& entry) { return entry.first == name; });
     if (it == proposedNeighbours_.end()) return;
-    const QSignalBlocker quiet(CheckListBox1);
-    for (const std::string& name : it->second) {
-        const auto found = CheckListBox1->findItems(q(name), Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (!found.isEmpty()) found.front()->setCheckState(Qt::Checked);
+    for (const std::string& neighbour : it->second) {
+        const Lines& list = set_.checkList();
+        const auto row = std::find(list.begin(), list.end(), neighbour);
+        if (row != list.end()) set_.tick(static_cast<size_t>(row - list.begin()), true);
     }
 }
 
@@ -588,19 +621,7 @@ std::string AreasPage::workFile() const { return state_.LevelDir + areas::kWorkF
 areas::AreasWork AreasPage::work() const {
     areas::AreasWork w;
     w.picture = picturePath_;
-    for (int i = 0; i < ListBox1z->count(); ++i) w.listEntries.push_back(ListBox1z->item(i)->text().toStdString());
-    w.createLines = Memo1z;
-    w.waiting = Memo2z;
-    w.params = params;
-    w.vparams = vparams;
-    w.sides = sides;
-    w.blocks = Aread;
-    w.neighbourStep = GroupBox5z->isVisibleTo(this);
-    for (int i = 0; i < CheckListBox1->count(); ++i) {
-        w.checkList.push_back(CheckListBox1->item(i)->text().toStdString());
-        w.ticked.push_back(CheckListBox1->item(i)->checkState() == Qt::Checked);
-    }
-    w.outlines = outlines_;
+    set_.toWork(w);
     w.proposedNeighbours = proposedNeighbours_;
     return w;
 }
@@ -626,33 +647,11 @@ void AreasPage::saveWork() {
 }
 
 void AreasPage::restore(const areas::AreasWork& w) {
-    ListBox1z->clear();
-    for (const std::string& entry : w.listEntries) ListBox1z->addItem(q(entry));
-    Memo1z = w.createLines;
-    Memo2z = w.waiting;
-    params = w.params;
-    vparams = w.vparams;
-    sides = w.sides;
-    Aread = w.blocks;
-    {
-        const QSignalBlocker quiet(CheckListBox1);
-        CheckListBox1->clear();
-        for (size_t i = 0; i < w.checkList.size(); ++i) {
-            auto* item = new QListWidgetItem(q(w.checkList[i]), CheckListBox1);
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState(i < w.ticked.size() && w.ticked[i] ? Qt::Checked : Qt::Unchecked);
-        }
-    }
-    if (w.neighbourStep) {
-        GroupBox5z->show();
-        GroupBox5z->raise();
-        Label13z->setText(q((Memo2z.empty() ? std::string() : Memo2z.front()) + " ist Nachbar von: "));
-        Label13z->adjustSize();
-    }
-    outlines_ = w.outlines;
     proposedNeighbours_ = w.proposedNeighbours;
+    undo_.clear();
+    redo_.clear();
+    setAreas(areas::AreaSet::fromWork(w).value_or(areas::AreaSet{}));
     if (!w.picture.empty()) guarded(services_.messages, [&] { loadPicture(w.picture); });
-    outlineView_->update();
 }
 
 void AreasPage::addonOpened() {
@@ -660,7 +659,7 @@ void AreasPage::addonOpened() {
     keepWorkFile_ = false;
     guarded(services_.messages, [&] {
         const std::string file = workFile();
-        if (ListBox1z->count() != 0 || !fileExists(file)) return;
+        if (set_.size() != 0 || !fileExists(file)) return;
         std::optional<areas::AreasWork> saved;
         try {
             saved = areas::parseWork(readBytes(file));
@@ -668,7 +667,7 @@ void AreasPage::addonOpened() {
             keepWorkFile_ = true;  // unreadable as a file: left as it is, never saved over
             throw;
         }
-        if (!saved) {
+        if (!saved || !areas::AreaSet::fromWork(*saved)) {
             // Set aside under a name of its own, so that no save overwrites it.
             std::string aside = file + ".damaged";
             for (int n = 2; pathExists(aside); ++n) aside = file + ".damaged" + std::to_string(n);
@@ -705,22 +704,27 @@ void AreasPage::paintOutlines(QPainter& painter) const {
     font.setPixelSize(11);
     font.setBold(true);
     painter.setFont(font);
+    // Names on a small dark box, so that they stay readable over the
+    // picture's own lettering.
+    const QFontMetrics metrics(font);
     const auto label = [&](const QRect& r, const QString& name, const QColor& colour) {
-        const QPoint at = r.topLeft() + QPoint(3, 12);
-        painter.setPen(QColor(0, 0, 0, 200));
-        painter.drawText(at + QPoint(1, 1), name);
-        painter.setPen(colour);
-        painter.drawText(at, name);
+        const QRect text = metrics.boundingRect(name);
+        const QRect backing(r.left() + 2, r.top() + 2, text.width() + 5, metrics.height() + 1);
+        painter.fillRect(backing, QColor(0, 0, 0, 170));
+        painter.setPen(colour.lighter(130));
+        painter.drawText(backing.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, name);
     };
     const int selected = ListBox1z->currentRow();
-    const bool stepping = GroupBox5z->isVisibleTo(this) && !Memo2z.empty();
-    const int current = stepping ? static_cast<int>(outlines_.size()) - static_cast<int>(Memo2z.size()) : -1;
+    const auto waiting = set_.current();
+    const bool stepping = GroupBox5z->isVisibleTo(this) && waiting;
+    const int current = stepping ? static_cast<int>(*waiting) : -1;
     QStringList ticked;
     if (stepping)
         for (int i = 0; i < CheckListBox1->count(); ++i)
             if (CheckListBox1->item(i)->checkState() == Qt::Checked) ticked << CheckListBox1->item(i)->text();
-    for (int i = 0; i < static_cast<int>(outlines_.size()); ++i) {
-        const areas::Outline& o = outlines_[static_cast<size_t>(i)];
+    const std::vector<areas::Outline> all = outlines();
+    for (int i = 0; i < static_cast<int>(all.size()); ++i) {
+        const areas::Outline& o = all[static_cast<size_t>(i)];
         const QRect r(o.left, o.top, o.right - o.left, o.bottom - o.top);  // edges on both corners
         const QColor colour = sideColour(o.side);
         const bool neighbour = ticked.contains(q(o.name));
@@ -744,10 +748,185 @@ void AreasPage::paintOutlines(QPainter& painter) const {
         painter.drawRect(r);
         label(r, q(p.name), sideColour(p.side));
     }
-    if (pressedAt_ && dragTo_) {
+    if (pressedAt_ && dragTo_ && moving_) {
+        const areas::Outline& o = all[static_cast<size_t>(*moving_)];
+        painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
+        painter.drawRect(QRect(o.left, o.top, o.right - o.left, o.bottom - o.top).translated(*dragTo_ - *pressedAt_));
+    } else if (pressedAt_ && dragTo_) {
         painter.setPen(QPen(pictures::kPointGreen, 1, Qt::DashLine));
         painter.drawRect(QRect(*pressedAt_, *dragTo_).normalized());
     }
+}
+
+std::vector<areas::Outline> AreasPage::outlines() const {
+    std::vector<areas::Outline> out;
+    for (const auto& a : set_.areas())
+        out.push_back({a.spec.box.left, a.spec.box.top, a.spec.box.right, a.spec.box.bottom, a.spec.side, a.spec.name});
+    return out;
+}
+
+bool AreasPage::boxOpen() const { return !areafert->isHidden(); }
+
+void AreasPage::change(const std::function<void()>& edit) {
+    areas::AreaSet before = set_;
+    edit();
+    if (set_ == before) return;
+    undo_.push_back(before);
+    redo_.clear();
+    areasChanged(before);
+}
+
+// Shows the changed areas, saves the work, and writes the script when no
+// area waits for its neighbours. (Until the neighbour step has passed every
+// area, the script stays as the add-on run left it, as in a first pass.)
+void AreasPage::areasChanged(const areas::AreaSet& before) {
+    showAreas();
+    saveWork();
+    if (set_.current() || (set_.size() == 0 && before.size() == 0)) return;
+    const char sep = trailingSeparator(state_.LevelDir, services_.programDir);
+    writeLines(state_.LevelDir + "AI" + sep + "StrategicAreas.con", set_.size() ? set_.script() : Lines{},
+               set_.size() != 0);
+}
+
+void AreasPage::setAreas(areas::AreaSet set) {
+    set_ = std::move(set);
+    showAreas();
+    saveWork();
+}
+
+void AreasPage::showAreas() {
+    areas::AreasWork shown;
+    set_.toWork(shown);
+    const int row = ListBox1z->currentRow();
+    {
+        const QSignalBlocker quiet(ListBox1z);
+        ListBox1z->clear();
+        for (const std::string& entry : shown.listEntries) ListBox1z->addItem(q(entry));
+        ListBox1z->setCurrentRow(std::min(row, ListBox1z->count() - 1));
+    }
+    {
+        const QSignalBlocker quiet(CheckListBox1);
+        CheckListBox1->clear();
+        for (size_t i = 0; i < shown.checkList.size(); ++i) {
+            auto* item = new QListWidgetItem(q(shown.checkList[i]), CheckListBox1);
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(shown.ticked[i] ? Qt::Checked : Qt::Unchecked);
+        }
+    }
+    GroupBox5z->setVisible(set_.stepShown());
+    if (set_.stepShown()) {
+        const auto at = set_.current();
+        Label13z->setText(q((at ? set_.areas()[*at].spec.name : std::string()) + " ist Nachbar von: "));
+        Label13z->adjustSize();
+    }
+    outlineView_->update();
+}
+
+void AreasPage::contextMenu(QPoint at) {
+    const bool chosen = ListBox1z->itemAt(at) != nullptr;
+    if (chosen) ListBox1z->setCurrentItem(ListBox1z->itemAt(at));
+    for (QAction* a : {actionEdit, actionDelete, actionNeighbours}) a->setEnabled(chosen);
+    actionUndo->setEnabled(canUndo());
+    actionRedo->setEnabled(canRedo());
+    QMenu menu(this);
+    menu.addActions({actionEdit, actionDelete, actionNeighbours});
+    menu.addSeparator();
+    menu.addActions({actionUndo, actionRedo});
+    menu.exec(ListBox1z->viewport()->mapToGlobal(at));
+    for (QAction* a : {actionEdit, actionDelete, actionNeighbours, actionUndo, actionRedo}) a->setEnabled(true);
+}
+
+namespace {
+const char* const kBoxOpen = "The properties box is open: press its OK (or Cancel) first.";
+}
+
+// The properties box with the area's values, over its outline; "OK"
+// stores them in its place, "Cancel" leaves it as it was.
+void AreasPage::editArea(int row) {
+    if (row < 0 || row >= static_cast<int>(set_.size())) return;
+    if (boxOpen() || !Label1z->isEnabled()) {
+        services_.messages.info(kBoxOpen);
+        return;
+    }
+    const areas::AreaSpec a = set_.areas()[static_cast<size_t>(row)].spec;
+    placeArea({a.box.left, a.box.top}, {a.box.right, a.box.bottom});
+    if (!boxOpen()) return;
+    editing_ = static_cast<size_t>(row);
+    Edit2z->setText(q(a.name));
+    Edit3z->setText(QString::number(a.priority));
+    leicht->setChecked(a.light);
+    schwer->setChecked(a.heavy);
+    basis->setChecked(a.kinds.base);
+    cp->setChecked(a.kinds.controlPoint);
+    strong->setChecked(a.kinds.strongPoint);
+    air->setChecked(a.kinds.airfield);
+    Flanke->setChecked(a.kinds.flank);
+    center->setChecked(a.kinds.center);
+    for (QRadioButton* side : {Team1, Team2, Neutral}) {
+        side->setAutoExclusive(false);
+        side->setChecked(false);
+        side->setAutoExclusive(true);
+    }
+    if (a.side >= 0) (a.side == 1 ? Team1 : a.side == 2 ? Team2 : Neutral)->setChecked(true);
+    LabelCancel->show();
+    ListBox1z->setCurrentRow(row);
+}
+
+void AreasPage::cancelEdit() {
+    if (editing_) finishOutline();
+}
+
+void AreasPage::deleteArea(int row) {
+    if (row < 0 || row >= static_cast<int>(set_.size())) return;
+    if (boxOpen()) {
+        services_.messages.info(kBoxOpen);
+        return;
+    }
+    change([&] { set_.remove(static_cast<size_t>(row)); });
+}
+
+void AreasPage::reopenNeighbours(int row) {
+    if (row < 0 || row >= static_cast<int>(set_.size())) return;
+    if (boxOpen()) {
+        services_.messages.info(kBoxOpen);
+        return;
+    }
+    change([&] { set_.reopen(static_cast<size_t>(row)); });
+    GroupBox5z->raise();
+}
+
+void AreasPage::moveArea(int row, QPoint by) {
+    if (row < 0 || row >= static_cast<int>(set_.size()) || by.isNull()) return;
+    areas::AreaSpec a = set_.areas()[static_cast<size_t>(row)].spec;
+    const auto box = areas::areaOf(a.box.left + by.x(), a.box.top + by.y(), a.box.right + by.x(),
+                                   a.box.bottom + by.y(), state_.WorldSize, state_.WorldScale);
+    if (!box) return;
+    a.box = *box;
+    change([&] { set_.replace(static_cast<size_t>(row), a); });
+}
+
+void AreasPage::undo() {
+    if (undo_.empty()) return;
+    if (boxOpen()) {
+        services_.messages.info(kBoxOpen);
+        return;
+    }
+    redo_.push_back(set_);
+    set_ = std::move(undo_.back());
+    undo_.pop_back();
+    areasChanged(redo_.back());
+}
+
+void AreasPage::redo() {
+    if (redo_.empty()) return;
+    if (boxOpen()) {
+        services_.messages.info(kBoxOpen);
+        return;
+    }
+    undo_.push_back(set_);
+    set_ = std::move(redo_.back());
+    redo_.pop_back();
+    areasChanged(undo_.back());
 }
 
 } // namespace tw
