@@ -21,15 +21,15 @@ std::string nameProblem(const std::string& name, const Lines& existing) {
         const char c = name[i];
         const auto u = static_cast<unsigned char>(c);
         if (c == ' ' || c == '\t')
-            return "Enter a valid name: \"" + name + "\" holds a blank, and the game would read it as several words. "
+            return "The name \"" + name + "\" holds a blank, and the game would read it as several words. "
                    "Join the words, for example with '_'.";
         if (!(std::isalnum(u) && u < 0x80) && c != '_' && c != '-' && c != '.')
-            return "Enter a valid name: \"" + name + "\" holds the character '" + characterAt(name, i) +
+            return "The name \"" + name + "\" holds the character '" + characterAt(name, i) +
                    "', which the script cannot carry. Use letters (A-Z), digits, '_', '-' and '.'.";
     }
     for (const std::string& other : existing)
         if (equalsIgnoreCase(other, name))
-            return "Enter a valid name: an area named \"" + other + "\" is recorded already. Give this one a name "
+            return "An area named \"" + other + "\" is recorded already. Give this one a name "
                    "of its own.";
     return {};
 }

@@ -275,4 +275,30 @@ std::optional<AreaSet> AreaSet::fromWork(const AreasWork& w) {
     return set;
 }
 
+void AreaHistory::changed(AreaSet before) {
+    undo_.push_back(std::move(before));
+    redo_.clear();
+}
+
+std::optional<AreaSet> AreaHistory::undo(AreaSet now) {
+    if (undo_.empty()) return std::nullopt;
+    AreaSet back = std::move(undo_.back());
+    undo_.pop_back();
+    redo_.push_back(std::move(now));
+    return back;
+}
+
+std::optional<AreaSet> AreaHistory::redo(AreaSet now) {
+    if (redo_.empty()) return std::nullopt;
+    AreaSet again = std::move(redo_.back());
+    redo_.pop_back();
+    undo_.push_back(std::move(now));
+    return again;
+}
+
+void AreaHistory::clear() {
+    undo_.clear();
+    redo_.clear();
+}
+
 } // namespace tw::areas

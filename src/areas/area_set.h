@@ -72,4 +72,19 @@ private:
     std::vector<bool> ticked_;
 };
 
+// Undo and Redo over whole area sets: each change keeps the set before it.
+class AreaHistory {
+public:
+    void changed(AreaSet before);  // a new change: nothing is left to redo
+    bool canUndo() const { return !undo_.empty(); }
+    bool canRedo() const { return !redo_.empty(); }
+    // The set to go back (or forward) to from `now`; nothing when there is none.
+    std::optional<AreaSet> undo(AreaSet now);
+    std::optional<AreaSet> redo(AreaSet now);
+    void clear();
+
+private:
+    std::vector<AreaSet> undo_, redo_;
+};
+
 } // namespace tw::areas

@@ -648,8 +648,7 @@ void AreasPage::saveWork() {
 
 void AreasPage::restore(const areas::AreasWork& w) {
     proposedNeighbours_ = w.proposedNeighbours;
-    undo_.clear();
-    redo_.clear();
+    history_.clear();
     setAreas(areas::AreaSet::fromWork(w).value_or(areas::AreaSet{}));
     if (!w.picture.empty()) guarded(services_.messages, [&] { loadPicture(w.picture); });
 }
@@ -771,8 +770,7 @@ void AreasPage::change(const std::function<void()>& edit) {
     areas::AreaSet before = set_;
     edit();
     if (set_ == before) return;
-    undo_.push_back(before);
-    redo_.clear();
+    history_.changed(before);
     areasChanged(before);
 }
 
@@ -905,28 +903,19 @@ void AreasPage::moveArea(int row, QPoint by) {
     change([&] { set_.replace(static_cast<size_t>(row), a); });
 }
 
-void AreasPage::undo() {
-    if (undo_.empty()) return;
-    if (boxOpen()) {
-        services_.messages.info(kBoxOpen);
-        return;
-    }
-    redo_.push_back(set_);
-    set_ = std::move(undo_.back());
-    undo_.pop_back();
-    areasChanged(redo_.back());
-}
+void AreasPage::undo() { stepThroughHistory(false); }
 
-void AreasPage::redo() {
-    if (redo_.empty()) return;
+void AreasPage::redo() { stepThroughHistory(true); }
+
+void AreasPage::stepThroughHistory(bool forward) {
+    if (!(forward ? canRedo() : canUndo())) return;
     if (boxOpen()) {
         services_.messages.info(kBoxOpen);
         return;
     }
-    undo_.push_back(set_);
-    set_ = std::move(redo_.back());
-    redo_.pop_back();
-    areasChanged(undo_.back());
+    const areas::AreaSet before = set_;
+    set_ = *(forward ? history_.redo(set_) : history_.undo(set_));
+    areasChanged(before);
 }
 
 } // namespace tw

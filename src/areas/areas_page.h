@@ -78,8 +78,8 @@ public:
     void moveArea(int row, QPoint by);  // by whole map-view pixels
     void undo();
     void redo();
-    bool canUndo() const { return !undo_.empty(); }
-    bool canRedo() const { return !redo_.empty(); }
+    bool canUndo() const { return history_.canUndo(); }
+    bool canRedo() const { return history_.canRedo(); }
     // The list's commands, also in its context menu.
     QAction* actionEdit;
     QAction* actionDelete;
@@ -179,6 +179,7 @@ private:
     // StrategicAreas.con written again when no area waits for its neighbours.
     void change(const std::function<void()>& edit);
     void areasChanged(const areas::AreaSet& before);
+    void stepThroughHistory(bool forward);
     void setAreas(areas::AreaSet set);
     void showAreas();
     bool boxOpen() const;
@@ -192,7 +193,7 @@ private:
 
     QWidget* outlineView_ = nullptr;  // over the map picture, under the points
     areas::AreaSet set_;
-    std::vector<areas::AreaSet> undo_, redo_;
+    areas::AreaHistory history_;
     std::optional<size_t> editing_;  // the area the properties box edits
     std::optional<int> moving_;      // the area dragged by the mouse
     std::vector<areas::Proposal> proposals_;
