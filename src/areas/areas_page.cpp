@@ -18,6 +18,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 namespace tw {
 
@@ -487,6 +488,7 @@ void AreasPage::finishOutline() {
 }
 
 void AreasPage::Image2zClick() {
+    singleStep_ = false;
     change([&] {
         set_.openStep();
         tickProposedNeighbours();
@@ -503,6 +505,9 @@ void AreasPage::Label16zClick() {
         tickProposedNeighbours();
     });
     if (set_.current()) return;
+    // One area's neighbours chosen again: the script is written already,
+    // and the wizard stays where it is.
+    if (std::exchange(singleStep_, false)) return;
     services_.messages.info("Change something if you want to.");
     services_.shell.openDocument("StrategicAreas.con", state_.LevelDir + "AI/");
     emit areasWritten();
@@ -889,6 +894,7 @@ void AreasPage::reopenNeighbours(int row) {
         services_.messages.info(kBoxOpen);
         return;
     }
+    singleStep_ = !set_.current();
     change([&] { set_.reopen(static_cast<size_t>(row)); });
     GroupBox5z->raise();
 }
@@ -913,6 +919,7 @@ void AreasPage::stepThroughHistory(bool forward) {
         services_.messages.info(kBoxOpen);
         return;
     }
+    singleStep_ = false;
     const areas::AreaSet before = set_;
     set_ = *(forward ? history_.redo(set_) : history_.undo(set_));
     areasChanged(before);

@@ -196,6 +196,7 @@ private:
     areas::AreaHistory history_;
     std::optional<size_t> editing_;  // the area the properties box edits
     std::optional<int> moving_;      // the area dragged by the mouse
+    bool singleStep_ = false;        // the neighbour step for one area only
     std::vector<areas::Proposal> proposals_;
     size_t proposalAt_ = 0;
     std::vector<std::optional<std::string>> proposalNames_;  // recorded names, by proposal
