@@ -638,8 +638,9 @@ void AreasPage::saveWork() {
     if (keepWorkFile_ || state_.LevelDir.empty() || !folderExists(state_.LevelDir)) return;
     const areas::AreasWork now = work();
     // Before the first area there is nothing to lose: the level's picture
-    // comes back by itself.
-    if (now.listEntries.empty() && now.checkList.empty()) {
+    // comes back by itself. Once every area is in StrategicAreas.con,
+    // nothing is left in progress (and nothing extra goes into the archive).
+    if ((now.listEntries.empty() && now.checkList.empty()) || (set_.size() != 0 && !set_.current())) {
         if (fileExists(workFile())) deleteFile(workFile());
         return;
     }

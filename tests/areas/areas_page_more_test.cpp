@@ -361,7 +361,7 @@ TEST(AreaWork, RestoredAfterTheWindowIsGoneGivesTheSameFile) {
         w.page.CheckListBox1->item(kTicks[2][0])->setCheckState(Qt::Checked);
         w.click(w.page.Label16z);
         EXPECT_EQ(w.areasFile(), expected);
-        EXPECT_TRUE(fileExists(work));  // kept: the areas can still be changed after a restart
+        EXPECT_FALSE(fileExists(work));  // nothing is left in progress
     }
     {
         Wizard w(tmp);
