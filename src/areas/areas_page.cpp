@@ -92,19 +92,23 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     RadioButton2 = radioButton(GroupBox3z, "RadioButton2", QStringLiteral("Use Numpad-Keys to move around"), 8, 112);
     setMoveControlsEnabled(false);
 
-    GroupBox1z = groupBox(this, "GroupBox1z", QStringLiteral("Options"), 520, 142, 217, 105);
+    // "Options" is 16 pixels taller than the four commands need, so that the
+    // proposal command has a row of its own inside the frame; "Areas" gives
+    // up those 16 pixels at its top.
+    GroupBox1z = groupBox(this, "GroupBox1z", QStringLiteral("Options"), 520, 142, 217, 121);
     Label10z = linkLabel(GroupBox1z, "Label10z", QStringLiteral("Load map image"), 64, 24);
     Label1z = linkLabel(GroupBox1z, "Label1z", QStringLiteral("New Strategic - Area"), 56, 47);
     Label2z = linkLabel(GroupBox1z, "Label2z", QStringLiteral("Apply the current point"), 48, 63);
     Label8z = linkLabel(GroupBox1z, "Label8z", QStringLiteral("Apply the current area"), 48, 79);
-    LabelPropose = linkLabel(GroupBox1z, "LabelPropose", QStringLiteral("Propose areas from control points"), 20, 91);
+    LabelPropose = linkLabel(GroupBox1z, "LabelPropose", QStringLiteral("Propose areas from control points"), 20, 97);
+    LabelPropose->move((GroupBox1z->width() - LabelPropose->width()) / 2, 97);
     Label2z->setEnabled(false);
     Label8z->setEnabled(false);
 
-    GroupBox2z = groupBox(this, "GroupBox2z", QStringLiteral("Areas"), 519, 251, 226, 269);
+    GroupBox2z = groupBox(this, "GroupBox2z", QStringLiteral("Areas"), 519, 267, 226, 253);
     GroupBox2z->setStyleSheet(QStringLiteral("QGroupBox#GroupBox2z { background-color: #c0c0c0; }"));
     ListBox1z = named(new QListWidget(GroupBox2z), "ListBox1z");
-    ListBox1z->setGeometry(8, 16, 209, 243);
+    ListBox1z->setGeometry(8, 16, 209, 227);
     makeGreyWhite(ListBox1z);
 
     GroupBox4z = groupBox(this, "GroupBox4z", QStringLiteral("Fertig"), 0, 521, 745, 64);
