@@ -22,34 +22,7 @@
 
 namespace tw {
 
-// Draws the recorded areas over the map picture; the mouse passes through.
-class OutlineView : public QWidget {
-public:
-    OutlineView(AreasPage* page) : QWidget(page), page_(page) {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setGeometry(0, 0, 512, 512);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        page_->paintOutlines(painter);
-    }
-
-private:
-    AreasPage* page_;
-};
-
 namespace {
-
-QColor sideColour(int side) {
-    switch (side) {
-    case 1: return QColor(230, 60, 50);    // team 1
-    case 2: return QColor(50, 120, 240);   // team 2
-    case 0: return QColor(250, 220, 60);   // neutral
-    default: return QColor(235, 235, 235); // no side chosen
-    }
-}
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -67,8 +40,10 @@ QLabel* underlinedLabel(QWidget* parent, const char* name, const QString& text, 
 AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent)
     : Page("t3", services, state, parent) {
     // Pictures first, so every box lies above them.
-    e = pictureBox(this, "e", pictures::mapPlaceholder(), 0, 0, 512, 512, false);
-    outlineView_ = new OutlineView(this);
+    e = named(new MapView(this), "e");
+    e->setGeometry(0, 0, 512, 512);
+    e->setPicture(pictures::mapPlaceholder());
+    e->addLayer(QStringLiteral("Areas"), [this](QPainter& painter, const QRect&) { paintOutlines(painter); });
     const QImage bar = pictures::solid(pictures::kPointGreen);
     oben = pictureBox(this, "oben", bar, 0, 0, 100, 5, false);
     unten = pictureBox(this, "unten", bar, 0, 0, 100, 5, false);
@@ -209,10 +184,10 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     on(LabelPropose, &LinkLabel::clicked, [this] { proposeFromControlPoints(); });
     on(LabelSkip, &LinkLabel::clicked, [this] { skipProposal(); });
     on(LabelCancel, &LinkLabel::clicked, [this] { cancelEdit(); });
-    connect(ListBox1z, &QListWidget::currentRowChanged, outlineView_, [this] { outlineView_->update(); });
+    connect(ListBox1z, &QListWidget::currentRowChanged, e, [this] { e->update(); });
     connect(CheckListBox1, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         set_.tick(static_cast<size_t>(CheckListBox1->row(item)), item->checkState() == Qt::Checked);
-        outlineView_->update();
+        e->update();
         saveWork();
     });
 
@@ -342,7 +317,7 @@ bool AreasPage::mapMouse(QEvent* event) {
     if (type == QEvent::MouseMove) {
         if (pressedAt_) {
             dragTo_ = at;
-            outlineView_->update();
+            e->update();
         }
         return pressedAt_.has_value();
     }
@@ -352,7 +327,7 @@ bool AreasPage::mapMouse(QEvent* event) {
     pressedAt_.reset();
     dragTo_.reset();
     moving_.reset();
-    outlineView_->update();
+    e->update();
     guarded(services_.messages, [&] {
         if ((at - from).manhattanLength() < QApplication::startDragDistance()) mapClick(at);
         else if (moved) moveArea(*moved, at - from);
@@ -561,7 +536,7 @@ void AreasPage::proposeFromControlPoints() {
 
 void AreasPage::showProposal() {
     while (proposalAt_ < proposals_.size() && proposalNames_[proposalAt_]) ++proposalAt_;
-    outlineView_->update();
+    e->update();
     if (proposalAt_ >= proposals_.size()) {
         proposals_.clear();
         proposalNames_.clear();
@@ -605,7 +580,7 @@ void AreasPage::afterRecording(const std::string& name) {
         ++proposalAt_;
         showProposal();
     }
-    outlineView_->update();
+    e->update();
     saveWork();
 }
 
@@ -707,22 +682,11 @@ void AreasPage::addonOpened() {
     if (fileExists(own)) guarded(services_.messages, [&] { loadPicture(resolvePath(own).string()); });
 }
 
+// The recorded areas in their sides' colours: the selected one and the one
+// in the neighbour step drawn strong, ticked neighbours shaded and dashed;
+// proposals still to come dotted.
 void AreasPage::paintOutlines(QPainter& painter) const {
     painter.setRenderHint(QPainter::Antialiasing, false);
-    QFont font = painter.font();
-    font.setPixelSize(11);
-    font.setBold(true);
-    painter.setFont(font);
-    // Names on a small dark box, so that they stay readable over the
-    // picture's own lettering.
-    const QFontMetrics metrics(font);
-    const auto label = [&](const QRect& r, const QString& name, const QColor& colour) {
-        const QRect text = metrics.boundingRect(name);
-        const QRect backing(r.left() + 2, r.top() + 2, text.width() + 5, metrics.height() + 1);
-        painter.fillRect(backing, QColor(0, 0, 0, 170));
-        painter.setPen(colour.lighter(130));
-        painter.drawText(backing.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, name);
-    };
     const int selected = ListBox1z->currentRow();
     const auto waiting = set_.current();
     const bool stepping = GroupBox5z->isVisibleTo(this) && waiting;
@@ -743,19 +707,15 @@ void AreasPage::paintOutlines(QPainter& painter) const {
             painter.fillRect(r, fill);
         }
         const bool strong = i == selected || i == current;
-        painter.setPen(QPen(strong ? QColor(Qt::white) : colour, strong ? 3 : 1,
-                            neighbour ? Qt::DashLine : Qt::SolidLine));
-        painter.drawRect(r);
-        label(r, q(o.name), colour);
+        paintAreaOutline(painter, r, q(o.name), colour,
+                         QPen(strong ? QColor(Qt::white) : colour, strong ? 3 : 1,
+                              neighbour ? Qt::DashLine : Qt::SolidLine));
     }
-    // Proposals still to come, dotted.
     for (size_t i = proposalAt_ + 1; i < proposals_.size(); ++i) {
         if (proposalNames_[i]) continue;  // recorded already
         const areas::Proposal& p = proposals_[i];
         const QRect r(p.left, p.top, p.right - p.left, p.bottom - p.top);
-        painter.setPen(QPen(sideColour(p.side), 1, Qt::DotLine));
-        painter.drawRect(r);
-        label(r, q(p.name), sideColour(p.side));
+        paintAreaOutline(painter, r, q(p.name), sideColour(p.side), QPen(sideColour(p.side), 1, Qt::DotLine));
     }
     if (pressedAt_ && dragTo_ && moving_) {
         const areas::Outline& o = all[static_cast<size_t>(*moving_)];
@@ -827,7 +787,7 @@ void AreasPage::showAreas() {
         Label13z->setText(q((at ? set_.areas()[*at].spec.name : std::string()) + " ist Nachbar von: "));
         Label13z->adjustSize();
     }
-    outlineView_->update();
+    e->update();
 }
 
 void AreasPage::contextMenu(QPoint at) {

@@ -5,6 +5,7 @@
 #include "areas/area_set.h"
 #include "areas/proposals.h"
 #include "areas/work_file.h"
+#include "ui/map_view.h"
 #include "ui/page.h"
 #include "ui/widgets.h"
 #include "platform/text.h"
@@ -88,7 +89,7 @@ public:
     QAction* actionRedo;
 
     // Map view, corner points and outline bars.
-    PictureBox* e;
+    MapView* e;
     PictureBox* gruen;
     PictureBox* rot;
     PictureBox* fg;
@@ -189,9 +190,6 @@ private:
     void restore(const areas::AreasWork& work);
     void saveWork();
     void paintOutlines(QPainter& painter) const;
-    friend class OutlineView;
-
-    QWidget* outlineView_ = nullptr;  // over the map picture, under the points
     areas::AreaSet set_;
     areas::AreaHistory history_;
     std::optional<size_t> editing_;  // the area the properties box edits
