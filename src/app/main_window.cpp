@@ -6,6 +6,8 @@
 #include "areas/areas_page.h"
 #include "intake/map_page.h"
 #include "packing/packing_page.h"
+#include "pathmaps/pathmap_window.h"
+#include "ui/widgets.h"
 #include "platform/files.h"
 #include "tools/console_window.h"
 
@@ -103,6 +105,21 @@ TForm1::TForm1(Services& services, QWidget* parent)
         for (QWidget* box : {t4->GroupBox12, t4->GroupBox14, t4->GroupBox15}) box->setEnabled(true);
     });
 
+    // "Pathmaps" beside the tabs, on the Areas page and page 3 once the
+    // add-on folder exists: the pathmap window over the level's picture.
+    auto* pathmapsLink = linkLabel(nullptr, "LabelPathmaps", QStringLiteral("Pathmaps"), 0, 0);
+    pathmapsLink->setToolTip(QStringLiteral("Show the pathmaps of the add-on: see, check and mend them"));
+    pathmapsLink->setContentsMargins(0, 0, 8, 0);
+    PageControl1->setCornerWidget(pathmapsLink, Qt::TopRightCorner);
+    const auto showLink = [this, pathmapsLink] {
+        const QWidget* page = PageControl1->currentWidget();
+        pathmapsLink->setVisible((page == t3 || page == t4) && !state.LevelDir.empty() && folderExists(state.LevelDir));
+    };
+    showLink();
+    connect(PageControl1, &QTabWidget::currentChanged, this, showLink);
+    connect(t1, &MapPage::addonCreated, this, showLink);
+    connect(pathmapsLink, &LinkLabel::clicked, this, [this] { guarded(services_.messages, [this] { openPathmaps(); }); });
+
     // The map analysis fills the Stats page and the packing page's map box.
     connect(t1, &MapPage::mapAnalysed, this, [this](const intake::MapDisplays& d) {
         const auto q = [](const std::string& s) { return QString::fromStdString(s); };
@@ -115,6 +132,21 @@ TForm1::TForm1(Services& services, QWidget* parent)
         t4->Label39->adjustSize();
         t4->showAddonPlace(q(d.addonPlace));
     });
+}
+
+void TForm1::openPathmaps() {
+    auto* window = new PathmapWindow(services_, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    std::vector<PathmapWindow::AreaMark> areas;
+    for (const auto& a : t3->areaSet().areas())
+        areas.push_back({QString::fromStdString(a.spec.name), double(a.spec.box.minX), double(a.spec.box.minY),
+                         double(a.spec.box.maxX), double(a.spec.box.maxY), a.spec.side});
+    std::string picture = t3->picturePath();
+    const std::string own = state.MapDir + "Textures/InGameMap.dds";
+    if (picture.empty() && !state.MapDir.empty() && fileExists(own)) picture = resolvePath(own).string();
+    window->open(state.LevelDir, picture, std::move(areas));
+    window->show();
+    emit pathmapsOpened(window);
 }
 
 void TForm1::setPageEnabled(QWidget* page, bool enabled) {

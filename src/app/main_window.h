@@ -18,6 +18,7 @@ class AreasPage;
 class PackingPage;
 class StatsPage;
 class TForm2;
+class PathmapWindow;
 
 // Application title, style and font, shared by the program and its tests.
 void setUpApplication();
@@ -38,6 +39,10 @@ public:
     // disabled page can still be looked at.
     void setPageEnabled(QWidget* page, bool enabled);
 
+    // The pathmap window for the add-on folder, over the level's picture,
+    // with the areas of the Areas page.
+    void openPathmaps();
+
     // Whether a batch runs or a packing wait has not done its follow-up.
     bool busy() const;
 
@@ -50,6 +55,7 @@ public:
 
 signals:
     void closed();
+    void pathmapsOpened(PathmapWindow* window);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -63,6 +63,8 @@ public:
     std::string workFile() const;
     // Recorded outlines in list order, with their names and sides.
     std::vector<areas::Outline> outlines() const;
+    // The map picture's file, empty for none.
+    const std::string& picturePath() const { return picturePath_; }
     // The recorded areas as they stand.
     const areas::AreaSet& areaSet() const { return set_; }
     // The areas still proposed, and which of them the properties box shows.
