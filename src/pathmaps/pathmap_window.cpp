@@ -276,7 +276,12 @@ void PathmapWindow::showFindings() {
     findingsList->blockSignals(true);
     findingsList->clear();
     for (const auto& f : findings_) {
-        auto* item = new QListWidgetItem(q(pathmaps::findingLine(f)), findingsList);
+        // Severity, map and level on the first line, the text below.
+        QString head = QString::fromLatin1(pathmaps::severityName(f.severity));
+        if (!f.map.empty()) head += QStringLiteral(" - ") + q(f.map);
+        if (f.level >= 0) head += QStringLiteral(", level %1").arg(f.level);
+        if (f.place) head += QStringLiteral(", at %1/%2").arg(std::lround(f.place->x)).arg(std::lround(f.place->z));
+        auto* item = new QListWidgetItem(head + QLatin1Char('\n') + q(f.text), findingsList);
         item->setForeground(severityColour(f.severity));
     }
     findingsList->blockSignals(false);
