@@ -142,7 +142,7 @@ Header infoHeader(int worldSize, int level) {
 void checkWorld(const std::string& file, int worldSize, int level, int maxLevel) {
     if (!isWorldSize(worldSize))
         throw PathmapError(file + " cannot be read for a world of " + std::to_string(worldSize) +
-                           " m: the world size must be a power of two from 256 to 16384.");
+                           " m: the world size must be a power of two from 256 to 8192.");
     if (level < 0 || level > maxLevel || !levelFits(worldSize, level))
         throw PathmapError(file + ": level " + std::to_string(level) + " cannot exist in a " +
                            std::to_string(worldSize) + " m world.");
@@ -154,7 +154,7 @@ std::string worldWords(int worldSize, int level) {
 
 } // namespace
 
-bool isWorldSize(int worldSize) { return worldSize >= 256 && worldSize <= 16384 && std::has_single_bit(unsigned(worldSize)); }
+bool isWorldSize(int worldSize) { return worldSize >= 256 && worldSize <= 8192 && std::has_single_bit(unsigned(worldSize)); }
 
 bool levelFits(int worldSize, int level) {
     return isWorldSize(worldSize) && level >= 0 && level <= kMaxLevel && (worldSize >> (level + 6)) >= 1;

@@ -24,7 +24,7 @@ public:
     using AppError::AppError;
 };
 
-// World sizes a pathmap can be made for: powers of two from 256 to 16384 m.
+// World sizes a pathmap can be made for: powers of two from 256 to 8192 m.
 bool isWorldSize(int worldSize);
 // Whether a level-L map exists for the world: its blocks (64 pixels of 2^L m)
 // must not be larger than the world.
@@ -74,6 +74,9 @@ public:
     int side() const { return side_; }
     uint8_t value(int x, int z) const { return values_[static_cast<size_t>(z) * side_ + x]; }
     void set(int x, int z, uint8_t v) { values_[static_cast<size_t>(z) * side_ + x] = v; }
+    // Row z: the values of x = 0 .. side - 1.
+    const uint8_t* row(int z) const { return values_.data() + static_cast<size_t>(z) * side_; }
+    uint8_t* row(int z) { return values_.data() + static_cast<size_t>(z) * side_; }
     bool operator==(const InfoMap&) const = default;
 
 private:

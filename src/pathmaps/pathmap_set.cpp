@@ -96,7 +96,7 @@ PathmapSet PathmapSet::open(const std::string& folderGiven) {
     }
     if (!isWorldSize(*world))
         throw PathmapError(source + " names a world of " + std::to_string(*world) +
-                           " m; pathmaps are made for 256, 512, 1024, 2048, 4096, 8192 or 16384 m.");
+                           " m; pathmaps are made for 256, 512, 1024, 2048, 4096 or 8192 m.");
     set.worldSize_ = *world;
     set.pathfinding_ = folder + "Pathfinding" + sep;
     const std::string& pf = set.pathfinding_;
@@ -200,6 +200,13 @@ SaveResult PathmapSet::save() {
         files.emplace_back(pathfinding_ + infoFileName(t.declared.name), encodeInfo(t.info, t.declared.level));
         files.emplace_back(pathfinding_ + strategicFileName(t.declared.name), encodeStrategic(t.strategic));
     }
+    {
+        std::error_code ec;
+        const auto st = fs::status(resolvePath(pathfinding_), ec);
+        if (!ec && fs::is_directory(st) && (st.permissions() & fs::perms::owner_write) == fs::perms::none)
+            throw PathmapError("The folder " + shown(pathfinding_) +
+                               " is read-only: nothing was saved. Make it writable and save again.");
+    }
     for (const auto& [path, bytes] : files)
         if (!writable(path))
             throw PathmapError(shown(path) + " is read-only or no file: nothing was saved. Make it writable and "
@@ -223,15 +230,23 @@ SaveResult PathmapSet::save() {
         if (ec)
             throw PathmapError("The folder " + aside.string() + " cannot be made (" + ec.message() +
                                "): nothing was saved.");
-        for (const auto& [path, bytes] : files)
-            if (fileExists(path)) {
-                const fs::path from = resolvePath(path);
-                writeBytes((aside / from.filename()).string(), readBytes(path));
-            }
+        try {
+            for (const auto& [path, bytes] : files)
+                if (fileExists(path)) {
+                    const fs::path from = resolvePath(path);
+                    writeBytes((aside / from.filename()).string(), readBytes(path));
+                }
+        } catch (const AppError& e) {
+            fs::remove_all(aside, ec);
+            throw PathmapError(std::string(e.what()) + " The originals could not be kept: nothing was saved.");
+        }
         fs::rename(aside, final, ec);
-        if (ec)
+        if (ec) {
+            std::error_code ignored;
+            fs::remove_all(aside, ignored);
             throw PathmapError("The originals cannot be kept in " + final.string() + " (" + ec.message() +
                                "): nothing was saved.");
+        }
         result.originalsKept = true;
     }
     for (const auto& [path, bytes] : files) {

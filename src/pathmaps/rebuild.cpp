@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cmath>
 
 namespace tw::pathmaps {
 namespace {
@@ -64,45 +66,93 @@ Bitmap coarser(const Bitmap& finer) {
     return out;
 }
 
+namespace {
+
+// For each Info row, one bit a pixel: set where all four map pixels under it
+// are blocked. 32 pixels to a word.
+struct ClosedRows {
+    int words = 0;
+    std::vector<uint32_t> bits;
+    explicit ClosedRows(const Bitmap& map) : words(map.wordsPerRow()), bits(static_cast<size_t>(map.side() / 2) * words) {
+        for (int z = 0; z < map.side() / 2; ++z) {
+            const uint64_t* a = map.row(2 * z);
+            const uint64_t* b = map.row(2 * z + 1);
+            uint32_t* out = bits.data() + static_cast<size_t>(z) * words;
+            for (int w = 0; w < words; ++w) {
+                const uint64_t both = a[w] & b[w];
+                out[w] = static_cast<uint32_t>(evenBits(both & (both >> 1)));
+            }
+        }
+    }
+    // The open pixels (not closed) of row z from x on, n <= 32 of them, as bits.
+    uint32_t open(int z, int x, int n) const {
+        const uint32_t closed = bits[static_cast<size_t>(z) * words + static_cast<size_t>(x >> 5)] >> (x & 31);
+        return ~closed & (n == 32 ? ~0u : (1u << n) - 1);
+    }
+};
+
+// A run of open pixels in one row of a cell: columns a..b.
+struct Run {
+    int row, a, b;
+    int parent;
+};
+
+int findRoot(std::vector<Run>& runs, int i) {
+    while (runs[i].parent != i) i = runs[i].parent = runs[runs[i].parent].parent;
+    return i;
+}
+
+} // namespace
+
 Strategic buildStrategic(const Bitmap& map, int level) {
     if (!levelFits(map.side() << level, level))
         throw PathmapError("Level " + std::to_string(level) + " has no regions in a world of " +
                            std::to_string(map.side() << level) + " m.");
     const Geometry g(map, level);
-    const std::vector<uint8_t> closed = closedPixels(map);
+    const ClosedRows closed(map);
     Strategic s{InfoMap(g.infoSide, 3), StrategicMap{g.cells, g.cells, {}}};
     s.map.cells.resize(static_cast<size_t>(g.cells) * g.cells);
 
     const int n = g.perCell;
-    std::vector<int> group(static_cast<size_t>(n) * n), stack;
+    std::vector<Run> runs;
+    std::vector<int> groupOfRoot, rowStart(static_cast<size_t>(n) + 1);
+    std::vector<uint64_t> sizes;
     for (int cz = 0; cz < g.cells; ++cz)
         for (int cx = 0; cx < g.cells; ++cx) {
             const int x0 = cx * n, z0 = cz * n;
-            auto isOpen = [&](int c, int r) { return !closed[static_cast<size_t>(z0 + r) * g.infoSide + x0 + c]; };
-            // Groups of open pixels, found in row order.
-            std::fill(group.begin(), group.end(), -1);
-            std::vector<int> sizes;
-            for (int start = 0; start < n * n; ++start) {
-                if (group[start] >= 0 || !isOpen(start % n, start / n)) continue;
-                const int id = static_cast<int>(sizes.size());
-                sizes.push_back(0);
-                group[start] = id;
-                stack.assign(1, start);
-                while (!stack.empty()) {
-                    const int p = stack.back();
-                    stack.pop_back();
-                    ++sizes[id];
-                    const int c = p % n, r = p / n;
-                    const std::array<std::array<int, 2>, 4> next{{{c - 1, r}, {c + 1, r}, {c, r - 1}, {c, r + 1}}};
-                    for (const auto& [nc, nr] : next) {
-                        if (nc < 0 || nr < 0 || nc >= n || nr >= n) continue;
-                        const int q = nr * n + nc;
-                        if (group[q] < 0 && isOpen(nc, nr)) {
-                            group[q] = id;
-                            stack.push_back(q);
+            // Runs of open pixels, row by row, joined to the runs they touch
+            // in the row before.
+            runs.clear();
+            for (int r = 0; r < n; ++r) {
+                rowStart[static_cast<size_t>(r)] = static_cast<int>(runs.size());
+                uint64_t bits = closed.open(z0 + r, x0, n);
+                while (bits) {
+                    const int a = std::countr_zero(bits);
+                    const int b = a + std::countr_one(bits >> a) - 1;
+                    bits &= ~(((uint64_t{2} << (b - a)) - 1) << a);
+                    const int id = static_cast<int>(runs.size());
+                    runs.push_back({r, a, b, id});
+                    if (r == 0) continue;
+                    for (int p = rowStart[static_cast<size_t>(r - 1)]; p < rowStart[static_cast<size_t>(r)]; ++p)
+                        if (runs[p].a <= b && a <= runs[p].b) {
+                            const int x = findRoot(runs, p), y = findRoot(runs, id);
+                            if (x != y) runs[std::max(x, y)].parent = std::min(x, y);
                         }
-                    }
                 }
+            }
+            if (runs.empty()) continue;
+            // Groups in the order of their first pixel; their sizes.
+            groupOfRoot.assign(runs.size(), -1);
+            sizes.clear();
+            std::vector<int> groupOfRun(runs.size());
+            for (size_t i = 0; i < runs.size(); ++i) {
+                const int root = findRoot(runs, static_cast<int>(i));
+                if (groupOfRoot[static_cast<size_t>(root)] < 0) {
+                    groupOfRoot[static_cast<size_t>(root)] = static_cast<int>(sizes.size());
+                    sizes.push_back(0);
+                }
+                groupOfRun[i] = groupOfRoot[static_cast<size_t>(root)];
+                sizes[static_cast<size_t>(groupOfRun[i])] += static_cast<uint64_t>(runs[i].b - runs[i].a + 1);
             }
             // Largest first; equal sizes keep the row order of their first pixel.
             std::vector<int> order(sizes.size());
@@ -113,28 +163,41 @@ Strategic buildStrategic(const Bitmap& map, int level) {
                 regionOf[static_cast<size_t>(order[rank])] = static_cast<uint8_t>(std::min<size_t>(rank, 3));
 
             std::array<double, 4> sumX{}, sumZ{};
-            std::array<int, 4> count{};
-            for (int p = 0; p < n * n; ++p) {
-                if (group[p] < 0) continue;
-                const uint8_t region = regionOf[static_cast<size_t>(group[p])];
-                s.info.set(x0 + p % n, z0 + p / n, region);
-                sumX[region] += p % n;
-                sumZ[region] += p / n;
-                ++count[region];
+            std::array<double, 4> count{};
+            for (size_t i = 0; i < runs.size(); ++i) {
+                const Run& run = runs[i];
+                const uint8_t region = regionOf[static_cast<size_t>(groupOfRun[i])];
+                const int length = run.b - run.a + 1;
+                std::fill_n(s.info.row(z0 + run.row) + x0 + run.a, length, region);
+                sumX[region] += (run.a + run.b) * 0.5 * length;
+                sumZ[region] += double(run.row) * length;
+                count[region] += length;
+            }
+            // Each region's Info pixel nearest its centre (the first in row
+            // order on a tie): in a run, the column nearest the centre.
+            std::array<int, 4> bestX{}, bestZ{};
+            std::array<double, 4> bestDistance{};
+            std::array<bool, 4> found{};
+            for (size_t i = 0; i < runs.size(); ++i) {
+                const Run& run = runs[i];
+                const int k = regionOf[static_cast<size_t>(groupOfRun[i])];
+                const double mx = sumX[k] / count[k], mz = sumZ[k] / count[k];
+                const int c1 = std::clamp(static_cast<int>(std::floor(mx)), run.a, run.b);
+                const int c2 = std::min(c1 + 1, run.b);
+                const int c = (c2 - mx) * (c2 - mx) < (c1 - mx) * (c1 - mx) ? c2 : c1;
+                const double d = (c - mx) * (c - mx) + (run.row - mz) * (run.row - mz);
+                if (!found[k] || d < bestDistance[k]) {
+                    found[k] = true;
+                    bestDistance[k] = d;
+                    bestX[k] = c;
+                    bestZ[k] = run.row;
+                }
             }
             StrategicCell& cell = s.map.cell(cx, cz);
             for (int k = 0; k < 4; ++k) {
-                if (count[k] == 0) continue;
-                const double mx = sumX[k] / count[k], mz = sumZ[k] / count[k];
-                int best = -1;
-                double bestDistance = 0;
-                for (int p = 0; p < n * n; ++p) {
-                    if (group[p] < 0 || regionOf[static_cast<size_t>(group[p])] != k) continue;
-                    const double dx = p % n - mx, dz = p / n - mz, d = dx * dx + dz * dz;
-                    if (best < 0 || d < bestDistance) best = p, bestDistance = d;
-                }
+                if (!found[k]) continue;
                 // The first free map pixel under that Info pixel, in row order.
-                const int mx0 = 2 * (x0 + best % n), mz0 = 2 * (z0 + best / n);
+                const int mx0 = 2 * (x0 + bestX[k]), mz0 = 2 * (z0 + bestZ[k]);
                 int px = mx0, pz = mz0;
                 for (int i = 0; i < 4; ++i)
                     if (!map.blocked(mx0 + i % 2, mz0 + i / 2)) {
@@ -146,22 +209,23 @@ Strategic buildStrategic(const Bitmap& map, int level) {
                 cell.flags = static_cast<uint8_t>(cell.flags | 1u << (4 + k));
             }
         }
-    // Links across each cell's +z and +x borders.
+    // Links across each cell's +z and +x borders, where open pixels meet.
     for (int cz = 0; cz < g.cells; ++cz)
         for (int cx = 0; cx < g.cells; ++cx) {
             StrategicCell& cell = s.map.cell(cx, cz);
-            for (int i = 0; i < n; ++i) {
-                if (cz + 1 < g.cells) {
-                    const int x = cx * n + i, z = cz * n + n - 1;
-                    if (!closed[static_cast<size_t>(z) * g.infoSide + x] &&
-                        !closed[static_cast<size_t>(z + 1) * g.infoSide + x])
-                        cell.linksZ = static_cast<uint16_t>(cell.linksZ |
-                                                            1u << (4 * s.info.value(x, z) + s.info.value(x, z + 1)));
+            const int x0 = cx * n, z0 = cz * n;
+            if (cz + 1 < g.cells) {
+                const int z = z0 + n - 1;
+                for (uint32_t both = closed.open(z, x0, n) & closed.open(z + 1, x0, n); both; both &= both - 1) {
+                    const int x = x0 + std::countr_zero(both);
+                    cell.linksZ = static_cast<uint16_t>(cell.linksZ | 1u << (4 * s.info.value(x, z) + s.info.value(x, z + 1)));
                 }
-                if (cx + 1 < g.cells) {
-                    const int x = cx * n + n - 1, z = cz * n + i;
-                    if (!closed[static_cast<size_t>(z) * g.infoSide + x] &&
-                        !closed[static_cast<size_t>(z) * g.infoSide + x + 1])
+            }
+            if (cx + 1 < g.cells) {
+                const int x = x0 + n - 1;
+                for (int i = 0; i < n; ++i) {
+                    const int z = z0 + i;
+                    if ((closed.open(z, x, 1) & closed.open(z, x + 1, 1)) != 0)
                         cell.linksX = static_cast<uint16_t>(cell.linksX |
                                                             1u << (4 * s.info.value(x, z) + s.info.value(x + 1, z)));
                 }

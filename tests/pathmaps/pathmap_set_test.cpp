@@ -197,8 +197,7 @@ TEST(PathmapSet, FoldersThatCannotBeUsed) {
              t.write("AIPathFinding.con", "rem\r\n");
              t.write("Init/Terrain.con", "GeometryTemplate.worldSize 1000\r\n");
          },
-         "Init/Terrain.con names a world of 1000 m; pathmaps are made for 256, 512, 1024, 2048, 4096, 8192 or "
-         "16384 m."},
+         "Init/Terrain.con names a world of 1000 m; pathmaps are made for 256, 512, 1024, 2048, 4096 or 8192 m."},
     };
     for (const auto& c : cases) {
         TempFolder t;
@@ -255,7 +254,45 @@ TEST(PathmapSet, SaveRebuildsAndKeepsTheOriginalsOnce) {
                                              " is read-only or no file: nothing was saved. Make it writable and save again.");
     }
     fs::permissions(pf / "Tank0Level2Map.raw", fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(pf, fs::perms::owner_read | fs::perms::owner_exec);
+    try {
+        set.save();
+        ADD_FAILURE() << "saved into a read-only folder";
+    } catch (const PathmapError& e) {
+        EXPECT_EQ(std::string(e.what()), "The folder " + pf.string() +
+                                              " is read-only: nothing was saved. Make it writable and save again.");
+    }
+    fs::permissions(pf, fs::perms::owner_all);
     EXPECT_EQ(test::folderChecksums(t.path()), saved2);
+}
+
+// Boat maps use levels 2 to 5: painted from nothing at level 2, saved, and
+// read back without a finding; in a 1024 m world level 5 cannot exist.
+TEST(PathmapSet, BoatMapsAtLevelsTwoToFive) {
+    TempFolder t;
+    t.write("ai.con", "aiSettings.setWorldMapSize 2048 2048\r\n");
+    t.write("AIPathFinding.con", "ai.addSearchMap Boat2 1 8 30 125.0 0.3 2.5 0 2 5\r\nai.addSearchType Boat 0 2\r\n"
+                                 "ai.setMapSpawnPoints 0 1000/1000\r\n");
+    PathmapSet set = PathmapSet::open(t.dir());
+    ASSERT_EQ(set.maps().at(0).levels.size(), 4u);
+    EXPECT_FALSE(set.hasBase(0));
+    Bitmap& base = set.editBase(0);
+    ASSERT_EQ(base.side(), 512);
+    for (int z = 0; z < 512; ++z)
+        for (int x = 0; x < 40; ++x) base.set(x, z, true);  // the coast
+    const Bitmap painted = base;
+    set.save();
+    EXPECT_EQ(t.read("Pathfinding/Boat2Level5Map.raw"), encodeLevelMap(coarser(coarser(coarser(painted))), 5));
+    EXPECT_EQ(t.read("Pathfinding/BoatInfo.raw"), encodeInfo(buildStrategic(painted, 2).info, 2));
+    const auto found = checkFolder(t.dir());
+    ASSERT_EQ(found.size(), 1u) << findingLine(found.at(0));
+    EXPECT_EQ(found[0].text, "Boat2: levels 2 to 5, 7.8 % blocked.");
+
+    t.write("ai.con", "aiSettings.setWorldMapSize 1024 1024\r\n");
+    const auto small = checkFolder(t.dir());
+    ASSERT_GE(small.size(), 4u);
+    EXPECT_EQ(small[3].level, 5);
+    EXPECT_NE(small[3].text.find("Level 5 of Boat2 cannot exist in a 1024 m world"), std::string::npos) << small[3].text;
 }
 
 TEST(PathmapPictures, NorthUpBlackFreeWhiteBlocked) {
