@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 namespace tw::areas {
@@ -155,6 +156,59 @@ TEST(AreaSetChanges, TheNeighbourStepAsTheWizardLeadsIt) {
     set.reopen(0);
     EXPECT_EQ(set.checkList(), (Lines{"Hill", "Bridge"}));
     EXPECT_EQ(set.ticked(), (std::vector<bool>{true, false}));
+}
+
+// Work saved before areas could be changed (the lists the wizard kept, with
+// a name of two words and the neighbour step half done) reads back as areas;
+// lines that describe no areas are refused.
+TEST(AreaSetWork, ReadsEarlierWorkAndRefusesLinesThatDescribeNoAreas) {
+    AreasWork w;
+    w.listEntries = {"Hill [ 400;848 / 500;928 ] ==> Prio. [50]", "Two words [ 0;2040 / 2;2044 ] ==> Prio. [1]"};
+    w.createLines = {"aiStrategicArea.create Hill 400/848 500/928 50", " ",
+                     "aiStrategicArea.create Two words 0/2040 2/2044 1", " "};
+    w.waiting = {"Two words"};
+    w.params = {{"aiStrategicArea.addObjectTypeFlag flank"}};
+    w.vparams = {{"AIStrategicArea.setOrderPosition Infantry -8/2034", "AIStrategicArea.setOrderPosition Tank -8/2034"}};
+    w.sides = {""};
+    w.blocks = {"aiStrategicArea.setActive Hill", "AIStrategicArea.addNeighbour Two words",
+                "aiStrategicArea.addObjectTypeFlag Base", "AIStrategicArea.setOrderPosition Infantry 490/918",
+                "AIStrategicArea.setOrderPosition Car 490/918", "aiStrategicArea.setSide 1", ""};
+    w.neighbourStep = true;
+    w.checkList = {"Hill", "Two words"};
+    w.ticked = {true, false};
+    w.outlines = {{100, 260, 150, 300, 1, "Hill"}, {0, 0, 1, 2, -1, "Two words"}};
+    const auto set = AreaSet::fromWork(w);
+    ASSERT_TRUE(set);
+    ASSERT_EQ(set->current(), std::optional<size_t>(1));
+    AreaSet finished = *set;
+    finished.finishCurrent();  // "Hill" ticked
+    AreaSet fresh;
+    AreaSpec hill = spec("Hill", 0);
+    hill.box = *areaOf(100, 260, 150, 300, 2048, 4);
+    AreaSpec two = spec("Two words", 0, 1, -1);
+    two.box = *areaOf(0, 0, 1, 2, 2048, 4);
+    two.kinds = {};
+    two.kinds.flank = true;
+    two.light = false;
+    two.heavy = true;
+    fresh.record(hill);
+    fresh.record(two);
+    passNeighbourStep(fresh, {{"Hill", {"Two words"}}, {"Two words", {"Hill"}}});
+    EXPECT_EQ(joinLines(finished.script(), true), joinLines(fresh.script(), true));
+
+    const std::vector<std::function<void(AreasWork&)>> damage = {
+        [](AreasWork& d) { d.listEntries[0] = "Hill [ 1;1 / 2;2 ] ==> Prio. [50]"; },
+        [](AreasWork& d) { d.blocks[2] = "aiStrategicArea.addObjectTypeFlag Castle"; },
+        [](AreasWork& d) { d.waiting[0] = "Someone"; },
+        [](AreasWork& d) { d.blocks.pop_back(); },
+        [](AreasWork& d) { d.outlines.pop_back(); },
+        [](AreasWork& d) { d.createLines[2] = "aiStrategicArea.create 0/2040 2/2044 1"; },
+    };
+    for (size_t k = 0; k < damage.size(); ++k) {
+        AreasWork d = w;
+        damage[k](d);
+        EXPECT_FALSE(AreaSet::fromWork(d)) << k;
+    }
 }
 
 TEST(AreaNames, TheScriptCarriesOneWordOnce) {
