@@ -138,7 +138,12 @@ void TForm1::openPathmaps() {
     auto* window = new PathmapWindow(services_, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     std::vector<PathmapWindow::AreaMark> areas;
-    for (const auto& a : t3->areaSet().areas())
+    // The Areas page's areas, or those of the written script (after a restart).
+    const std::string script = state.LevelDir + "AI/StrategicAreas.con";
+    const areas::AreaSet set = t3->areaSet().size() != 0 || !fileExists(script)
+                                   ? t3->areaSet()
+                                   : areas::AreaSet::fromScript(readLines(script));
+    for (const auto& a : set.areas())
         areas.push_back({QString::fromStdString(a.spec.name), double(a.spec.box.minX), double(a.spec.box.minY),
                          double(a.spec.box.maxX), double(a.spec.box.maxY), a.spec.side});
     std::string picture = t3->picturePath();

@@ -275,6 +275,30 @@ std::optional<AreaSet> AreaSet::fromWork(const AreasWork& w) {
     return set;
 }
 
+AreaSet AreaSet::fromScript(const Lines& script) {
+    AreaSet set;
+    Area* block = nullptr;
+    for (const std::string& line : script) {
+        AreaSpec a;
+        if (readCreateLine(line, a)) {
+            set.areas_.push_back({std::move(a), true});
+        } else if (startsWith(line, kActive)) {
+            const std::string name = line.substr(kActive.size());
+            block = nullptr;
+            for (Area& area : set.areas_)
+                if (area.spec.name == name && area.spec.neighbours.empty()) {
+                    block = &area;
+                    break;
+                }
+        } else if (block && startsWith(line, kNeighbour)) {
+            block->spec.neighbours.push_back(line.substr(kNeighbour.size()));
+        } else if (block) {
+            readAreaLine(line, block->spec);
+        }
+    }
+    return set;
+}
+
 void AreaHistory::changed(AreaSet before) {
     undo_.push_back(std::move(before));
     redo_.clear();

@@ -61,6 +61,11 @@ public:
     // Nothing when the work's lines do not describe areas.
     static std::optional<AreaSet> fromWork(const AreasWork& work);
 
+    // The areas of a written StrategicAreas.con, all through the neighbour
+    // step (outlines in metres only: their map-view pixels are 0). Lines
+    // that are not the script's own are passed over.
+    static AreaSet fromScript(const Lines& script);
+
     bool operator==(const AreaSet&) const = default;
 
 private:

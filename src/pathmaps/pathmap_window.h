@@ -52,6 +52,7 @@ public:
 
     const std::optional<pathmaps::PathmapSet>& pathmaps() const { return set_; }
     const std::vector<pathmaps::Finding>& findings() const { return findings_; }
+    const std::vector<AreaMark>& areas() const { return areas_; }
     int shownMap() const { return mapChoice->currentIndex(); }
     int shownLevel() const;
     // The tint over the map: one pixel per pixel of the shown level.

@@ -131,6 +131,9 @@ TEST(AreaSetChanges, ScriptEqualsTheResultingAreasRecordedAfresh) {
         passNeighbourStep(fresh, neighbours);
         EXPECT_EQ(joinLines(set.script(), true), joinLines(fresh.script(), true)) << "case " << k;
         EXPECT_EQ(set.names(), fresh.names()) << "case " << k;
+        // The written script reads back as the same areas.
+        AreaSet again = AreaSet::fromScript(set.script());
+        EXPECT_EQ(joinLines(again.script(), true), joinLines(set.script(), true)) << "case " << k;
     }
 }
 

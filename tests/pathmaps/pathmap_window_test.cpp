@@ -170,7 +170,10 @@ TEST(PathmapWindow, ADamagedFileIsAFindingAndTheMainWindowOpensIt) {
     ASSERT_EQ(a.window.findings().size(), 1u);
     EXPECT_EQ(a.window.findings()[0].severity, Severity::Error);
 
-    // From the wizard: "Pathmaps" beside the tabs on the Areas page.
+    // From the wizard: "Pathmaps" beside the tabs on the Areas page; after a
+    // restart the areas come from the written script.
+    a.tmp.write("AI/StrategicAreas.con", "rem\r\naiStrategicArea.create Ford 100/480 120/500 50\r\n \r\n\r\n \r\n \r\n"
+                                         "aiStrategicArea.setActive Ford\r\naiStrategicArea.setSide 2\r\n\r\n\r\n");
     TForm1 form(a.scripted.services);
     form.state.LevelDir = a.tmp.dir();
     form.state.WorldSize = 1024;
@@ -186,6 +189,10 @@ TEST(PathmapWindow, ADamagedFileIsAFindingAndTheMainWindowOpensIt) {
     ASSERT_NE(opened, nullptr);
     EXPECT_TRUE(opened->isVisible());
     EXPECT_EQ(opened->mapChoice->currentText(), QStringLiteral("Tank0"));
+    ASSERT_EQ(opened->areas().size(), 1u);
+    EXPECT_EQ(opened->areas()[0].name, QStringLiteral("Ford"));
+    EXPECT_EQ(opened->areas()[0].maxX, 140);
+    EXPECT_EQ(opened->areas()[0].side, 2);
     form.PageControl1->setCurrentWidget(form.t1);
     EXPECT_FALSE(link->isVisible());
 }
