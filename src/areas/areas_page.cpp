@@ -751,6 +751,12 @@ void AreasPage::areasChanged(const areas::AreaSet& before) {
     showAreas();
     saveWork();
     if (set_.current() || (set_.size() == 0 && before.size() == 0)) return;
+    writeScript();
+}
+
+// The one place StrategicAreas.con is written: the areas as they stand (an
+// empty file, as the add-on run made it, when none is left).
+void AreasPage::writeScript() {
     const char sep = trailingSeparator(state_.LevelDir, services_.programDir);
     writeLines(state_.LevelDir + "AI" + sep + "StrategicAreas.con", set_.size() ? set_.script() : Lines{},
                set_.size() != 0);

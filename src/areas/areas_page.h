@@ -183,6 +183,7 @@ private:
     void change(const std::function<void()>& edit);
     void areasChanged(const areas::AreaSet& before);
     void stepThroughHistory(bool forward);
+    void writeScript();
     void setAreas(areas::AreaSet set);
     void showAreas();
     bool boxOpen() const;
