@@ -200,6 +200,12 @@ bool TForm1::busy() const { return services_.shell.batchesRunning() || t4->busy(
 // Closing never cuts a long step short without asking: wait for it (the
 // window closes by itself once it and its follow-up are done) or stop it.
 void TForm1::closeEvent(QCloseEvent* event) {
+    // A pathmap window with unsaved painting asks first; "Cancel" there keeps the wizard open.
+    for (PathmapWindow* w : findChildren<PathmapWindow*>())
+        if (w->isVisible() && !w->close()) {
+            event->ignore();
+            return;
+        }
     if (busy()) {
         const int answer = services_.messages.ask(
             ConsoleWindow::closeQuestion("A step of the conversion (a batch in its console window, or a packing "

@@ -4,6 +4,7 @@
 
 #include <QBoxLayout>
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QPainter>
@@ -144,6 +145,13 @@ PathmapWindow::PathmapWindow(Services& services, QWidget* parent) : QWidget(pare
         for (const AreaMark& a : areas_)
             paintAreaOutline(painter, view->widgetRect(a.minX, a.minZ, a.maxX, a.maxZ), a.name, sideColour(a.side),
                              QPen(sideColour(a.side), 2));
+    });
+    // The rectangle being drawn.
+    view->addLayer(QStringLiteral("Tool"), [this](QPainter& painter, const QRect&) {
+        if (!pressedAt_ || !lastAt_ || !toolRectangle->isChecked()) return;
+        painter.setPen(QPen(pressBlocks_ ? QColor(255, 80, 80) : QColor(Qt::white), 1, Qt::DashLine));
+        painter.drawRect(QRectF(view->toWidget(pressedAt_->x(), pressedAt_->y()),
+                                view->toWidget(lastAt_->x(), lastAt_->y())).normalized());
     });
 
     const auto guardedly = [this](auto handler) {
@@ -455,6 +463,10 @@ void PathmapWindow::press(QPointF at, Qt::MouseButton button) {
 }
 
 void PathmapWindow::drag(QPointF at) {
+    if (pressedAt_ && toolRectangle->isChecked()) {
+        lastAt_ = at;
+        view->update();
+    }
     if (!pressedAt_ || !toolBrush->isChecked()) return;
     const QPointF from = *lastAt_;
     lastAt_ = at;
@@ -468,6 +480,25 @@ void PathmapWindow::release(QPointF at, Qt::MouseButton) {
     stroke_ = QRect();
     pressedAt_.reset();
     lastAt_.reset();
+    view->update();
+}
+
+// Painted and not saved: asked before the window closes.
+void PathmapWindow::closeEvent(QCloseEvent* event) {
+    if (!changedSinceSave_) return event->accept();
+    const int answer = services_.messages.ask(
+        "The pathmaps of " + (set_ ? set_->pathfindingFolder() : std::string()) +
+            " were painted and not saved. Save them before the window closes?",
+        {"Save", "Close without saving", "Cancel"});
+    if (answer == 0) {
+        bool saved = false;
+        guarded(services_.messages, [&] {
+            save();
+            saved = true;
+        });
+        if (!saved) return event->ignore();
+    }
+    answer == 2 ? event->ignore() : event->accept();
 }
 
 } // namespace tw

@@ -75,6 +75,9 @@ public:
     QListWidget* findingsList;
     QLabel* status;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void showMap();
     void showFindings();

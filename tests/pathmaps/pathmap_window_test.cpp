@@ -60,8 +60,8 @@ TEST(PathmapWindow, OpensWithLayersAndCentresOnAFinding) {
     ASSERT_TRUE(a.window.pathmaps());
     EXPECT_EQ(a.window.mapChoice->currentText(), QStringLiteral("Tank0"));
     EXPECT_EQ(a.window.levelChoice->count(), 3);
-    EXPECT_EQ(a.window.view->layerNames(), (QStringList{"Blocked ground", "Control points", "Seed points",
-                                                        "Strategic areas"}));
+    EXPECT_EQ(a.window.view->layerNames().mid(0, 4), (QStringList{"Blocked ground", "Control points", "Seed points",
+                                                                 "Strategic areas"}));
     // Blocked ground is tinted, north up: the river at z 510, not at 1024 - 510.
     const QColor river = a.shown(300, 510), ground = a.shown(300, 700);
     EXPECT_GT(river.red(), ground.red() + 30);
@@ -149,7 +149,12 @@ TEST(PathmapWindow, SaveRebuildsKeepsTheOriginalsOnceAndFindsAgain) {
     EXPECT_LT(a.window.findings().size(), before);
     EXPECT_NE(a.window.status->text().indexOf(QStringLiteral("Originals")), -1);
     a.window.rectangle({0, 0}, {63, 63}, true);
-    a.window.saveButton->click();
+    // Closing asks first: "Cancel" keeps the window, "Save" saves and closes.
+    EXPECT_FALSE(a.window.close());
+    ASSERT_EQ(a.scripted.messages.questions.size(), 1u);
+    a.scripted.messages.answers = {0};
+    EXPECT_TRUE(a.window.close());
+    EXPECT_TRUE(decodeLevelMap(a.tmp.read("Pathfinding/Tank0Level0Map.raw"), "", 1024, 0).blocked(0, 0));
     EXPECT_EQ(a.tmp.read("Pathfinding/Originals/Tank0Level1Map.raw"), original);  // kept once
 }
 
