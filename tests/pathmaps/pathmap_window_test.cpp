@@ -200,6 +200,10 @@ TEST(PathmapWindow, ADamagedFileIsAFindingAndTheMainWindowOpensIt) {
     EXPECT_EQ(opened->areas()[0].side, 2);
     form.PageControl1->setCurrentWidget(form.t1);
     EXPECT_FALSE(link->isVisible());
+    // Painted and not saved: the wizard does not close before it is asked.
+    opened->rectangle({0, 0}, {10, 10}, true);
+    EXPECT_FALSE(form.close());  // "Cancel"
+    EXPECT_TRUE(opened->isVisible());
 }
 
 } // namespace
