@@ -771,6 +771,12 @@ void AreasPage::setAreas(areas::AreaSet set) {
 void AreasPage::showAreas() {
     areas::AreasWork shown;
     set_.toWork(shown);
+    Memo1z = shown.createLines;
+    Memo2z = shown.waiting;
+    params = shown.params;
+    vparams = shown.vparams;
+    sides = shown.sides;
+    Aread = shown.blocks;
     const int row = ListBox1z->currentRow();
     {
         const QSignalBlocker quiet(ListBox1z);

@@ -71,6 +71,16 @@ public:
     const std::vector<areas::Proposal>& proposals() const { return proposals_; }
     size_t proposalShown() const { return proposalAt_; }
 
+    // The recorded areas as the wizard's hidden lists hold them, in list
+    // order: a view of the area set, brought up to date with every change
+    // (changing them changes nothing).
+    Lines Memo1z;                   // create lines, each followed by a one-blank line
+    std::deque<std::string> Memo2z; // names still waiting for the neighbour step
+    std::deque<Lines> params;       // kind lines per waiting area
+    std::deque<Lines> vparams;      // order-position lines per waiting area
+    std::deque<std::string> sides;  // side line per waiting area, empty for none
+    Lines Aread;                    // the blocks of the areas through the neighbour step
+
     // Changing recorded areas: the selected one in the list is edited in
     // the properties box, deleted, or led through the neighbour step alone;
     // every change can be undone and redone.
