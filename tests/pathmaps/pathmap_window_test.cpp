@@ -10,7 +10,9 @@
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 
+#include <QApplication>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -76,11 +78,25 @@ TEST(PathmapWindow, OpensWithLayersAndCentresOnAFinding) {
     a.window.layerAreas->setChecked(false);
     EXPECT_NE(a.shown(400, 850), edge);
 
+    // The wheel zooms about the mouse; the middle button pans.
+    MapView* v = a.window.view;
+    const QPoint mouse = v->toWidget(300, 510).toPoint();
+    const double scale = v->pixelsPerMetre();
+    QWheelEvent wheel(mouse, v->mapToGlobal(mouse), {}, {0, 240}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(v, &wheel);
+    EXPECT_NEAR(v->pixelsPerMetre(), scale * 1.5625, 1e-9);
+    EXPECT_NEAR(v->toWidget(300, 510).x(), mouse.x(), 1);
+    QTest::mousePress(v, Qt::MiddleButton, {}, mouse);
+    QTest::mouseMove(v, mouse + QPoint(40, -30));
+    QTest::mouseRelease(v, Qt::MiddleButton, {}, mouse + QPoint(40, -30));
+    EXPECT_NEAR(v->toWidget(300, 510).x(), mouse.x() + 40, 1);
+    EXPECT_NEAR(v->toWidget(300, 510).y(), mouse.y() - 30, 1);
+    EXPECT_FALSE(a.window.undoButton->isEnabled());  // nothing painted
+
     // The seed on the river is a finding; choosing it centres the view there.
     const auto& f = a.window.findings();
     const auto seed = std::find_if(f.begin(), f.end(), [](const Finding& x) { return x.place && x.place->z == 510; });
     ASSERT_NE(seed, f.end()) << a.window.findingsList->count();
-    a.window.view->zoomBy(4, {10, 10});
     a.window.findingsList->setCurrentRow(static_cast<int>(seed - f.begin()));
     const QPointF centre = a.window.view->toWidget(600, 510);
     EXPECT_NEAR(centre.x(), a.window.view->width() / 2.0, 1);
