@@ -1,6 +1,7 @@
 #include "pathmaps/pathmap_window.h"
 
 #include "areas/picture_loader.h"
+#include "pathmaps/pictures.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>
@@ -93,6 +94,14 @@ PathmapWindow::PathmapWindow(Services& services, QWidget* parent) : QWidget(pare
     saveButton->setObjectName(QStringLiteral("saveButton"));
     for (QPushButton* b : {undoButton, redoButton, saveButton}) buttons->addWidget(b);
     toolBox->addLayout(buttons);
+    auto* pictures = new QHBoxLayout;
+    exportButton = new QPushButton(QStringLiteral("Export PNG..."), tools);
+    exportButton->setObjectName(QStringLiteral("exportButton"));
+    importButton = new QPushButton(QStringLiteral("Import base level..."), tools);
+    importButton->setObjectName(QStringLiteral("importButton"));
+    pictures->addWidget(exportButton);
+    pictures->addWidget(importButton);
+    toolBox->addLayout(pictures);
     panel->addWidget(tools);
 
     panel->addWidget(new QLabel(QStringLiteral("Findings (choose one to see its place):"), this));
@@ -171,6 +180,8 @@ PathmapWindow::PathmapWindow(Services& services, QWidget* parent) : QWidget(pare
     connect(undoButton, &QPushButton::clicked, this, guardedly([this] { undo(); }));
     connect(redoButton, &QPushButton::clicked, this, guardedly([this] { redo(); }));
     connect(saveButton, &QPushButton::clicked, this, guardedly([this] { save(); }));
+    connect(exportButton, &QPushButton::clicked, this, guardedly([this] { exportPicture(); }));
+    connect(importButton, &QPushButton::clicked, this, guardedly([this] { importPicture(); }));
     connect(findingsList, &QListWidget::currentRowChanged, this, [this](int row) { chooseFinding(row); });
     connect(view, &MapView::pressed, this,
             [this](QPointF at, Qt::MouseButton b) { guarded(services_.messages, [&] { press(at, b); }); });
@@ -449,6 +460,39 @@ void PathmapWindow::save() {
                        set_->pathfindingFolder() + ".";
     if (result.originalsKept) text += " The game's files are kept in " + result.originals + ".";
     status->setText(q(text));
+}
+
+void PathmapWindow::exportPicture() {
+    const int map = mapChoice->currentIndex();
+    if (!set_ || map < 0 || levelChoice->currentIndex() < 0) return;
+    const auto& state = set_->maps()[static_cast<size_t>(map)];
+    const auto& level = state.levels[static_cast<size_t>(levelChoice->currentIndex())];
+    const pathmaps::Bitmap& bits = levelChoice->currentIndex() == 0 && set_->hasBase(static_cast<size_t>(map))
+                                       ? set_->base(static_cast<size_t>(map))
+                                       : level.map;
+    if (bits.empty()) throw AppError(level.problem);
+    const std::string name = state.declared.name + "Level" + std::to_string(level.level) + "Map.png";
+    const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Save, "exportPicture", "PNG picture|*.png",
+                                                  name, set_->pathfindingFolder()});
+    if (!chosen) return;
+    pathmaps::writePicture(bits, *chosen);
+    status->setText(QStringLiteral("Written: ") + q(*chosen));
+}
+
+// The picture replaces the base level as one step to undo; nothing is
+// written before "Save".
+void PathmapWindow::importPicture() {
+    if (!canPaint()) return;
+    const auto map = static_cast<size_t>(mapChoice->currentIndex());
+    const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Picture, "importPicture",
+                                                  areas::kPictureFilter, {}, set_->pathfindingFolder()});
+    if (!chosen) return;
+    const int side = set_->worldSize() >> set_->baseLevel(map);
+    pathmaps::Bitmap picture = pathmaps::readPicture(*chosen, side);  // refused before anything changes
+    beginEdit();
+    set_->replaceBase(map, std::move(picture));
+    showMap();
+    endEdit(QRect(0, 0, side, side));
 }
 
 void PathmapWindow::press(QPointF at, Qt::MouseButton button) {

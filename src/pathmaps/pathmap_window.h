@@ -49,6 +49,10 @@ public:
     void redo();
     void save();
     void chooseFinding(int row);
+    // For an image editor: the shown level as a PNG (north up, black free,
+    // white blocked), and a base level read from a picture of its size.
+    void exportPicture();
+    void importPicture();
 
     const std::optional<pathmaps::PathmapSet>& pathmaps() const { return set_; }
     const std::vector<pathmaps::Finding>& findings() const { return findings_; }
@@ -72,6 +76,8 @@ public:
     QPushButton* undoButton;
     QPushButton* redoButton;
     QPushButton* saveButton;
+    QPushButton* exportButton;
+    QPushButton* importButton;
     QListWidget* findingsList;
     QLabel* status;
 

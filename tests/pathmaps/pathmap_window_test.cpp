@@ -150,6 +150,31 @@ TEST(PathmapWindow, EachToolWithUndoAndRedo) {
     EXPECT_EQ(a.scripted.messages.infos.size(), 1u);
 }
 
+TEST(PathmapWindow, ThroughAnImageEditorAndBack) {
+    Addon a;
+    a.open();
+    const Bitmap original = a.window.pathmaps()->base(0);
+    a.scripted.dialogs.answer(a.tmp.dir() + "Tank0Level0Map.png");
+    a.window.exportButton->click();
+    EXPECT_EQ(a.scripted.dialogs.requests.back().proposedName, "Tank0Level0Map.png");
+    a.window.rectangle({0, 0}, {200, 200}, true);
+    a.scripted.dialogs.answer(a.tmp.dir() + "Tank0Level0Map.png");
+    a.window.importButton->click();
+    EXPECT_EQ(a.window.pathmaps()->base(0), original);
+    a.window.undoButton->click();
+    EXPECT_TRUE(a.blocked(100, 100));
+    // A picture of another size is refused, naming both sizes; nothing changes.
+    QImage small(512, 512, QImage::Format_RGB32);
+    small.fill(Qt::black);
+    ASSERT_TRUE(small.save(QString::fromStdString(a.tmp.dir() + "small.png")));
+    a.scripted.dialogs.answer(a.tmp.dir() + "small.png");
+    a.window.importButton->click();
+    ASSERT_EQ(a.scripted.messages.errors.size(), 1u);
+    EXPECT_NE(a.scripted.messages.errors[0].find("512"), std::string::npos) << a.scripted.messages.errors[0];
+    EXPECT_NE(a.scripted.messages.errors[0].find("1024"), std::string::npos);
+    EXPECT_TRUE(a.blocked(100, 100));
+}
+
 TEST(PathmapWindow, SaveRebuildsKeepsTheOriginalsOnceAndFindsAgain) {
     Addon a;
     const std::string original = a.tmp.read("Pathfinding/Tank0Level1Map.raw");
