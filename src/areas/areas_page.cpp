@@ -43,6 +43,7 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     e = named(new MapView(this), "e");
     e->setGeometry(0, 0, 512, 512);
     e->setPicture(pictures::mapPlaceholder());
+    e->setMouseTracking(true);  // the selected area shows that it can be dragged
     e->addLayer(QStringLiteral("Areas"), [this](QPainter& painter, const QRect&) { paintOutlines(painter); });
     const QImage bar = pictures::solid(pictures::kPointGreen);
     oben = pictureBox(this, "oben", bar, 0, 0, 100, 5, false);
@@ -303,16 +304,14 @@ bool AreasPage::mapMouse(QEvent* event) {
     if (type == QEvent::MouseButtonPress) {
         if (mouse->button() != Qt::LeftButton) return pressedAt_.has_value();
         pressedAt_ = at;
-        // Pressed inside the selected area while nothing else is under way:
-        // a drag moves that area.
-        moving_.reset();
-        const int row = ListBox1z->currentRow();
-        const auto all = outlines();
-        if (row >= 0 && row < static_cast<int>(all.size()) && Label1z->isEnabled() && !boxOpen()) {
-            const areas::Outline& o = all[static_cast<size_t>(row)];
-            if (QRect(QPoint(o.left, o.top), QPoint(o.right, o.bottom)).contains(at)) moving_ = row;
-        }
+        // Pressed inside the selected area: a drag moves that area.
+        moving_ = draggableAreaAt(at);
         return true;
+    }
+    if (type == QEvent::MouseMove && !pressedAt_) {
+        // Over the selected area while nothing else is under way: it can be dragged.
+        e->setCursor(draggableAreaAt(at) ? Qt::SizeAllCursor : Qt::ArrowCursor);
+        return false;
     }
     if (type == QEvent::MouseMove) {
         if (pressedAt_) {
@@ -334,6 +333,15 @@ bool AreasPage::mapMouse(QEvent* event) {
         else mapDrag(from, at);
     });
     return true;
+}
+
+// The selected area, when `at` lies inside it and no area is under way.
+std::optional<int> AreasPage::draggableAreaAt(QPoint at) const {
+    const int row = ListBox1z->currentRow();
+    if (row < 0 || row >= static_cast<int>(set_.size()) || !Label1z->isEnabled() || boxOpen()) return std::nullopt;
+    const areas::AreaBox& b = set_.areas()[static_cast<size_t>(row)].spec.box;
+    if (!QRect(QPoint(b.left, b.top), QPoint(b.right, b.bottom)).contains(at)) return std::nullopt;
+    return row;
 }
 
 // Alt with a digit moves the point at every press, key repeats included,

@@ -185,6 +185,7 @@ private:
     void finishOutline();  // back to idle after an area: box, bars and points away
     void placeArea(QPoint first, QPoint second);
     bool mapMouse(QEvent* event);
+    std::optional<int> draggableAreaAt(QPoint at) const;
     void showProposal();
     void afterRecording(const std::string& name);
     void tickProposedNeighbours();

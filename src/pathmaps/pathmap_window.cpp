@@ -155,8 +155,25 @@ PathmapWindow::PathmapWindow(Services& services, QWidget* parent) : QWidget(pare
             paintAreaOutline(painter, view->widgetRect(a.minX, a.minZ, a.maxX, a.maxZ), a.name, sideColour(a.side),
                              QPen(sideColour(a.side), 2));
     });
-    // The rectangle being drawn.
+    // The brush under the mouse, and the rectangle being drawn.
+    view->setMouseTracking(true);
+    connect(view, &MapView::hovered, this, [this](QPointF at) {
+        if (!toolBrush->isChecked()) return;
+        const auto area = [this](QPointF c) {
+            const double r = brushMetres->value() / 2.0;
+            return view->widgetRect(c.x() - r, c.y() - r, c.x() + r, c.y() + r).toAlignedRect().adjusted(-2, -2, 2, 2);
+        };
+        if (hoverAt_) view->update(area(*hoverAt_));
+        hoverAt_ = at;
+        view->update(area(at));
+    });
     view->addLayer(QStringLiteral("Tool"), [this](QPainter& painter, const QRect&) {
+        if (hoverAt_ && toolBrush->isChecked()) {
+            const double r = brushMetres->value() / 2.0;
+            painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+            painter.drawEllipse(view->widgetRect(hoverAt_->x() - r, hoverAt_->y() - r, hoverAt_->x() + r,
+                                                 hoverAt_->y() + r));
+        }
         if (!pressedAt_ || !lastAt_ || !toolRectangle->isChecked()) return;
         painter.setPen(QPen(pressBlocks_ ? QColor(255, 80, 80) : QColor(Qt::white), 1, Qt::DashLine));
         painter.drawRect(QRectF(view->toWidget(pressedAt_->x(), pressedAt_->y()),

@@ -110,7 +110,7 @@ private:
     };
     std::vector<Edit> undo_, redo_;
     std::optional<Edit> open_;  // the edit under way (a stroke), kept at its end
-    std::optional<QPointF> pressedAt_, lastAt_;
+    std::optional<QPointF> pressedAt_, lastAt_, hoverAt_;
     bool pressBlocks_ = true;
     QRect stroke_;  // pixels changed by the stroke under way
     bool changedSinceSave_ = false;

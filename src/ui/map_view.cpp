@@ -152,6 +152,7 @@ void MapView::mouseMoveEvent(QMouseEvent* event) {
         emit viewChanged();
         return;
     }
+    emit hovered(toWorld(event->position()));
     if (event->buttons() & (Qt::LeftButton | Qt::RightButton)) emit dragged(toWorld(event->position()), event->buttons());
     QWidget::mouseMoveEvent(event);
 }

@@ -55,6 +55,8 @@ signals:
     void pressed(QPointF world, Qt::MouseButton button);
     void dragged(QPointF world, Qt::MouseButtons buttons);
     void released(QPointF world, Qt::MouseButton button);
+    // The mouse over the view (with mouse tracking on), in metres.
+    void hovered(QPointF world);
     void viewChanged();
 
 protected:
