@@ -157,6 +157,7 @@ PathmapWindow::PathmapWindow(Services& services, QWidget* parent) : QWidget(pare
     });
     // The brush under the mouse, and the rectangle being drawn.
     view->setMouseTracking(true);
+    connect(toolBrush, &QRadioButton::toggled, view, [this] { view->update(); });
     connect(view, &MapView::hovered, this, [this](QPointF at) {
         if (!toolBrush->isChecked()) return;
         const auto area = [this](QPointF c) {
