@@ -5,6 +5,7 @@
 #include "ui/page.h"
 #include "ui/widgets.h"
 #include "platform/files.h"
+#include "packing/archive_copy.h"
 #include "tools/batch_run.h"
 
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -53,6 +55,9 @@ public:
     // (Edit5), each whole in its tooltip.
     void showAddonPlace(const QString& place);
     void showBasePath(const QString& basePath);
+    // The strategic areas were written to `file`: said below the first
+    // packing, which comes next.
+    void showAreasWritten(const std::string& file);
 
     // Whether a long step of this page is under way: a batch of the page
     // runs, or a packing wait has not done its follow-up yet.
@@ -80,6 +85,7 @@ public:
     QGroupBox* GroupBox16;
     LinkLabel* Label42;
     QProgressBar* packbar;
+    QLabel* packingStatus;  // what the step before left, and what comes next
 
     // "Important"
     QGroupBox* GroupBox18;
@@ -93,6 +99,7 @@ public:
     QLabel* Label45;
     QLabel* Label46;
     QPushButton* Button7;
+    QProgressBar* copybar;  // the program's own copy of the new archive
 
     // "Network ?"
     QGroupBox* GroupBox19;
@@ -109,6 +116,7 @@ public:
     QCheckBox* fix3;
     QPushButton* Button10;
     QPushButton* Button8;
+    QLabel* backupStatus;  // the chosen backup file
 
     // "Support me"
     QGroupBox* GroupBox20;
@@ -117,16 +125,17 @@ public:
     QLabel* Label51;
 
 private:
-    enum class Wait { None, First, Final };
+    enum class Wait { None, First, Final, Copy };
     bool packingUnderWay() const;
     void startWait(Wait wait);
     void poll();
     void firstPackingPass();
     void finalPackingPass();
+    void copyPass();
     void showFirstPackingLink();
     // What "Connect map and addon" was asked to do, fixed at the click.
     struct MergeOrder {
-        std::string mapArchive, addonArchive, backup;
+        std::string mapArchive, addonArchive, backup, mapName;
         bool deleteAddon = false, backupAddon = false;
         std::vector<std::string> expected;  // entry keys of both unpacked archives
     };
@@ -138,6 +147,7 @@ private:
     QTimer waitTimer_;
     Wait waiting_ = Wait::None;
     tools::RunHandle packRun_;  // the page's pack.bat: one at a time
+    std::unique_ptr<packing::ArchiveCopy> copy_;  // "Pack"'s copy of the new archive to its target
     std::optional<FileIdentity> archiveAtClick_;  // the archive left by an earlier packing
     std::string backupProposal_;  // file name offered by the backup dialog
     // The archives the last unpack took, as files: Connect packs what they

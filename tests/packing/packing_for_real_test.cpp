@@ -100,6 +100,8 @@ TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
         QTest::mouseClick(s.form.t4->Button6, Qt::LeftButton);
         ASSERT_TRUE(s.messages.errors.empty()) << s.messages.errors[0];
         EXPECT_EQ(s.form.t4->FileListBox2->count(), 3);
+        EXPECT_EQ(s.messages.infos.size(), 1u);  // what the transfer copied
+        s.messages.infos.clear();
         QTest::mouseClick(s.form.t4->Button7, Qt::LeftButton);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !s.messages.infos.empty() || !s.messages.errors.empty(); }, 20000));
         EXPECT_EQ(s.messages.infos, std::vector<std::string>{"Done"}) << ::testing::PrintToString(s.messages.errors);
