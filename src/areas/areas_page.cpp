@@ -1,4 +1,5 @@
 #include "areas/areas_page.h"
+#include "state/script_guard.h"
 
 #include "ui/pictures.h"
 #include "areas/area_name.h"
@@ -486,11 +487,22 @@ void AreasPage::Image2zClick() {
 void AreasPage::Label16zClick() {
     // With no area waiting there is nothing to finish.
     if (!set_.current()) return;
+    // The last waiting area writes StrategicAreas.con: one edited by hand
+    // is asked about first, and "Cancel" changes nothing.
+    if (Memo2z.size() == 1) {
+        askedPlan_ = state::askBeforeOverwriting(services_.messages, state_.Record, state_.LevelDir,
+                                                 {"AI/StrategicAreas.con"}, "Writing the areas");
+        if (!askedPlan_->go) {
+            askedPlan_.reset();
+            return;
+        }
+    }
     // The script is written (by the change) once no area waits.
     change([&] {
         set_.finishCurrent();
         tickProposedNeighbours();
     });
+    askedPlan_.reset();
     if (set_.current()) return;
     // One area's neighbours chosen again: the script is written already,
     // and the wizard stays where it is.
@@ -625,14 +637,14 @@ void AreasPage::saveWork() {
     if (keepWorkFile_ || state_.LevelDir.empty() || !folderExists(state_.LevelDir)) return;
     const areas::AreasWork now = work();
     // Before the first area there is nothing to lose: the level's picture
-    // comes back by itself. Once every area is in StrategicAreas.con,
-    // nothing is left in progress (and nothing extra goes into the archive).
-    if ((now.listEntries.empty() && now.checkList.empty()) || (set_.size() != 0 && !set_.current())) {
-        if (fileExists(workFile())) deleteFile(workFile());
-        return;
-    }
+    // comes back by itself. Finished areas stay too: a later sitting that
+    // continues the conversion edits them (the record never goes into the
+    // archive).
+    state_.Record.areasWork = now.listEntries.empty() && now.checkList.empty() ? "" : areas::serialiseWork(now);
     try {
-        writeBytes(workFile(), areas::serialiseWork(now));
+        saveRecordIn(state_, state_.LevelDir);
+        // The record holds the work now: an earlier version's work file goes.
+        if (fileExists(workFile())) deleteFile(workFile());
     } catch (const std::exception& error) {
         if (!saveFailed_) services_.messages.error(withFinalPeriod(error.what()));
         saveFailed_ = true;
@@ -643,18 +655,33 @@ void AreasPage::restore(const areas::AreasWork& w) {
     proposedNeighbours_ = w.proposedNeighbours;
     history_.clear();
     setAreas(areas::AreaSet::fromWork(w).value_or(areas::AreaSet{}));
+    if (set_.size() != 0) finishOutline();  // idle, as after recording an area
     if (!w.picture.empty()) guarded(services_.messages, [&] { loadPicture(w.picture); });
 }
 
-void AreasPage::addonOpened() {
+void AreasPage::addonOpened(bool continuing) {
     bool pictureRestored = false;
     keepWorkFile_ = false;
     guarded(services_.messages, [&] {
+        if (set_.size() != 0) return;
+        // A page without a conversion in memory takes the one saved here.
+        if (state_.Record.done.empty()) {
+            const auto saved = state::loadRecord(state_.LevelDir);
+            if (saved.kind == state::LoadedRecord::Kind::Ok) state_.Record = saved.record;
+        }
         const std::string file = workFile();
-        if (set_.size() != 0 || !fileExists(file)) return;
+        const bool inRecord = !state_.Record.areasWork.empty();
+        if (!inRecord && !fileExists(file)) return;
         std::optional<areas::AreasWork> saved;
         try {
-            saved = areas::parseWork(readBytes(file));
+            // The record's areas, else the work file of an earlier version.
+            saved = areas::parseWork(inRecord ? state_.Record.areasWork : readBytes(file));
+            if (inRecord && (!saved || !areas::AreaSet::fromWork(*saved))) {
+                state_.Record.areasWork.clear();
+                services_.messages.info("The areas saved in " + state::recordFile(state_.LevelDir) +
+                                        " cannot be read; the area editor starts afresh.");
+                return;
+            }
         } catch (...) {
             keepWorkFile_ = true;  // unreadable as a file: left as it is, never saved over
             throw;
@@ -676,12 +703,19 @@ void AreasPage::addonOpened() {
                                     "The file is kept as " + nameOf(aside) + ".");
             return;
         }
-        if (askContinue("Areas drawn earlier for this add-on were found (" + std::to_string(saved->listEntries.size()) +
-                        "). Continue with them? \"No\" starts afresh.")) {
+        // Areas finished in an earlier pass are offered only when that
+        // conversion is continued; a new pass starts as the first did.
+        const bool finished = saved->neighbourStep && saved->waiting.empty();
+        if (continuing ||
+            (!finished && askContinue("Areas drawn earlier for this add-on were found (" +
+                                      std::to_string(saved->listEntries.size()) +
+                                      "). Continue with them? \"No\" starts afresh."))) {
             restore(*saved);
             pictureRestored = !saved->picture.empty() && picturePath_ == saved->picture;
         } else {
-            deleteFile(file);
+            state_.Record.areasWork.clear();
+            saveWork();
+            if (fileExists(file)) deleteFile(file);
         }
     });
     if (pictureRestored || state_.MapDir.empty()) return;
@@ -765,9 +799,19 @@ void AreasPage::areasChanged(const areas::AreaSet& before) {
 // The one place StrategicAreas.con is written: the areas as they stand (an
 // empty file, as the add-on run made it, when none is left).
 void AreasPage::writeScript() {
+    // A StrategicAreas.con edited by hand is asked about first: "Keep my
+    // changes" and "Cancel" leave it as it is.
+    const state::OverwritePlan plan =
+        askedPlan_ ? *std::exchange(askedPlan_, std::nullopt)
+                   : state::askBeforeOverwriting(services_.messages, state_.Record, state_.LevelDir,
+                                                 {"AI/StrategicAreas.con"}, "Writing the areas");
+    if (!plan.go || !plan.keep.empty()) return;
     const char sep = trailingSeparator(state_.LevelDir, services_.programDir);
     writeLines(state_.LevelDir + "AI" + sep + "StrategicAreas.con", set_.size() ? set_.script() : Lines{},
                set_.size() != 0);
+    state::noteWritten(state_.Record, state_.LevelDir, {"AI/StrategicAreas.con"});
+    saveWork();
+    if (!plan.copiedTo.empty()) services_.messages.info(state::copiedMessage(plan));
 }
 
 void AreasPage::setAreas(areas::AreaSet set) {

@@ -5,6 +5,7 @@
 #include "areas/area_set.h"
 #include "areas/proposals.h"
 #include "areas/work_file.h"
+#include "state/script_guard.h"
 #include "ui/map_view.h"
 #include "ui/page.h"
 #include "ui/widgets.h"
@@ -46,8 +47,9 @@ public:
     void Label16zClick();  // Next one
 
     // The add-on run has (re)made the add-on folder: offers the areas saved
-    // earlier for it, and loads the level's own map picture.
-    void addonOpened();
+    // earlier for it, and loads the level's own map picture. Continuing a
+    // conversion puts its areas back without asking.
+    void addonOpened(bool continuing = false);
     // "Propose areas from control points": leads through one proposed area
     // per control point in the properties box; "Skip" passes one by.
     void proposeFromControlPoints();
@@ -208,7 +210,8 @@ private:
     areas::AreaHistory history_;
     std::optional<size_t> editing_;  // the area the properties box edits
     std::optional<int> moving_;      // the area dragged by the mouse
-    bool singleStep_ = false;        // the neighbour step for one area only
+    bool singleStep_ = false;
+    std::optional<state::OverwritePlan> askedPlan_;  // asked already by "Next one"        // the neighbour step for one area only
     std::vector<areas::Proposal> proposals_;
     size_t proposalAt_ = 0;
     std::vector<std::optional<std::string>> proposalNames_;  // recorded names, by proposal
