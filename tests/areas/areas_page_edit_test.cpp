@@ -161,6 +161,27 @@ TEST(AreaEditing, NeighboursAgainForOneArea) {
     EXPECT_NE(ed.areasFile().find("AIStrategicArea.addNeighbour North"), std::string::npos);
 }
 
+// A StrategicAreas.con edited by hand is not written over by a change
+// without asking: "Keep my changes" leaves it, "Replace them" copies it first.
+TEST(AreaEditing, AHandEditedScriptIsAskedAbout) {
+    Editor ed;
+    auto& p = ed.page;
+    ed.area("North", kNorth, 50, p.Team1);
+    ed.area("South", kSouth, 70, p.Team2);
+    ed.neighbours({{1}, {0}});
+    ed.tmp.write("bf1942/levels/MyMap_001/AI/StrategicAreas.con", "my own areas\r\n");
+    p.ListBox1z->setCurrentRow(0);
+    ed.scripted.messages.answers = {0};  // Keep my changes
+    p.actionDelete->trigger();
+    ASSERT_EQ(ed.scripted.messages.questions.size(), 1u);
+    EXPECT_EQ(ed.areasFile(), "my own areas\r\n");
+    EXPECT_EQ(p.ListBox1z->count(), 1);
+    ed.scripted.messages.answers = {1};  // Replace them
+    p.actionUndo->trigger();
+    EXPECT_EQ(ed.scripted.messages.questions.size(), 2u);
+    EXPECT_NE(ed.areasFile().find("aiStrategicArea.create North"), std::string::npos);
+}
+
 TEST(AreaProperties, RefusesNamesTheScriptCannotCarryAndKeepsTheBox) {
     Editor ed;
     auto& p = ed.page;
