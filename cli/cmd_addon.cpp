@@ -49,8 +49,9 @@ int addonCommand(const QStringList& arguments) {
     generator::AddonRunHooks hooks;
     const bool withShips = parser.isSet(ships), withLandingCrafts = parser.isSet(landingCrafts);
     hooks.readVehicleBoxes = [&] { return std::pair{withShips, withLandingCrafts}; };
-    generator::runAddon(state, program, hooks);
+    const auto result = generator::runAddon(state, program, hooks);
     std::printf("%s\n", state.LevelDir.c_str());
+    if (!result.seedWarning.empty()) std::fprintf(stderr, "%s\n", result.seedWarning.c_str());
     return kDone;
 }
 

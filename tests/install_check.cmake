@@ -8,7 +8,8 @@ endif()
 set(dir "${PREFIX}/Tarnwick")
 foreach(path tarnwick rfapack rfaunpack tarnwick-batch tarnwick-cli tarnwick.png tarnwick.desktop
         "temp/con files/conditions.con" "temp/con files/strategies.con" "temp/con files/prerequisites.con"
-        samples/DemoMap.rfa samples/DemoMap/init.con samples/DemoMap/Textures/InGameMap.jpg)
+        samples/DemoMap.rfa samples/DemoMap/init.con samples/DemoMap/Textures/InGameMap.jpg
+        samples/Ridgeback.rfa samples/Ridgeback/Init/Terrain.con)
   if(NOT EXISTS "${dir}/${path}")
     message(FATAL_ERROR "missing after install: ${dir}/${path}")
   endif()

@@ -18,10 +18,11 @@ void MapPage::Button2Click() {
         // current (and loading it) when the keyboard focus arrives.
         ListBox1->setCurrentIndex(QModelIndex());
     };
-    generator::runAddon(state_, services_.programDir, hooks);
+    const auto result = generator::runAddon(state_, services_.programDir, hooks);
     ListBox1->setEnabled(true);
     emit addonCreated();
     Button2->setEnabled(false);
+    if (!result.seedWarning.empty()) services_.messages.info(result.seedWarning);
 }
 
 void MapPage::ListBox1Click() {
