@@ -124,14 +124,13 @@ std::vector<std::string> spawnPoints(const Lines& spawnFile) { return readSpawnP
 std::string seedlessMessage(const std::string& mapName, const std::string& soldierFile, const SpawnRead& soldiers,
                             const std::string& objectFile, const SpawnRead& objects, bool ships, bool landingCrafts,
                             const std::string& pathFindingFile) {
-    const auto count = [](size_t n, const char* one, const char* many) {
-        return std::to_string(n) + " " + (n == 1 ? one : many);
-    };
     const auto about = [&](const std::string& maps, bool several, const std::string& file, const SpawnRead& read) {
-        return std::string(several ? "The search maps " : "The search map ") + maps + (several ? " get" : " gets") +
-               " no seed point: " + file + " has " + count(read.positionLines, "position line", "position lines") +
-               ", and " + count(read.unresolved, "of them", "of them") +
-               " could not be resolved (a variable not set earlier in the file, v_arg1, or an expression).\n";
+        std::string text = std::string(several ? "The search maps " : "The search map ") + maps +
+                           (several ? " get" : " gets") + " no seed point: " + file;
+        if (read.positionLines == 0) return text + " has no position line.\n";
+        return text + " has " + std::to_string(read.positionLines) +
+               (read.positionLines == 1 ? " position line, " : " position lines, ") + std::to_string(read.unresolved) +
+               " of them could not be resolved (a variable not set earlier in the file, v_arg1, or an expression).\n";
     };
     std::string text;
     if (soldiers.points.empty()) text += about("Infantry1", false, soldierFile, soldiers);
@@ -143,12 +142,12 @@ std::string seedlessMessage(const std::string& mapName, const std::string& soldi
         text += about(maps, true, objectFile, objects);
     }
     if (text.empty()) return text;
-    return mapName + ": " + text +
+    return "The add-on of " + mapName + " is made, but some of its pathmaps have no seed point.\n" + text +
            "The game's pathmap generation spreads out from these points and blocks every place it does not reach, "
            "so the bots would stand still. Write the points into the ai.setMapSpawnPoints lines of " +
            pathFindingFile +
            " as x/z,x/z,... (the script editor opens it as AIPathfinding.con), or give the spawn file position "
-           "lines with the numbers written out, and start again.";
+           "lines with the numbers written out and start again.";
 }
 
 std::string infantrySpawnLine(const std::vector<std::string>& points) {

@@ -35,6 +35,7 @@ inline std::string makeProgramFolder(const std::filesystem::path& where) {
     fs::copy(sampleLevel(), where / "samples/DemoMap", fs::copy_options::recursive);
     fs::copy(secondSampleLevel(), where / "samples/Ridgeback", fs::copy_options::recursive);
     fs::copy_file(sampleArchive(), where / "samples/DemoMap.rfa");
+    fs::copy_file(TW_SECOND_SAMPLE_ARCHIVE, where / "samples/Ridgeback.rfa");
     return where.string() + "/";
 }
 
