@@ -42,5 +42,6 @@ inline std::string utf8(const QString& s) { return s.toStdString(); }
 // The commands.
 int addonCommand(const QStringList& arguments);
 int areasCommand(const QStringList& arguments);
+int checkCommand(const QStringList& arguments);
 
 } // namespace tw::cli

@@ -17,6 +17,7 @@ namespace {
 const Command kCommands[] = {
     {"addon", "make the bot add-on of a level (its init.con or .rfa archive)", addonCommand},
     {"areas", "write an add-on's AI/StrategicAreas.con from its control points or a description", areasCommand},
+    {"check", "check an add-on before the game reads it (findings one a line, or --json)", checkCommand},
 };
 
 const Command* findCommand(const QString& name) {
