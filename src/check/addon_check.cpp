@@ -295,7 +295,7 @@ private:
                     file, a.line)
                     .area = a.name;
             }
-            if (a.kinds.empty())
+            if (a.kinds.empty() && areaIndex_.at(foldCase(a.name)) == static_cast<size_t>(&a - areas_.data()))
                 add(Severity::Warning, "area-no-kind",
                     "The area \"" + a.name + "\" has no kind (Base, ControlPoint, ...), so no strategy values it. "
                     "Give it one on the Areas page.",
