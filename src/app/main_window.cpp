@@ -97,6 +97,18 @@ TForm1::TForm1(Services& services, QWidget* parent)
     });
 
     // The written strategic areas lead on to the packing page.
+    // A finding of the add-on's check leads to its area on the Areas page.
+    // (Pathmap findings: PackingPage::pathmapFindingChosen, for the pathmap
+    // window.)
+    connect(t4, &PackingPage::areaFindingChosen, this, [this](const QString& name) {
+        if (!t3->isEnabled()) return;
+        PageControl1->setCurrentWidget(t3);
+        for (int row = 0; row < t3->ListBox1z->count(); ++row)
+            if (t3->ListBox1z->item(row)->text().startsWith(name + QLatin1Char(' '))) {
+                t3->ListBox1z->setCurrentRow(row);
+                break;
+            }
+    });
     connect(t3, &AreasPage::areasWritten, this, [this] {
         PageControl1->setCurrentWidget(t4);
         setPageEnabled(t4, true);

@@ -111,6 +111,7 @@ void PackingPage::Button7Click() {
     if (state_.PackTarget.empty())
         throw AppError("It is not known where the add-on archive goes: click \"Copy the generated pathmaps into my "
                        "addon\" first (or pack it for the first time).");
+    if (!packingCheckPasses()) return;
     archiveAtClick_ = fileIdentity(packedArchive());
     startWait(Wait::Final);
 }

@@ -124,6 +124,7 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
     Label46->setGeometry(136, 119, 288 - 136 - 4, Label46->fontMetrics().height() + 2);
     showAddonPlace(QStringLiteral("Tarnwick") + sep + QStringLiteral("bf1942") + sep + QStringLiteral("levels") + sep);
     Button7 = button(GroupBox17, "Button7", QStringLiteral("Pack"), 288, 111, 75, 25, true);
+    LabelCheck = linkLabel(GroupBox17, "LabelCheck", QStringLiteral("Check the add-on"), 376, 116);
 
     GroupBox19 = groupBox(this, "GroupBox19", QStringLiteral("Network ?"), 552, 0, 193, 497);
     Label49 = wrappedLabel(GroupBox19, "Label49",
@@ -170,6 +171,7 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
     on(Label42, &LinkLabel::clicked, [this] { Label42Click(); });
     on(Button6, &QPushButton::clicked, [this] { Button6Click(); });
     on(Button7, &QPushButton::clicked, [this] { Button7Click(); });
+    on(LabelCheck, &LinkLabel::clicked, [this] { LabelCheckClick(); });
     on(Image13, &PictureBox::clicked, [this] { Image13Click(); });
     on(Image14, &PictureBox::clicked, [this] { Image14Click(); });
     on(fix1, &QCheckBox::clicked, [this] { fixClick(fix1); });

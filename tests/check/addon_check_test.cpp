@@ -2,10 +2,8 @@
 // made from it with one change each, every one giving exactly its finding.
 #include "check/addon_check.h"
 
-#include "areas/proposals.h"
-#include "generator/addon_run.h"
-#include "intake/analysis.h"
 #include "platform/files.h"
+#include "support/clean_addon.h"
 #include "support/program_folder.h"
 #include "support/temp_folder.h"
 
@@ -19,42 +17,10 @@ namespace fs = std::filesystem;
 namespace tw::check {
 namespace {
 
-// The sample's add-on as a modder has it before the final packing: both
-// vehicle boxes ticked, one area for each control point with its proposed
-// neighbours, the generated pathmaps copied in and ai.createallmaps gone.
-// The pathmaps hold only their headers (across, down, level + 6, level, 0).
-void makeCleanAddon(const std::string& program, const std::string& levels) {
-    test::InFolder in(program);  // the add-on run changes the current folder
-    ConversionState state;
-    const std::string folder = intake::takeLevelFolder(state, program + "samples/DemoMap/init.con");
-    intake::analyse(state, program, false, folder);
-    generator::AddonRunHooks hooks;
-    hooks.readVehicleBoxes = [] { return std::pair{true, true}; };
-    generator::runAddon(state, program, hooks);
-    const std::string addon = state.LevelDir;
-    const auto proposals = areas::proposeAreas(areas::readAddonControlPoints(addon), 1024, 2);
-    std::vector<areas::AreaSpec> specs;
-    for (const auto& p : proposals) specs.push_back(areas::specOf(p, proposals, 1024, 2));
-    writeLines(addon + "AI/StrategicAreas.con", areas::scriptOf(specs), true);
-    Lines aiCon = readLines(addon + "ai.con");
-    std::erase(aiCon, std::string("ai.createallmaps"));
-    writeLines(addon + "ai.con", aiCon, true);
-    const int blocksLog2[] = {4, 3, 2, 1, 0, 0};  // a 1024-metre world, levels 0 to 5
-    const std::pair<const char*, std::pair<int, int>> maps[] = {
-        {"Tank0", {0, 2}}, {"Infantry1", {0, 2}}, {"Boat2", {2, 5}}, {"LandingCraft3", {2, 5}}, {"Car4", {0, 2}}};
-    for (const auto& [map, levelsOf] : maps)
-        for (int level = levelsOf.first; level <= levelsOf.second; ++level) {
-            const int32_t header[] = {blocksLog2[level], blocksLog2[level], level + 6, level, 0};
-            writeBytes(addon + "Pathfinding/" + map + "Level" + std::to_string(level) + "Map.raw",
-                       std::string(reinterpret_cast<const char*>(header), sizeof header));
-        }
-    fs::rename(addon, levels + "Clean_001");
-}
-
 struct Sample {
     Sample() {
         program = test::makeProgramFolder(tmp.path() / "Tarnwick");
-        makeCleanAddon(program, tmp.dir());
+        test::makeCleanAddon(program, tmp.dir() + "Clean_001");
     }
     test::TempFolder tmp;
     std::string program;
