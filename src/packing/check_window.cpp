@@ -42,9 +42,16 @@ CheckWindow::CheckWindow(std::function<std::vector<check::Finding>()> recheck, Q
     findingsTree->setWordWrap(true);
     findingsTree->setUniformRowHeights(false);
     findingsTree->header()->setStretchLastSection(true);
-    findingsTree->setColumnWidth(0, 190);
-    findingsTree->setColumnWidth(1, 160);
+    findingsTree->setColumnWidth(0, 230);
+    findingsTree->setColumnWidth(1, 170);
     layout->addWidget(findingsTree, 1);
+    details = new QLabel(this);
+    details->setObjectName(QStringLiteral("details"));
+    details->setWordWrap(true);
+    details->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    details->setMinimumHeight(3 * details->fontMetrics().lineSpacing());
+    details->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(details);
     auto* buttons = new QHBoxLayout;
     againButton = new QPushButton(QStringLiteral("Check again"), this);
     againButton->setObjectName(QStringLiteral("againButton"));
@@ -56,6 +63,14 @@ CheckWindow::CheckWindow(std::function<std::vector<check::Finding>()> recheck, Q
     layout->addLayout(buttons);
     connect(againButton, &QPushButton::clicked, this, [this] { showFindings(recheck_()); });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
+    connect(findingsTree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        const QVariant index = item ? item->data(0, Qt::UserRole) : QVariant();
+        if (!index.isValid()) return details->clear();
+        const check::Finding& f = findings_.at(index.toULongLong());
+        details->setText(QStringLiteral("%1 %2 at %3: %4")
+                             .arg(QString::fromLatin1(check::severityName(f.severity)), QString::fromStdString(f.code),
+                                  QString::fromStdString(check::placeText(f)), QString::fromStdString(f.message)));
+    });
     connect(findingsTree, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         const QVariant index = item->data(0, Qt::UserRole);
         if (index.isValid()) choose(findings_.at(index.toULongLong()));
@@ -92,6 +107,9 @@ void CheckWindow::showFindings(const std::vector<check::Finding>& findings) {
         }
         group->setExpanded(true);
     }
+    details->clear();
+    if (findingsTree->topLevelItemCount() > 0 && findingsTree->topLevelItem(0)->childCount() > 0)
+        findingsTree->setCurrentItem(findingsTree->topLevelItem(0)->child(0));
 }
 
 void CheckWindow::choose(const check::Finding& finding) {

@@ -28,6 +28,7 @@ public:
 
     QLabel* summary;
     QTreeWidget* findingsTree;  // one group per severity, a row per finding
+    QLabel* details;            // the chosen finding, whole
     QPushButton* againButton;
     QPushButton* closeButton;
 
