@@ -152,7 +152,6 @@ private:
         while (!target.empty() && target.front() == '/') target.erase(0, 1);
         const std::string name = nameOf(target);
         if (name.find('.') == std::string::npos) target += ".con";
-        if (target.find("..") != std::string::npos) return false;
         return fileExists(addon_ + target) || (!level_.empty() && fileExists(level_ + target));
     }
 
