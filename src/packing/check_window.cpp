@@ -141,13 +141,15 @@ bool PackingPage::packingCheckPasses() {
     size_t count = 0;
     for (const check::Finding& f : findings)
         if (f.severity == check::Severity::Error) {
-            if (++count <= 10) errors += "\n" + check::placeText(f) + ": " + f.message;
+            if (++count <= 10) errors.append(1, '\n').append(check::placeText(f)).append(": ").append(f.message);
         }
     if (count == 0) return true;
-    if (count > 10) errors += "\n... and " + std::to_string(count - 10) + " more (\"Check the add-on\" shows them all).";
-    const std::string text = "The check of the add-on in " + state_.LevelDir + " found " + std::to_string(count) +
-                             (count == 1 ? " error" : " errors") + " the game will misbehave with:" + errors +
-                             "\n\nMend them and pack again, or pack the add-on as it is.";
+    if (count > 10)
+        errors.append("\n... and ").append(std::to_string(count - 10)).append(" more (\"Check the add-on\" shows them all).");
+    std::string text = "The check of the add-on in ";
+    text.append(state_.LevelDir).append(" found ").append(std::to_string(count));
+    text.append(count == 1 ? " error" : " errors").append(" the game will misbehave with:").append(errors);
+    text.append("\n\nMend them and pack again, or pack the add-on as it is.");
     return services_.messages.ask(text, {"Pack anyway", "Cancel"}) == 0;
 }
 
