@@ -43,5 +43,6 @@ inline std::string utf8(const QString& s) { return s.toStdString(); }
 int addonCommand(const QStringList& arguments);
 int areasCommand(const QStringList& arguments);
 int checkCommand(const QStringList& arguments);
+int pathmapsCommand(const QStringList& arguments);
 
 } // namespace tw::cli

@@ -18,6 +18,7 @@ const Command kCommands[] = {
     {"addon", "make the bot add-on of a level (its init.con or .rfa archive)", addonCommand},
     {"areas", "write an add-on's AI/StrategicAreas.con from its control points or a description", areasCommand},
     {"check", "check an add-on before the game reads it (findings one a line, or --json)", checkCommand},
+    {"pathmaps", "check an add-on's pathmaps; export them as pictures, read them back, rebuild them", pathmapsCommand},
 };
 
 const Command* findCommand(const QString& name) {

@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Builds a fuzz target with clang (libFuzzer, address and undefined-behaviour
 # sanitizers) and runs it. Not part of the test run.
-#   fuzz/run.sh [seconds] [reader|extract]      (default 600 reader)
-#   reader:  any bytes opened, listed and read as an archive
-#   extract: any bytes extracted into a folder that holds links leading out
+#   fuzz/run.sh [seconds] [reader|extract|pathmaps]      (default 600 reader)
+#   reader:   any bytes opened, listed and read as an archive
+#   extract:  any bytes extracted into a folder that holds links leading out
+#   pathmaps: any bytes read as each kind of pathmap file
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-600}"
 target="${2:-reader}"
 case "$target" in
-  reader|extract) ;;
-  *) echo "unknown target $target (reader or extract)"; exit 1 ;;
+  reader|extract|pathmaps) ;;
+  *) echo "unknown target $target (reader, extract or pathmaps)"; exit 1 ;;
 esac
 out="$root/build-fuzz"
 corpus="$out/corpus-$target"
@@ -18,14 +19,33 @@ corpus="$out/corpus-$target"
 mkdir -p "$corpus"
 command -v clang++ >/dev/null || { echo "clang++ is needed (Debian: clang libclang-rt-dev)"; exit 1; }
 
-sources=("$root"/src/rfa/{format,names,lzo_codec,reader}.cpp "$root"/src/platform/{text,errors,files}.cpp)
-[ "$target" = extract ] && sources+=("$root"/src/rfa/{archive,block_pipeline}.cpp)
+if [ "$target" = pathmaps ]; then
+  name=pathmaps
+  sources=("$root"/src/pathmaps/{formats,rebuild}.cpp "$root"/src/platform/{text,errors}.cpp)
+  libs=()
+else
+  name="rfa_${target}"
+  sources=("$root"/src/rfa/{format,names,lzo_codec,reader}.cpp "$root"/src/platform/{text,errors,files}.cpp)
+  [ "$target" = extract ] && sources+=("$root"/src/rfa/{archive,block_pipeline}.cpp)
+  libs=($(pkg-config --cflags --libs lzo2))
+fi
 clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -I "$root/src" "$root/fuzz/rfa_${target}_fuzz.cpp" "${sources[@]}" \
-  $(pkg-config --cflags --libs lzo2) -pthread -o "$out/rfa_${target}_fuzz"
+  -I "$root/src" "$root/fuzz/${name}_fuzz.cpp" "${sources[@]}" \
+  "${libs[@]}" -pthread -o "$out/${name}_fuzz"
+
+# Seeds for the pathmap readers: the sample's files, behind a first byte
+# that names a 1024 m world and the file's level.
+if [ "$target" = pathmaps ] && [ -z "$(ls -A "$corpus")" ]; then
+  for f in "$root"/build/Tarnwick/samples/Game/bf1942/levels/DemoMap/Pathfinding/*Level[0-2]Map.raw \
+           "$root"/build/Tarnwick/samples/Game/bf1942/levels/DemoMap/Pathfinding/{Tank,TankInfo}.raw; do
+    [ -f "$f" ] || continue
+    case "$f" in *Level1Map.raw) first='\x06' ;; *Level2Map.raw) first='\x0a' ;; *) first='\x02' ;; esac
+    { printf "$first"; cat "$f"; } > "$corpus/$(basename "$f")"
+  done
+fi
 
 # Seeds: archives of both kinds made by our own packer, under two inner paths.
-if [ -x "$root/build/Tarnwick/rfapack" ] && [ -z "$(ls -A "$corpus")" ]; then
+if [ "$target" != pathmaps ] && [ -x "$root/build/Tarnwick/rfapack" ] && [ -z "$(ls -A "$corpus")" ]; then
   seed="$(mktemp -d)"
   mkdir -p "$seed/lvl/sub"
   printf 'run objects\r\nrun weapons\r\n' > "$seed/lvl/init.con"
@@ -38,4 +58,4 @@ if [ -x "$root/build/Tarnwick/rfapack" ] && [ -z "$(ls -A "$corpus")" ]; then
   rm -rf "$seed"
 fi
 
-"$out/rfa_${target}_fuzz" -max_total_time="$seconds" -rss_limit_mb=1024 -timeout=10 -print_final_stats=1 "$corpus"
+"$out/${name}_fuzz" -max_total_time="$seconds" -rss_limit_mb=1024 -timeout=10 -print_final_stats=1 "$corpus"

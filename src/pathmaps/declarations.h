@@ -1,0 +1,52 @@
+// What an add-on declares about its pathmaps (AIPathFinding.con) and the
+// world they are made for (ai.con, or a level's init/terrain.con).
+#pragma once
+
+#include "platform/text.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tw::pathmaps {
+
+struct WorldPoint {
+    double x = 0, z = 0;  // metres east and north of the south-west corner
+    bool operator==(const WorldPoint&) const = default;
+};
+
+// One ai.addSearchMap line, with its ai.setMapSpawnPoints seeds.
+struct SearchMap {
+    std::string name;
+    bool water = false;         // the second argument: a map for boats
+    int minLevel = 0, maxLevel = 2;
+    std::vector<WorldPoint> seeds;
+    bool operator==(const SearchMap&) const = default;
+};
+
+// One ai.addSearchType line: the type's map (0-based order of the
+// ai.addSearchMap lines) and its level.
+struct SearchType {
+    std::string name;
+    int mapIndex = 0;
+    int level = 0;
+    bool operator==(const SearchType&) const = default;
+};
+
+struct Declarations {
+    std::vector<SearchMap> maps;
+    std::vector<SearchType> types;
+    // Lines that could not be understood, as "line N: what is wrong".
+    std::vector<std::string> problems;
+};
+
+// Reads the lines of AIPathFinding.con: command words in any letter case,
+// rem lines and beginrem ... endrem blocks passed over.
+Declarations readDeclarations(const Lines& aiPathFinding);
+
+// "aiSettings.setWorldMapSize N N" in ai.con; "GeometryTemplate.worldSize N"
+// in init/terrain.con. Nothing when the file holds no such line.
+std::optional<int> worldSizeFromAiCon(const Lines& aiCon);
+std::optional<int> worldSizeFromTerrain(const Lines& terrain);
+
+} // namespace tw::pathmaps
