@@ -98,6 +98,17 @@ TEST(CheckWindow, FindingsBySeverityAndWhereTheyLead) {
     EXPECT_TRUE(c.scripted.messages.errors.empty());
 }
 
+TEST(CheckWindow, BeforeTheAddonIsMadeTheLinkSaysWhatToDo) {
+    test::TempFolder tmp;
+    test::ScriptedServices scripted(tmp.dir());
+    TForm1 form(scripted.services);
+    QTest::mouseClick(form.t4->LabelCheck, Qt::LeftButton);
+    EXPECT_EQ(scripted.messages.errors,
+              std::vector<std::string>{"There is no add-on to check yet: choose the map and press \"Start\" on page "
+                                       "(1) first."});
+    EXPECT_EQ(form.t4->checkWindow(), nullptr);
+}
+
 TEST(CheckWindow, PackAsksWhenTheCheckFindsErrors) {
     {
         Checked c;  // clean: packs at once
