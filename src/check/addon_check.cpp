@@ -3,6 +3,7 @@
 #include "areas/proposals.h"
 #include "generator/addon_run.h"
 #include "generator/level_script.h"
+#include "pathmaps/findings.h"
 #include "platform/files.h"
 #include "platform/level_files.h"
 
@@ -554,46 +555,41 @@ private:
                 "ai.con");
             return;
         }
-        for (const Map& m : maps)
-            for (int level = m.minLevel; level <= m.maxLevel; ++level) pathmapFile(m.name, level);
+        pathmapFindings();
     }
 
-    void pathmapFile(const std::string& map, int level) {
-        const std::string file = "Pathfinding/" + map + "Level" + std::to_string(level) + "Map.raw";
-        const std::string path = addon_ + file;
-        if (!fileExists(path)) {
-            add(Severity::Error, "pathmap-missing",
-                "The pathmap " + file + " is missing; the game then treats this map and every later one as free "
-                "ground. Copy the generated pathmaps into the add-on, or generate them again.",
-                file)
-                .pathmap = map;
-            return;
+    // The pathmap library's findings on the add-on's pathmaps. Its note on
+    // seed points for a map that does not exist is left out: the seed
+    // check above gives it with its line.
+    void pathmapFindings() {
+        for (const pathmaps::Finding& p : pathmaps::checkFolder(addon_)) {
+            if (p.map.empty() && !p.place && p.text.find("the seed points are for map") != std::string::npos) continue;
+            Finding f;
+            switch (p.severity) {
+            case pathmaps::Severity::Error:
+                f.severity = Severity::Error;
+                f.code = "pathmap-unusable";
+                break;
+            case pathmaps::Severity::Warning:
+                f.severity = Severity::Warning;
+                f.code = "pathmap-suspect";
+                break;
+            case pathmaps::Severity::Information:
+                f.severity = Severity::Information;
+                f.code = "pathmap-summary";
+                break;
+            }
+            f.message = p.map.empty() || p.text.rfind(p.map, 0) == 0
+                            ? p.text
+                            : p.map + (p.level >= 0 ? ", level " + std::to_string(p.level) : std::string()) + ": " +
+                                  p.text;
+            if (p.place) f.at = WorldPosition{p.place->x, p.place->z};
+            else if (p.severity == pathmaps::Severity::Error && !p.map.empty() && p.level >= 0)
+                f.file = "Pathfinding/" + p.map + "Level" + std::to_string(p.level) + "Map.raw";
+            else f.file = "Pathfinding";
+            f.pathmap = p.map;
+            out_.push_back(std::move(f));
         }
-        std::string head;
-        {
-            std::ifstream in(resolvePath(path), std::ios::binary);
-            head.resize(20);
-            in.read(head.data(), 20);
-            head.resize(static_cast<size_t>(in.gcount()));
-        }
-        bool fits = head.size() == 20;
-        if (fits && worldSize_ > 0) {
-            const auto field = [&](int k) {
-                const auto* b = reinterpret_cast<const unsigned char*>(head.data() + 4 * k);
-                return static_cast<int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (uint32_t(b[3]) << 24));
-            };
-            int blocksLog2 = 0;
-            for (int32_t blocks = (worldSize_ >> level) / 64; blocks > 1; blocks >>= 1) ++blocksLog2;
-            fits = field(0) == blocksLog2 && field(1) == blocksLog2 && field(2) == level + 6 && field(3) == level &&
-                   field(4) == 0;
-        }
-        if (!fits)
-            add(Severity::Error, "pathmap-header",
-                "The pathmap " + file + " is not a level-" + std::to_string(level) + " map of a " +
-                    std::to_string(worldSize_) + "-metre world; the game stops loading pathmaps there. Copy the "
-                    "generated pathmaps again, or generate them again.",
-                file)
-                .pathmap = map;
     }
 
     // --- Spawns --------------------------------------------------------

@@ -124,13 +124,14 @@ std::vector<check::Finding> PackingPage::checkFindings() const {
 }
 
 void PackingPage::LabelCheckClick() {
+    const auto findings = checkFindings();
     if (!checkWindow_) {
         checkWindow_ = new CheckWindow([this] { return checkFindings(); }, this);
         checkWindow_->setWindowFlag(Qt::Window);
         connect(checkWindow_, &CheckWindow::areaChosen, this, &PackingPage::areaFindingChosen);
         connect(checkWindow_, &CheckWindow::pathmapChosen, this, &PackingPage::pathmapFindingChosen);
     }
-    checkWindow_->showFindings(checkFindings());
+    checkWindow_->showFindings(findings);
     checkWindow_->show();
     checkWindow_->raise();
 }

@@ -2,6 +2,7 @@
 // made from it with one change each, every one giving exactly its finding.
 #include "check/addon_check.h"
 
+#include "pathmaps/pathmap_set.h"
 #include "platform/files.h"
 #include "support/clean_addon.h"
 #include "support/program_folder.h"
@@ -140,14 +141,24 @@ TEST(AddonCheck, EachBrokenAddonGivesExactlyItsFinding) {
          Severity::Error, "AI/prerequisites.con:24"},
         {"pathmaps-generated", [](auto a) { append(a + "ai.con", "ai.createallmaps\r\n"); }, Severity::Information,
          "ai.con"},
-        {"pathmap-missing", [](auto a) { fs::remove(resolvePath(a + "Pathfinding/Boat2Level4Map.raw")); },
-         Severity::Error, "Pathfinding/Boat2Level4Map.raw"},
-        {"pathmap-header",
+        // The pathmap library's findings.
+        {"pathmap-unusable", [](auto a) { fs::remove(resolvePath(a + "Pathfinding/Car4Level2Map.raw")); },
+         Severity::Error, "Pathfinding/Car4Level2Map.raw"},
+        {"pathmap-unusable",
          [](auto a) {
              const int32_t header[] = {5, 5, 6, 0, 0};  // a 2048-metre world's
              writeBytes(a + "Pathfinding/Car4Level0Map.raw", std::string(reinterpret_cast<const char*>(header), 20));
          },
          Severity::Error, "Pathfinding/Car4Level0Map.raw"},
+        {"pathmap-suspect",
+         [](auto a) {
+             auto set = pathmaps::PathmapSet::open(a);
+             pathmaps::Bitmap& base = set.editBase(0);
+             for (int z = 502; z < 509; ++z)
+                 for (int x = 512; x < 519; ++x) base.set(x, z, true);  // over the village's vehicle spawn
+             set.save();
+         },
+         Severity::Warning, "515/505"},
         {"no-seed",
          [](auto a) {
              Lines lines = readLines(a + "AIPathFinding.con");
@@ -156,7 +167,7 @@ TEST(AddonCheck, EachBrokenAddonGivesExactlyItsFinding) {
          },
          Severity::Error, "AIPathFinding.con:13"},
         {"seed-map-unknown", [](auto a) { append(a + "AIPathFinding.con", "ai.setMapSpawnPoints 7 1/1\r\n"); },
-         Severity::Warning, "AIPathFinding.con:36"},
+         Severity::Warning, "AIPathFinding.con:24"},
         {"no-soldier-spawns", [](auto a) { writeBytes(a + "Singleplayer/SoldierSpawns.con", "rem none\r\n"); },
          Severity::Error, "Singleplayer/SoldierSpawns.con"},
         {"side-no-soldier-spawns",
@@ -172,8 +183,11 @@ TEST(AddonCheck, EachBrokenAddonGivesExactlyItsFinding) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
         std::vector<Finding> added;
+        // Information that follows from the change (a map's summary) aside.
         for (const Finding& f : findingsAfter(c.change))
-            if (std::find(clean.begin(), clean.end(), f) == clean.end()) added.push_back(f);
+            if (std::find(clean.begin(), clean.end(), f) == clean.end() &&
+                (f.severity != Severity::Information || c.severity == Severity::Information))
+                added.push_back(f);
         std::vector<std::string> lines;
         for (const Finding& f : added) lines.push_back(findingLine(f));
         if (added.size() != 1) {

@@ -45,8 +45,10 @@ struct Checked {
         writeBytes(addon + "AI/StrategicAreas.con", readBytes(addon + "AI/StrategicAreas.con") +
                                                         "aiStrategicArea.setActive CP_Hill\r\n"
                                                         "AIStrategicArea.addNeighbour Nowhere\r\n");
+        keptPathmap = readBytes(addon + "Pathfinding/Car4Level1Map.raw");
         fs::remove(addon + "Pathfinding/Car4Level1Map.raw");
     }
+    std::string keptPathmap;
     QTreeWidgetItem* row(const char* code) const {
         const auto items = form.t4->checkWindow()->findingsTree->findItems(code, Qt::MatchExactly | Qt::MatchRecursive, 1);
         return items.size() == 1 ? items[0] : nullptr;
@@ -79,16 +81,14 @@ TEST(CheckWindow, FindingsBySeverityAndWhereTheyLead) {
 
     // A pathmap's finding: the pathmap window is asked for with its map.
     QSignalSpy pathmap(c.form.t4, &PackingPage::pathmapFindingChosen);
-    QTreeWidgetItem* missing = c.row("pathmap-missing");
+    QTreeWidgetItem* missing = c.row("pathmap-unusable");
     ASSERT_NE(missing, nullptr);
     emit tree->itemActivated(missing, 0);
     ASSERT_EQ(pathmap.size(), 1);
     EXPECT_EQ(pathmap[0][0].toString().toStdString(), "Car4");
 
     // Mended, "Check again" finds no error.
-    writeBytes(c.addon + "Pathfinding/Car4Level1Map.raw", readBytes(c.addon + "Pathfinding/Car4Level0Map.raw"));
-    const int32_t header[] = {3, 3, 7, 1, 0};
-    writeBytes(c.addon + "Pathfinding/Car4Level1Map.raw", std::string(reinterpret_cast<const char*>(header), 20));
+    writeBytes(c.addon + "Pathfinding/Car4Level1Map.raw", c.keptPathmap);
     Lines lines = readLines(c.addon + "AI/StrategicAreas.con");
     lines.resize(lines.size() - 2);
     writeLines(c.addon + "AI/StrategicAreas.con", lines, true);
@@ -129,7 +129,7 @@ TEST(CheckWindow, PackAsksWhenTheCheckFindsErrors) {
                   0u)
             << question;
         EXPECT_NE(question.find("\nAI/StrategicAreas.con:60: The area \"CP_Hill\" names \"Nowhere\""), std::string::npos);
-        EXPECT_NE(question.find("\nPathfinding/Car4Level1Map.raw: The pathmap"), std::string::npos);
+        EXPECT_NE(question.find("\nPathfinding/Car4Level1Map.raw: Car4, level 1: "), std::string::npos);
         EXPECT_EQ(c.scripted.shell.batches.size(), answer == 0 ? 1u : 0u) << answer;
         EXPECT_TRUE(c.scripted.messages.errors.empty());
     }
