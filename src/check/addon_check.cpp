@@ -346,6 +346,12 @@ private:
                         .area = areas_[i].name;
                 }
         // Islands: groups no neighbour link joins to the group of the first area.
+        std::vector<std::vector<size_t>> joined(n);  // links either way
+        for (size_t i = 0; i < n; ++i)
+            for (const size_t j : links[i]) {
+                joined[i].push_back(j);
+                joined[j].push_back(i);
+            }
         std::vector<int> group(n, -1);
         int groups = 0;
         std::vector<std::vector<size_t>> members;
@@ -358,8 +364,8 @@ private:
                 const size_t k = todo.back();
                 todo.pop_back();
                 members.back().push_back(k);
-                for (size_t m = 0; m < n; ++m) {
-                    if (group[m] >= 0 || !(links[k].count(m) || links[m].count(k))) continue;
+                for (const size_t m : joined[k]) {
+                    if (group[m] >= 0) continue;
                     group[m] = groups;
                     todo.push_back(m);
                 }
