@@ -346,11 +346,11 @@ private:
                         .area = areas_[i].name;
                 }
         // Islands: groups no neighbour link joins to the group of the first area.
-        std::vector<std::vector<size_t>> joined(n);  // links either way
+        std::vector<std::vector<size_t>> adjacent(n);  // links either way
         for (size_t i = 0; i < n; ++i)
             for (const size_t j : links[i]) {
-                joined[i].push_back(j);
-                joined[j].push_back(i);
+                adjacent[i].push_back(j);
+                adjacent[j].push_back(i);
             }
         std::vector<int> group(n, -1);
         int groups = 0;
@@ -364,7 +364,7 @@ private:
                 const size_t k = todo.back();
                 todo.pop_back();
                 members.back().push_back(k);
-                for (const size_t m : joined[k]) {
+                for (const size_t m : adjacent[k]) {
                     if (group[m] >= 0) continue;
                     group[m] = groups;
                     todo.push_back(m);
