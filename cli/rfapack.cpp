@@ -16,7 +16,8 @@ void usage(std::FILE* out) {
                "    rfapack bf1942\\levels\\MyMap_001 bf1942/levels/MyMap \"MyMap_001.rfa\"\n"
                "  -Compress     store LZO1X blocks instead of the files as they are\n"
                "  --skip-links  links and special files (pipes, devices) are never packed;\n"
-               "                each is named, and the exit code is 1 unless this is given\n"
+               "                each is named; unless this is given, nothing is written\n"
+               "                and the exit code is 1\n"
                "  --help        this text\n"
                "  --version     the tool's version\n",
                out);
@@ -49,16 +50,18 @@ int main(int argc, char** argv) {
     try {
         tw::cli::ProgressBar bar("Packing");
         options.progress = [&](uint64_t d, uint64_t t) { bar(d, t); };
+        options.refuseLeftOut = !skipLinks;
         const auto r = tw::rfa::packFolder(positional[0], positional[1], positional[2], options);
         bar.finish();
         for (const std::string& line : r.leftOut) std::fprintf(stderr, "%s\n", line.c_str());
         std::printf("TotalFiles: %zu\nUseCompression: %d\nArchive: %s (%llu bytes)\n", r.files,
                     options.compress ? 1 : 0, positional[2].c_str(), static_cast<unsigned long long>(r.archiveSize));
-        if (!r.leftOut.empty() && !skipLinks) {
-            std::fprintf(stderr, "%zu item(s) left out; --skip-links accepts that\n", r.leftOut.size());
-            return 1;
-        }
         return 0;
+    } catch (const tw::rfa::LeftOutError& e) {
+        for (const std::string& line : e.items()) std::fprintf(stderr, "%s\n", line.c_str());
+        std::fprintf(stderr, "%zu item(s) left out; --skip-links accepts that. %s was not written\n",
+                     e.items().size(), positional[2].c_str());
+        return 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "\n%s\n", e.what());
         return 1;

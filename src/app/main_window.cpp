@@ -113,6 +113,8 @@ TForm1::TForm1(Services& services, QWidget* parent)
         PageControl1->setCurrentWidget(t4);
         setPageEnabled(t4, true);
         for (QWidget* box : {t4->GroupBox12, t4->GroupBox14, t4->GroupBox15}) box->setEnabled(true);
+        const char sep = trailingSeparator(state.LevelDir, services_.programDir);
+        t4->showAreasWritten(state.LevelDir + "AI" + sep + "StrategicAreas.con");
     });
 
     // The map analysis fills the Stats page and the packing page's map box.
@@ -178,7 +180,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     if (busy()) {
         const int answer = services_.messages.ask(
             ConsoleWindow::closeQuestion("A step of the conversion (a batch in its console window, or a packing "
-                                         "that is waiting for its archive)"),
+                                         "that is waiting for its archive or copying it)"),
             {"Wait", "Stop now", "Cancel"});
         if (answer == 0) {
             setWindowTitle(kTitle + QStringLiteral(" - closes when the running step has finished"));

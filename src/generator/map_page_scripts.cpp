@@ -19,6 +19,10 @@ void MapPage::Button2Click() {
         ListBox1->setCurrentIndex(QModelIndex());
     };
     const auto result = generator::runAddon(state_, services_.programDir, hooks);
+    statusLine->setText(QString::fromStdString("The add-on folder " + state_.LevelDir + " was made with its " +
+                                               std::to_string(ListBox1->count()) +
+                                               " scripts, listed on the left to read and edit. Next: draw the "
+                                               "strategic areas on page 2, \"Areas\"."));
     ListBox1->setEnabled(true);
     emit addonCreated();
     Button2->setEnabled(false);
@@ -37,7 +41,9 @@ void MapPage::Button3Click() {
     if (row < 0) throw AppError(msg::listIndex(-1));
     QString text = Memo6->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n')).replace(QChar::LineSeparator, QLatin1Char('\n'));
-    writeBytes(state_.LevelDir + ListBox1->item(row)->text().toStdString(), generator::fileBytes(text.toStdString()));
+    const std::string path = state_.LevelDir + ListBox1->item(row)->text().toStdString();
+    writeBytes(path, generator::fileBytes(text.toStdString()));
+    statusLine->setText(QString::fromStdString("Saved " + path + "."));
 }
 
 } // namespace tw

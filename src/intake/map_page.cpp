@@ -66,6 +66,8 @@ MapPage::MapPage(Services& services, ConversionState& state, QWidget* parent)
     makeGreyWhite(Memo6);
     Memo6->setEnabled(false);
 
+    statusLine = wrappedLabel(this, "statusLine", QString(), 8, 452, 689, 44);
+
     on(Image12, &PictureBox::clicked, [this] { Image12Click(); });
     on(Button1, &QPushButton::clicked, [this] { Button1Click(); });
     on(Button2, &QPushButton::clicked, [this] { Button2Click(); });

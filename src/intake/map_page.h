@@ -52,6 +52,8 @@ public:
     QPushButton* Button3;
     QLabel* Label34;
     QPlainTextEdit* Memo6;
+    // What the last step made or saved, and what comes next.
+    QLabel* statusLine;
 
 signals:
     void mapAnalysed(const tw::intake::MapDisplays& displays);

@@ -7,6 +7,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QVBoxLayout>
@@ -23,7 +24,22 @@ const char* groupTitle(check::Severity s) {
     return "";
 }
 
+class GiveWay : public QObject {
+public:
+    GiveWay(QWidget* link, QWidget* bar) : QObject(bar), link_(link) { bar->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::ShowToParent) link_->hide();
+        else if (event->type() == QEvent::HideToParent) link_->show();
+        return false;
+    }
+
+private:
+    QWidget* link_;
+};
+
 } // namespace
+
+void giveWayTo(QWidget* link, QWidget* bar) { new GiveWay(link, bar); }
 
 CheckWindow::CheckWindow(std::function<std::vector<check::Finding>()> recheck, QWidget* parent)
     : QDialog(parent), recheck_(std::move(recheck)) {

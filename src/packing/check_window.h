@@ -41,4 +41,8 @@ private:
     std::vector<check::Finding> findings_;
 };
 
+// Hides `link` while `bar` is shown, and shows it again after: the two
+// share a place on the page.
+void giveWayTo(QWidget* link, QWidget* bar);
+
 } // namespace tw

@@ -5,6 +5,7 @@
 #include "intake/analysis.h"
 #include "platform/errors.h"
 #include "packing/merged_folder.h"
+#include "packing/packing_rules.h"
 #include "platform/files.h"
 #include "rfa/names.h"
 #include "rfa/reader.h"
@@ -12,7 +13,9 @@
 
 #include <QPointer>
 
+#include <cerrno>
 #include <set>
+#include <tuple>
 
 namespace tw {
 
@@ -54,6 +57,8 @@ void PackingPage::Button9Click() {
         {FileDialogRequest::Kind::Save, "fixenpath", "Refractor Archives|*.rfa", backupProposal_});
     if (!chosen) return;
     state_.NetAddonBackup = *chosen;
+    backupStatus->setText(QString::fromStdString("Backup: " + nameOf(*chosen)));
+    backupStatus->setToolTip(QString::fromStdString(*chosen));
 }
 
 void PackingPage::Button10Click() {
@@ -71,6 +76,18 @@ void PackingPage::Button10Click() {
     // The batch copies each archive into the Network folder under its own
     // name and deletes that copy at its end: an archive that already lies
     // there would be replaced by itself and then deleted.
+    // Both archives must be there before anything is written or set aside.
+    for (const auto& [archive, what, picture] : {std::tuple{state_.NetMapArchive, "map", "MAP"},
+                                                 std::tuple{state_.NetAddonArchive, "add-on", "ADD"}}) {
+        if (archive.empty())
+            throw AppError(std::string("No ") + what + " archive has been chosen: click the " + picture +
+                           " picture and choose it, then click \"Unpack\" again. Nothing was unpacked.");
+        if (!fileExists(archive))
+            throw AppError(packing::explained(
+                msg::ioError(windowsCodeFor(ENOENT, resolvePath(archive))),
+                std::string("The ") + what + " archive " + archive + " is not there (any more). Click the " +
+                    picture + " picture and choose it again, then click \"Unpack\" again. Nothing was unpacked."));
+    }
     for (const auto& [archive, name] : {std::pair{state_.NetMapArchive, state_.NetMapName},
                                         std::pair{state_.NetAddonArchive, state_.NetAddonName}})
         if (!name.empty() && pathExists(networkDir() + name + ".rfa"))
@@ -138,6 +155,7 @@ void PackingPage::Button8Click() {
     order.deleteAddon = fix1->isChecked();
     order.backupAddon = fix2->isChecked();
     order.backup = state_.NetAddonBackup;
+    order.mapName = state_.NetMapName;
     // The merged archive takes the map archive's place: deleting or backing
     // up onto that file would destroy the merged archive.
     const auto mapFile = fileIdentity(order.mapArchive);
@@ -162,8 +180,18 @@ void PackingPage::Button8Click() {
     }
     // What the merged archive must hold, read before the pack batch replaces
     // the map archive.
-    for (const std::string& archive : {order.mapArchive, order.addonArchive})
-        for (std::string& key : entryKeys(archive)) order.expected.push_back(std::move(key));
+    for (const std::string& archive : {order.mapArchive, order.addonArchive}) {
+        std::vector<std::string> keys;
+        try {
+            keys = entryKeys(archive);
+        } catch (const AppError& e) {
+            throw AppError(packing::explained(
+                e.what(), "Choose the " + std::string(archive == order.mapArchive ? "map" : "add-on") + " archive " +
+                              "again with its picture, then click \"Unpack\" and \"Connect map and addon\" again. "
+                              "Nothing was packed or deleted."));
+        }
+        for (std::string& key : keys) order.expected.push_back(std::move(key));
+    }
     // The pack batch packs the merged level folder alone, and its archive
     // replaces the map archive: an entry of either archive outside that level
     // was never unpacked and would be lost with the map archive.
@@ -219,12 +247,14 @@ void PackingPage::mergeEnded(const tools::BatchRun& run, const MergeOrder& order
     } else if (order.deleteAddon) {
         deleteFile(order.addonArchive);
     }
-    // The merge itself changed the archives: a second Connect packs the same
-    // merged folder again.
-    if (unpacked_.mapArchive == order.mapArchive && unpacked_.addonArchive == order.addonArchive) {
-        unpacked_.map = fileIdentity(order.mapArchive);
-        unpacked_.addon = fileIdentity(order.addonArchive);
+    // The merged archive is the result now: the unpacked copies of the level
+    // go (a big level's are gigabytes). Connecting again needs a new unpack.
+    if (!order.mapName.empty()) {
+        std::error_code ec;
+        const char sep = trailingSeparator(services_.programDir);
+        std::filesystem::remove_all(resolvePath(networkDir() + "bf1942" + sep + "levels" + sep + order.mapName), ec);
     }
+    unpacked_ = {};
     services_.messages.info("Done");
 }
 

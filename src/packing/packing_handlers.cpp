@@ -3,12 +3,15 @@
 #include "packing/packing_page.h"
 
 #include "packing/packing_rules.h"
+#include "packing/pathmap_transfer.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "tools/scripts.h"
 
 #include <QPointer>
 #include <QStyle>
+
+#include <optional>
 
 namespace tw {
 namespace {
@@ -29,7 +32,15 @@ void PackingPage::Image9Click() {
 }
 
 void PackingPage::Button5Click() {
-    writeLines(services_.programDir + "memory.bf", {Edit4->text().toStdString()}, false);
+    const std::string memory = services_.programDir + "memory.bf";
+    try {
+        writeLines(memory, {Edit4->text().toStdString()}, false);
+    } catch (const AppError& e) {
+        throw AppError(packing::explained(
+            e.what(), "Tarnwick keeps the game folder in " + memory + ", in its own folder " + services_.programDir +
+                          ". Make that folder writable for you (or move Tarnwick to a folder you may write to), then "
+                          "click \"This path is ok | Apply the new one\" again."));
+    }
     GroupBox13->setEnabled(true);
 }
 
@@ -48,6 +59,10 @@ bool PackingPage::busy() const {
 
 void PackingPage::stopLongSteps() {
     if (waiting_ == Wait::First) showFirstPackingLink();
+    if (copy_) {
+        copy_->stop();  // its end is awaited when the page goes
+        copybar->hide();
+    }
     waiting_ = Wait::None;
     waitTimer_.stop();
     for (const tools::RunHandle& run : unpackRuns_) run->stop();
@@ -63,8 +78,9 @@ void PackingPage::showFirstPackingLink() {
 void PackingPage::Label42Click() {
     if (packingUnderWay()) throw AppError(kPackingAlready);
     if (state_.MapName.empty()) throw AppError(kNoMapYet);
-    const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Save, "rfapacks",
-                                                  "Refractor Archive Levels (*.rfa)|*.rfa", state_.MapName + "_001"});
+    const auto chosen =
+        services_.dialogs.choose({FileDialogRequest::Kind::Save, "rfapacks", "Refractor Archive Levels (*.rfa)|*.rfa",
+                                  state_.MapName + "_001", {}, packing::gameLevelArchives(state_.GamePath)});
     if (!chosen) return;
     // A name the batch lines cannot carry is refused before anything changes.
     const auto lines = scripts::addonPackScript(services_.programDir, state_.MapName, *chosen);
@@ -74,9 +90,12 @@ void PackingPage::Label42Click() {
     packbar->setValue(20);
     try {
         scripts::saveScript(services_.programDir + "pack.bat", lines, false);
-    } catch (...) {
+    } catch (const AppError& e) {
         showFirstPackingLink();  // nothing was started: it can be tried again at once
-        throw;
+        throw AppError(packing::explained(
+            e.what(), "The first packing writes pack.bat into Tarnwick's folder " + services_.programDir +
+                          " and the add-on archive to " + *chosen + ".rfa. Make that folder writable for you, then "
+                          "click \"Your addon gets packed for the first time ...\" again."));
     }
     packbar->setValue(50);
     startWait(Wait::First);
@@ -94,16 +113,15 @@ void PackingPage::Button6Click() {
     packing::removeMapGeneration(ai);
     writeLines(state_.LevelDir + "ai.con", ai, true);
 
-    const char gameSep = trailingSeparator(state_.GamePath, program);
-    const std::string pathmaps = state_.GamePath + "bf1942" + gameSep + "levels" + gameSep + state_.MapName + gameSep +
-                                 "Pathfinding" + gameSep;
-    const std::vector<std::string> files = packing::pathmapFiles(pathmaps);
+    const packing::PathmapTransfer transfer =
+        packing::transferPathmaps(packing::gamePathmapFolder(state_.GamePath, state_.MapName, program),
+                                  packing::addonPathmapFolder(state_.LevelDir, program));
     FileListBox2->clear();
     const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
-    for (const std::string& name : files) FileListBox2->addItem(new QListWidgetItem(fileIcon, q(name)));
-    const char levelSep = trailingSeparator(state_.LevelDir, program);
-    for (const std::string& name : files)
-        if (!packing::isSkippedPathmap(name)) copyFile(pathmaps + name, state_.LevelDir + "Pathfinding" + levelSep + name);
+    for (const std::string& name : transfer.found) FileListBox2->addItem(new QListWidgetItem(fileIcon, q(name)));
+    const packing::TransferReport report = packing::transferReport(transfer);
+    if (report.failed) services_.messages.error(report.text);
+    else services_.messages.info(report.text);
 }
 
 void PackingPage::Button7Click() {
@@ -119,6 +137,23 @@ void PackingPage::Button7Click() {
 void PackingPage::startWait(Wait wait) {
     waiting_ = wait;
     packRun_ = tools::BatchRun::start(services_.shell, services_.programDir, "pack.bat");
+    // A first packing that is stopped or fails leaves the state file as it
+    // was before: the wait may already have saved it, met by the archives of
+    // an earlier packing.
+    if (wait == Wait::First) {
+        const std::string stateFile = services_.programDir + "temp" + trailingSeparator(services_.programDir) + "pathf.bf";
+        std::optional<std::string> before;
+        if (fileExists(stateFile)) before = readBytes(stateFile);
+        packRun_->whenEnded([stateFile, before](const tools::BatchRun& run) {
+            if (run.succeeded()) return;
+            try {
+                if (!before) deleteFile(stateFile);
+                else writeBytes(stateFile, *before);
+            } catch (const AppError&) {
+                // The state file stays as the packing left it; its next start saves it anew.
+            }
+        });
+    }
     // When older archives ended the first wait at once, only the run itself
     // can still tell that this packing failed.
     if (wait == Wait::First)
@@ -134,10 +169,17 @@ void PackingPage::startWait(Wait wait) {
 void PackingPage::poll() {
     if (waiting_ == Wait::First) firstPackingPass();
     else if (waiting_ == Wait::Final) finalPackingPass();
+    else if (waiting_ == Wait::Copy) copyPass();
     else waitTimer_.stop();
 }
 
 void PackingPage::firstPackingPass() {
+    if (packRun_->outcome() == tools::BatchRun::Outcome::Stopped) {
+        waiting_ = Wait::None;  // stopped: nothing is saved
+        waitTimer_.stop();
+        showFirstPackingLink();
+        return;
+    }
     const std::string target = state_.PackTarget + ".rfa";
     const bool packed = fileExists(packedArchive());
     if (packed) packbar->setValue(78);
@@ -146,7 +188,16 @@ void PackingPage::firstPackingPass() {
         waiting_ = Wait::None;
         waitTimer_.stop();
         const char sep = trailingSeparator(services_.programDir);
-        writeLines(services_.programDir + "temp" + sep + "pathf.bf", packing::packingStateLines(state_), true);
+        const std::string stateFile = services_.programDir + "temp" + sep + "pathf.bf";
+        try {
+            writeLines(stateFile, packing::packingStateLines(state_), true);
+        } catch (const AppError& e) {
+            showFirstPackingLink();
+            throw AppError(packing::explained(
+                e.what(), "The add-on was packed to " + target + ", but the state that \"Copy the generated pathmaps "
+                          "into my addon\" takes up after the game could not be saved in " + stateFile +
+                          ". Make that folder writable for you, then pack for the first time again."));
+        }
         return;
     }
     if (packRun_->running()) return;
@@ -171,7 +222,26 @@ void PackingPage::finalPackingPass() {
     if (!packRun_->succeeded() || !made || made == archiveAtClick_)
         throw AppError("The final packing has ended without making a new " + packed + " and copying it to " + target +
                        ". The console window of pack.bat shows what went wrong.");
-    if (!copyFile(packed, target)) throw AppError("The new archive could not be copied to " + target + ".");
+    // The copy runs beside the window, which shows how far it is.
+    copy_ = std::make_unique<packing::ArchiveCopy>(packed, target);
+    copybar->setValue(0);
+    copybar->show();
+    waiting_ = Wait::Copy;
+    waitTimer_.start();
+}
+
+void PackingPage::copyPass() {
+    if (copy_->total() > 0) copybar->setValue(static_cast<int>(copy_->done() * 100 / copy_->total()));
+    if (copy_->running()) return;
+    waiting_ = Wait::None;
+    waitTimer_.stop();
+    copybar->hide();
+    const auto copy = std::move(copy_);
+    if (copy->stopped()) return;  // the window is closing: the target stays as it was
+    if (copy->result() != 0)
+        throw AppError("The new archive " + copy->from() + " could not be copied to " + copy->to() + ": " +
+                       msg::systemReason(copy->result()) + ". The archive there was left as it was; mend the cause "
+                       "and click \"Pack\" again.");
     services_.messages.info("Done");
 }
 

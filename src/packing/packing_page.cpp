@@ -91,6 +91,8 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
     packbar->setRange(0, 100);
     packbar->setValue(0);
     packbar->hide();
+    packingStatus = named(new MiddleElidedLabel(GroupBox16), "packingStatus");
+    packingStatus->setGeometry(8, 60, 313, packingStatus->fontMetrics().height() + 2);
 
     GroupBox18 = groupBox(this, "GroupBox18", QStringLiteral("Important"), 8, 311, 537, 39);
     GroupBox18->setStyleSheet(QStringLiteral("QGroupBox#GroupBox18 { color: green; }"));
@@ -124,7 +126,13 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
     Label46->setGeometry(136, 119, 288 - 136 - 4, Label46->fontMetrics().height() + 2);
     showAddonPlace(QStringLiteral("Tarnwick") + sep + QStringLiteral("bf1942") + sep + QStringLiteral("levels") + sep);
     Button7 = button(GroupBox17, "Button7", QStringLiteral("Pack"), 288, 111, 75, 25, true);
+    copybar = named(new QProgressBar(GroupBox17), "copybar");
+    copybar->setGeometry(372, 115, 157, 17);
+    copybar->setRange(0, 100);
+    copybar->hide();
+    // Where the copy's bar stands while it runs.
     LabelCheck = linkLabel(GroupBox17, "LabelCheck", QStringLiteral("Check the add-on"), 376, 116);
+    giveWayTo(LabelCheck, copybar);
 
     GroupBox19 = groupBox(this, "GroupBox19", QStringLiteral("Network ?"), 552, 0, 193, 497);
     Label49 = wrappedLabel(GroupBox19, "Label49",
@@ -153,6 +161,7 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
     Button10 = button(GroupBox19, "Button10", QStringLiteral("Unpack"), 8, 408, 177, 25, true);
     Button8 = button(GroupBox19, "Button8", QStringLiteral("Connect map and addon"), 8, 440, 177, 25, true);
     Button8->setEnabled(false);
+    backupStatus = wrappedLabel(GroupBox19, "backupStatus", QString(), 8, 364, 177, 40);
 
     GroupBox20 = groupBox(this, "GroupBox20", QStringLiteral("Support me"), 8, 500, 735, 79);
     Image15 = pictureBox(GroupBox20, "Image15", pictures::supportBanner(), 8, 16, 400, 57, true);
@@ -187,6 +196,13 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
 void PackingPage::showAddonPlace(const QString& place) {
     Label46->setText(place);
     Label46->setToolTip(place);
+}
+
+void PackingPage::showAreasWritten(const std::string& file) {
+    const QString text = QString::fromStdString("The strategic areas were written to " + file +
+                                                ". Next, on this page: the game folder, then the first packing.");
+    packingStatus->setText(text);
+    packingStatus->setToolTip(text);
 }
 
 void PackingPage::showBasePath(const QString& basePath) {

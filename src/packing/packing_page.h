@@ -5,6 +5,7 @@
 #include "ui/page.h"
 #include "ui/widgets.h"
 #include "platform/files.h"
+#include "packing/archive_copy.h"
 #include "tools/batch_run.h"
 #include "packing/check_window.h"
 
@@ -19,6 +20,7 @@
 
 #include <QPointer>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -61,6 +63,9 @@ public:
     // (Edit5), each whole in its tooltip.
     void showAddonPlace(const QString& place);
     void showBasePath(const QString& basePath);
+    // The strategic areas were written to `file`: said below the first
+    // packing, which comes next.
+    void showAreasWritten(const std::string& file);
 
     // Whether a long step of this page is under way: a batch of the page
     // runs, or a packing wait has not done its follow-up yet.
@@ -88,6 +93,7 @@ public:
     QGroupBox* GroupBox16;
     LinkLabel* Label42;
     QProgressBar* packbar;
+    QLabel* packingStatus;  // what the step before left, and what comes next
 
     // "Important"
     QGroupBox* GroupBox18;
@@ -102,6 +108,7 @@ public:
     QLabel* Label46;
     QPushButton* Button7;
     LinkLabel* LabelCheck;  // Check the add-on
+    QProgressBar* copybar;  // the program's own copy of the new archive
 
     // "Network ?"
     QGroupBox* GroupBox19;
@@ -118,6 +125,7 @@ public:
     QCheckBox* fix3;
     QPushButton* Button10;
     QPushButton* Button8;
+    QLabel* backupStatus;  // the chosen backup file
 
     // "Support me"
     QGroupBox* GroupBox20;
@@ -133,16 +141,17 @@ signals:
 private:
     std::vector<check::Finding> checkFindings() const;
     QPointer<CheckWindow> checkWindow_;
-    enum class Wait { None, First, Final };
+    enum class Wait { None, First, Final, Copy };
     bool packingUnderWay() const;
     void startWait(Wait wait);
     void poll();
     void firstPackingPass();
     void finalPackingPass();
+    void copyPass();
     void showFirstPackingLink();
     // What "Connect map and addon" was asked to do, fixed at the click.
     struct MergeOrder {
-        std::string mapArchive, addonArchive, backup;
+        std::string mapArchive, addonArchive, backup, mapName;
         bool deleteAddon = false, backupAddon = false;
         std::vector<std::string> expected;  // entry keys of both unpacked archives
     };
@@ -154,6 +163,7 @@ private:
     QTimer waitTimer_;
     Wait waiting_ = Wait::None;
     tools::RunHandle packRun_;  // the page's pack.bat: one at a time
+    std::unique_ptr<packing::ArchiveCopy> copy_;  // "Pack"'s copy of the new archive to its target
     std::optional<FileIdentity> archiveAtClick_;  // the archive left by an earlier packing
     std::string backupProposal_;  // file name offered by the backup dialog
     // The archives the last unpack took, as files: Connect packs what they

@@ -29,6 +29,18 @@ bool removeMapGeneration(Lines& aiCon) {
     return true;
 }
 
+std::string gameLevelArchives(const std::string& gamePath) {
+    if (gamePath.empty()) return {};
+    const char sep = trailingSeparator(gamePath, "/");
+    const std::string folder = gamePath + "Mods" + sep + "bf1942" + sep + "Archives" + sep + "bf1942" + sep + "levels";
+    if (!folderExists(folder)) return {};
+    return fs::absolute(resolvePath(folder)).lexically_normal().string() + "/";
+}
+
+std::string explained(const std::string& message, const std::string& nextStep) {
+    return withFinalPeriod(message) + "\n\n" + nextStep;
+}
+
 bool isSkippedPathmap(const std::string& name) {
     for (const char* skipped : {"Infantry1Level0Map8Bit.raw", "Car4Level0Map8Bit.raw", "Tank0Level0Map8Bit.raw",
                                 "Boat2Level0Map8Bit.raw", "Landingcraft3Level0Map8Bit.raw"})

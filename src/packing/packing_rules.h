@@ -22,6 +22,15 @@ bool removeMapGeneration(Lines& aiCon);
 // The level-0 8-bit pathmaps are never taken into the add-on (exact names).
 bool isSkippedPathmap(const std::string& name);
 
+// The game's own folder for level archives, Mods/bf1942/Archives/bf1942/levels/
+// below `gamePath` (letter case aside), as the file system spells it and
+// ending in '/'; empty when the game folder holds none.
+std::string gameLevelArchives(const std::string& gamePath);
+
+// A failure's own message as its first line (with its period), then a
+// paragraph that names the file or folder and says what to do next.
+std::string explained(const std::string& message, const std::string& nextStep);
+
 // The ordinary "*.raw" files of a folder (extension letter case aside; no
 // folders, no hidden files), sorted by name. A folder that cannot be listed
 // raises the input/output error of a folder change.

@@ -300,19 +300,29 @@ void writeLines(std::string_view path, const Lines& lines, bool finalLineEnd) {
     writeBytes(path, encodeCp1252(joinLines(lines, finalLineEnd)));
 }
 
-bool copyFile(std::string_view from, std::string_view to) {
+bool copyFile(std::string_view from, std::string_view to) { return copyFileReporting(from, to) == 0; }
+
+int copyFileReporting(std::string_view from, std::string_view to,
+                      const std::function<bool(uint64_t done, uint64_t total)>& going) {
     const fs::path source = resolvePath(from);
     std::error_code ec;
-    if (!fs::is_regular_file(source, ec)) return false;
+    if (!fs::is_regular_file(source, ec))
+        return fs::is_directory(source, ec) ? wincode::AccessDenied : windowsCodeFor(ENOENT, source);
+    errno = 0;
     FilePtr in = openFile(source, "rb");
-    if (!in) return false;
+    if (!in) return windowsCodeFor(errno ? errno : EACCES, source);
+    const uint64_t total = fs::file_size(source, ec);
+    uint64_t done = 0;
     return writeAtomically(resolvePath(to), [&](std::FILE* out) {
                char buffer[1 << 16];
                size_t n;
-               while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0)
+               while ((n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0) {
                    if (std::fwrite(buffer, 1, n, out) != n) return false;
+                   done += n;
+                   if (going && !going(done, total)) return false;
+               }
                return !std::ferror(in.get());
-           }) == 0;
+           });
 }
 
 bool deleteFile(std::string_view path) {

@@ -5,6 +5,7 @@
 
 #include "platform/text.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -64,6 +65,12 @@ int createTempFile(const std::filesystem::path& folder, std::filesystem::path& c
 // Unchecked operations, as the program uses them: they report success but
 // never raise. The copy overwrites and appears atomically at the target.
 bool copyFile(std::string_view from, std::string_view to);
+// The same copy, telling why it failed: 0, or the Windows error code.
+// `going`, when given, learns after each block the bytes done and the
+// file's size; when it returns false the copy ends, leaving the target as
+// it was.
+int copyFileReporting(std::string_view from, std::string_view to,
+                      const std::function<bool(uint64_t done, uint64_t total)>& going = {});
 bool deleteFile(std::string_view path);
 bool createFolder(std::string_view path);
 

@@ -112,11 +112,15 @@ struct Runner {
         }
         if (positional.size() != 3) throw AppError("rfaPack.exe needs a folder, an inner path and an archive name");
         options.progress = progressReport(print, "Packing " + positional[2]);
-        const auto r = rfa::packFolder(at(positional[0]), positional[1], at(positional[2]), options);
-        for (const std::string& line : r.leftOut) print(line);
-        print("Packed " + std::to_string(r.files) + " files into " + positional[2]);
-        if (!r.leftOut.empty())
-            throw AppError(std::to_string(r.leftOut.size()) + " item(s) of the folder were left out of the archive");
+        options.refuseLeftOut = true;
+        try {
+            const auto r = rfa::packFolder(at(positional[0]), positional[1], at(positional[2]), options);
+            print("Packed " + std::to_string(r.files) + " files into " + positional[2]);
+        } catch (const rfa::LeftOutError& e) {
+            for (const std::string& line : e.items()) print(line);
+            throw AppError(std::to_string(e.items().size()) + " item(s) of the folder cannot be packed; " +
+                           positional[2] + " was not written");
+        }
     }
 
     void run(const std::string& line) {

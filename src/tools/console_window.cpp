@@ -18,6 +18,10 @@
 #endif
 
 namespace tw {
+namespace {
+// The button that keeps a console open counts down to its closing.
+QString keepOpenText(int seconds) { return QStringLiteral("Keep open (%1 s)").arg(seconds); }
+} // namespace
 
 ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const QStringList& arguments,
                              const QString& folder, std::function<void(bool)> onFinished, QWidget* parent,
@@ -39,8 +43,29 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("progress"));
     progress_->setRange(0, 100);
-    progress_->setFixedWidth(160);
+    progress_->setMaximumWidth(160);
+    progress_->setMinimumWidth(40);
     progress_->hide();
+    // A narrow console keeps its buttons: the text gives way.
+    progressText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    keepOpenButton_ = new QPushButton(QStringLiteral("Keep open"), this);
+    keepOpenButton_->setObjectName(QStringLiteral("keepOpenButton"));
+    keepOpenButton_->hide();
+
+    countdown_ = new QTimer(this);
+    countdown_->setInterval(1000);
+    connect(countdown_, &QTimer::timeout, this, [this] {
+        if (--secondsLeft_ <= 0) {
+            countdown_->stop();
+            close();
+        } else {
+            keepOpenButton_->setText(keepOpenText(secondsLeft_));
+        }
+    });
+    connect(keepOpenButton_, &QPushButton::clicked, this, [this] {
+        countdown_->stop();
+        keepOpenButton_->hide();
+    });
     closeButton_ = new QPushButton(QStringLiteral("Close"), this);
     closeButton_->setObjectName(QStringLiteral("closeButton"));
     closeButton_->setDefault(true);
@@ -50,10 +75,17 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
     bottom->addWidget(progressText_, 1);
     bottom->addWidget(progress_);
     bottom->addWidget(closeButton_);
+    // "Keep open" and its countdown stand in a row of their own, so a
+    // narrow console has room for them.
+    auto* keepRow = new QHBoxLayout;
+    keepRow->setContentsMargins(6, 4, 6, 0);
+    keepRow->addStretch(1);
+    keepRow->addWidget(keepOpenButton_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(output_, 1);
+    layout->addLayout(keepRow);
     layout->addLayout(bottom);
     placeBesideMainWindow();
 
@@ -196,49 +228,46 @@ void ConsoleWindow::end(bool ok, const QString& outcome) {
     progressText_->setText(outcome);
     if (onFinished_) onFinished_(ok);
     // "Wait" closes the window at a good end; a failure stays readable.
-    if (closeWhenEnded_ && ok) close();
-}
-
-// Beside the main window, not over it: to its right, else to its left, else
-// below it; where no side has room for the whole window, on the side with
-// the most room, made smaller to fit.
-void ConsoleWindow::placeBesideMainWindow() {
-    QWidget* main = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QStringLiteral("Form1") && w->isVisible()) main = w;
-    const QScreen* screen = main ? main->screen() : QApplication::primaryScreen();
-    if (!screen) return;
-    const QRect room = screen->availableGeometry();
-    const QSize want = size();
-    // A console does not open exactly over an open one: it takes the first
-    // free place along the diagonal (down and right, or up and left from a
-    // corner), in steps of 28 pixels within the same room.
-    std::vector<QPoint> taken;
-    for (const ConsoleWindow* c : all())
-        if (c != this && c->isVisible()) taken.push_back(c->pos());
-    // The window's border, as the main window's shows it, counts too.
-    const QSize border = main ? main->frameGeometry().size() - main->size() : QSize(0, 0);
-    const auto place = [&](int left, int top, const QRect& within, int direction = 1) {
-        const int w = width() + border.width(), h = height() + border.height();
-        const auto at = [&](int step) {
-            const int by = direction * 28 * step;
-            return QPoint(std::clamp(left + by, within.left(), std::max(within.left(), within.right() + 1 - w)),
-                          std::clamp(top + by, within.top(), std::max(within.top(), within.bottom() + 1 - h)));
-        };
-        for (int step = 0; step < 64; ++step)
-            if (std::find(taken.begin(), taken.end(), at(step)) == taken.end()) return move(at(step));
-        move(at(0));  // every place taken: the first
-    };
-    if (!main) {
-        place(room.right() + 1 - want.width(), room.bottom() + 1 - want.height(), room, -1);
+    if (closeWhenEnded_ && ok) {
+        close();
         return;
     }
-    const QRect m = main->frameGeometry();
+    // Consoles of good runs do not pile up: this one closes itself soon,
+    // unless the user keeps it.
+    if (ok) {
+        secondsLeft_ = std::max(1, closeAfterSeconds);
+        keepOpenButton_->setText(keepOpenText(secondsLeft_));
+        keepOpenButton_->show();
+        countdown_->start();
+    }
+}
+
+QRect consoleFrame(const QRect& room, const std::optional<QRect>& mainFrame, QSize want, QSize minimum,
+                   const std::vector<QPoint>& taken) {
+    // Within `within`, from `corner` on: the first place along the diagonal
+    // (steps of 28 pixels, down and right, or up and left) that no open
+    // console takes.
+    const auto place = [&](const QRect& within, QSize size, QPoint corner, int direction) {
+        size = size.boundedTo(within.size());
+        const auto at = [&](int step) {
+            const int by = direction * 28 * step;
+            return QPoint(std::clamp(corner.x() + by, within.left(), within.right() + 1 - size.width()),
+                          std::clamp(corner.y() + by, within.top(), within.bottom() + 1 - size.height()));
+        };
+        for (int step = 0; step < 64; ++step)
+            if (std::find(taken.begin(), taken.end(), at(step)) == taken.end()) return QRect(at(step), size);
+        return QRect(at(0), size);  // every place taken: the first
+    };
+    const auto corner = [&] {
+        return place(room, want, QPoint(room.right() + 1 - want.width(), room.bottom() + 1 - want.height()), -1);
+    };
+    if (!mainFrame) return corner();
+    const QRect& m = *mainFrame;
     const int gap = 8;
     const QRect sides[] = {
-        QRect(QPoint(m.right() + gap, room.top()), room.bottomRight()),
-        QRect(room.topLeft(), QPoint(m.left() - gap, room.bottom())),
-        QRect(QPoint(room.left(), m.bottom() + gap), room.bottomRight()),
+        QRect(QPoint(m.right() + 1 + gap, room.top()), room.bottomRight()),
+        QRect(room.topLeft(), QPoint(m.left() - 1 - gap, room.bottom())),
+        QRect(QPoint(room.left(), m.bottom() + 1 + gap), room.bottomRight()),
     };
     const QRect* best = nullptr;
     for (const QRect& side : sides) {
@@ -246,21 +275,44 @@ void ConsoleWindow::placeBesideMainWindow() {
             best = &side;
             break;
         }
-        if (side.isValid() && (!best || side.width() * side.height() > best->width() * best->height())) best = &side;
+        if (side.width() >= minimum.width() && side.height() >= minimum.height() &&
+            (!best || side.width() * side.height() > best->width() * best->height()))
+            best = &side;
     }
-    const QSize minimum(320, 160);
-    if (!best || best->width() < minimum.width() || best->height() < minimum.height()) {
-        // No room anywhere: the bottom right corner.
-        place(room.right() + 1 - want.width(), room.bottom() + 1 - want.height(), room, -1);
-        return;
-    }
-    resize(want.boundedTo(best->size()));
-    // Level with the main window's top where the side allows it.
-    const int top = std::clamp(m.top(), best->top(), std::max(best->top(), best->bottom() + 1 - height()));
-    const int left = best == &sides[1]   ? best->right() + 1 - width()
-                     : best == &sides[2] ? std::clamp(m.left(), room.left(), std::max(room.left(), room.right() + 1 - width()))
-                                         : best->left();
-    place(left, best == &sides[2] ? best->top() : top, *best);
+    if (!best) return corner();
+    const QSize size = want.boundedTo(best->size());
+    // Level with the main window's top, or its left edge below it, where the side allows.
+    if (best == &sides[2]) return place(*best, size, QPoint(m.left(), best->top()), 1);
+    const int left = best == &sides[1] ? best->right() + 1 - size.width() : best->left();
+    return place(*best, size, QPoint(left, m.top()), 1);
+}
+
+// Beside the main window, not over it, and wholly inside the screen's room,
+// frame included.
+void ConsoleWindow::placeBesideMainWindow() {
+    QWidget* main = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("Form1") && w->isVisible()) main = w;
+    const QScreen* screen = main ? main->screen() : QApplication::primaryScreen();
+    if (!screen) return;
+    std::vector<QPoint> taken;
+    for (const ConsoleWindow* c : all())
+        if (c != this && c->isVisible()) taken.push_back(c->frameGeometry().topLeft());
+    // This window's border is not known before it is shown: the main
+    // window's tells it.
+    const QSize border = main ? main->frameGeometry().size() - main->size() : QSize(0, 0);
+    // The least it can be, its countdown row and progress bar shown.
+    keepOpenButton_->setText(keepOpenText(88));
+    keepOpenButton_->setVisible(true);
+    progress_->setVisible(true);
+    const QSize least = minimumSizeHint().expandedTo(QSize(160, 120)) + border;
+    keepOpenButton_->setVisible(false);
+    progress_->setVisible(false);
+    const QRect frame = consoleFrame(screen->availableGeometry(),
+                                     main ? std::optional<QRect>(main->frameGeometry()) : std::nullopt,
+                                     size() + border, least, taken);
+    resize(frame.size() - border);
+    move(frame.topLeft());
 }
 
 } // namespace tw

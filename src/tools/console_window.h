@@ -1,8 +1,10 @@
 // A console window for one batch run: shows the runner's output live, the
 // progress of a long archive step, and a last line "finished" or
-// "failed: ...". Non-modal; it opens beside the main window and stays until
-// the user closes it. Closing it while the batch runs asks first: wait for the
-// end (the window then closes by itself) or stop the batch now.
+// "failed: ...". Non-modal; it opens beside the main window, wholly on the
+// screen. A batch that ended well closes its console after a few seconds,
+// counted down on a "Keep open" button that keeps it; a failed or stopped one
+// stays until the user closes it. Closing it while the batch runs asks first:
+// wait for the end (the window then closes by itself) or stop the batch now.
 #pragma once
 
 #include "platform/services.h"
@@ -13,12 +15,24 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <set>
+#include <vector>
 
 namespace tw {
+
+// Where a console's frame goes: inside `available` (the screen's room),
+// beside `mainFrame` (right of it, else left, else below) and off it where a
+// side has room for `minimum`, made as large as `want` allows there; never
+// exactly over one of `taken` (the frames' top left corners of the consoles
+// open), stepping along the diagonal instead. Without a main window, or
+// without room beside it, the bottom right corner of the room.
+QRect consoleFrame(const QRect& available, const std::optional<QRect>& mainFrame, QSize want, QSize minimum,
+                   const std::vector<QPoint>& taken);
 
 class ConsoleWindow : public QWidget {
     Q_OBJECT
@@ -36,6 +50,10 @@ public:
     QLabel* progressText() const { return progressText_; }
     QProgressBar* progress() const { return progress_; }
     QPushButton* closeButton() const { return closeButton_; }
+    // Shown with the countdown after a good end; a click keeps the window open.
+    QPushButton* keepOpenButton() const { return keepOpenButton_; }
+    // How long a console that ended well stays, in seconds.
+    static inline int closeAfterSeconds = 8;
     bool isRunning() const { return process_->state() != QProcess::NotRunning; }
     qint64 processId() const { return process_->processId(); }
 
@@ -63,6 +81,9 @@ private:
     QLabel* progressText_;
     QProgressBar* progress_;
     QPushButton* closeButton_;
+    QPushButton* keepOpenButton_;
+    QTimer* countdown_;
+    int secondsLeft_ = 0;
     QProcess* process_;
     std::function<void(bool)> onFinished_;
     Messages* messages_;

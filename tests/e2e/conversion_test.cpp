@@ -170,6 +170,8 @@ TEST(Conversion, TheSampleArchiveFromStartToNetworkMerge) {
         Wizard w(program);
         EXPECT_EQ(w.form.t4->Edit4->text().toStdString(), game);
         w.click(w.form.t4->Button6);
+        EXPECT_EQ(w.messages.infos.size(), 1u);  // what the transfer copied
+        w.messages.infos.clear();
         // The check finds what a quick test conversion leaves out (one
         // side's base, stand-in pathmaps); "Pack anyway".
         w.messages.answers = {0};

@@ -107,6 +107,24 @@ TEST(AddonRun, AWholeRun) {
     EXPECT_EQ(g.page().Memo6->toPlainText(), QString());
 }
 
+// The status line below the editor says what "Start" made and what a save
+// wrote, and covers no control of the page.
+TEST(StatusLine, SaysWhatWasMadeOrSavedAndWhatComesNext) {
+    Generator g;
+    auto& page = g.page();
+    EXPECT_EQ(page.statusLine->text(), QString());
+    for (QWidget* w : page.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w != page.statusLine)
+            EXPECT_FALSE(w->geometry().intersects(page.statusLine->geometry())) << w->objectName().toStdString();
+    g.start();
+    EXPECT_EQ(page.statusLine->text().toStdString(),
+              "The add-on folder " + g.addon() + " was made with its 19 scripts, listed on the left to read and edit. "
+              "Next: draw the strategic areas on page 2, \"Areas\".");
+    page.ListBox1->setCurrentRow(0);
+    QTest::mouseClick(page.Button3, Qt::LeftButton);
+    EXPECT_EQ(page.statusLine->text().toStdString(), "Saved " + g.addon() + "AI.con.");
+}
+
 // Spawn files in the game's code page: the character after the keyword is
 // dropped whole, whatever byte it is, and later ones pass through unchanged.
 TEST(AddonRun, PositionValuesAfterCodePageCharacters) {

@@ -62,6 +62,12 @@ struct Checked {
 TEST(CheckWindow, FindingsBySeverityAndWhereTheyLead) {
     Checked c;
     c.breakIt();
+    // The link gives way to the bar of the archive's copy, which stands there.
+    c.form.t4->copybar->show();
+    EXPECT_FALSE(c.form.t4->LabelCheck->isVisible());
+    c.form.t4->copybar->hide();
+    EXPECT_TRUE(c.form.t4->LabelCheck->isVisible());
+
     QTest::mouseClick(c.form.t4->LabelCheck, Qt::LeftButton);
     CheckWindow* window = c.form.t4->checkWindow();
     ASSERT_NE(window, nullptr);

@@ -100,6 +100,8 @@ TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
         QTest::mouseClick(s.form.t4->Button6, Qt::LeftButton);
         ASSERT_TRUE(s.messages.errors.empty()) << s.messages.errors[0];
         EXPECT_EQ(s.form.t4->FileListBox2->count(), 3);
+        EXPECT_EQ(s.messages.infos.size(), 1u);  // what the transfer copied
+        s.messages.infos.clear();
         s.messages.answers = {0};  // "Pack anyway": this add-on has no areas yet
         QTest::mouseClick(s.form.t4->Button7, Qt::LeftButton);
         EXPECT_EQ(s.messages.questions.size(), 1u);

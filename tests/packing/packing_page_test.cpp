@@ -1,8 +1,10 @@
 #include "app/main_window.h"
+#include "areas/areas_page.h"
 #include "packing/merged_folder.h"
 #include "packing/packing_page.h"
 #include "packing/packing_rules.h"
 #include "platform/files.h"
+#include "support/ordinary_user.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 #include "rfa/archive_builder.h"
@@ -153,6 +155,45 @@ TEST(FirstPackingTest, AnEndedBatchWithoutArchiveEndsTheWaitWithAMessage) {
     EXPECT_EQ(p.scripted.messages.errors.size(), 1u);  // the wait is over
 }
 
+// The target dialog opens in the game's folder for level archives when there
+// is one, letter case aside.
+TEST(FirstPackingTest, TheDialogOpensInTheGamesLevelArchives) {
+    const std::string levels = "D:/Games/Battlefield 1942/MODS/BF1942/archives/bf1942/Levels";
+    for (const bool present : {true, false}) {
+        Packing p;
+        if (present) fs::create_directories(levels);
+        p.form.state.MapName = "MyMap";
+        p.form.state.GamePath = "D:\\Games\\Battlefield 1942\\";
+        p.scripted.dialogs.answer(std::nullopt);
+        p.click(p.page.Label42);
+        EXPECT_EQ(p.scripted.dialogs.requests.back().preselected,
+                  present ? (fs::current_path() / levels).string() + "/" : "") << present;
+    }
+}
+
+// Stop now (here: the window closes) or a failure leaves the state file as it
+// was, also when the archives of an earlier packing had let the wait save it
+// at once.
+TEST(FirstPackingTest, AStoppedOrFailedPackingRestoresTheStateFile) {
+    for (const bool stop : {true, false})
+    for (const std::optional<std::string> before : {std::optional<std::string>{}, std::optional<std::string>{"an earlier state\r\n"}}) {
+        Packing p;
+        if (before) p.tmp.write("C:/Tools/temp/pathf.bf", *before);
+        p.tmp.write("C:/Tools/MyMap_001.rfa", "earlier archive");
+        p.tmp.write("D:/Archives/MyMap_001.rfa", "earlier archive");
+        p.form.state.MapName = "MyMap";
+        p.scripted.dialogs.answer("D:\\Archives\\MyMap_001");
+        p.click(p.page.Label42);
+        ASSERT_TRUE(p.waitFor([&] { return p.page.packbar->value() == 100; }));
+        ASSERT_TRUE(fs::exists("C:/Tools/temp/pathf.bf"));
+        if (stop) p.page.stopLongSteps();
+        else p.finishBatch(0, false);
+        EXPECT_EQ(fs::exists("C:/Tools/temp/pathf.bf"), before.has_value());
+        if (before) EXPECT_EQ(p.tmp.read("C:/Tools/temp/pathf.bf"), *before);
+        EXPECT_FALSE(p.page.busy());
+    }
+}
+
 TEST(FirstPackingTest, CancellingChangesNothing) {
     Packing p;
     p.form.state.MapName = "MyMap";
@@ -254,6 +295,13 @@ struct Transfer : Packing {
     std::string pathmaps = "D:/Games/Battlefield 1942/bf1942/levels/MyMap/Pathfinding/";
 };
 
+const std::string kGamePathmaps = "D:\\Games\\Battlefield 1942\\bf1942\\levels\\MyMap\\Pathfinding\\";
+const std::string kLookedIn = "Tarnwick looks for the pathmaps the game generated in " + kGamePathmaps + ". ";
+const std::string kGenerateFirst =
+    "Run the game with the add-on loaded, as the README describes (\"Running the game under Wine to generate "
+    "pathmaps\"), and check the game folder on page 3 (\"Part 1\"); then click \"Copy the generated pathmaps into "
+    "my addon\" again.";
+
 TEST(PathmapTransfer, RestoresTheStateAndRemovesTheGenerationLine) {
     struct Case {
         std::string aiCon, after;
@@ -267,7 +315,7 @@ TEST(PathmapTransfer, RestoresTheStateAndRemovesTheGenerationLine) {
     for (const Case& c : cases) {
         Transfer t;
         t.tmp.write("C:/Tools/bf1942/levels/MyMap_001/ai.con", c.aiCon);
-        fs::create_directories(t.pathmaps);
+        t.tmp.write(t.pathmaps + "Tank0Level1Map.raw", "tank");
         t.click(t.page.Button6);
         EXPECT_TRUE(t.scripted.messages.errors.empty());
         EXPECT_EQ(t.tmp.read("C:/Tools/bf1942/levels/MyMap_001/ai.con"), c.after);
@@ -298,6 +346,76 @@ TEST(PathmapTransfer, TakesTheRawFilesButTheFiveLevelZeroMaps) {
     EXPECT_EQ(t.tmp.read("C:/Tools/bf1942/levels/MyMap_001/Pathfinding/Tank0Level1Map.raw"), "Tank0Level1Map.raw");
 }
 
+// Every pathmap is tried; the user learns what was copied, or each file that
+// was not and why. The list and ai.con come first, as ever.
+std::string transferCase(const std::function<void(Transfer&)>& plant, const std::string& error, const std::string& info,
+                         const std::map<std::string, std::string>& pathfinding) {
+    Transfer t;
+    t.tmp.write(t.pathmaps + "Infantry1Level0Map.raw", "infantry");
+    t.tmp.write(t.pathmaps + "Tank0Level1Map.raw", "tank");
+    t.tmp.write(t.pathmaps + "Tank0Level0Map8Bit.raw", "level 0");
+    plant(t);
+    t.page.Button6Click();
+    std::string wrong;
+    const auto expect = [&](const auto& got, const auto& want, const char* what) {
+        if (!(got == want)) wrong += std::string(what) + ": " + ::testing::PrintToString(got) + "\n";
+    };
+    expect(t.scripted.messages.errors, error.empty() ? std::vector<std::string>{} : std::vector<std::string>{error}, "errors");
+    expect(t.scripted.messages.infos, info.empty() ? std::vector<std::string>{} : std::vector<std::string>{info}, "infos");
+    QStringList listed;
+    for (int i = 0; i < t.page.FileListBox2->count(); ++i) listed << t.page.FileListBox2->item(i)->text();
+    expect(listed, (QStringList{"Infantry1Level0Map.raw", "Tank0Level0Map8Bit.raw", "Tank0Level1Map.raw"}), "list");
+    expect(t.tmp.read("C:/Tools/bf1942/levels/MyMap_001/ai.con"), std::string("run ai/Strategies.con\r\nrem end\r\n"), "ai.con");
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator("C:/Tools/bf1942/levels/MyMap_001/Pathfinding"))
+        files[e.path().filename().string()] = e.is_directory() ? "<folder>" : readBytes(e.path().string());
+    expect(files, pathfinding, "Pathfinding");
+    std::map<std::string, std::string> source;
+    for (const auto& e : fs::directory_iterator(t.pathmaps)) {
+        fs::permissions(e.path(), fs::perms::owner_read, fs::perm_options::add);
+        source[e.path().filename().string()] = readBytes(e.path().string());
+    }
+    expect(source, (std::map<std::string, std::string>{{"Infantry1Level0Map.raw", "infantry"},
+                                                       {"Tank0Level0Map8Bit.raw", "level 0"},
+                                                       {"Tank0Level1Map.raw", "tank"}}), "the game's pathmaps");
+    return wrong;
+}
+
+TEST(PathmapTransfer, SaysWhatItCopiedAndWhatNot) {
+    const std::string addon = "C:\\Tools\\bf1942\\levels\\MyMap_001\\Pathfinding\\";
+    const std::string copied = "2 pathmaps were copied from " + kGamePathmaps + " into the add-on. Next step: \"Pack\".";
+    const std::string notReady = "\n\nThe add-on is not ready to pack. The transfer can be repeated: mend the cause, "
+                                 "then click \"Copy the generated pathmaps into my addon\" again.";
+    const std::string tankDenied = "1 of 2 pathmaps were not copied from " + kGamePathmaps + " into " + addon +
+                                   ":\n\nTank0Level1Map.raw: Zugriff verweigert." + notReady;
+    const std::map<std::string, std::string> both{{"Infantry1Level0Map.raw", "infantry"}, {"Tank0Level1Map.raw", "tank"}};
+    const struct {
+        const char* what;
+        std::function<void(Transfer&)> plant;
+        std::string error, info;
+        std::map<std::string, std::string> pathfinding;
+        bool asOrdinaryUserToo;
+    } cases[] = {
+        {"all copied, an older one replaced",
+         [](Transfer& t) { t.tmp.write("C:/Tools/bf1942/levels/MyMap_001/Pathfinding/Tank0Level1Map.raw", "old"); },
+         "", copied, both, false},
+        {"no Pathfinding folder yet", [](Transfer&) { fs::remove("C:/Tools/bf1942/levels/MyMap_001/Pathfinding"); },
+         "", copied, both, false},
+        {"a pathmap that cannot be read",
+         [](Transfer& t) { fs::permissions(t.pathmaps + "Tank0Level1Map.raw", fs::perms::none); },
+         tankDenied, "", {{"Infantry1Level0Map.raw", "infantry"}}, true},
+        {"a folder at a pathmap's name",
+         [](Transfer&) { fs::create_directories("C:/Tools/bf1942/levels/MyMap_001/Pathfinding/Tank0Level1Map.raw"); },
+         tankDenied, "", {{"Infantry1Level0Map.raw", "infantry"}, {"Tank0Level1Map.raw", "<folder>"}}, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(transferCase(c.plant, c.error, c.info, c.pathfinding), "") << c.what;
+        if (c.asOrdinaryUserToo)
+            EXPECT_EQ(test::asOrdinaryUser([&] { return transferCase(c.plant, c.error, c.info, c.pathfinding); }), "")
+                << c.what << ", as an ordinary user";
+    }
+}
+
 TEST(PathmapTransfer, MissingFilesAndFolders) {
     {
         Packing p;  // no pathf.bf
@@ -319,20 +437,28 @@ TEST(PathmapTransfer, MissingFilesAndFolders) {
         fs::create_directories("D:/Games/Battlefield 1942/bf1942/levels/MyMap");
         t.click(t.page.Button6);
         ASSERT_EQ(t.scripted.messages.errors.size(), 1u);
-        EXPECT_EQ(t.scripted.messages.errors[0], "Datei nicht gefunden.");
+        EXPECT_EQ(t.scripted.messages.errors[0].rfind("Datei nicht gefunden.\n\n" + kLookedIn, 0), 0u);
         EXPECT_EQ(t.tmp.read("C:/Tools/bf1942/levels/MyMap_001/ai.con"), "run ai/Strategies.con\r\nrem end\r\n");
     }
     {
         Transfer t;
         t.click(t.page.Button6);
-        EXPECT_EQ(t.scripted.messages.errors.at(0), "Ung\xC3\xBCltiger Dateiname.");
+        EXPECT_EQ(t.scripted.messages.errors.at(0), "Ung\xC3\xBCltiger Dateiname.\n\n" + kLookedIn + kGenerateFirst);
+    }
+    {
+        Transfer t;  // the folder is there, but the game has not filled it
+        t.tmp.write(t.pathmaps + "Tank0Level0Map8Bit.raw", "level 0");
+        t.click(t.page.Button6);
+        EXPECT_EQ(t.scripted.messages.errors.at(0), "No pathmaps to copy were found in " + kGamePathmaps + ".\n\n" +
+                                                        kLookedIn + kGenerateFirst);
     }
 }
 
 TEST(FinalPacking, ReportsDoneOnlyForANewArchive) {
     Transfer t;
-    fs::create_directories(t.pathmaps);
+    t.tmp.write(t.pathmaps + "Tank0Level1Map.raw", "tank");
     t.click(t.page.Button6);
+    t.scripted.messages.infos.clear();  // what the transfer copied
     t.tmp.write("C:/Tools/MyMap_001.rfa", "old archive");
     t.tmp.write("C:/Tools/pack.bat", "unchanged");
     // This add-on is a bare stand-in: its check finds errors, and each
@@ -358,6 +484,29 @@ TEST(FinalPacking, ReportsDoneOnlyForANewArchive) {
     ASSERT_TRUE(t.waitFor([&] { return !t.scripted.messages.infos.empty(); })) << ::testing::PrintToString(t.scripted.messages.errors);
     EXPECT_EQ(t.scripted.messages.infos, std::vector<std::string>{"Done"});
     EXPECT_EQ(t.tmp.read("D:/Archives/MyMap_001.rfa"), "new archive");
+}
+
+// "Pack"'s own copy of a big archive runs beside the window with its bar;
+// Stop now (the window closes) leaves the archive at the target as it was.
+TEST(FinalPacking, AStoppedCopyLeavesTheOldArchive) {
+    Transfer t;
+    t.tmp.write(t.pathmaps + "Tank0Level1Map.raw", "tank");
+    t.click(t.page.Button6);
+    t.tmp.write("D:/Archives/MyMap_001.rfa", "the archive of an earlier packing");
+    t.scripted.messages.answers = {0};  // the bare stand-in add-on: "Pack anyway"
+    t.click(t.page.Button7);
+    t.tmp.write("C:/Tools/MyMap_001.rfa", "");
+    fs::resize_file("C:/Tools/MyMap_001.rfa", uint64_t{512} << 20);
+    t.finishBatch(0);
+    ASSERT_TRUE(t.waitFor([&] { return !t.page.copybar->isHidden(); }));
+    EXPECT_TRUE(t.page.busy());
+    t.page.stopLongSteps();
+    EXPECT_FALSE(t.page.busy());
+    ASSERT_TRUE(t.waitFor([&] {
+        return std::distance(fs::directory_iterator("D:/Archives"), fs::directory_iterator()) == 1;
+    }));  // the copy's temporary file is gone
+    EXPECT_EQ(t.tmp.read("D:/Archives/MyMap_001.rfa"), "the archive of an earlier packing");
+    EXPECT_TRUE(t.scripted.messages.infos.size() == 1 && t.scripted.messages.errors.empty());  // the transfer's only
 }
 
 TEST(FinalPacking, WithoutATargetItSaysSoInsteadOfWaiting) {
@@ -434,6 +583,13 @@ TEST(NetworkMerge, ScriptsOfTheExample) {
     EXPECT_FALSE(fs::exists("C:/Tools/Network/pack.bat"));
     n.unpackEnds(0);
     for (int twice = 0; twice < 2; ++twice) {
+        if (twice == 1) {  // the good merge removed the unpacked level: connecting again needs a new unpack
+            EXPECT_FALSE(fs::exists("C:/Tools/Network/bf1942/levels/MyMap"));
+            n.click(n.page.Button8);
+            EXPECT_NE(n.scripted.messages.errors.back().find("Click \"Unpack\" again"), std::string::npos);
+            n.click(n.page.Button10);
+            n.unpackEnds(n.scripted.shell.batches.size() - 1);
+        }
         n.click(n.page.Button8);
         EXPECT_EQ(n.tmp.read("C:/Tools/Network/pack.bat"),
                   "rfaPack.exe bf1942\\levels\\MyMap bf1942/levels/MyMap \"MyMap.rfa\"\r\n"
@@ -441,7 +597,7 @@ TEST(NetworkMerge, ScriptsOfTheExample) {
                   "del \"C:\\Tools\\Network\\MyMap.rfa\"\r\n");
         EXPECT_TRUE(n.scripted.messages.infos.size() == static_cast<size_t>(twice));  // not before the pack ends
         n.click(n.page.Button8);  // one pack at a time
-        EXPECT_EQ(n.scripted.messages.errors.size(), static_cast<size_t>(2 + twice));
+        EXPECT_EQ(n.scripted.messages.errors.size(), static_cast<size_t>(2 + 2 * twice));
         n.packEnds(true);
     }
     EXPECT_EQ(n.scripted.messages.infos, (std::vector<std::string>{"Done", "Done"}));
@@ -514,6 +670,8 @@ TEST(NetworkMerge, TheAddonArchiveGoesOnlyAfterAGoodMergedArchive) {
         EXPECT_TRUE(n.scripted.messages.infos.empty()) << c.what;
         n.packEnds(c.packOk, c.merged);
         EXPECT_EQ(fs::exists("D:/Maps/MyMap_001.rfa"), !c.addonGone) << c.what;
+        // Only a good merge removes the unpacked copies of the level.
+        EXPECT_EQ(fs::exists("C:/Tools/Network/bf1942/levels/MyMap/init.con"), *c.error != '\0') << c.what;
         if (!c.addonGone) {
             EXPECT_EQ(n.tmp.read("D:/Maps/MyMap_001.rfa"), kAddonArchive) << c.what;
         }
@@ -566,6 +724,77 @@ TEST(NetworkMerge, RefusalsBeforeAnythingIsWrittenOrDeleted) {
         EXPECT_FALSE(fs::exists("C:/Tools/Network/bf1942/levels/MyMap/Coop.con")) << c.what;
         EXPECT_EQ(n.scripted.shell.batches.size(), 1u) << c.what;  // the unpack only
     }
+}
+
+// A framework message met in the main flow stays the first line; a second
+// paragraph names the file or folder and the next step.
+TEST(Messages, SayWhichFileAndWhatToDoNext) {
+    const std::string created = "\" kann nicht erstellt werden. Zugriff verweigert.\n\n";
+    const struct {
+        const char* what;
+        std::function<void(Network&)> act;
+        std::string firstLines;                  // up to the paragraph
+        std::vector<std::string> paragraphNames;  // in the paragraph
+    } cases[] = {
+        {"the game folder cannot be saved",
+         [](Network& n) {
+             fs::create_directories("C:/Tools/memory.bf");
+             n.page.GroupBox14->setEnabled(true);
+             n.click(n.page.Button5);
+         },
+         "Datei \"C:\\Tools\\memory.bf" + created, {"C:\\Tools\\", "\"This path is ok | Apply the new one\" again"}},
+        {"pack.bat cannot be written for the first packing",
+         [](Network& n) {
+             fs::create_directories("C:/Tools/pack.bat");
+             n.form.state.MapName = "MyMap";
+             n.scripted.dialogs.answer("D:\\Archives\\MyMap_001");
+             n.click(n.page.Label42);
+         },
+         "Datei \"C:\\Tools\\pack.bat" + created,
+         {"C:\\Tools\\", "D:\\Archives\\MyMap_001.rfa", "\"Your addon gets packed for the first time ...\" again"}},
+        {"the map archive is gone",
+         [](Network& n) {
+             fs::remove("D:/Maps/MyMap.rfa");
+             n.click(n.page.Button10);
+         },
+         "Datei nicht gefunden.\n\n", {"D:\\Maps\\MyMap.rfa", "MAP picture", "\"Unpack\" again"}},
+        {"the add-on archive is no archive",
+         [](Network& n) {
+             n.tmp.write("D:/Maps/MyMap_001.rfa", "not an archive");
+             n.unpackAndConnect();
+         },
+         "The archive D:/Maps/MyMap_001.rfa is damaged", {"add-on archive again", "\"Connect map and addon\" again"}},
+    };
+    for (const auto& c : cases) {
+        Network n;
+        c.act(n);
+        ASSERT_EQ(n.scripted.messages.errors.size(), 1u) << c.what;
+        const std::string& error = n.scripted.messages.errors[0];
+        EXPECT_EQ(error.rfind(c.firstLines, 0), 0u) << c.what << ": " << error;
+        const std::string paragraph = error.substr(error.find("\n\n") + 2);
+        for (const std::string& name : c.paragraphNames)
+            EXPECT_NE(paragraph.find(name), std::string::npos) << c.what << ": " << name << " in " << error;
+    }
+}
+
+// Status lines in the page's empty room: where the strategic areas went
+// (the page comes next), and the chosen backup file.
+TEST(StatusLines, AreasWrittenAndTheBackupFile) {
+    Network n;
+    n.form.state.LevelDir = "C:\\Tools\\bf1942\\levels\\MyMap_001\\";
+    emit n.form.t3->areasWritten();
+    EXPECT_EQ(n.form.PageControl1->currentWidget(), &n.page);
+    EXPECT_EQ(n.page.packingStatus->toolTip().toStdString(),
+              "The strategic areas were written to C:\\Tools\\bf1942\\levels\\MyMap_001\\AI\\StrategicAreas.con. "
+              "Next, on this page: the game folder, then the first packing.");
+    n.scripted.dialogs.answer("E:\\Backups\\MyMap_001.rfa");
+    n.click(n.page.Button9);
+    EXPECT_EQ(n.page.backupStatus->text().toStdString(), "Backup: MyMap_001.rfa");
+    EXPECT_EQ(n.page.backupStatus->toolTip().toStdString(), "E:\\Backups\\MyMap_001.rfa");
+    for (QLabel* line : {n.page.packingStatus, n.page.backupStatus})
+        for (QWidget* w : line->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (w != line && !w->isHidden())
+                EXPECT_FALSE(w->geometry().intersects(line->geometry())) << w->objectName().toStdString();
 }
 
 // The merged archive holds the merged level alone; a map archive with more

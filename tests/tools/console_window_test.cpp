@@ -150,6 +150,69 @@ TEST(ConsoleWindow, ConsolesOpenedOneAfterAnotherDoNotCoverEachOther) {
     }
 }
 
+// Each console's frame lies wholly in the screen's room, beside the main
+// window (as placed at 204, 121) and off it, apart from the others; where a
+// side has room for a whole console it keeps its size.
+TEST(ConsoleWindow, FramesStayOnSmallScreensBesideTheMainWindow) {
+    const QSize border(8, 30);
+    const QRect mainFrame(QPoint(204, 121), QSize(760, 621) + border);
+    const QSize want = QSize(640, 320) + border, least = QSize(160, 120) + border;
+    for (const QSize screen : {QSize(1024, 768), QSize(1366, 768), QSize(1920, 1080)})
+        for (const int count : {1, 3, 10}) {
+            const QRect room(QPoint(0, 0), screen - QSize(0, 30));  // a task bar below
+            std::vector<QPoint> taken;
+            for (int i = 0; i < count; ++i) {
+                const QRect f = consoleFrame(room, mainFrame, want, least, taken);
+                const std::string where = std::to_string(screen.width()) + "x" + std::to_string(screen.height()) +
+                                          ", console " + std::to_string(i + 1) + " of " + std::to_string(count);
+                EXPECT_TRUE(room.contains(f)) << where;
+                EXPECT_FALSE(f.intersects(mainFrame)) << where;
+                EXPECT_TRUE(f.width() >= least.width() && f.height() >= least.height()) << where;
+                if (screen.width() >= 1920) EXPECT_EQ(f.size(), want) << where;
+                EXPECT_EQ(std::count(taken.begin(), taken.end(), f.topLeft()), 0) << where;
+                taken.push_back(f.topLeft());
+            }
+        }
+}
+
+// A console whose batch ended well closes itself after its countdown unless
+// "Keep open" is clicked; a failed one stays open.
+TEST(ConsoleWindow, AGoodEndClosesItselfUnlessKeptOpen) {
+    TempFolder program;
+    const std::string runner = test::makeProgramFolder(program.path());
+    ConsoleWindow::closeAfterSeconds = 1;
+    const struct {
+        const char* what;
+        const char* script;
+        bool keep;
+        bool stays;
+    } cases[] = {
+        {"finished", "copy \"a.txt\" \"b.txt\"\r\n", false, false},
+        {"finished, kept open", "copy \"a.txt\" \"b.txt\"\r\n", true, true},
+        {"failed", "copy \"none.txt\" \"b.txt\"\r\n", false, true},
+    };
+    for (const auto& c : cases) {
+        TempFolder tmp;
+        tmp.write("a.txt", "a");
+        tmp.write("work.bat", c.script);
+        test::RecordingMessages messages;
+        QtShell shell(runner, messages);
+        std::optional<bool> outcome;
+        shell.runBatch("work.bat", tmp.dir(), [&](bool ok) { outcome = ok; });
+        QPointer<ConsoleWindow> console = newestConsole();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 10000)) << c.what;
+        EXPECT_EQ(console->keepOpenButton()->isVisibleTo(console), *outcome) << c.what;
+        if (*outcome) EXPECT_EQ(console->keepOpenButton()->text(), QStringLiteral("Keep open (1 s)")) << c.what;
+        if (c.keep) QTest::mouseClick(console->keepOpenButton(), Qt::LeftButton);
+        QTest::qWait(1500);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(!console.isNull(), c.stays) << c.what;
+        if (console) console->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    ConsoleWindow::closeAfterSeconds = 8;
+}
+
 // Every file below a folder with its bytes.
 std::map<std::string, std::string> contents(const std::filesystem::path& root) {
     std::map<std::string, std::string> all;

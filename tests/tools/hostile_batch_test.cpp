@@ -9,6 +9,7 @@
 #include "rfa/reader.h"
 #include "support/checksums.h"
 #include "support/error_text.h"
+#include "support/ordinary_user.h"
 #include "support/process.h"
 #include "support/temp_folder.h"
 #include "tools/batch_runner.h"
@@ -19,7 +20,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include <functional>
+
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -333,6 +338,75 @@ TEST(HostileTools, RfapackNamesWhatItLeavesOutAndFailsUnlessToldToSkip) {
     EXPECT_EQ(run.result.failed, 2);
     EXPECT_TRUE(printed(run, "Left out, a link: " + tmp.dir() + "lvl/maps"));
     EXPECT_FALSE(fs::exists(tmp.path() / "d.rfa"));
+}
+
+// Whatever makes rfapack fail, the archive already at the target keeps its bytes.
+TEST(HostileTools, RfapackThatFailsLeavesTheOldArchiveAsItWas) {
+    const auto socketAt = [](const fs::path& p) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        std::snprintf(a.sun_path, sizeof a.sun_path, "%s", p.c_str());
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        ::close(fd);
+    };
+    const struct {
+        const char* kind;
+        std::function<void(const fs::path& lvl)> plant;
+        const char* named;  // in the tool's output
+    } cases[] = {
+        {"link to a file", [](const fs::path& l) { fs::create_symlink(l / "init.con", l / "x"); }, "Left out, a link: lvl/x\n"},
+        {"link to a folder", [](const fs::path& l) { fs::create_directory_symlink(l.parent_path(), l / "x"); }, "Left out, a link: lvl/x\n"},
+        {"dangling link", [](const fs::path& l) { fs::create_symlink(l / "gone", l / "x"); }, "Left out, a link: lvl/x\n"},
+        {"link loop", [](const fs::path& l) { fs::create_symlink(l / "x", l / "x"); }, "Left out, a link: lvl/x\n"},
+        {"link to a device", [](const fs::path& l) { fs::create_symlink("/dev/null", l / "x"); }, "Left out, a link: lvl/x\n"},
+        {"pipe", [](const fs::path& l) { ASSERT_EQ(::mkfifo((l / "x").c_str(), 0644), 0); }, "Left out, not an ordinary file: lvl/x\n"},
+        {"socket", [&](const fs::path& l) { socketAt(l / "x"); }, "Left out, not an ordinary file: lvl/x\n"},
+        {"name no archive holds", [](const fs::path& l) { std::ofstream(l / "\xC5\x9D.con") << "x"; }, "only Windows-1252 characters"},
+        {"names differing in case", [](const fs::path& l) { std::ofstream(l / "INIT.con") << "x"; }, "differs from another only in letter case"},
+        {"missing folder", [](const fs::path& l) { fs::remove_all(l); }, "Directory does not exist"},
+    };
+    const std::string old = "an archive packed earlier";
+    for (const auto& c : cases)
+        for (const std::string mode : {"", " -Compress"}) {
+            TempFolder tmp;
+            tmp.write("lvl/init.con", "run x");
+            tmp.write("a.rfa", old);
+            c.plant(tmp.path() / "lvl");
+            const test::CommandResult r =
+                test::runCommand("cd '" + tmp.dir() + "' && " + tool("rfapack") + " lvl bf1942/levels/L a.rfa" + mode);
+            EXPECT_EQ(r.code, 1) << c.kind << mode << r.output;
+            EXPECT_NE(r.output.find(c.named), std::string::npos) << c.kind << mode << r.output;
+            std::ifstream in(tmp.path() / "a.rfa", std::ios::binary);
+            EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), old) << c.kind << mode;
+            for (const auto& e : fs::directory_iterator(tmp.path()))
+                EXPECT_TRUE(e.path().filename() == "lvl" || e.path().filename() == "a.rfa") << c.kind << mode << e.path();
+        }
+}
+
+// rfaunpack puts every file in place or none: a move that fails takes back
+// the ones before it (here a folder the user may not write to).
+TEST(HostileTools, RfaunpackThatFailsMidwayLeavesTheTargetAsItWas) {
+    TempFolder tmp;
+    tmp.write("src/a.con", "new a");
+    tmp.write("src/new/c.con", "new c");
+    tmp.write("src/sub/b.con", "new b");
+    rfa::packFolder(tmp.dir() + "src", "L", tmp.dir() + "in.rfa");
+    tmp.write("t/L/a.con", "old a");
+    tmp.write("t/L/sub/b.con", "old b");
+    if (test::isSuperuser())
+        for (const auto& e : fs::recursive_directory_iterator(tmp.path() / "t"))
+            ASSERT_EQ(::chown(e.path().c_str(), test::ordinaryUid(), test::ordinaryGid()), 0);
+    ASSERT_EQ(::chown(tmp.path().c_str(), test::ordinaryUid(), test::ordinaryGid()), 0);
+    ASSERT_EQ(::chown((tmp.path() / "t").c_str(), test::ordinaryUid(), test::ordinaryGid()), 0);
+    fs::permissions(tmp.path() / "t/L/sub", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const auto before = folderChecksums(tmp.path() / "t");
+    EXPECT_EQ(test::asOrdinaryUser([&]() -> std::string {
+        const std::string error = test::errorOf([&] { rfa::extractArchive(tmp.dir() + "in.rfa", tmp.dir() + "t"); });
+        if (error.find("Nothing was extracted") == std::string::npos) return "error: " + error;
+        return folderChecksums(tmp.path() / "t") == before ? "" : "the target changed";
+    }), "");
 }
 
 TEST(HostileTools, TheArchiveToolsKeepLongNamesAndTakeOnlyWhatTheyAreTold) {
