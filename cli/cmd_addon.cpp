@@ -8,6 +8,7 @@
 #include "platform/errors.h"
 #include "platform/text.h"
 #include "state/conversion_state.h"
+#include "state/script_guard.h"
 #include "tools/batch_runner.h"
 
 #include <cstdio>
@@ -23,8 +24,12 @@ int addonCommand(const QStringList& arguments) {
     parser.addPositionalArgument("map", "The level folder's init.con, or the level archive (.rfa).");
     const QCommandLineOption ships("ships", "The map has ships.");
     const QCommandLineOption landingCrafts("landingcrafts", "The map has landing crafts.");
+    const QCommandLineOption replace(
+        "replace", "Scripts you changed since Tarnwick wrote them are copied into a dated folder inside the add-on, "
+                   "then written again. Without it they are kept as they are.");
     parser.addOption(ships);
     parser.addOption(landingCrafts);
+    parser.addOption(replace);
     if (auto end = parseArguments(parser, arguments, 1, 1)) return *end;
 
     const std::string map = utf8(parser.positionalArguments().at(0));
@@ -46,10 +51,32 @@ int addonCommand(const QStringList& arguments) {
         chosenFolder = intake::takeLevelFolder(state, path);
     }
     intake::analyse(state, program, archive, chosenFolder);
+    const std::string earlier = beginConversion(state, program, path, archive);
+    if (!earlier.empty()) std::fprintf(stderr, "%s\n", earlier.c_str());
+    // Scripts the user changed since Tarnwick wrote them are kept, or with
+    // --replace copied aside first.
+    const std::string addon = addonDir(program, state);
+    const Lines& scripts = generator::editableScripts();
+    const state::OverwritePlan plan = state::planWithoutAsking(state.Record, addon, scripts, parser.isSet(replace));
     generator::AddonRunHooks hooks;
     const bool withShips = parser.isSet(ships), withLandingCrafts = parser.isSet(landingCrafts);
     hooks.readVehicleBoxes = [&] { return std::pair{withShips, withLandingCrafts}; };
+    hooks.keep = [&plan](const std::string& entry) { return plan.keeps(entry); };
     const auto result = generator::runAddon(state, program, hooks);
+    Lines written;
+    for (const std::string& entry : scripts)
+        if (!plan.keeps(entry)) written.push_back(entry);
+    state::noteWritten(state.Record, state.LevelDir, written);
+    state.Record.ships = withShips;
+    state.Record.landingCrafts = withLandingCrafts;
+    rememberStep(state, program, state::Step::AddonMade);
+    if (!plan.keep.empty()) {
+        std::string names;
+        for (const std::string& entry : plan.keep) names += "\n    " + entry;
+        std::fprintf(stderr, "Kept as you changed them (--replace writes them again, after copying them aside):%s\n",
+                     names.c_str());
+    }
+    if (!plan.copiedTo.empty()) std::fprintf(stderr, "%s\n", state::copiedMessage(plan).c_str());
     std::printf("%s\n", state.LevelDir.c_str());
     if (!result.seedWarning.empty()) std::fprintf(stderr, "%s\n", result.seedWarning.c_str());
     return kDone;

@@ -27,7 +27,10 @@ struct Command {
 // Parses a command's arguments with the options and positional arguments
 // already set on `parser` (a --help option is added here). Returns the exit
 // code to end with at once: kDone after printing the help, kBadUsage after
-// printing what is wrong and the help; nothing when the command may go on.
+// printing what is wrong and the help, kFailed when another run holds the
+// program folder (its lock is then taken for the rest of this run, as the
+// wizard takes it, and what runs killed earlier left is cleaned up, as at
+// the wizard's start); nothing when the command may go on.
 // `minPositional`/`maxPositional` bound the count of positional arguments
 // (maxPositional < 0: no bound).
 std::optional<int> parseArguments(QCommandLineParser& parser, const QStringList& arguments, int minPositional,
@@ -43,6 +46,10 @@ inline std::string utf8(const QString& s) { return s.toStdString(); }
 int addonCommand(const QStringList& arguments);
 int areasCommand(const QStringList& arguments);
 int checkCommand(const QStringList& arguments);
+int firstPackCommand(const QStringList& arguments);
+int transferCommand(const QStringList& arguments);
+int packCommand(const QStringList& arguments);
+int mergeCommand(const QStringList& arguments);
 int pathmapsCommand(const QStringList& arguments);
 
 } // namespace tw::cli

@@ -4,6 +4,9 @@
 #include "commands.h"
 
 #include "cli_common.h"
+#include "packing/merged_folder.h"
+#include "platform/program_lock.h"
+#include "tools/run_footprint.h"
 #include "platform/text.h"
 
 #include <cstdio>
@@ -18,6 +21,10 @@ const Command kCommands[] = {
     {"addon", "make the bot add-on of a level (its init.con or .rfa archive)", addonCommand},
     {"areas", "write an add-on's AI/StrategicAreas.con from its control points or a description", areasCommand},
     {"check", "check an add-on before the game reads it (findings one a line, or --json)", checkCommand},
+    {"first-pack", "pack an add-on for the first time, for the game's pathmap generation", firstPackCommand},
+    {"transfer", "copy the pathmaps the game generated into the add-on", transferCommand},
+    {"pack", "pack the add-on with its pathmaps for good", packCommand},
+    {"merge", "put a map archive and its add-on archive together for network games", mergeCommand},
     {"pathmaps", "check an add-on's pathmaps; export them as pictures, read them back, rebuild them", pathmapsCommand},
 };
 
@@ -32,7 +39,7 @@ void overview(std::FILE* out) {
                "       tarnwick-cli help <command>     describes one command\n\n"
                "Commands:\n",
                out);
-    for (const auto& c : kCommands) std::fprintf(out, "  %-10s %s\n", c.name, c.summary);
+    for (const auto& c : kCommands) std::fprintf(out, "  %-11s %s\n", c.name, c.summary);
     std::fputs("\nExit codes: 0 done, 1 failed (the message says why), 2 bad usage.\n", out);
 }
 
@@ -75,6 +82,18 @@ std::optional<int> parseArguments(QCommandLineParser& parser, const QStringList&
                      helpOf(parser, arguments).c_str());
         return kBadUsage;
     }
+    // One run at a time on a program folder, the wizard's included.
+    static std::unique_ptr<QLockFile> lock;
+    std::string refusal;
+    lock = lockProgramFolder(programDir(), refusal);
+    if (!lock) {
+        std::fprintf(stderr, "%s\n", refusal.c_str());
+        return kFailed;
+    }
+    // As the wizard's start: what runs killed earlier left is cleaned up,
+    // now that none can be running.
+    tools::cleanUpKilledRuns(programDir() + "temp", programDir());
+    packing::restoreMergedFolders(programDir() + "Network/bf1942/levels/");
     return std::nullopt;
 }
 

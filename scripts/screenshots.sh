@@ -11,7 +11,7 @@ window="760x621+204+121"   # the main window without a window manager
 at() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-0.4}"; }
 
 rm -rf "$program/bf1942/levels/"* "$program/memory.bf"
-cd "$program" && ./tarnwick & pid=$!
+cd "$program"; ./tarnwick & pid=$!
 sleep 2
 at 500 400                                  # the splash
 at 244 226 1.5                              # choose the map archive
@@ -53,4 +53,11 @@ xdotool key Return; sleep 0.5               # where the file lies (no editor set
 shot page-packing.png "$window"
 at 807 139                                  # Stats
 shot page-stats.png 760x120+204+121
+kill $pid
+wait $pid 2>/dev/null; sleep 1
+# Coming back: page 1 offers the conversion just made.
+./tarnwick & pid=$!
+sleep 2
+at 500 400                                  # the splash
+shot page-continue.png "$window"
 kill $pid

@@ -6,6 +6,7 @@
 #include "areas/areas_page.h"
 #include "intake/map_page.h"
 #include "packing/packing_page.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "tools/console_window.h"
 
@@ -111,10 +112,14 @@ TForm1::TForm1(Services& services, QWidget* parent)
     });
     connect(t3, &AreasPage::areasWritten, this, [this] {
         PageControl1->setCurrentWidget(t4);
-        setPageEnabled(t4, true);
-        for (QWidget* box : {t4->GroupBox12, t4->GroupBox14, t4->GroupBox15}) box->setEnabled(true);
+        openPackingPage();
         const char sep = trailingSeparator(state.LevelDir, services_.programDir);
         t4->showAreasWritten(state.LevelDir + "AI" + sep + "StrategicAreas.con");
+        guarded(services_.messages, [&] { rememberStep(state, services_.programDir, state::Step::AreasWritten); });
+    });
+
+    connect(t1, &MapPage::continueChosen, this, [this](std::string addon) {
+        guarded(services_.messages, [&] { continueConversion(addon); });
     });
 
     // The map analysis fills the Stats page and the packing page's map box.
@@ -129,6 +134,51 @@ TForm1::TForm1(Services& services, QWidget* parent)
         t4->Label39->adjustSize();
         t4->showAddonPlace(q(d.addonPlace));
     });
+}
+
+void TForm1::openPackingPage() {
+    setPageEnabled(t4, true);
+    for (QWidget* box : {t4->GroupBox12, t4->GroupBox14, t4->GroupBox15}) box->setEnabled(true);
+}
+
+void TForm1::continueConversion(std::string addon) {
+    const auto again = [this] { t1->showConversions(); };
+    if (!folderExists(addon)) {
+        again();
+        throw AppError("The add-on folder " + addon + " is gone, so its conversion cannot be continued. Choose the "
+                       "map as usual to begin it again");
+    }
+    const state::LoadedRecord loaded = state::loadRecord(addon);
+    if (loaded.kind != state::LoadedRecord::Kind::Ok) {
+        again();
+        if (loaded.kind == state::LoadedRecord::Kind::Missing)
+            throw AppError("The add-on folder " + addon + " no longer holds its conversion (" +
+                           state::kRecordFileName + "). Choose the map as usual to begin it again");
+        services_.messages.info(loaded.message);
+        return;
+    }
+    const state::ConversionRecord& r = loaded.record;
+    // The record belongs to its own folder, and its map is one the wizard can have read.
+    if (!equalsIgnoreCase(nameOf(addon.substr(0, addon.size() - 1)), r.mapName + "_001") ||
+        (r.worldSize != 1024 && r.worldSize != 2048 && r.worldSize != 4096))
+        throw AppError("The conversion saved in " + state::recordFile(addon) + " is not one of " + addon +
+                       " (its map is \"" + r.mapName + "\"). Choose the map as usual");
+    state.Record = r;
+    state.RecordBlocked = false;
+    state.MapName = r.mapName;
+    state.WorldSize = r.worldSize;
+    state.WorldScale = r.worldSize / 512;
+    state.MapDir = r.has(state::Step::AddonMade) ? r.mapFolder : std::string();
+    state.LevelDir = r.has(state::Step::AddonMade) ? addon : r.mapFolder;
+    if (!r.gamePath.empty()) state.GamePath = r.gamePath;
+    state.PackTarget = r.packTarget;
+    t1->restoreConversion(r);
+    if (r.has(state::Step::AddonMade)) {
+        setPageEnabled(t3, true);
+        t3->addonOpened(true);
+    }
+    if (r.has(state::Step::AreasWritten)) openPackingPage();
+    t4->restoreConversion(r);
 }
 
 void TForm1::setPageEnabled(QWidget* page, bool enabled) {
@@ -151,6 +201,8 @@ void TForm1::FormShow() {
         state.GamePath = lines.front();
     });
     state.ActivePoint = 1;
+    // The conversions begun earlier, to continue one.
+    guarded(services_.messages, [&] { t1->showConversions(); });
     if (splash_) {
         splash_->show();
         splash_->raise();
@@ -203,19 +255,6 @@ void TForm1::closeEvent(QCloseEvent* event) {
     closeWhenIdle_.stop();
     QWidget::closeEvent(event);
     emit closed();
-}
-
-std::unique_ptr<QLockFile> lockProgramFolder(const std::string& programDir, std::string& refusal) {
-    auto lock = std::make_unique<QLockFile>(QString::fromStdString(programDir + "tarnwick.lock"));
-    lock->setStaleLockTime(0);  // held for the whole run: only a dead holder makes it stale
-    if (lock->tryLock(0)) return lock;
-    if (lock->error() != QLockFile::LockFailedError) return lock;  // a folder that cannot hold a lock: go on
-    qint64 pid = 0;
-    QString host, application;
-    lock->getLockInfo(&pid, &host, &application);
-    refusal = "Tarnwick is already running on this program folder (" + programDir + ", process " +
-              std::to_string(pid) + "). Use that window; two wizards would share every state file.";
-    return nullptr;
 }
 
 } // namespace tw

@@ -3,6 +3,7 @@
 
 #include "state/conversion_state.h"
 #include "platform/services.h"
+#include "platform/program_lock.h"
 
 #include <QLockFile>
 #include <QTabWidget>
@@ -22,10 +23,6 @@ class TForm2;
 // Application title, style and font, shared by the program and its tests.
 void setUpApplication();
 
-// One wizard per program folder: the lock of `programDir` for this run, or
-// nothing when another wizard holds it (`refusal` then says so).
-std::unique_ptr<QLockFile> lockProgramFolder(const std::string& programDir, std::string& refusal);
-
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
@@ -37,6 +34,11 @@ public:
     // Enables or disables a page; its tab stays selectable so that a
     // disabled page can still be looked at.
     void setPageEnabled(QWidget* page, bool enabled);
+
+    // Continues the conversion saved in `addonDir`: every page as it was
+    // left, without running "Start" again. Takes a copy of the folder, as
+    // the list it came from is filled again.
+    void continueConversion(std::string addonDir);
 
     // Whether a batch runs or a packing wait has not done its follow-up.
     bool busy() const;
@@ -60,6 +62,7 @@ private:
     Services& services_;
     TForm2* splash_ = nullptr;
     QTimer closeWhenIdle_;  // after "Wait": closes the window once nothing runs
+    void openPackingPage();  // the packing page's boxes, once the areas are written
 };
 
 } // namespace tw

@@ -1,4 +1,5 @@
 #include "areas/areas_page.h"
+#include "state/script_guard.h"
 
 #include "ui/pictures.h"
 #include "areas/area_script.h"
@@ -441,6 +442,13 @@ void AreasPage::Image2zClick() {
 void AreasPage::Label16zClick() {
     // With no area waiting there is nothing to finish.
     if (Memo2z.empty()) return;
+    // The last area writes StrategicAreas.con: one edited by hand is asked about first.
+    state::OverwritePlan areasPlan;
+    if (Memo2z.size() == 1) {
+        areasPlan = state::askBeforeOverwriting(services_.messages, state_.Record, state_.LevelDir,
+                                                {"AI/StrategicAreas.con"}, "Writing the areas");
+        if (!areasPlan.go) return;
+    }
     const std::string name = Memo2z.front();
     Memo2z.pop_front();
     Lines neighbours;
@@ -467,11 +475,15 @@ void AreasPage::Label16zClick() {
 
     Memo3z = areas::strategicAreasCon(Memo1z, Aread);
     const char sep = trailingSeparator(state_.LevelDir, services_.programDir);
-    writeLines(state_.LevelDir + "AI" + sep + "StrategicAreas.con", Memo3z, true);
+    if (!areasPlan.keeps("AI/StrategicAreas.con")) {
+        writeLines(state_.LevelDir + "AI" + sep + "StrategicAreas.con", Memo3z, true);
+        state::noteWritten(state_.Record, state_.LevelDir, {"AI/StrategicAreas.con"});
+    }
     Memo3z.clear();
-    // The areas are in the script now; nothing is left in progress.
-    deleteFile(workFile());
+    // The finished areas stay in the record, so that a later sitting finds them.
+    saveWork();
     outlineView_->update();
+    if (!areasPlan.copiedTo.empty()) services_.messages.info(state::copiedMessage(areasPlan));
     services_.messages.info("Change something if you want to.");
     services_.shell.openDocument("StrategicAreas.con", state_.LevelDir + "AI/");
     emit areasWritten();
@@ -613,12 +625,11 @@ void AreasPage::saveWork() {
     const areas::AreasWork now = work();
     // Before the first area there is nothing to lose: the level's picture
     // comes back by itself.
-    if (now.listEntries.empty() && now.checkList.empty()) {
-        if (fileExists(workFile())) deleteFile(workFile());
-        return;
-    }
+    state_.Record.areasWork = now.listEntries.empty() && now.checkList.empty() ? "" : areas::serialiseWork(now);
     try {
-        writeBytes(workFile(), areas::serialiseWork(now));
+        saveRecordIn(state_, state_.LevelDir);
+        // The record holds the work now: an earlier version's work file goes.
+        if (fileExists(workFile())) deleteFile(workFile());
     } catch (const std::exception& error) {
         if (!saveFailed_) services_.messages.error(withFinalPeriod(error.what()));
         saveFailed_ = true;
@@ -651,19 +662,34 @@ void AreasPage::restore(const areas::AreasWork& w) {
     }
     outlines_ = w.outlines;
     proposedNeighbours_ = w.proposedNeighbours;
+    if (!w.listEntries.empty()) finishOutline();  // idle, as after recording an area
     if (!w.picture.empty()) guarded(services_.messages, [&] { loadPicture(w.picture); });
     outlineView_->update();
 }
 
-void AreasPage::addonOpened() {
+void AreasPage::addonOpened(bool continuing) {
     bool pictureRestored = false;
     keepWorkFile_ = false;
     guarded(services_.messages, [&] {
+        if (ListBox1z->count() != 0) return;
+        // A page without a conversion in memory takes the one saved here.
+        if (state_.Record.done.empty()) {
+            const auto saved = state::loadRecord(state_.LevelDir);
+            if (saved.kind == state::LoadedRecord::Kind::Ok) state_.Record = saved.record;
+        }
         const std::string file = workFile();
-        if (ListBox1z->count() != 0 || !fileExists(file)) return;
+        const bool inRecord = !state_.Record.areasWork.empty();
+        if (!inRecord && !fileExists(file)) return;
         std::optional<areas::AreasWork> saved;
         try {
-            saved = areas::parseWork(readBytes(file));
+            // The record's areas, else the work file of an earlier version.
+            saved = areas::parseWork(inRecord ? state_.Record.areasWork : readBytes(file));
+            if (!saved && inRecord) {
+                state_.Record.areasWork.clear();
+                services_.messages.info("The areas saved in " + state::recordFile(state_.LevelDir) +
+                                        " cannot be read; the area editor starts afresh.");
+                return;
+            }
         } catch (...) {
             keepWorkFile_ = true;  // unreadable as a file: left as it is, never saved over
             throw;
@@ -685,12 +711,19 @@ void AreasPage::addonOpened() {
                                     "The file is kept as " + nameOf(aside) + ".");
             return;
         }
-        if (askContinue("Areas drawn earlier for this add-on were found (" + std::to_string(saved->listEntries.size()) +
-                        "). Continue with them? \"No\" starts afresh.")) {
+        // Areas finished in an earlier pass are offered only when that
+        // conversion is continued; a new pass starts as the first did.
+        const bool finished = saved->neighbourStep && saved->waiting.empty();
+        if (continuing ||
+            (!finished && askContinue("Areas drawn earlier for this add-on were found (" +
+                                      std::to_string(saved->listEntries.size()) +
+                                      "). Continue with them? \"No\" starts afresh."))) {
             restore(*saved);
             pictureRestored = !saved->picture.empty() && picturePath_ == saved->picture;
         } else {
-            deleteFile(file);
+            state_.Record.areasWork.clear();
+            saveWork();
+            if (fileExists(file)) deleteFile(file);
         }
     });
     if (pictureRestored || state_.MapDir.empty()) return;

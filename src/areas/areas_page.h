@@ -43,8 +43,9 @@ public:
     void Label16zClick();  // Next one
 
     // The add-on run has (re)made the add-on folder: offers the areas saved
-    // earlier for it, and loads the level's own map picture.
-    void addonOpened();
+    // earlier for it, and loads the level's own map picture. Continuing a
+    // conversion puts its areas back without asking.
+    void addonOpened(bool continuing = false);
     // "Propose areas from control points": leads through one proposed area
     // per control point in the properties box; "Skip" passes one by.
     void proposeFromControlPoints();

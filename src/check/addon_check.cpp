@@ -531,16 +531,30 @@ private:
                 seeds[static_cast<int>(*index)] = {line.number, point};
             }
         });
-        for (const auto& [index, seed] : seeds)
-            if (index < 0 || static_cast<size_t>(index) >= maps.size())
-                add(Severity::Warning, "seed-map-unknown",
-                    "ai.setMapSpawnPoints " + std::to_string(index) + " names no search map: the game numbers the "
-                    "maps 0, 1, 2, ... in the order of their ai.addSearchMap lines. Give its points to the map they "
-                    "are meant for.",
-                    "AIPathFinding.con", seed.first);
+        // The wizard numbers a map's seed line by the digit its name ends in
+        // (Car4: 4); the game is reported to count the maps in the order
+        // they are declared (Car4 may be map 2).
+        const auto nameDigit = [](const std::string& name) {
+            return !name.empty() && std::isdigit(static_cast<unsigned char>(name.back())) ? name.back() - '0' : -1;
+        };
+        std::set<int> byName;
         for (size_t i = 0; i < maps.size(); ++i) {
             const auto it = seeds.find(static_cast<int>(i));
             if (it != seeds.end() && it->second.second) continue;
+            const int digit = nameDigit(maps[i].name);
+            const auto named = digit >= 0 ? seeds.find(digit) : seeds.end();
+            if (named != seeds.end() && named->second.second) {
+                byName.insert(digit);
+                add(Severity::Warning, "seed-map-index",
+                    "The seed points of " + maps[i].name + " stand in \"ai.setMapSpawnPoints " + std::to_string(digit) +
+                        "\", but the game is reported to number the maps 0, 1, 2, ... in the order of their "
+                        "ai.addSearchMap lines, which makes " + maps[i].name + " map " + std::to_string(i) +
+                        ". Write " + std::to_string(i) + " in that line if the game's pathmaps for " + maps[i].name +
+                        " come out blocked.",
+                    "AIPathFinding.con", named->second.first)
+                    .pathmap = maps[i].name;
+                continue;
+            }
             Finding& f = add(Severity::Error, "no-seed",
                              "The search map " + maps[i].name +
                                  " has no seed point, so the game's pathmap generation blocks all of it and the "
@@ -549,6 +563,13 @@ private:
                              "AIPathFinding.con", it == seeds.end() ? 0 : it->second.first);
             f.pathmap = maps[i].name;
         }
+        for (const auto& [index, seed] : seeds)
+            if ((index < 0 || static_cast<size_t>(index) >= maps.size()) && !byName.count(index))
+                add(Severity::Warning, "seed-map-unknown",
+                    "ai.setMapSpawnPoints " + std::to_string(index) + " names no search map: the game numbers the "
+                    "maps 0, 1, 2, ... in the order of their ai.addSearchMap lines. Give its points to the map they "
+                    "are meant for.",
+                    "AIPathFinding.con", seed.first);
         const auto aiCon = read("ai.con");
         const bool generated = aiCon && std::any_of(aiCon->begin(), aiCon->end(), [](const std::string& l) {
             const Lines w = words(l);

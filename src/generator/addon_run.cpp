@@ -5,6 +5,8 @@
 #include "platform/files.h"
 #include "platform/level_files.h"
 
+#include <algorithm>
+
 namespace tw::generator {
 
 const Lines& editableScripts() {
@@ -41,6 +43,14 @@ AddonRunResult runAddon(ConversionState& state, const std::string& programDir, c
     if (state.MapDir.empty() || state.LevelDir != addon) state.MapDir = state.LevelDir;
     state.LevelDir = addon;
     const std::string& level = state.LevelDir;
+    // A script the user changed and chose to keep is not written again.
+    const auto kept = [&](const std::string& entry) { return hooks.keep && hooks.keep(entry); };
+    const auto write = [&](const std::string& entry, const Lines& lines, bool finalLineEnd) {
+        if (kept(entry)) return;
+        std::string path = level + entry;
+        std::replace(path.begin() + static_cast<long>(level.size()), path.end(), '/', sep);
+        writeLines(path, lines, finalLineEnd);
+    };
 
     // 3-6: the add-on folder and its sub-folders.
     changeFolder(programDir + "bf1942" + sep + "levels" + sep);
@@ -49,26 +59,27 @@ AddonRunResult runAddon(ConversionState& state, const std::string& programDir, c
     for (const char* folder : {"GameTypes", "AI", "SinglePlayer", "Pathfinding"}) createFolder(folder);
 
     // 7-9: ai.con, the status file, the game-mode and single-player scripts.
-    writeLines(level + "ai.con", aiCon(state.WorldSize), true);
+    write("ai.con", aiCon(state.WorldSize), true);
     writeLines(programDir + "temp" + sep + "stats.bf", {std::to_string(state.WorldSize), level}, true);
-    writeLines(level + "Coop.con", coopCon(), true);
-    writeLines(level + "Gametypes" + sep + "Coop.con", gameTypesCoopCon(), true);
-    writeLines(level + "SinglePlayerAllied.con", singlePlayerCon(), true);
-    writeLines(level + "SinglePlayerAxis.con", singlePlayerCon(), true);
-    writeLines(level + "Singleplayer" + sep + "Bots.con", botsCon(), false);
-    writeLines(level + "Singleplayer" + sep + "Skirmish.con", skirmishCon(), true);
+    write("Coop.con", coopCon(), true);
+    write("Gametypes/Coop.con", gameTypesCoopCon(), true);
+    write("SinglePlayerAllied.con", singlePlayerCon(), true);
+    write("SinglePlayerAxis.con", singlePlayerCon(), true);
+    write("Singleplayer/Bots.con", botsCon(), false);
+    write("Singleplayer/Skirmish.con", skirmishCon(), true);
 
     // 10: the map's conquest files, byte for byte; failures are not looked at.
     const char mapSep = trailingSeparator(state.MapDir, programDir);
     for (const char* name : {"ControlPoints.con", "ControlPointTemplates.con", "ObjectSpawns.con",
                              "ObjectSpawnTemplates.con", "SoldierSpawns.con", "SoldierSpawnTemplates.con",
                              "spawnPointManagerSettings.con"})
-        copyFile(state.MapDir + "conquest" + mapSep + name, level + "Singleplayer" + sep + name);
+        if (!kept(std::string("Singleplayer/") + name))
+            copyFile(state.MapDir + "conquest" + mapSep + name, level + "Singleplayer" + sep + name);
 
     // 11: the AI templates, as text.
     for (const char* name : {"conditions.con", "strategies.con", "prerequisites.con"})
-        writeLines(level + "AI" + sep + name,
-                   readLines(programDir + "temp" + sep + "con files" + sep + name), true);
+        if (!kept(std::string("AI/") + name))
+            writeLines(level + "AI" + sep + name, readLines(programDir + "temp" + sep + "con files" + sep + name), true);
 
     // 12-13: the spawn points and AIPathFinding.con.
     const std::string soldierFile = level + "Singleplayer" + sep + "SoldierSpawns.con";
@@ -80,12 +91,12 @@ AddonRunResult runAddon(ConversionState& state, const std::string& programDir, c
     state.InfantrySpawnLine = infantrySpawnLine(state.InfantrySpawnPoints);
     state.VehicleSpawnList = vehicleSpawnList(state.VehicleSpawnPoints);
     const auto [ships, landingCrafts] = hooks.readVehicleBoxes ? hooks.readVehicleBoxes() : std::pair{false, false};
-    writeLines(level + "AIPathFinding.con",
-               aiPathFinding(state.InfantrySpawnLine, state.VehicleSpawnList, ships, landingCrafts), true);
+    write("AIPathFinding.con", aiPathFinding(state.InfantrySpawnLine, state.VehicleSpawnList, ships, landingCrafts),
+          true);
 
     // 14-15: the editor's list, and an empty strategic-area script.
     if (hooks.fillScriptList) hooks.fillScriptList(editableScripts());
-    writeBytes(level + "AI" + sep + "StrategicAreas.con", "");
+    if (!kept("AI/StrategicAreas.con")) writeBytes(level + "AI" + sep + "StrategicAreas.con", "");
     return {seedlessMessage(state.MapName, soldierFile, soldiers, objectFile, objects, ships, landingCrafts,
                             level + "AIPathFinding.con")};
 }

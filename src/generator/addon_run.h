@@ -19,6 +19,9 @@ struct AddonRunHooks {
     std::function<std::pair<bool, bool>()> readVehicleBoxes;
     // Called with the editable scripts at the step that fills the list.
     std::function<void(const Lines&)> fillScriptList;
+    // Scripts to leave as they are (the user's changes), asked with the path
+    // relative to the add-on folder ("Gametypes/Coop.con"); letter case aside.
+    std::function<bool(const std::string&)> keep;
 };
 
 struct AddonRunResult {

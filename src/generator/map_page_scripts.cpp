@@ -4,20 +4,30 @@
 #include "intake/map_page.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "state/script_guard.h"
 
 namespace tw {
 
+void MapPage::fillScriptList() {
+    ListBox1->clear();
+    for (const std::string& entry : generator::editableScripts()) ListBox1->addItem(QString::fromStdString(entry));
+    // No entry is chosen until the user picks one. Setting "no current
+    // entry" on purpose keeps the list from making its first entry
+    // current (and loading it) when the keyboard focus arrives.
+    ListBox1->setCurrentIndex(QModelIndex());
+}
+
 void MapPage::Button2Click() {
+    // Scripts the user changed since Tarnwick wrote them are asked about.
+    const std::string addon = addonDir(services_.programDir, state_);
+    const Lines& scripts = generator::editableScripts();
+    const state::OverwritePlan plan =
+        state::askBeforeOverwriting(services_.messages, state_.Record, addon, scripts, "\"Start\"");
+    if (!plan.go) return;
     generator::AddonRunHooks hooks;
     hooks.readVehicleBoxes = [this] { return std::pair{shipp->isChecked(), landp->isChecked()}; };
-    hooks.fillScriptList = [this](const Lines& entries) {
-        ListBox1->clear();
-        for (const std::string& entry : entries) ListBox1->addItem(QString::fromStdString(entry));
-        // No entry is chosen until the user picks one. Setting "no current
-        // entry" on purpose keeps the list from making its first entry
-        // current (and loading it) when the keyboard focus arrives.
-        ListBox1->setCurrentIndex(QModelIndex());
-    };
+    hooks.fillScriptList = [this](const Lines&) { fillScriptList(); };
+    hooks.keep = [&plan](const std::string& entry) { return plan.keeps(entry); };
     const auto result = generator::runAddon(state_, services_.programDir, hooks);
     statusLine->setText(QString::fromStdString("The add-on folder " + state_.LevelDir + " was made with its " +
                                                std::to_string(ListBox1->count()) +
@@ -26,6 +36,14 @@ void MapPage::Button2Click() {
     ListBox1->setEnabled(true);
     emit addonCreated();
     Button2->setEnabled(false);
+    Lines written;
+    for (const std::string& entry : scripts)
+        if (!plan.keeps(entry)) written.push_back(entry);
+    state::noteWritten(state_.Record, state_.LevelDir, written);
+    state_.Record.ships = shipp->isChecked();
+    state_.Record.landingCrafts = landp->isChecked();
+    if (!plan.copiedTo.empty()) services_.messages.info(state::copiedMessage(plan));
+    rememberStep(state_, services_.programDir, state::Step::AddonMade);
     if (!result.seedWarning.empty()) services_.messages.info(result.seedWarning);
 }
 

@@ -83,15 +83,19 @@ MapDisplays analyse(ConversionState& state, const std::string& programDir, bool 
     } else {
         state.LevelDir = chosenInitFolder;
     }
+    return displaysOf(state.LevelDir, state.MapName, state.WorldSize, archiveMode, programDir);
+}
+
+MapDisplays displaysOf(const std::string& levelFolder, const std::string& mapName, int32_t worldSize,
+                       bool archiveMode, const std::string& programDir) {
     const char programSep = trailingSeparator(programDir);
     MapDisplays d;
-    d.levelFolder = state.LevelDir;
-    d.worldSize = std::to_string(state.WorldSize);
+    d.levelFolder = levelFolder;
+    d.worldSize = std::to_string(worldSize);
     d.archiveKind = archiveMode ? "Is - RFA" : "Non - RFA";
-    d.basePath = "bf1942/levels/" + state.MapName;
-    d.mapName = state.MapName;
-    d.addonPlace = std::string("Tarnwick") + programSep + "bf1942" + programSep + "levels" + programSep + state.MapName +
-                   "_001";
+    d.basePath = "bf1942/levels/" + mapName;
+    d.mapName = mapName;
+    d.addonPlace = std::string("Tarnwick") + programSep + "bf1942" + programSep + "levels" + programSep + mapName + "_001";
     return d;
 }
 

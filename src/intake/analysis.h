@@ -41,6 +41,11 @@ struct MapDisplays {
     std::string addonPlace;   // where the add-on folder lies
 };
 
+// The displays of an analysed map: its level folder, name, world size and
+// whether it came as an archive.
+MapDisplays displaysOf(const std::string& levelFolder, const std::string& mapName, int32_t worldSize,
+                       bool archiveMode, const std::string& programDir);
+
 // Folder mode: the chosen init.con sets LevelDir to its folder and MapName to
 // that folder's name; returns the folder.
 std::string takeLevelFolder(ConversionState& state, const std::string& initPath);

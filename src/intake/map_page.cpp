@@ -68,11 +68,27 @@ MapPage::MapPage(Services& services, ConversionState& state, QWidget* parent)
 
     statusLine = wrappedLabel(this, "statusLine", QString(), 8, 452, 689, 44);
 
+    // Below the status line.
+    GroupBoxContinue = groupBox(this, "GroupBoxContinue", QStringLiteral("Continue a conversion"), 8, 498, 689, 88);
+    LabelContinue = label(GroupBoxContinue, "LabelContinue",
+                          QStringLiteral("Click a conversion to go on where you left it:"), 8, 16);
+    ListConversions = named(new QListWidget(GroupBoxContinue), "ListConversions");
+    ListConversions->setGeometry(8, 32, 673, 50);
+    makeGreyWhite(ListConversions);
+    ListConversions->setCursor(Qt::PointingHandCursor);
+    GroupBoxContinue->hide();
+
     on(Image12, &PictureBox::clicked, [this] { Image12Click(); });
     on(Button1, &QPushButton::clicked, [this] { Button1Click(); });
     on(Button2, &QPushButton::clicked, [this] { Button2Click(); });
     on(ListBox1, &QListWidget::currentRowChanged, [this] { ListBox1Click(); });
     on(Button3, &QPushButton::clicked, [this] { Button3Click(); });
+    connect(ListConversions, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        guarded(services_.messages, [&] { continueClick(ListConversions->row(item)); });
+    });
+    connect(ListConversions, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        guarded(services_.messages, [&] { continueClick(ListConversions->row(item)); });
+    });
 }
 
 namespace {
@@ -85,6 +101,7 @@ void MapPage::Image12Click() {
                 {FileDialogRequest::Kind::Open, "o1", "Main Init.con (init.con)|init.con", {},
                  services_.sampleFolder()})) {
             chosenInitFolder_ = intake::takeLevelFolder(state_, *chosen);
+            chosenMap_ = *chosen;
             Edit3->setText(q(chosenInitFolder_));
             Edit3->setCursorPosition(0);
             unpack->setEnabled(false);
@@ -98,6 +115,7 @@ void MapPage::Image12Click() {
                 {FileDialogRequest::Kind::Open, "o2", "BF Refractor Archives (*.rfa)|*.rfa", {},
                  services_.sampleFolder()})) {
             intake::takeArchive(state_, services_.programDir, *chosen);
+            chosenMap_ = *chosen;
             Edit3->setText(q(*chosen));
             Edit3->setCursorPosition(0);
             unpackRun_ = tools::BatchRun::start(services_.shell, services_.programDir, "unpack.bat");
@@ -125,6 +143,8 @@ void MapPage::Button1Click() {
     GroupBox8->setEnabled(true);
     GroupBox9->setEnabled(true);
     Memo6->setEnabled(true);
+    GroupBoxContinue->setEnabled(false);  // one conversion per sitting
+    rememberAnalysis();
 }
 
 } // namespace tw

@@ -28,6 +28,13 @@ public:
     void ListBox1Click(); // open the chosen script in the editor
     void Button3Click();  // save the editor's text into the chosen script
 
+    // "Continue a conversion": lists the conversions of the program folder
+    // (shown only when there are some); a click on one continues it.
+    void showConversions();
+    void continueClick(int row);
+    // Puts the page back as the record says it was left.
+    void restoreConversion(const state::ConversionRecord& record);
+
     // "Deine Map"
     QGroupBox* GroupBox7;
     QRadioButton* pack;
@@ -55,12 +62,24 @@ public:
     // What the last step made or saved, and what comes next.
     QLabel* statusLine;
 
+    // "Continue a conversion"
+    QGroupBox* GroupBoxContinue;
+    QLabel* LabelContinue;
+    QListWidget* ListConversions;
+
 signals:
     void mapAnalysed(const tw::intake::MapDisplays& displays);
     void addonCreated();
+    // A conversion of the list was chosen: its add-on folder.
+    void continueChosen(const std::string& addonDir);
 
 private:
+    void rememberAnalysis();
+    void fillScriptList();
+
     std::string chosenInitFolder_;  // folder of the init.con chosen in folder mode
+    std::string chosenMap_;         // the chosen archive or init.con
+    std::vector<std::string> listedAddons_;  // the add-on folders of ListConversions, by row
     tools::RunHandle unpackRun_;    // the unpack of the chosen archive, once one was chosen
 };
 

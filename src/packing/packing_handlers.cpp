@@ -2,11 +2,11 @@
 // final packing.
 #include "packing/packing_page.h"
 
-#include "packing/packing_rules.h"
-#include "packing/pathmap_transfer.h"
+#include "packing/operations.h"
 #include "platform/errors.h"
 #include "platform/files.h"
-#include "tools/scripts.h"
+#include "packing/packing_rules.h"
+#include "state/conversion_state.h"
 
 #include <QPointer>
 #include <QStyle>
@@ -16,11 +16,10 @@
 namespace tw {
 namespace {
 QString q(const std::string& s) { return QString::fromStdString(s); }
-// One packing at a time: both use pack.bat and the same archive.
-const char* const kPackingAlready = "The add-on is being packed already; wait until that has finished.";
-const char* const kNoMapYet =
-    "No map is known yet, so there is nothing to pack: choose the map and click \"OK\" and \"Start\" first. "
-    "Nothing was written.";
+using packing::kPackingAlready;  // one packing at a time: both use pack.bat and the same archive
+void refuseOnProblems(const packing::Problems& problems) {
+    if (!problems.empty()) throw AppError(problems.front());
+}
 } // namespace
 
 void PackingPage::Image9Click() {
@@ -42,11 +41,10 @@ void PackingPage::Button5Click() {
                           "click \"This path is ok | Apply the new one\" again."));
     }
     GroupBox13->setEnabled(true);
+    rememberStep(state_, services_.programDir, state::Step::GameFolderConfirmed);
 }
 
-std::string PackingPage::packedArchive() const {
-    return services_.programDir + scripts::packName(state_.PackTarget) + ".rfa";
-}
+std::string PackingPage::packedArchive() const { return packing::packedArchive(services_.programDir, state_); }
 
 bool PackingPage::packingUnderWay() const { return waiting_ != Wait::None || tools::isRunning(packRun_); }
 
@@ -77,19 +75,21 @@ void PackingPage::showFirstPackingLink() {
 
 void PackingPage::Label42Click() {
     if (packingUnderWay()) throw AppError(kPackingAlready);
-    if (state_.MapName.empty()) throw AppError(kNoMapYet);
+    refuseOnProblems(packing::firstPackingProblems(state_));
     const auto chosen =
         services_.dialogs.choose({FileDialogRequest::Kind::Save, "rfapacks", "Refractor Archive Levels (*.rfa)|*.rfa",
-                                  state_.MapName + "_001", {}, packing::gameLevelArchives(state_.GamePath)});
+                                  state_.MapName + "_001.rfa", {}, packing::gameLevelArchives(state_.GamePath)});
     if (!chosen) return;
+    // The target is a stem ".rfa" is added to: a name given with it keeps it once.
+    const std::string stem = packing::archiveStem(*chosen);
     // A name the batch lines cannot carry is refused before anything changes.
-    const auto lines = scripts::addonPackScript(services_.programDir, state_.MapName, *chosen);
-    state_.PackTarget = *chosen;
+    refuseOnProblems(packing::firstPackingTargetProblems(services_.programDir, state_, stem));
+    if (!packing::mayReplaceArchive(services_.messages, stem + ".rfa")) return;
     packbar->show();
     Label42->hide();
     packbar->setValue(20);
     try {
-        scripts::saveScript(services_.programDir + "pack.bat", lines, false);
+        packing::startFirstPacking(services_.programDir, state_, stem);
     } catch (const AppError& e) {
         showFirstPackingLink();  // nothing was started: it can be tried again at once
         throw AppError(packing::explained(
@@ -105,17 +105,8 @@ void PackingPage::Label42Click() {
 void PackingPage::Button6Click() {
     // The pathmaps go into the folder that a running pack.bat is packing.
     if (packingUnderWay()) throw AppError(kPackingAlready);
-    const std::string& program = services_.programDir;
-    const char sep = trailingSeparator(program);
-    packing::restorePackingState(state_, readLines(program + "temp" + sep + "pathf.bf"));
-
-    Lines ai = readLines(state_.LevelDir + "ai.con");
-    packing::removeMapGeneration(ai);
-    writeLines(state_.LevelDir + "ai.con", ai, true);
-
-    const packing::PathmapTransfer transfer =
-        packing::transferPathmaps(packing::gamePathmapFolder(state_.GamePath, state_.MapName, program),
-                                  packing::addonPathmapFolder(state_.LevelDir, program));
+    packing::restorePackingState(services_.programDir, state_);
+    const packing::PathmapTransfer transfer = packing::takePathmaps(services_.programDir, state_);
     FileListBox2->clear();
     const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
     for (const std::string& name : transfer.found) FileListBox2->addItem(new QListWidgetItem(fileIcon, q(name)));
@@ -126,11 +117,9 @@ void PackingPage::Button6Click() {
 
 void PackingPage::Button7Click() {
     if (packingUnderWay()) throw AppError(kPackingAlready);
-    if (state_.PackTarget.empty())
-        throw AppError("It is not known where the add-on archive goes: click \"Copy the generated pathmaps into my "
-                       "addon\" first (or pack it for the first time).");
+    refuseOnProblems(packing::finalPackingProblems(state_));
     if (!packingCheckPasses()) return;
-    archiveAtClick_ = fileIdentity(packedArchive());
+    archiveAtClick_ = packing::startFinalPacking(services_.programDir, state_);
     startWait(Wait::Final);
 }
 
@@ -180,23 +169,17 @@ void PackingPage::firstPackingPass() {
         showFirstPackingLink();
         return;
     }
-    const std::string target = state_.PackTarget + ".rfa";
-    const bool packed = fileExists(packedArchive());
-    if (packed) packbar->setValue(78);
-    if (packed && fileExists(target)) {
+    const auto progress = packing::firstPackingProgress(services_.programDir, state_);
+    if (progress != packing::FirstPackingProgress::Waiting) packbar->setValue(78);
+    if (progress == packing::FirstPackingProgress::Copied) {
         packbar->setValue(100);
         waiting_ = Wait::None;
         waitTimer_.stop();
-        const char sep = trailingSeparator(services_.programDir);
-        const std::string stateFile = services_.programDir + "temp" + sep + "pathf.bf";
         try {
-            writeLines(stateFile, packing::packingStateLines(state_), true);
-        } catch (const AppError& e) {
+            packing::endFirstPacking(services_.programDir, state_);
+        } catch (const AppError&) {
             showFirstPackingLink();
-            throw AppError(packing::explained(
-                e.what(), "The add-on was packed to " + target + ", but the state that \"Copy the generated pathmaps "
-                          "into my addon\" takes up after the game could not be saved in " + stateFile +
-                          ". Make that folder writable for you, then pack for the first time again."));
+            throw;
         }
         return;
     }
@@ -206,9 +189,7 @@ void PackingPage::firstPackingPass() {
     waiting_ = Wait::None;
     waitTimer_.stop();
     showFirstPackingLink();
-    throw AppError("The first packing has ended, but " + (packed ? target : packedArchive()) +
-                   " was not made. The console window of pack.bat shows what went wrong; you can start the "
-                   "packing again.");
+    throw AppError(packing::firstPackingNotMade(services_.programDir, state_));
 }
 
 void PackingPage::finalPackingPass() {
@@ -217,11 +198,8 @@ void PackingPage::finalPackingPass() {
     if (packRun_->running()) return;
     waiting_ = Wait::None;
     waitTimer_.stop();
+    packing::checkFinalPacking(services_.programDir, state_, packRun_->succeeded(), archiveAtClick_);
     const std::string packed = packedArchive(), target = state_.PackTarget + ".rfa";
-    const auto made = fileIdentity(packed);
-    if (!packRun_->succeeded() || !made || made == archiveAtClick_)
-        throw AppError("The final packing has ended without making a new " + packed + " and copying it to " + target +
-                       ". The console window of pack.bat shows what went wrong.");
     // The copy runs beside the window, which shows how far it is.
     copy_ = std::make_unique<packing::ArchiveCopy>(packed, target);
     copybar->setValue(0);
@@ -242,6 +220,7 @@ void PackingPage::copyPass() {
         throw AppError("The new archive " + copy->from() + " could not be copied to " + copy->to() + ": " +
                        msg::systemReason(copy->result()) + ". The archive there was left as it was; mend the cause "
                        "and click \"Pack\" again.");
+    packing::endFinalPacking(services_.programDir, state_);
     services_.messages.info("Done");
 }
 

@@ -4,6 +4,7 @@
 
 #include "ui/page.h"
 #include "ui/widgets.h"
+#include "packing/operations.h"
 #include "platform/files.h"
 #include "packing/archive_copy.h"
 #include "tools/batch_run.h"
@@ -66,6 +67,10 @@ public:
     // The strategic areas were written to `file`: said below the first
     // packing, which comes next.
     void showAreasWritten(const std::string& file);
+
+    // Puts the page back as a continued conversion left it; once it was
+    // packed, pack.bat and temp/pathf.bf are this conversion's again.
+    void restoreConversion(const state::ConversionRecord& record);
 
     // Whether a long step of this page is under way: a batch of the page
     // runs, or a packing wait has not done its follow-up yet.
@@ -149,13 +154,9 @@ private:
     void finalPackingPass();
     void copyPass();
     void showFirstPackingLink();
-    // What "Connect map and addon" was asked to do, fixed at the click.
-    struct MergeOrder {
-        std::string mapArchive, addonArchive, backup, mapName;
-        bool deleteAddon = false, backupAddon = false;
-        std::vector<std::string> expected;  // entry keys of both unpacked archives
-    };
-    void mergeEnded(const tools::BatchRun& run, const MergeOrder& order);
+    // After the pack batch of "Connect map and addon", with what it was
+    // asked to do, fixed at the click.
+    void mergeEnded(const tools::BatchRun& run, const packing::MergeOrder& order);
     std::string packedArchive() const;  // ProgramDir + PackName + ".rfa"
     std::string networkDir() const;
     static void showArchivePath(QLineEdit* edit, const std::string& path);

@@ -68,4 +68,24 @@ std::vector<std::string> pathmapFiles(const std::string& folder) {
     return names;
 }
 
+std::string archiveStem(const std::string& chosen) {
+    if (chosen.size() > 4 && equalsIgnoreCase(std::string_view(chosen).substr(chosen.size() - 4), ".rfa"))
+        return chosen.substr(0, chosen.size() - 4);
+    return chosen;
+}
+
+bool mayReplaceArchive(Messages& messages, const std::string& archive) {
+    if (!pathExists(archive)) return true;
+    std::string copy = archive + ".bak";
+    for (int n = 2; pathExists(copy); ++n) copy = archive + ".bak" + std::to_string(n);
+    const int answer = messages.ask(archive + " exists already: an earlier packing of this add-on, perhaps with "
+                                    "its pathmaps. Replace it? Its present version is copied to " + nameOf(copy) +
+                                    " first.",
+                                    {"Replace it", "Cancel"});
+    if (answer != 0) return false;
+    if (!copyFile(archive, copy))
+        throw AppError(archive + " could not be copied to " + copy + ", so it was not replaced. Nothing was packed");
+    return true;
+}
+
 } // namespace tw::packing

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "state/conversion_state.h"
+#include "platform/services.h"
 #include "platform/text.h"
 
 #include <string>
@@ -35,5 +36,14 @@ std::string explained(const std::string& message, const std::string& nextStep);
 // folders, no hidden files), sorted by name. A folder that cannot be listed
 // raises the input/output error of a folder change.
 std::vector<std::string> pathmapFiles(const std::string& folder);
+
+// The first packing's target as the stem ".rfa" is added to: a chosen name
+// that ends in ".rfa" (letter case aside) loses it, any other stays whole.
+std::string archiveStem(const std::string& chosen);
+
+// Whether the first packing may put its archive at `archive`: yes when
+// nothing lies there; otherwise the user is asked, and "Replace it" first
+// copies the archive to a free name beside it ("<archive>.bak").
+bool mayReplaceArchive(Messages& messages, const std::string& archive);
 
 } // namespace tw::packing

@@ -72,6 +72,9 @@ void walk(const fs::path& dir, const std::string& relative, const std::string& p
         if (decodeCp1252(name) != utf8)
             throw AppError("The file name " + entry.path().string() +
                            " cannot be stored in an archive: only Windows-1252 characters can");
+        // The wizard's own records beside an add-on's files (its conversion
+        // record, copies of replaced scripts) never go into the game's archive.
+        if (relative.empty() && upperAscii(name).rfind("TARNWICK-", 0) == 0) continue;
         Item item{upperAscii(name), name, entry.path()};
         std::error_code e2;
         const fs::file_status own = entry.symlink_status(e2);

@@ -13,4 +13,67 @@ std::string addonDir(const std::string& programDir, const ConversionState& state
     return levelDirIn(programDir, state.MapName + "_001");
 }
 
+namespace {
+
+void syncRecord(ConversionState& s) {
+    state::ConversionRecord& r = s.Record;
+    r.mapName = s.MapName;
+    r.worldSize = s.WorldSize;
+    if (!s.MapDir.empty()) r.mapFolder = s.MapDir;
+    r.gamePath = s.GamePath;
+    r.packTarget = s.PackTarget;
+}
+
+} // namespace
+
+void rememberStep(ConversionState& s, const std::string& programDir, state::Step step) {
+    syncRecord(s);
+    s.Record.mark(step, state::nowStamp());
+    saveRemembered(s, programDir);
+}
+
+void saveRemembered(ConversionState& s, const std::string& programDir) {
+    if (s.RecordBlocked || s.MapName.empty()) return;
+    syncRecord(s);
+    const std::string addon = addonDir(programDir, s);
+    if (!folderExists(addon)) {
+        const char sep = trailingSeparator(programDir);
+        if (!folderExists(programDir + "bf1942" + sep + "levels") || !createFolder(addon)) return;
+    }
+    state::saveRecord(addon, s.Record);
+}
+
+std::string beginConversion(ConversionState& s, const std::string& programDir, const std::string& mapSource,
+                            bool mapIsArchive) {
+    state::ConversionRecord fresh;
+    const state::LoadedRecord earlier = state::loadRecord(addonDir(programDir, s));
+    if (earlier.kind == state::LoadedRecord::Kind::Ok) {
+        fresh.scripts = earlier.record.scripts;
+        fresh.areasWork = earlier.record.areasWork;
+    }
+    s.RecordBlocked = earlier.kind == state::LoadedRecord::Kind::Newer ||
+                      earlier.kind == state::LoadedRecord::Kind::Unusable;
+    fresh.mapSource = mapSource;
+    fresh.mapIsArchive = mapIsArchive;
+    fresh.mapFolder = s.LevelDir;
+    // The game folder may be confirmed before any map is chosen.
+    if (s.Record.has(state::Step::GameFolderConfirmed)) fresh.done.push_back(state::Step::GameFolderConfirmed);
+    s.Record = fresh;
+    rememberStep(s, programDir, state::Step::MapAnalysed);
+    return earlier.message;
+}
+
+void adoptRecordOf(ConversionState& s, const std::string& addonDir) {
+    if (!s.Record.done.empty() && equalsIgnoreCase(s.Record.mapName, s.MapName)) return;
+    const state::LoadedRecord saved = state::loadRecord(addonDir);
+    s.Record = saved.kind == state::LoadedRecord::Kind::Ok ? saved.record : state::ConversionRecord{};
+    s.RecordBlocked = saved.kind == state::LoadedRecord::Kind::Newer || saved.kind == state::LoadedRecord::Kind::Unusable;
+}
+
+void saveRecordIn(ConversionState& s, const std::string& addonDir) {
+    if (s.RecordBlocked) return;
+    syncRecord(s);
+    state::saveRecord(addonDir, s.Record);
+}
+
 } // namespace tw

@@ -111,13 +111,18 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
             tools::undoRun(footprint_, !othersRunning());
             end(false, QStringLiteral("failed: the runner stopped unexpectedly; what it had half made was removed"));
         }
-        else if (code != 0) end(false, QStringLiteral("failed: some lines did not succeed (exit code %1)").arg(code));
-        else end(true, QStringLiteral("finished"));
+        else {
+            tools::dropKeptFiles(footprint_);  // it ended by itself: what it replaced stays replaced
+            if (code != 0) end(false, QStringLiteral("failed: some lines did not succeed (exit code %1)").arg(code));
+            else end(true, QStringLiteral("finished"));
+        }
     });
     connect(process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
+        if (error == QProcess::FailedToStart) {
+            tools::dropKeptFiles(footprint_);
             end(false, QStringLiteral("failed: %1 could not be started (%2)")
                            .arg(process_->program(), process_->errorString()));
+        }
     });
     process_->start(program, arguments);
 }

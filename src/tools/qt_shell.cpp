@@ -33,6 +33,7 @@ std::function<void()> QtShell::startBatch(const std::string& batchName, const st
     tools::RunFootprint footprint;
     try {
         footprint = tools::takeFootprint(folder + batchName, folder);
+        tools::keepReplacedFiles(footprint);
     } catch (const std::exception&) {
         // A batch file that cannot be read fails in its console.
     }

@@ -12,6 +12,8 @@
 #include <set>
 #include <sstream>
 
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace tw::tools {
@@ -38,6 +40,7 @@ struct Builder {
     void noteNew(const fs::path& file) {
         scanned.insert(file.parent_path().string());
         if (!present(file)) fp.newFiles.push_back(file.string());
+        else fp.replaced.push_back(file.string());
     }
 
     void copy(const std::vector<std::string>& args) {
@@ -151,8 +154,32 @@ RunFootprint takeFootprint(const std::string& batchFile, const std::string& fold
     return b.fp;
 }
 
+void keepReplacedFiles(RunFootprint& fp) {
+    static unsigned serial = 0;
+    for (const std::string& file : fp.replaced) {
+        std::error_code ec;
+        if (!fs::is_regular_file(fs::symlink_status(file, ec))) continue;
+        const fs::path keep = fs::path(file).parent_path() / (".tw-kept-" + std::to_string(::getpid()) + "-" +
+                                                              std::to_string(++serial) + ".tmp");
+        fs::create_hard_link(file, keep, ec);
+        if (!ec) fp.kept.emplace_back(file, keep.string());
+    }
+}
+
+void dropKeptFiles(RunFootprint& fp) {
+    std::error_code ec;
+    for (const auto& [file, keep] : fp.kept) fs::remove(keep, ec);
+    fp.kept.clear();
+}
+
 void undoRun(const RunFootprint& fp, bool sweepUnfinished) {
     std::error_code ec;
+    // Where the run has not replaced a file yet, both names are the same
+    // file and the rename leaves the kept one: it goes then.
+    for (const auto& [file, keep] : fp.kept) {
+        fs::rename(keep, file, ec);
+        fs::remove(keep, ec);
+    }
     for (const std::string& f : fp.newFiles)
         if (fs::is_regular_file(fs::symlink_status(f, ec))) fs::remove(f, ec);
     if (sweepUnfinished)

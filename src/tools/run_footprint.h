@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tw::tools {
@@ -16,13 +17,25 @@ struct RunFootprint {
     std::vector<std::string> newFolders;  // folders an unpack would make, deepest first
     std::vector<std::string> scanned;     // folders where unfinished writes leave temporary files
     std::vector<std::string> scratch;     // copies the batch deletes itself at its end
+    std::vector<std::string> replaced;    // files a line replaces that exist already
+    std::vector<std::pair<std::string, std::string>> kept;  // a replaced file and its keeping name
 };
 
 // Reads the batch file `batchFile` (run in `folder`) and notes what of its
 // work does not exist yet. Lines it does not know are passed over.
 RunFootprint takeFootprint(const std::string& batchFile, const std::string& folder);
 
-// Removes what a stopped run had made (see above). The temporary files and
+// Before the run starts: keeps each file it would replace under a hidden name
+// beside it (a second link to the same file; the runner writes every file
+// under a temporary name and renames it over the old one), so that undoRun
+// can put it back. The kept names are temporary files' names, so a run
+// killed with the program leaves none behind after the next start.
+void keepReplacedFiles(RunFootprint& footprint);
+// After a run that ended by itself: the kept files are not needed.
+void dropKeptFiles(RunFootprint& footprint);
+
+// Removes what a stopped run had made (see above) and puts back the files it
+// had replaced. The temporary files and
 // staging folders in its folders are swept only with `sweepUnfinished`: when
 // another batch runs beside it, they may be that batch's work in progress.
 void undoRun(const RunFootprint& footprint, bool sweepUnfinished = true);

@@ -166,6 +166,9 @@ TEST(AddonCheck, EachBrokenAddonGivesExactlyItsFinding) {
              writeLines(a + "AIPathFinding.con", lines, true);
          },
          Severity::Error, "AIPathFinding.con:13"},
+        {"seed-map-index",  // as the add-on run writes the car's seed line
+         [](auto a) { replaceIn(a + "AIPathFinding.con", "ai.setMapSpawnPoints 2 ", "ai.setMapSpawnPoints 4 "); },
+         Severity::Warning, "AIPathFinding.con:18"},
         {"seed-map-unknown", [](auto a) { append(a + "AIPathFinding.con", "ai.setMapSpawnPoints 7 1/1\r\n"); },
          Severity::Warning, "AIPathFinding.con:24"},
         {"no-soldier-spawns", [](auto a) { writeBytes(a + "Singleplayer/SoldierSpawns.con", "rem none\r\n"); },

@@ -80,7 +80,8 @@ TEST(AddonRun, AWholeRun) {
                          "SinglePlayer/ObjectSpawnTemplates.con", "SinglePlayer/ObjectSpawns.con",
                          "SinglePlayer/Skirmish.con", "SinglePlayer/SoldierSpawnTemplates.con",
                          "SinglePlayer/SoldierSpawns.con", "SinglePlayer/spawnPointManagerSettings.con",
-                         "SinglePlayerAllied.con", "SinglePlayerAxis.con", "ai.con"}));
+                         "SinglePlayerAllied.con", "SinglePlayerAxis.con", "ai.con",
+                         "tarnwick-conversion.txt"}));
     for (const char* name : kConquest)
         EXPECT_EQ(g.tmp.read("Tarnwick/bf1942/levels/MyMap_001/SinglePlayer/" + std::string(name)),
                   g.tmp.read("Maps/MyMap/conquest/" + std::string(name)));

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 namespace fs = std::filesystem;
@@ -44,9 +45,13 @@ TEST(TarnwickCli, ArchiveAndFolderGiveTheSameAddon) {
     const Result fromFolder = run("cd '" + samples + "' && '" + b + "tarnwick-cli' addon DemoMap/init.con --ships");
     ASSERT_EQ(fromFolder.code, 0) << fromFolder.output;
 
-    const auto treeA = treeOf(a + "bf1942/levels/DemoMap_001");
-    EXPECT_EQ(treeA.size(), 23u);  // 19 files and 4 folders
-    EXPECT_EQ(treeA, treeOf(b + "bf1942/levels/DemoMap_001"));
+    auto treeA = treeOf(a + "bf1942/levels/DemoMap_001");
+    EXPECT_EQ(treeA.size(), 24u);  // 19 files, 4 folders and the conversion's record
+    auto treeB = treeOf(b + "bf1942/levels/DemoMap_001");
+    // The records differ in where the map came from, and when.
+    treeA.erase("tarnwick-conversion.txt");
+    treeB.erase("tarnwick-conversion.txt");
+    EXPECT_EQ(treeA, treeB);
     EXPECT_EQ(treeA.at("AIPathFinding.con").find("rem *** Boat ***") != std::string::npos, true);
     EXPECT_FALSE(fs::exists(a + "DemoMap.rfa"));  // the unpacking's copy is gone
 }
@@ -87,6 +92,35 @@ TEST(TarnwickCli, FailuresExitNonZeroWithTheWizardsText) {
     EXPECT_EQ(noLevels.output, "Ung\xC3\xBCltiger Dateiname.\n");
     EXPECT_NE(run("'" + a + "tarnwick-cli' addon").code, 0);
     EXPECT_NE(run("'" + a + "tarnwick-cli' addon x.txt").code, 0);
+}
+
+// Again over an add-on whose ai.con the user changed: kept, and said so; with
+// --replace copied into a dated folder first, then written again.
+TEST(TarnwickCli, ChangedScriptsAreKeptOrCopiedBeforeReplacing) {
+    for (const bool replace : {false, true}) {
+        TempFolder tmp;
+        const std::string program = test::makeProgramFolder(tmp.path() / "A");
+        const std::string cli = "'" + program + "tarnwick-cli' addon '" + program + "samples/DemoMap/init.con'";
+        const std::string addon = program + "bf1942/levels/DemoMap_001/";
+        ASSERT_EQ(run(cli).code, 0);
+        const std::string generated = tmp.read("A/bf1942/levels/DemoMap_001/ai.con");
+        tmp.write("A/bf1942/levels/DemoMap_001/ai.con", generated + "rem mine\r\n");
+        const Result again = run(cli + (replace ? " --replace" : ""));
+        ASSERT_EQ(again.code, 0) << again.output;
+        std::vector<fs::path> copies;
+        for (const auto& e : fs::directory_iterator(addon))
+            if (e.path().filename().string().rfind("tarnwick-replaced-", 0) == 0) copies.push_back(e.path());
+        EXPECT_EQ(tmp.read("A/bf1942/levels/DemoMap_001/ai.con"), replace ? generated : generated + "rem mine\r\n");
+        ASSERT_EQ(copies.size(), replace ? 1u : 0u);
+        if (replace) {
+            std::ifstream in(copies[0] / "AI.con", std::ios::binary);
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), generated + "rem mine\r\n");
+            EXPECT_NE(again.output.find("copied to " + copies[0].string() + "/"), std::string::npos) << again.output;
+        } else {
+            EXPECT_NE(again.output.find("Kept as you changed them"), std::string::npos) << again.output;
+            EXPECT_NE(again.output.find("\n    AI.con\n"), std::string::npos) << again.output;
+        }
+    }
 }
 
 // The command table: usage mistakes end with 2 and say where help is, help

@@ -122,7 +122,7 @@ TEST(FirstPackingTest, WritesThePackScriptWaitsAndSavesTheState) {
     FirstPacking p;
     const FileDialogRequest& request = p.scripted.dialogs.requests.back();
     EXPECT_EQ(request.name, "rfapacks");
-    EXPECT_EQ(request.proposedName, "MyMap_001");
+    EXPECT_EQ(request.proposedName, "MyMap_001.rfa");
     EXPECT_EQ(request.filter, "Refractor Archive Levels (*.rfa)|*.rfa");
     EXPECT_EQ(p.tmp.read("C:/Tools/pack.bat"),
               "rfaPack.exe bf1942\\levels\\MyMap_001  bf1942/levels/MyMap \"MyMap_001.rfa\"\r\n"
@@ -183,6 +183,7 @@ TEST(FirstPackingTest, AStoppedOrFailedPackingRestoresTheStateFile) {
         p.tmp.write("D:/Archives/MyMap_001.rfa", "earlier archive");
         p.form.state.MapName = "MyMap";
         p.scripted.dialogs.answer("D:\\Archives\\MyMap_001");
+        p.scripted.messages.answers.push_back(0);  // "Replace it"
         p.click(p.page.Label42);
         ASSERT_TRUE(p.waitFor([&] { return p.page.packbar->value() == 100; }));
         ASSERT_TRUE(fs::exists("C:/Tools/temp/pathf.bf"));
@@ -200,7 +201,7 @@ TEST(FirstPackingTest, CancellingChangesNothing) {
     p.click(p.page.Label42);
     p.click(p.page.Label42);
     EXPECT_EQ(p.scripted.dialogs.requests.size(), 2u);
-    EXPECT_EQ(p.scripted.dialogs.requests[1].proposedName, "MyMap_001");
+    EXPECT_EQ(p.scripted.dialogs.requests[1].proposedName, "MyMap_001.rfa");
     EXPECT_TRUE(p.page.packbar->isHidden());
     EXPECT_FALSE(fs::exists("C:/Tools/pack.bat"));
 }
@@ -270,6 +271,7 @@ TEST(FirstPackingTest, OnePackingAtATimeEvenAfterTheWaitHasEnded) {
     p.tmp.write("C:/Tools/MyMap_001.rfa", "older");
     p.tmp.write("D:/Archives/MyMap_001.rfa", "older");
     p.scripted.dialogs.answer("D:\\Archives\\MyMap_001");
+    p.scripted.messages.answers.push_back(0);  // "Replace it"
     p.click(p.page.Label42);
     ASSERT_TRUE(p.waitFor([&] { return p.page.packbar->value() == 100; }));
     for (QWidget* w : std::initializer_list<QWidget*>{p.page.Button7, p.page.Button6}) {

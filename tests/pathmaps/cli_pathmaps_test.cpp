@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "support/checksums.h"
 #include "support/process.h"
+#include "support/program_folder.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -22,12 +23,21 @@ namespace {
 
 using test::TempFolder;
 
+// The command line front end in a program folder of this test's own: each
+// command holds its program folder's lock, so runs in a shared one (the
+// build's, where a wizard may be open) could meet.
+std::string cli() {
+    static const TempFolder folder;
+    static const std::string program = test::makeProgramFolder(folder.path() / "Tarnwick");
+    return program + "tarnwick-cli";
+}
+
 const std::string kSeedFault = "warning\tTank0\tlevel 0\tat 515/505\tA seed point lies on a blocked pixel";
 
 struct Sample {
     Sample() { fs::copy(TW_SAMPLE_GAME "/bf1942/levels/DemoMap", level, fs::copy_options::recursive); }
     test::CommandResult run(const std::string& options) const {
-        return test::runCommand("'" TW_BUILT_CLI "' pathmaps '" + level.string() + "' " + options);
+        return test::runCommand("'" + cli() + "' pathmaps '" + level.string() + "' " + options);
     }
     std::string file(const std::string& name) const { return readBytes((level / "Pathfinding" / name).string()); }
     TempFolder tmp;
@@ -114,7 +124,7 @@ TEST(TarnwickCliPathmaps, BrokenFoldersAndBadUsage) {
         std::string options = c.options;
         if (const size_t at = options.find("PICTURES"); at != std::string::npos)
             options.replace(at, 8, "'" + s.pictures + "'");
-        const auto r = c.options == "-" ? test::runCommand("'" TW_BUILT_CLI "' pathmaps") : s.run(options);
+        const auto r = c.options == "-" ? test::runCommand("'" + cli() + "' pathmaps") : s.run(options);
         EXPECT_EQ(r.code, c.code) << c.name << "\n" << r.output;
         EXPECT_NE(r.output.find(c.output), std::string::npos) << c.name << "\n" << r.output;
         if (fs::exists(s.level)) EXPECT_EQ(test::folderChecksums(s.level), before) << c.name;  // nothing written

@@ -1,0 +1,321 @@
+#include "state/conversion_record.h"
+
+#include "platform/errors.h"
+#include "platform/files.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
+namespace tw::state {
+namespace {
+
+constexpr const char* kHeaderStart = "Tarnwick conversion, version ";
+constexpr size_t kMaxCount = 1000000;
+
+struct StepName {
+    Step step;
+    const char* key;
+    const char* words;
+};
+constexpr StepName kSteps[kStepCount] = {
+    {Step::MapAnalysed, "map-analysed", "map chosen"},
+    {Step::AddonMade, "addon-made", "add-on made"},
+    {Step::AreasWritten, "areas-written", "areas written"},
+    {Step::GameFolderConfirmed, "game-folder-confirmed", "game folder confirmed"},
+    {Step::FirstPacked, "first-packed", "packed for the first time"},
+    {Step::PathmapsTransferred, "pathmaps-transferred", "pathmaps transferred"},
+    {Step::Packed, "packed", "packed"},
+};
+
+std::optional<Step> stepOfKey(std::string_view key) {
+    for (const StepName& s : kSteps)
+        if (key == s.key) return s.step;
+    return std::nullopt;
+}
+
+bool holdsLineEnd(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+
+struct Writer {
+    std::string out;
+    void line(const std::string& s) { out += s + "\n"; }
+    void value(const char* key, const std::string& v) {
+        if (holdsLineEnd(v))
+            throw AppError(std::string("The conversion's ") + key +
+                           " holds a line break and cannot be remembered: " + v);
+        line(std::string(key) + " " + v);
+    }
+    void flag(const char* key, bool v) { line(std::string(key) + (v ? " 1" : " 0")); }
+    void count(const char* key, size_t n) { line(std::string(key) + " " + std::to_string(n)); }
+};
+
+struct Parser {
+    Lines lines;
+    size_t at = 0;
+    bool ok = true;
+
+    std::string next() {
+        if (at >= lines.size()) {
+            ok = false;
+            return {};
+        }
+        return lines[at++];
+    }
+    // "key value": the value, the key checked.
+    std::string value(const char* key) {
+        const std::string l = next();
+        const std::string prefix = std::string(key) + " ";
+        // An empty value is written as the key and one blank.
+        if (l.compare(0, prefix.size(), prefix) != 0) {
+            ok = false;
+            return {};
+        }
+        return l.substr(prefix.size());
+    }
+    long long number(std::string_view text, long long low, long long high) {
+        long long v = 0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+        if (ec != std::errc() || end != text.data() + text.size() || v < low || v > high) ok = false;
+        return v;
+    }
+    bool flag(const char* key) {
+        const std::string v = value(key);
+        if (v != "0" && v != "1") ok = false;
+        return v == "1";
+    }
+    size_t count(const char* key) { return static_cast<size_t>(number(value(key), 0, kMaxCount)); }
+};
+
+// Lines as the record keeps them: every line ends with LF.
+Lines splitAtLf(std::string_view text) {
+    Lines out;
+    size_t start = 0;
+    for (size_t lf; (lf = text.find('\n', start)) != std::string_view::npos; start = lf + 1)
+        out.emplace_back(text.substr(start, lf - start));
+    if (start != text.size()) out.emplace_back(text.substr(start));
+    return out;
+}
+
+} // namespace
+
+const char* stepKey(Step step) { return kSteps[static_cast<int>(step)].key; }
+const char* stepWords(Step step) { return kSteps[static_cast<int>(step)].words; }
+
+bool ConversionRecord::has(Step step) const { return std::find(done.begin(), done.end(), step) != done.end(); }
+
+void ConversionRecord::mark(Step step, std::string date) {
+    if (!has(step)) done.push_back(step);
+    std::sort(done.begin(), done.end());
+    lastStep = step;
+    savedAt = std::move(date);
+}
+
+std::optional<std::string> ConversionRecord::checksumFor(std::string_view entry) const {
+    for (const ScriptSum& s : scripts)
+        if (equalsIgnoreCase(s.entry, entry)) return s.checksum;
+    return std::nullopt;
+}
+
+void ConversionRecord::setChecksum(std::string_view entry, std::string checksum) {
+    for (ScriptSum& s : scripts)
+        if (equalsIgnoreCase(s.entry, entry)) {
+            s.checksum = std::move(checksum);
+            return;
+        }
+    scripts.push_back({std::string(entry), std::move(checksum)});
+}
+
+std::string checksumOf(std::string_view bytes) {
+    unsigned long long hash = 14695981039346656037ull;
+    for (const unsigned char c : bytes) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    char text[40];
+    std::snprintf(text, sizeof text, "%zu-%016llx", bytes.size(), hash);
+    return text;
+}
+
+std::string serialiseRecord(const ConversionRecord& r) {
+    Writer w;
+    w.line(kHeaderStart + std::to_string(kRecordVersion));
+    w.value("map-source", r.mapSource);
+    w.value("map-kind", r.mapIsArchive ? "archive" : "folder");
+    w.value("map-name", r.mapName);
+    w.value("world-size", std::to_string(r.worldSize));
+    w.value("map-folder", r.mapFolder);
+    w.flag("ships", r.ships);
+    w.flag("landingcrafts", r.landingCrafts);
+    std::string done;
+    for (const Step s : r.done) done += std::string(done.empty() ? "" : " ") + stepKey(s);
+    w.value("done", done);
+    w.value("last-step", r.lastStep ? stepKey(*r.lastStep) : "");
+    w.value("saved", r.savedAt);
+    w.value("game-folder", r.gamePath);
+    w.value("pack-target", r.packTarget);
+    w.count("pathmaps", r.pathmaps.size());
+    for (const std::string& name : r.pathmaps) w.value("pathmap", name);
+    w.count("scripts", r.scripts.size());
+    for (const ScriptSum& s : r.scripts) {
+        if (s.checksum.find(' ') != std::string::npos) throw AppError("A script's checksum holds a blank: " + s.checksum);
+        w.value("script", s.checksum + " " + s.entry);
+    }
+    const Lines areas = splitAtLf(r.areasWork);
+    if (!r.areasWork.empty() && r.areasWork.back() != '\n')
+        throw AppError("The areas' work does not end with a line end and cannot be remembered");
+    if (r.areasWork.find('\r') != std::string::npos)
+        throw AppError("The areas' work holds a carriage return and cannot be remembered");
+    w.count("areas", areas.size());
+    for (const std::string& l : areas) w.line(l);
+    w.line("end");
+    return w.out;
+}
+
+ParsedRecord parseRecord(std::string_view text) {
+    ParsedRecord result;
+    Parser p{splitAtLf(text)};
+    // A newer version may hold anything after its first line.
+    const std::string header = p.next();
+    if (header.compare(0, std::string_view(kHeaderStart).size(), kHeaderStart) != 0) return result;
+    const long long version = p.number(std::string_view(header).substr(std::string_view(kHeaderStart).size()), 1,
+                                       1000000);
+    if (!p.ok) return result;
+    if (version > kRecordVersion) {
+        result.kind = ParsedRecord::Kind::Newer;
+        result.version = static_cast<int>(version);
+        return result;
+    }
+    if (text.back() != '\n' || text.find('\r') != std::string_view::npos) return result;
+    ConversionRecord& r = result.record;
+    r.mapSource = p.value("map-source");
+    const std::string kind = p.value("map-kind");
+    if (kind != "archive" && kind != "folder") return result;
+    r.mapIsArchive = kind == "archive";
+    r.mapName = p.value("map-name");
+    r.worldSize = static_cast<int32_t>(p.number(p.value("world-size"), 0, 1 << 20));
+    r.mapFolder = p.value("map-folder");
+    r.ships = p.flag("ships");
+    r.landingCrafts = p.flag("landingcrafts");
+    const std::string done = p.value("done");
+    for (size_t start = 0; p.ok && start < done.size();) {
+        size_t blank = done.find(' ', start);
+        if (blank == std::string::npos) blank = done.size();
+        const auto step = stepOfKey(std::string_view(done).substr(start, blank - start));
+        if (!step || r.has(*step)) return result;
+        r.done.push_back(*step);
+        start = blank + 1;
+    }
+    const std::string last = p.value("last-step");
+    if (!last.empty()) {
+        r.lastStep = stepOfKey(last);
+        if (!r.lastStep || !r.has(*r.lastStep)) return result;
+    }
+    r.savedAt = p.value("saved");
+    r.gamePath = p.value("game-folder");
+    r.packTarget = p.value("pack-target");
+    const size_t pathmaps = p.count("pathmaps");
+    for (size_t i = 0; i < pathmaps && p.ok; ++i) r.pathmaps.push_back(p.value("pathmap"));
+    const size_t scripts = p.count("scripts");
+    for (size_t i = 0; i < scripts && p.ok; ++i) {
+        const std::string v = p.value("script");
+        const size_t blank = v.find(' ');
+        if (blank == std::string::npos || blank == 0 || blank + 1 == v.size()) return result;
+        r.scripts.push_back({v.substr(blank + 1), v.substr(0, blank)});
+    }
+    const size_t areas = p.count("areas");
+    for (size_t i = 0; i < areas && p.ok; ++i) r.areasWork += p.next() + "\n";
+    if (p.next() != "end" || !p.ok || p.at != p.lines.size()) return result;
+    std::sort(r.done.begin(), r.done.end());
+    result.kind = ParsedRecord::Kind::Ok;
+    return result;
+}
+
+std::string recordFile(const std::string& addonDir) { return addonDir + kRecordFileName; }
+
+LoadedRecord loadRecord(const std::string& addonDir) {
+    LoadedRecord loaded;
+    const std::string file = recordFile(addonDir);
+    if (!pathExists(file)) return loaded;
+    std::string reason;
+    std::optional<std::string> bytes;
+    try {
+        if (!fileExists(file)) throw AppError("it is not an ordinary file");
+        bytes = readBytes(file);
+    } catch (const std::exception& e) {
+        reason = e.what();
+    }
+    if (bytes) {
+        const ParsedRecord parsed = parseRecord(*bytes);
+        if (parsed.kind == ParsedRecord::Kind::Ok) {
+            loaded.kind = LoadedRecord::Kind::Ok;
+            loaded.record = parsed.record;
+            return loaded;
+        }
+        if (parsed.kind == ParsedRecord::Kind::Newer) {
+            loaded.kind = LoadedRecord::Kind::Newer;
+            loaded.message = "The conversion saved in " + file + " was written by a newer Tarnwick (record version " +
+                             std::to_string(parsed.version) + "; this one reads up to " +
+                             std::to_string(kRecordVersion) +
+                             "). It is left as it is: continue it with that Tarnwick, or choose the map here as "
+                             "usual to begin afresh.";
+            return loaded;
+        }
+        reason = "it is damaged";
+    }
+    // Set aside under a name of its own, so that no later save overwrites it.
+    std::string aside = file + ".damaged";
+    for (int n = 2; pathExists(aside); ++n) aside = file + ".damaged" + std::to_string(n);
+    std::error_code failed;
+    std::filesystem::rename(resolvePath(file), resolvePath(aside), failed);
+    if (failed) {
+        loaded.kind = LoadedRecord::Kind::Unusable;
+        loaded.message = "The conversion saved in " + file + " cannot be read (" + reason + ") nor set aside (" + failed.message() +
+                         "). It is left as it is; move it away, then choose the map as usual.";
+        return loaded;
+    }
+    loaded.kind = LoadedRecord::Kind::SetAside;
+    loaded.aside = aside;
+    loaded.message = "The conversion saved in " + file + " cannot be read (" + reason + "). It was kept as " + nameOf(aside) + ". Choose the map as usual to begin again.";
+    return loaded;
+}
+
+void saveRecord(const std::string& addonDir, const ConversionRecord& record) {
+    writeBytes(recordFile(addonDir), serialiseRecord(record));
+}
+
+std::vector<ListedConversion> listConversions(const std::string& programDir) {
+    std::vector<ListedConversion> out;
+    const char sep = trailingSeparator(programDir);
+    const std::string levels = programDir + "bf1942" + sep + "levels" + sep;
+    std::error_code ec;
+    const auto resolved = resolvePath(levels);
+    std::vector<std::string> names;
+    for (std::filesystem::directory_iterator it(resolved, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (it->is_directory(typeError) && !it->is_symlink(typeError)) names.push_back(it->path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        const std::string addon = levels + name + sep;
+        if (!pathExists(recordFile(addon))) continue;
+        out.push_back({addon, name, loadRecord(addon)});
+    }
+    std::stable_sort(out.begin(), out.end(), [](const ListedConversion& a, const ListedConversion& b) {
+        return a.loaded.record.savedAt > b.loaded.record.savedAt;
+    });
+    return out;
+}
+
+std::string nowStamp() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &utc);
+    return text;
+}
+
+} // namespace tw::state

@@ -1,0 +1,157 @@
+// Continuing a conversion: left after each step and continued in a new
+// window, every page is as an uninterrupted run left it, and finishing gives
+// the same files.
+#include "support/sittings.h"
+#include "app/stats_page.h"
+#include "ui/widgets.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace tw {
+namespace {
+
+using test::Sitting;
+
+// Everything the pages show, control by control, and the state behind them.
+std::string snapshot(Sitting& s) {
+    std::string out;
+    const auto q = [](const QString& t) { return t.toStdString(); };
+    for (QWidget* page : {static_cast<QWidget*>(s.form.t1), static_cast<QWidget*>(s.form.t3),
+                          static_cast<QWidget*>(s.form.t4), static_cast<QWidget*>(s.form.t6)}) {
+        out += q(page->objectName()) + (page->isEnabled() ? " enabled\n" : " disabled\n");
+        std::vector<std::string> lines;
+        for (QWidget* w : page->findChildren<QWidget*>()) {
+            const QString name = w->objectName();
+            // The continue box and the status lines are no controls of the
+            // wizard's first design, their texts no state of a conversion; the
+            // closed properties box keeps what was typed for the last area,
+            // which no record holds.
+            if (name.isEmpty() || name.startsWith(QStringLiteral("qt_")) || name.contains(QStringLiteral("Continue")) ||
+                name == QStringLiteral("ListConversions") || name.startsWith(QStringLiteral("statusLine")) ||
+                name.endsWith(QStringLiteral("Status")) ||
+                (w->parentWidget() == s.form.t3->areafert && !s.form.t3->areafert->isVisibleTo(page)))
+                continue;
+            std::string line = q(name) + (w->isEnabled() ? " on" : " off") + (w->isVisibleTo(page) ? " shown" : " hidden");
+            if (auto* l = qobject_cast<QLabel*>(w)) line += " [" + q(l->text()) + "]";
+            if (auto* e = qobject_cast<QLineEdit*>(w)) line += " [" + q(e->text()) + "]";
+            if (auto* b = qobject_cast<QAbstractButton*>(w))
+                line += " [" + q(b->text()) + "]" + (b->isChecked() ? " checked" : "");
+            if (auto* m = qobject_cast<QPlainTextEdit*>(w)) line += " [" + q(m->toPlainText()) + "]";
+            if (auto* bar = qobject_cast<QProgressBar*>(w)) line += " " + std::to_string(bar->value());
+            if (auto* list = qobject_cast<QListWidget*>(w))
+                for (int i = 0; i < list->count(); ++i)
+                    line += " [" + q(list->item(i)->text()) +
+                            (list->item(i)->flags() & Qt::ItemIsUserCheckable
+                                 ? (list->item(i)->checkState() == Qt::Checked ? " x" : " -")
+                                 : "") +
+                            "]";
+            if (auto* p = qobject_cast<PictureBox*>(w))
+                line += " at " + std::to_string(p->x()) + "," + std::to_string(p->y()) + " picture " +
+                        std::to_string(qHashBits(p->picture().constBits(), static_cast<size_t>(p->picture().sizeInBytes())));
+            lines.push_back(line + "\n");
+        }
+        std::sort(lines.begin(), lines.end());  // raising a box changes the order of children
+        for (const std::string& l : lines) out += l;
+    }
+    const AreasPage& a = *s.form.t3;
+    const auto join = [](const auto& lines) {
+        std::string t;
+        for (const auto& l : lines) t += std::string(l) + "|";
+        return t;
+    };
+    out += "areas " + join(a.Memo1z) + " waiting " + join(a.Memo2z) + " blocks " + join(a.Aread) + " sides " +
+           join(a.sides) + "\n";
+    for (const Lines& p : a.params) out += "params " + join(p) + "\n";
+    for (const Lines& p : a.vparams) out += "vparams " + join(p) + "\n";
+    const ConversionState& st = s.form.state;
+    out += "state " + st.LevelDir + " | " + st.MapDir + " | " + st.MapName + " | " + st.GamePath + " | " +
+           std::to_string(st.WorldSize) + " | " + std::to_string(st.WorldScale) + " | " + st.PackTarget + " | " +
+           std::to_string(st.ActivePoint) + "\n";
+    return out;
+}
+
+class ContinueAfter : public ::testing::TestWithParam<size_t> {};
+
+TEST_P(ContinueAfter, EveryPageAsLeftAndTheSameFilesAtTheEnd) {
+    const size_t stop = GetParam();  // the conversion is left after step `stop`
+    test::Place place;
+    std::string expectedPages;
+    std::map<std::string, std::string> expectedFiles;
+    {
+        Sitting s(place);
+        for (size_t step = 0; step < test::kSteps.size(); ++step) {
+            test::kSteps[step].run(s);
+            if (step == stop) expectedPages = snapshot(s);
+        }
+        test::finish(s);
+        expectedFiles = place.files();
+    }
+    place.renew();
+    {
+        Sitting s(place);
+        for (size_t step = 0; step <= stop; ++step) test::kSteps[step].run(s);
+    }
+    Sitting s(place);
+    ASSERT_GE(s.form.t1->ListConversions->count(), 1);
+    EXPECT_TRUE(s.form.t1->GroupBoxContinue->isVisibleTo(s.form.t1));
+    s.continueFirst();
+    EXPECT_TRUE(s.messages.errors.empty()) << s.messages.errors[0];
+    EXPECT_EQ(snapshot(s), expectedPages) << "left after " << test::kSteps[stop].name;
+    for (size_t step = stop + 1; step < test::kSteps.size(); ++step) test::kSteps[step].run(s);
+    test::finish(s);
+    EXPECT_EQ(place.files(), expectedFiles);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, ContinueAfter, ::testing::Range<size_t>(0, test::kSteps.size()),
+                         [](const auto& info) { return std::string(test::kSteps[info.param].name); });
+
+// A record that cannot be continued is told of, and the wizard goes on as
+// usual: the map chosen again, "OK" and "Start".
+TEST(ContinueRefused, DamagedNewerOrGoneEachSaySoAndTheWizardWorks) {
+    enum class Kind { Damaged, Newer, FolderGone };
+    const struct {
+        Kind kind;
+        const char* said;
+    } cases[] = {
+        {Kind::Damaged, "It was kept as tarnwick-conversion.txt.damaged. Choose the map as usual"},
+        {Kind::Newer, "was written by a newer Tarnwick (record version 7; this one reads up to 1)"},
+        {Kind::FolderGone, "is gone, so its conversion cannot be continued. Choose the map as usual"},
+    };
+    for (const auto& c : cases) {
+        test::Place place;
+        {
+            Sitting s(place);
+            for (size_t step = 0; step <= 1; ++step) test::kSteps[step].run(s);
+        }
+        const std::string record = place.addon() + state::kRecordFileName;
+        const std::string newer = "Tarnwick conversion, version 7\nwhatever it holds\n";
+        if (c.kind == Kind::Damaged) writeBytes(record, "Tarnwick conversion, version 1\nmap-source\n");
+        if (c.kind == Kind::Newer) writeBytes(record, newer);
+        Sitting s(place);
+        if (c.kind != Kind::Damaged) {
+            if (c.kind == Kind::FolderGone) std::filesystem::remove_all(place.addon());
+            ASSERT_EQ(s.form.t1->ListConversions->count(), 1);
+            s.continueFirst();
+        }
+        const auto& told = c.kind == Kind::FolderGone ? s.messages.errors : s.messages.infos;
+        ASSERT_EQ(told.size(), 1u) << ::testing::PrintToString(s.messages.errors);
+        EXPECT_NE(told[0].find(c.said), std::string::npos) << told[0];
+        EXPECT_TRUE(s.form.t1->GroupBox7->isEnabled());  // nothing was taken over
+        EXPECT_EQ(s.form.t1->ListConversions->count(), c.kind == Kind::Newer ? 1 : 0);
+        if (c.kind == Kind::Damaged)
+            EXPECT_EQ(readBytes(record + ".damaged"), "Tarnwick conversion, version 1\nmap-source\n");
+        s.messages.infos.clear();
+        s.messages.errors.clear();
+        for (size_t step = 0; step <= 1; ++step) test::kSteps[step].run(s);
+        EXPECT_TRUE(s.messages.errors.empty()) << s.messages.errors[0];
+        EXPECT_TRUE(s.form.t3->isEnabled());
+        EXPECT_TRUE(fileExists(place.addon() + "AIPathFinding.con"));
+        // A newer record is never saved over; the others are begun afresh.
+        EXPECT_EQ(readBytes(record) == newer, c.kind == Kind::Newer);
+    }
+}
+
+} // namespace
+} // namespace tw

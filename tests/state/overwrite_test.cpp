@@ -1,0 +1,172 @@
+// "Start" over an add-on whose scripts the user changed asks first: keep the
+// changes, replace them (copied into a dated folder first) or cancel.
+#include "app/main_window.h"
+#include "intake/map_page.h"
+#include "packing/packing_page.h"
+#include "platform/files.h"
+#include "support/program_folder.h"
+#include "support/sittings.h"
+#include "support/scripted.h"
+#include "support/temp_folder.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace tw {
+namespace {
+
+// "OK" and "Start" on the sample level in a window of its own.
+void startOver(test::ScriptedServices& s, const std::string& program, bool ships) {
+    TForm1 form(s.services);
+    form.show();
+    QTest::mouseClick(form.t1->unpack, Qt::LeftButton, {}, QPoint(8, 8));
+    s.dialogs.answer(program + "samples/DemoMap/init.con");
+    QTest::mouseClick(form.t1->Image12, Qt::LeftButton);
+    QTest::mouseClick(form.t1->Button1, Qt::LeftButton);
+    form.t1->shipp->setChecked(ships);
+    QTest::mouseClick(form.t1->Button2, Qt::LeftButton);
+}
+
+TEST(StartOverChangedScripts, AsksAndKeepsReplacesOrCancels) {
+    enum class Edit { None, Edited, EditedReadOnly };
+    enum Answer { Keep = 0, Replace = 1, Cancel = 2 };
+    struct Case {
+        Edit edit;
+        Answer answer;
+        bool asked, aiConIsMine, runs;  // the question; ai.con after; the run wrote the rest
+        bool copied, failed;
+    };
+    const Case cases[] = {
+        {Edit::None, Keep, false, false, true, false, false},
+        {Edit::Edited, Keep, true, true, true, false, false},
+        {Edit::Edited, Replace, true, false, true, true, false},
+        {Edit::Edited, Cancel, true, true, false, false, false},
+        {Edit::EditedReadOnly, Keep, true, true, true, false, false},
+        {Edit::EditedReadOnly, Replace, true, true, false, false, true},
+        {Edit::EditedReadOnly, Cancel, true, true, false, false, false},
+    };
+    for (const Case& c : cases) {
+        const std::string what = "case " + std::to_string(&c - cases);
+        test::TempFolder tmp;
+        test::InFolder in(tmp.path());
+        const std::string program = test::makeProgramFolder(tmp.path() / "Tarnwick");
+        const std::string addon = program + "bf1942/levels/DemoMap_001/";
+        test::ScriptedServices first(program);
+        startOver(first, program, false);
+        const std::string generated = readBytes(addon + "ai.con");
+        const std::string withoutShips = readBytes(addon + "AIPathFinding.con");
+        const std::string mine = generated + "rem my own line\r\n";
+        if (c.edit != Edit::None) writeBytes(addon + "ai.con", mine);
+        if (c.edit == Edit::EditedReadOnly) fs::permissions(addon + "ai.con", fs::perms::owner_read);
+
+        test::ScriptedServices again(program);
+        again.messages.answers.push_back(c.answer);
+        startOver(again, program, true);  // with ships: AIPathFinding.con tells whether the run wrote
+
+        ASSERT_EQ(again.messages.questions.size(), c.asked ? 1u : 0u) << what;
+        if (c.asked) {
+            EXPECT_NE(again.messages.questions[0].find("\n    AI.con\n"), std::string::npos) << what;
+            EXPECT_EQ(again.messages.questions[0].find("Coop.con"), std::string::npos) << what;
+        }
+        EXPECT_EQ(readBytes(addon + "ai.con"), c.aiConIsMine ? mine : generated) << what;
+        EXPECT_EQ(readBytes(addon + "AIPathFinding.con") != withoutShips, c.runs) << what;
+        std::vector<fs::path> copies;
+        for (const auto& e : fs::directory_iterator(addon))
+            if (e.path().filename().string().rfind("tarnwick-replaced-", 0) == 0) copies.push_back(e.path());
+        ASSERT_EQ(copies.size(), c.copied ? 1u : 0u) << what;
+        if (c.copied) {
+            const std::string folder = copies[0].string() + "/";
+            EXPECT_EQ(readBytes(folder + "ai.con"), mine) << what;
+            std::vector<fs::path> inside;
+            for (const auto& e : fs::recursive_directory_iterator(folder))
+                if (e.is_regular_file()) inside.push_back(e.path());
+            EXPECT_EQ(inside.size(), 1u) << what;
+            EXPECT_EQ(again.messages.infos,
+                      std::vector<std::string>{"Your changed scripts were copied to " + folder +
+                                               " before Tarnwick replaced them."})
+                << what;
+        }
+        EXPECT_EQ(again.messages.errors.size(), c.failed ? 1u : 0u) << what;
+        if (c.failed) {
+            EXPECT_NE(again.messages.errors[0].find("read-only"), std::string::npos) << what;
+        }
+        fs::permissions(addon + "ai.con", fs::perms::owner_read | fs::perms::owner_write);
+    }
+}
+
+// The neighbour step's end writes StrategicAreas.con: one edited by hand
+// since "Start" is asked about the same way.
+TEST(StrategicAreasEditedByHand, AskedBeforeTheAreasAreWritten) {
+    enum Answer { Keep = 0, Replace = 1, Cancel = 2 };
+    const std::string mine = "rem areas of my own\r\n";
+    for (const Answer answer : {Keep, Replace, Cancel}) {
+        test::Place place;
+        test::Sitting s(place);
+        for (size_t step = 0; step <= 3; ++step) test::kSteps[step].run(s);  // one area's neighbours still to go
+        const std::string script = place.addon() + "AI/StrategicAreas.con";
+        writeBytes(script, mine);
+        s.messages.answers.push_back(answer);
+        s.form.PageControl1->setCurrentWidget(s.form.t3);
+        s.tick(0);
+        s.click(s.form.t3->Label16z);
+        ASSERT_EQ(s.messages.questions.size(), 1u) << answer;
+        EXPECT_NE(s.messages.questions[0].find("\n    AI/StrategicAreas.con\n"), std::string::npos);
+        const bool written = answer == Replace;
+        EXPECT_EQ(readBytes(script) == mine, !written) << answer;
+        EXPECT_EQ(readBytes(script).find("aiStrategicArea.create West") != std::string::npos, written) << answer;
+        EXPECT_EQ(s.form.t3->Memo2z.size(), answer == Cancel ? 1u : 0u) << answer;  // Cancel: still to do
+        std::vector<std::string> copies;
+        for (const auto& e : fs::directory_iterator(place.addon()))
+            if (e.path().filename().string().rfind("tarnwick-replaced-", 0) == 0)
+                copies.push_back(readBytes(e.path().string() + "/AI/StrategicAreas.con"));
+        EXPECT_EQ(copies, written ? std::vector<std::string>{mine} : std::vector<std::string>{}) << answer;
+    }
+}
+
+// The first packing proposes a name with ".rfa" and never replaces an
+// archive at its target without asking, proposed or typed; "Replace it"
+// keeps the old one beside it first.
+TEST(FirstPackingTarget, AnExistingArchiveIsAskedAboutAndCopiedFirst) {
+    enum Answer { Replace = 0, Cancel = 1, NotAsked = 2 };
+    const struct {
+        const char* chosen;  // below the test's folder
+        bool existing;
+        Answer answer;
+    } cases[] = {
+        {"Archives/MyMap_001.rfa", false, NotAsked},
+        {"Archives/MyMap_001.RFA", true, Replace},  // typed, in other letters
+        {"Archives/MyMap_001", true, Cancel},       // typed without extension
+    };
+    for (const auto& c : cases) {
+        test::TempFolder tmp;
+        test::ScriptedServices s(tmp.dir() + "Tools/");
+        TForm1 form(s.services);
+        form.state.MapName = "MyMap";
+        form.state.LevelDir = tmp.dir() + "Tools/bf1942/levels/MyMap_001/";
+        const std::string archive = tmp.dir() + "Archives/MyMap_001.rfa";
+        if (c.existing) tmp.write("Archives/MyMap_001.rfa", "packed with its pathmaps");
+        else fs::create_directories(tmp.path() / "Archives");
+        fs::create_directories(tmp.path() / "Tools");
+        s.dialogs.answer(tmp.dir() + c.chosen);
+        if (c.answer != NotAsked) s.messages.answers.push_back(c.answer);
+        QTest::mouseClick(form.t4->Label42, Qt::LeftButton);
+        EXPECT_EQ(s.dialogs.requests.at(0).proposedName, "MyMap_001.rfa");
+        EXPECT_EQ(s.messages.questions.size(), c.answer == NotAsked ? 0u : 1u) << c.chosen;
+        const bool started = c.answer != Cancel;
+        EXPECT_EQ(s.shell.batches.size(), started ? 1u : 0u) << c.chosen;
+        EXPECT_EQ(form.state.PackTarget, started ? tmp.dir() + "Archives/MyMap_001" : "") << c.chosen;
+        if (c.existing) EXPECT_EQ(tmp.read("Archives/MyMap_001.rfa"), "packed with its pathmaps") << c.chosen;
+        EXPECT_EQ(fileExists(archive + ".bak") ? readBytes(archive + ".bak") : "(none)",
+                  c.answer == Replace ? "packed with its pathmaps" : "(none)")
+            << c.chosen;
+        s.shell.stopBatches();
+    }
+}
+
+} // namespace
+} // namespace tw
