@@ -37,6 +37,10 @@ int pathmapsCommand(const QStringList& arguments) {
     const QCommandLineOption rebuild("rebuild", "Rebuilds and writes everything from the lowest levels as they are.");
     parser.addOptions({png, fromPng, rebuild});
     if (auto end = parseArguments(parser, arguments, 1, 1)) return *end;
+    // Only the rebuilds write into the add-on; reading and pictures run
+    // beside the wizard.
+    if (parser.isSet(fromPng) || parser.isSet(rebuild))
+        if (auto end = holdProgramFolder()) return *end;
 
     const std::string folder = utf8(parser.positionalArguments().at(0));
     pathmaps::PathmapSet set;

@@ -32,9 +32,15 @@ struct Command {
 // wizard takes it, and what runs killed earlier left is cleaned up, as at
 // the wizard's start); nothing when the command may go on.
 // `minPositional`/`maxPositional` bound the count of positional arguments
-// (maxPositional < 0: no bound).
+// (maxPositional < 0: no bound). Commands that only read (check, and
+// pathmaps unless it writes) take no lock here, so they run beside the
+// wizard; one that then writes takes it with holdProgramFolder().
 std::optional<int> parseArguments(QCommandLineParser& parser, const QStringList& arguments, int minPositional,
                                   int maxPositional);
+
+// Takes the program folder's lock for the rest of this run (kFailed, with
+// the refusal printed, when another run holds it).
+std::optional<int> holdProgramFolder();
 
 // The folder this tool lives in, the program folder, with a trailing '/'.
 std::string programDir();

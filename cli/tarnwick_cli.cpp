@@ -82,8 +82,16 @@ std::optional<int> parseArguments(QCommandLineParser& parser, const QStringList&
                      helpOf(parser, arguments).c_str());
         return kBadUsage;
     }
+    // Commands that only read run beside the wizard or another command.
+    const QString command = arguments.value(0);
+    if (command.endsWith(" check") || command.endsWith(" pathmaps")) return std::nullopt;
+    return holdProgramFolder();
+}
+
+std::optional<int> holdProgramFolder() {
     // One run at a time on a program folder, the wizard's included.
     static std::unique_ptr<QLockFile> lock;
+    if (lock) return std::nullopt;
     std::string refusal;
     lock = lockProgramFolder(programDir(), refusal);
     if (!lock) {
@@ -127,6 +135,7 @@ int main(int argc, char** argv) {
         }
         const Command* command = findCommand(args.at(2));
         if (!command || args.size() > 3) {
+            if (!command) std::fprintf(stderr, "Unknown command: %s\n\n", argv[2]);
             overview(stderr);
             return kBadUsage;
         }

@@ -7,6 +7,8 @@
 #include "intake/map_page.h"
 #include "packing/packing_page.h"
 #include "platform/errors.h"
+#include "pathmaps/pathmap_window.h"
+#include "ui/widgets.h"
 #include "platform/files.h"
 #include "tools/console_window.h"
 
@@ -97,10 +99,10 @@ TForm1::TForm1(Services& services, QWidget* parent)
         t3->addonOpened();
     });
 
-    // The written strategic areas lead on to the packing page.
-    // A finding of the add-on's check leads to its area on the Areas page.
-    // (Pathmap findings: PackingPage::pathmapFindingChosen, for the pathmap
-    // window.)
+    // A finding of the add-on's check leads to its area on the Areas page,
+    // or to the pathmap window.
+    connect(t4, &PackingPage::pathmapFindingChosen, this,
+            [this](const QString&) { guarded(services_.messages, [this] { openPathmaps(); }); });
     connect(t4, &PackingPage::areaFindingChosen, this, [this](const QString& name) {
         if (!t3->isEnabled()) return;
         PageControl1->setCurrentWidget(t3);
@@ -110,6 +112,7 @@ TForm1::TForm1(Services& services, QWidget* parent)
                 break;
             }
     });
+    // The written strategic areas lead on to the packing page.
     connect(t3, &AreasPage::areasWritten, this, [this] {
         PageControl1->setCurrentWidget(t4);
         openPackingPage();
@@ -121,6 +124,21 @@ TForm1::TForm1(Services& services, QWidget* parent)
     connect(t1, &MapPage::continueChosen, this, [this](std::string addon) {
         guarded(services_.messages, [&] { continueConversion(addon); });
     });
+
+    // "Pathmaps" beside the tabs, on the Areas page and page 3 once the
+    // add-on folder exists: the pathmap window over the level's picture.
+    auto* pathmapsLink = linkLabel(nullptr, "LabelPathmaps", QStringLiteral("Pathmaps"), 0, 0);
+    pathmapsLink->setToolTip(QStringLiteral("Show the pathmaps of the add-on: see, check and mend them"));
+    pathmapsLink->setContentsMargins(0, 0, 8, 0);
+    PageControl1->setCornerWidget(pathmapsLink, Qt::TopRightCorner);
+    const auto showLink = [this, pathmapsLink] {
+        const QWidget* page = PageControl1->currentWidget();
+        pathmapsLink->setVisible((page == t3 || page == t4) && !state.LevelDir.empty() && folderExists(state.LevelDir));
+    };
+    showLink();
+    connect(PageControl1, &QTabWidget::currentChanged, this, showLink);
+    connect(t1, &MapPage::addonCreated, this, showLink);
+    connect(pathmapsLink, &LinkLabel::clicked, this, [this] { guarded(services_.messages, [this] { openPathmaps(); }); });
 
     // The map analysis fills the Stats page and the packing page's map box.
     connect(t1, &MapPage::mapAnalysed, this, [this](const intake::MapDisplays& d) {
@@ -181,6 +199,26 @@ void TForm1::continueConversion(std::string addon) {
     t4->restoreConversion(r);
 }
 
+void TForm1::openPathmaps() {
+    auto* window = new PathmapWindow(services_, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    std::vector<PathmapWindow::AreaMark> areas;
+    // The Areas page's areas, or those of the written script (after a restart).
+    const std::string script = state.LevelDir + "AI/StrategicAreas.con";
+    const areas::AreaSet set = t3->areaSet().size() != 0 || !fileExists(script)
+                                   ? t3->areaSet()
+                                   : areas::AreaSet::fromScript(readLines(script));
+    for (const auto& a : set.areas())
+        areas.push_back({QString::fromStdString(a.spec.name), double(a.spec.box.minX), double(a.spec.box.minY),
+                         double(a.spec.box.maxX), double(a.spec.box.maxY), a.spec.side});
+    std::string picture = t3->picturePath();
+    const std::string own = state.MapDir + "Textures/InGameMap.dds";
+    if (picture.empty() && !state.MapDir.empty() && fileExists(own)) picture = resolvePath(own).string();
+    window->open(state.LevelDir, picture, std::move(areas));
+    window->show();
+    emit pathmapsOpened(window);
+}
+
 void TForm1::setPageEnabled(QWidget* page, bool enabled) {
     page->setEnabled(enabled);
     const int index = PageControl1->indexOf(page);
@@ -229,6 +267,12 @@ bool TForm1::busy() const { return services_.shell.batchesRunning() || t4->busy(
 // Closing never cuts a long step short without asking: wait for it (the
 // window closes by itself once it and its follow-up are done) or stop it.
 void TForm1::closeEvent(QCloseEvent* event) {
+    // A pathmap window with unsaved painting asks first; "Cancel" there keeps the wizard open.
+    for (PathmapWindow* w : findChildren<PathmapWindow*>())
+        if (w->isVisible() && !w->close()) {
+            event->ignore();
+            return;
+        }
     if (busy()) {
         const int answer = services_.messages.ask(
             ConsoleWindow::closeQuestion("A step of the conversion (a batch in its console window, or a packing "

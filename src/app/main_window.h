@@ -19,6 +19,7 @@ class AreasPage;
 class PackingPage;
 class StatsPage;
 class TForm2;
+class PathmapWindow;
 
 // Application title, style and font, shared by the program and its tests.
 void setUpApplication();
@@ -40,6 +41,10 @@ public:
     // the list it came from is filled again.
     void continueConversion(std::string addonDir);
 
+    // The pathmap window for the add-on folder, over the level's picture,
+    // with the areas of the Areas page.
+    void openPathmaps();
+
     // Whether a batch runs or a packing wait has not done its follow-up.
     bool busy() const;
 
@@ -52,6 +57,7 @@ public:
 
 signals:
     void closed();
+    void pathmapsOpened(PathmapWindow* window);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -15,6 +15,7 @@ struct AreaBox {
     int left, right, top, bottom;  // pixels
     int32_t minX, minY, maxX, maxY;
     double centerX, centerY;
+    bool operator==(const AreaBox&) const = default;
 };
 
 // The rectangle of the two corner points, or nothing when they share a row
@@ -31,6 +32,7 @@ std::string createLine(const std::string& name, const AreaBox& box, int32_t prio
 
 struct Kinds {
     bool base = false, controlPoint = false, strongPoint = false, airfield = false, flank = false, center = false;
+    bool operator==(const Kinds&) const = default;
 };
 // One line per ticked kind, always in the order Base, ControlPoint,
 // StrongPoint, airfield, flank, center.

@@ -1,5 +1,7 @@
 #include "areas/area_text.h"
 
+#include "areas/area_name.h"
+
 #include "platform/errors.h"
 
 #include <algorithm>
@@ -32,12 +34,6 @@ std::optional<std::pair<int32_t, int32_t>> corner(const std::string& text) {
     return std::pair{*x, *y};
 }
 
-bool oneWord(const std::string& name) {
-    for (const char c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-' && c != '.') return false;
-    return !name.empty();
-}
-
 } // namespace
 
 std::vector<AreaSpec> parseAreaText(const Lines& lines) {
@@ -52,9 +48,9 @@ std::vector<AreaSpec> parseAreaText(const Lines& lines) {
         if (f.size() < 6) fail(number, "expected <name> <x1>/<y1> <x2>/<y2> <priority> <kinds> <side> [neighbours]");
         AreaSpec a;
         a.name = f[0];
-        if (!oneWord(a.name)) fail(number, "the name must be one word of letters, digits, '_', '-' or '.': " + a.name);
-        for (const AreaSpec& other : areas)
-            if (equalsIgnoreCase(other.name, a.name)) fail(number, "a second area named " + a.name);
+        Lines earlier;
+        for (const AreaSpec& other : areas) earlier.push_back(other.name);
+        if (const std::string problem = nameProblem(a.name, earlier); !problem.empty()) fail(number, problem);
         const auto c1 = corner(f[1]), c2 = corner(f[2]);
         if (!c1) fail(number, "not a corner in whole metres (x/y): " + f[1]);
         if (!c2) fail(number, "not a corner in whole metres (x/y): " + f[2]);

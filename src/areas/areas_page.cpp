@@ -2,6 +2,7 @@
 #include "state/script_guard.h"
 
 #include "ui/pictures.h"
+#include "areas/area_name.h"
 #include "areas/area_script.h"
 #include "areas/picture_loader.h"
 #include "platform/errors.h"
@@ -9,44 +10,20 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include <filesystem>
 #include <optional>
+#include <utility>
 
 namespace tw {
 
-// Draws the recorded areas over the map picture; the mouse passes through.
-class OutlineView : public QWidget {
-public:
-    OutlineView(AreasPage* page) : QWidget(page), page_(page) {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setGeometry(0, 0, 512, 512);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        page_->paintOutlines(painter);
-    }
-
-private:
-    AreasPage* page_;
-};
-
 namespace {
-
-QColor sideColour(int side) {
-    switch (side) {
-    case 1: return QColor(230, 60, 50);    // team 1
-    case 2: return QColor(50, 120, 240);   // team 2
-    case 0: return QColor(250, 220, 60);   // neutral
-    default: return QColor(235, 235, 235); // no side chosen
-    }
-}
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -64,8 +41,11 @@ QLabel* underlinedLabel(QWidget* parent, const char* name, const QString& text, 
 AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent)
     : Page("t3", services, state, parent) {
     // Pictures first, so every box lies above them.
-    e = pictureBox(this, "e", pictures::mapPlaceholder(), 0, 0, 512, 512, false);
-    outlineView_ = new OutlineView(this);
+    e = named(new MapView(this), "e");
+    e->setGeometry(0, 0, 512, 512);
+    e->setPicture(pictures::mapPlaceholder());
+    e->setMouseTracking(true);  // the selected area shows that it can be dragged
+    e->addLayer(QStringLiteral("Areas"), [this](QPainter& painter, const QRect&) { paintOutlines(painter); });
     const QImage bar = pictures::solid(pictures::kPointGreen);
     oben = pictureBox(this, "oben", bar, 0, 0, 100, 5, false);
     unten = pictureBox(this, "unten", bar, 0, 0, 100, 5, false);
@@ -89,19 +69,23 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     RadioButton2 = radioButton(GroupBox3z, "RadioButton2", QStringLiteral("Use Numpad-Keys to move around"), 8, 112);
     setMoveControlsEnabled(false);
 
-    GroupBox1z = groupBox(this, "GroupBox1z", QStringLiteral("Options"), 520, 142, 217, 105);
+    // "Options" is 16 pixels taller than the four commands need, so that the
+    // proposal command has a row of its own inside the frame; "Areas" gives
+    // up those 16 pixels at its top.
+    GroupBox1z = groupBox(this, "GroupBox1z", QStringLiteral("Options"), 520, 142, 217, 121);
     Label10z = linkLabel(GroupBox1z, "Label10z", QStringLiteral("Load map image"), 64, 24);
     Label1z = linkLabel(GroupBox1z, "Label1z", QStringLiteral("New Strategic - Area"), 56, 47);
     Label2z = linkLabel(GroupBox1z, "Label2z", QStringLiteral("Apply the current point"), 48, 63);
     Label8z = linkLabel(GroupBox1z, "Label8z", QStringLiteral("Apply the current area"), 48, 79);
-    LabelPropose = linkLabel(GroupBox1z, "LabelPropose", QStringLiteral("Propose areas from control points"), 20, 91);
+    LabelPropose = linkLabel(GroupBox1z, "LabelPropose", QStringLiteral("Propose areas from control points"), 20, 97);
+    LabelPropose->move((GroupBox1z->width() - LabelPropose->width()) / 2, 97);
     Label2z->setEnabled(false);
     Label8z->setEnabled(false);
 
-    GroupBox2z = groupBox(this, "GroupBox2z", QStringLiteral("Areas"), 519, 251, 226, 269);
+    GroupBox2z = groupBox(this, "GroupBox2z", QStringLiteral("Areas"), 519, 267, 226, 253);
     GroupBox2z->setStyleSheet(QStringLiteral("QGroupBox#GroupBox2z { background-color: #c0c0c0; }"));
     ListBox1z = named(new QListWidget(GroupBox2z), "ListBox1z");
-    ListBox1z->setGeometry(8, 16, 209, 243);
+    ListBox1z->setGeometry(8, 16, 209, 227);
     makeGreyWhite(ListBox1z);
 
     GroupBox4z = groupBox(this, "GroupBox4z", QStringLiteral("Fertig"), 0, 521, 745, 64);
@@ -136,6 +120,8 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     Label9z = linkLabel(areafert, "Label9z", QStringLiteral("OK"), 72, 328);
     LabelSkip = linkLabel(areafert, "LabelSkip", QStringLiteral("Skip"), 112, 328);
     LabelSkip->hide();
+    LabelCancel = linkLabel(areafert, "LabelCancel", QStringLiteral("Cancel"), 104, 328);
+    LabelCancel->hide();
     areafert->hide();
 
     GroupBox5z = groupBox(this, "GroupBox5z", QStringLiteral("Nachbarn"), 136, 1, 393, 208);
@@ -199,11 +185,40 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     on(Label16z, &LinkLabel::clicked, [this] { Label16zClick(); });
     on(LabelPropose, &LinkLabel::clicked, [this] { proposeFromControlPoints(); });
     on(LabelSkip, &LinkLabel::clicked, [this] { skipProposal(); });
-    connect(ListBox1z, &QListWidget::currentRowChanged, outlineView_, [this] { outlineView_->update(); });
-    connect(CheckListBox1, &QListWidget::itemChanged, this, [this] {
-        outlineView_->update();
+    on(LabelCancel, &LinkLabel::clicked, [this] { cancelEdit(); });
+    connect(ListBox1z, &QListWidget::currentRowChanged, e, [this] { e->update(); });
+    connect(CheckListBox1, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        set_.tick(static_cast<size_t>(CheckListBox1->row(item)), item->checkState() == Qt::Checked);
+        e->update();
         saveWork();
     });
+
+    // The list's commands: on the selected area, in its context menu and
+    // by key; Undo and Redo anywhere on the page (a text field with the
+    // focus keeps them for its own text).
+    const auto action = [this](const char* name, const QString& text, const QKeySequence& key,
+                               Qt::ShortcutContext where, QWidget* owner, std::function<void()> run) {
+        auto* a = new QAction(text, owner);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcut(key);
+        a->setShortcutContext(where);
+        owner->addAction(a);
+        on(a, &QAction::triggered, std::move(run));
+        return a;
+    };
+    actionEdit = action("actionEdit", QStringLiteral("Edit..."), QKeySequence(Qt::Key_Return), Qt::WidgetShortcut,
+                        ListBox1z, [this] { editArea(ListBox1z->currentRow()); });
+    actionDelete = action("actionDelete", QStringLiteral("Delete"), QKeySequence::Delete, Qt::WidgetShortcut,
+                          ListBox1z, [this] { deleteArea(ListBox1z->currentRow()); });
+    actionNeighbours = action("actionNeighbours", QStringLiteral("Choose its neighbours again"), QKeySequence(),
+                              Qt::WidgetShortcut, ListBox1z, [this] { reopenNeighbours(ListBox1z->currentRow()); });
+    actionUndo = action("actionUndo", QStringLiteral("Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                        Qt::WidgetWithChildrenShortcut, this, [this] { undo(); });
+    actionRedo = action("actionRedo", QStringLiteral("Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y),
+                        Qt::WidgetWithChildrenShortcut, this, [this] { redo(); });
+    ListBox1z->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListBox1z, &QListWidget::customContextMenuRequested, this, [this](QPoint at) { contextMenu(at); });
+    on(ListBox1z, &QListWidget::itemDoubleClicked, [this] { editArea(ListBox1z->currentRow()); });
 }
 
 // The bars wait right of the map view, where the "Areas" box covers them.
@@ -288,32 +303,59 @@ bool AreasPage::mapMouse(QEvent* event) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
     const QPoint at = mouse->position().toPoint();
     if (type == QEvent::MouseButtonPress) {
-        if (mouse->button() == Qt::LeftButton) pressedAt_ = at;
-        return pressedAt_.has_value();
+        if (mouse->button() != Qt::LeftButton) return pressedAt_.has_value();
+        pressedAt_ = at;
+        // Pressed inside the selected area: a drag moves that area.
+        moving_ = draggableAreaAt(at);
+        return true;
+    }
+    if (type == QEvent::MouseMove && !pressedAt_) {
+        // Over the selected area while nothing else is under way: it can be dragged.
+        e->setCursor(draggableAreaAt(at) ? Qt::SizeAllCursor : Qt::ArrowCursor);
+        return false;
     }
     if (type == QEvent::MouseMove) {
         if (pressedAt_) {
             dragTo_ = at;
-            outlineView_->update();
+            e->update();
         }
         return pressedAt_.has_value();
     }
     if (!pressedAt_ || mouse->button() != Qt::LeftButton) return false;
     const QPoint from = *pressedAt_;
+    const auto moved = moving_;
     pressedAt_.reset();
     dragTo_.reset();
-    outlineView_->update();
+    moving_.reset();
+    e->update();
     guarded(services_.messages, [&] {
         if ((at - from).manhattanLength() < QApplication::startDragDistance()) mapClick(at);
+        else if (moved) moveArea(*moved, at - from);
         else mapDrag(from, at);
     });
     return true;
+}
+
+// The selected area, when `at` lies inside it and no area is under way.
+std::optional<int> AreasPage::draggableAreaAt(QPoint at) const {
+    const int row = ListBox1z->currentRow();
+    if (row < 0 || row >= static_cast<int>(set_.size()) || !Label1z->isEnabled() || boxOpen()) return std::nullopt;
+    const areas::AreaBox& b = set_.areas()[static_cast<size_t>(row)].spec.box;
+    if (!QRect(QPoint(b.left, b.top), QPoint(b.right, b.bottom)).contains(at)) return std::nullopt;
+    return row;
 }
 
 // Alt with a digit moves the point at every press, key repeats included,
 // wherever the focus is in this window.
 bool AreasPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == e) return mapMouse(event) || Page::eventFilter(watched, event);
+    // The starting texts of the name and priority stay, chosen whole as the
+    // field gets the focus (after the click has placed the cursor), so that
+    // typing replaces them.
+    if (event->type() == QEvent::FocusIn && (watched == Edit2z || watched == Edit3z)) {
+        auto* field = static_cast<QLineEdit*>(watched);
+        QTimer::singleShot(0, field, [field] { field->selectAll(); });
+    }
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const auto* widget = qobject_cast<QWidget*>(watched);
@@ -374,47 +416,56 @@ void AreasPage::Label8zClick() {
 
 void AreasPage::Label9zClick() {
     const std::string name = Edit2z->text().toStdString();
-    if (name.empty()) {
-        services_.messages.info("Enter a valid name");
+    // A name the script cannot carry, or one recorded already (the edited
+    // area's own aside), is refused; the box stays as it is.
+    Lines others = set_.names();
+    if (editing_) others.erase(others.begin() + static_cast<std::ptrdiff_t>(*editing_));
+    if (const std::string problem = areas::nameProblem(name, others); !problem.empty()) {
+        services_.messages.info(problem);
         return;
     }
     state_.AreaName = name;
     state_.AreaPriority = parseInteger(Edit3z->text().toStdString());
 
-    areas::AreaBox box{};
-    box.minX = state_.AreaMinX;
-    box.minY = state_.AreaMinY;
-    box.maxX = state_.AreaMaxX;
-    box.maxY = state_.AreaMaxY;
-    box.centerX = state_.AreaCenterX;
-    box.centerY = state_.AreaCenterY;
-    ListBox1z->addItem(QString::fromStdString(areas::listEntry(name, box, state_.AreaPriority)));
-    Memo1z.push_back(areas::createLine(name, box, state_.AreaPriority));
-    Memo1z.push_back(" ");
-    Memo2z.push_back(name);
-    areas::Kinds kinds;
-    kinds.base = basis->isChecked();
-    kinds.controlPoint = cp->isChecked();
-    kinds.strongPoint = strong->isChecked();
-    kinds.airfield = air->isChecked();
-    kinds.flank = Flanke->isChecked();
-    kinds.center = center->isChecked();
-    params.push_back(areas::kindLines(kinds));
-    vparams.push_back(areas::orderLines(box.centerX, box.centerY, leicht->isChecked(), schwer->isChecked()));
-    sides.push_back(areas::sideLine(Team1->isChecked() ? 1 : Team2->isChecked() ? 2 : Neutral->isChecked() ? 0 : -1));
-
-    finishOutline();
-    Memo3z.clear();
-
+    areas::AreaSpec a;
+    a.name = name;
+    a.priority = state_.AreaPriority;
     const int scale = state_.WorldScale != 0 ? state_.WorldScale : 1;
-    const int side = Team1->isChecked() ? 1 : Team2->isChecked() ? 2 : Neutral->isChecked() ? 0 : -1;
-    outlines_.push_back({box.minX / scale, (state_.WorldSize - box.maxY) / scale, box.maxX / scale,
-                         (state_.WorldSize - box.minY) / scale, side, name});
-    afterRecording();
+    a.box.minX = state_.AreaMinX;
+    a.box.minY = state_.AreaMinY;
+    a.box.maxX = state_.AreaMaxX;
+    a.box.maxY = state_.AreaMaxY;
+    a.box.centerX = state_.AreaCenterX;
+    a.box.centerY = state_.AreaCenterY;
+    a.box.left = a.box.minX / scale;
+    a.box.right = a.box.maxX / scale;
+    a.box.top = (state_.WorldSize - a.box.maxY) / scale;
+    a.box.bottom = (state_.WorldSize - a.box.minY) / scale;
+    a.kinds.base = basis->isChecked();
+    a.kinds.controlPoint = cp->isChecked();
+    a.kinds.strongPoint = strong->isChecked();
+    a.kinds.airfield = air->isChecked();
+    a.kinds.flank = Flanke->isChecked();
+    a.kinds.center = center->isChecked();
+    a.light = leicht->isChecked();
+    a.heavy = schwer->isChecked();
+    a.side = Team1->isChecked() ? 1 : Team2->isChecked() ? 2 : Neutral->isChecked() ? 0 : -1;
+
+    const auto edited = editing_;
+    finishOutline();
+    if (edited) {
+        change([&] { set_.replace(*edited, a); });
+        ListBox1z->setCurrentRow(static_cast<int>(*edited));
+        return;
+    }
+    change([&] { set_.record(a); });
+    afterRecording(name);
 }
 
 void AreasPage::finishOutline() {
     areafert->hide();
+    editing_.reset();
+    LabelCancel->hide();
     for (QWidget* bar : {static_cast<QWidget*>(oben), static_cast<QWidget*>(unten), static_cast<QWidget*>(links),
                          static_cast<QWidget*>(rechts)})
         bar->hide();
@@ -425,65 +476,37 @@ void AreasPage::finishOutline() {
 }
 
 void AreasPage::Image2zClick() {
-    GroupBox5z->show();
+    singleStep_ = false;
+    change([&] {
+        set_.openStep();
+        tickProposedNeighbours();
+    });
     GroupBox5z->raise();
-    Label13z->setText(QString::fromStdString((Memo2z.empty() ? std::string() : Memo2z.front()) + " ist Nachbar von: "));
-    Label13z->adjustSize();
-    for (const std::string& name : Memo2z) {
-        auto* item = new QListWidgetItem(QString::fromStdString(name), CheckListBox1);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
-    }
-    tickProposedNeighbours();
-    outlineView_->update();
-    saveWork();
 }
 
 void AreasPage::Label16zClick() {
     // With no area waiting there is nothing to finish.
-    if (Memo2z.empty()) return;
-    // The last area writes StrategicAreas.con: one edited by hand is asked about first.
-    state::OverwritePlan areasPlan;
+    if (!set_.current()) return;
+    // The last waiting area writes StrategicAreas.con: one edited by hand
+    // is asked about first, and "Cancel" changes nothing.
     if (Memo2z.size() == 1) {
-        areasPlan = state::askBeforeOverwriting(services_.messages, state_.Record, state_.LevelDir,
-                                                {"AI/StrategicAreas.con"}, "Writing the areas");
-        if (!areasPlan.go) return;
+        askedPlan_ = state::askBeforeOverwriting(services_.messages, state_.Record, state_.LevelDir,
+                                                 {"AI/StrategicAreas.con"}, "Writing the areas");
+        if (!askedPlan_->go) {
+            askedPlan_.reset();
+            return;
+        }
     }
-    const std::string name = Memo2z.front();
-    Memo2z.pop_front();
-    Lines neighbours;
-    for (int i = 0; i < CheckListBox1->count(); ++i)
-        if (CheckListBox1->item(i)->checkState() == Qt::Checked)
-            neighbours.push_back(CheckListBox1->item(i)->text().toStdString());
-    const Lines block = areas::areaBlock(name, neighbours, params.front(), vparams.front(), sides.front());
-    params.pop_front();
-    vparams.pop_front();
-    sides.pop_front();
-    Aread.insert(Aread.end(), block.begin(), block.end());
-    Label13z->setText(QString::fromStdString((Memo2z.empty() ? std::string() : Memo2z.front()) + " ist Nachbar von: "));
-    Label13z->adjustSize();
-    {
-        const QSignalBlocker quiet(CheckListBox1);
-        for (int i = 0; i < CheckListBox1->count(); ++i) CheckListBox1->item(i)->setCheckState(Qt::Unchecked);
-    }
-    if (!Memo2z.empty()) {
+    // The script is written (by the change) once no area waits.
+    change([&] {
+        set_.finishCurrent();
         tickProposedNeighbours();
-        outlineView_->update();
-        saveWork();
-        return;
-    }
-
-    Memo3z = areas::strategicAreasCon(Memo1z, Aread);
-    const char sep = trailingSeparator(state_.LevelDir, services_.programDir);
-    if (!areasPlan.keeps("AI/StrategicAreas.con")) {
-        writeLines(state_.LevelDir + "AI" + sep + "StrategicAreas.con", Memo3z, true);
-        state::noteWritten(state_.Record, state_.LevelDir, {"AI/StrategicAreas.con"});
-    }
-    Memo3z.clear();
-    // The finished areas stay in the record, so that a later sitting finds them.
-    saveWork();
-    outlineView_->update();
-    if (!areasPlan.copiedTo.empty()) services_.messages.info(state::copiedMessage(areasPlan));
+    });
+    askedPlan_.reset();
+    if (set_.current()) return;
+    // One area's neighbours chosen again: the script is written already,
+    // and the wizard stays where it is.
+    if (std::exchange(singleStep_, false)) return;
     services_.messages.info("Change something if you want to.");
     services_.shell.openDocument("StrategicAreas.con", state_.LevelDir + "AI/");
     emit areasWritten();
@@ -525,15 +548,15 @@ void AreasPage::proposeFromControlPoints() {
     // Proposals recorded before (in an earlier run whose work was restored)
     // are passed over, but still count as neighbours of the new ones.
     for (size_t i = 0; i < proposals_.size(); ++i)
-        for (const areas::Outline& o : outlines_)
-            if (equalsIgnoreCase(o.name, proposals_[i].name)) proposalNames_[i] = o.name;
+        for (const std::string& name : set_.names())
+            if (equalsIgnoreCase(name, proposals_[i].name)) proposalNames_[i] = name;
     proposalAt_ = 0;
     showProposal();
 }
 
 void AreasPage::showProposal() {
     while (proposalAt_ < proposals_.size() && proposalNames_[proposalAt_]) ++proposalAt_;
-    outlineView_->update();
+    e->update();
     if (proposalAt_ >= proposals_.size()) {
         proposals_.clear();
         proposalNames_.clear();
@@ -560,9 +583,9 @@ void AreasPage::skipProposal() {
     showProposal();
 }
 
-void AreasPage::afterRecording() {
+void AreasPage::afterRecording(const std::string& name) {
     if (proposalAt_ < proposals_.size()) {
-        proposalNames_[proposalAt_] = Memo2z.back();
+        proposalNames_[proposalAt_] = name;
         // Every recorded proposal's neighbours among the recorded ones.
         for (size_t i = 0; i < proposals_.size(); ++i) {
             if (!proposalNames_[i]) continue;
@@ -577,21 +600,23 @@ void AreasPage::afterRecording() {
         ++proposalAt_;
         showProposal();
     }
-    outlineView_->update();
+    e->update();
     saveWork();
 }
 
 // The neighbour step starts with the proposed neighbours of the current
 // area ticked (each name's first entry in the list).
 void AreasPage::tickProposedNeighbours() {
-    if (Memo2z.empty()) return;
+    const auto at = set_.current();
+    if (!at) return;
+    const std::string& name = set_.areas()[*at].spec.name;
     const auto it = std::find_if(proposedNeighbours_.begin(), proposedNeighbours_.end(),
-                                 [&](const auto& entry) { return entry.first == Memo2z.front(); });
+                                 [&](const auto& entry) { return entry.first == name; });
     if (it == proposedNeighbours_.end()) return;
-    const QSignalBlocker quiet(CheckListBox1);
-    for (const std::string& name : it->second) {
-        const auto found = CheckListBox1->findItems(q(name), Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (!found.isEmpty()) found.front()->setCheckState(Qt::Checked);
+    for (const std::string& neighbour : it->second) {
+        const Lines& list = set_.checkList();
+        const auto row = std::find(list.begin(), list.end(), neighbour);
+        if (row != list.end()) set_.tick(static_cast<size_t>(row - list.begin()), true);
     }
 }
 
@@ -600,19 +625,7 @@ std::string AreasPage::workFile() const { return state_.LevelDir + areas::kWorkF
 areas::AreasWork AreasPage::work() const {
     areas::AreasWork w;
     w.picture = picturePath_;
-    for (int i = 0; i < ListBox1z->count(); ++i) w.listEntries.push_back(ListBox1z->item(i)->text().toStdString());
-    w.createLines = Memo1z;
-    w.waiting = Memo2z;
-    w.params = params;
-    w.vparams = vparams;
-    w.sides = sides;
-    w.blocks = Aread;
-    w.neighbourStep = GroupBox5z->isVisibleTo(this);
-    for (int i = 0; i < CheckListBox1->count(); ++i) {
-        w.checkList.push_back(CheckListBox1->item(i)->text().toStdString());
-        w.ticked.push_back(CheckListBox1->item(i)->checkState() == Qt::Checked);
-    }
-    w.outlines = outlines_;
+    set_.toWork(w);
     w.proposedNeighbours = proposedNeighbours_;
     return w;
 }
@@ -624,7 +637,9 @@ void AreasPage::saveWork() {
     if (keepWorkFile_ || state_.LevelDir.empty() || !folderExists(state_.LevelDir)) return;
     const areas::AreasWork now = work();
     // Before the first area there is nothing to lose: the level's picture
-    // comes back by itself.
+    // comes back by itself. Finished areas stay too: a later sitting that
+    // continues the conversion edits them (the record never goes into the
+    // archive).
     state_.Record.areasWork = now.listEntries.empty() && now.checkList.empty() ? "" : areas::serialiseWork(now);
     try {
         saveRecordIn(state_, state_.LevelDir);
@@ -637,41 +652,18 @@ void AreasPage::saveWork() {
 }
 
 void AreasPage::restore(const areas::AreasWork& w) {
-    ListBox1z->clear();
-    for (const std::string& entry : w.listEntries) ListBox1z->addItem(q(entry));
-    Memo1z = w.createLines;
-    Memo2z = w.waiting;
-    params = w.params;
-    vparams = w.vparams;
-    sides = w.sides;
-    Aread = w.blocks;
-    {
-        const QSignalBlocker quiet(CheckListBox1);
-        CheckListBox1->clear();
-        for (size_t i = 0; i < w.checkList.size(); ++i) {
-            auto* item = new QListWidgetItem(q(w.checkList[i]), CheckListBox1);
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState(i < w.ticked.size() && w.ticked[i] ? Qt::Checked : Qt::Unchecked);
-        }
-    }
-    if (w.neighbourStep) {
-        GroupBox5z->show();
-        GroupBox5z->raise();
-        Label13z->setText(q((Memo2z.empty() ? std::string() : Memo2z.front()) + " ist Nachbar von: "));
-        Label13z->adjustSize();
-    }
-    outlines_ = w.outlines;
     proposedNeighbours_ = w.proposedNeighbours;
-    if (!w.listEntries.empty()) finishOutline();  // idle, as after recording an area
+    history_.clear();
+    setAreas(areas::AreaSet::fromWork(w).value_or(areas::AreaSet{}));
+    if (set_.size() != 0) finishOutline();  // idle, as after recording an area
     if (!w.picture.empty()) guarded(services_.messages, [&] { loadPicture(w.picture); });
-    outlineView_->update();
 }
 
 void AreasPage::addonOpened(bool continuing) {
     bool pictureRestored = false;
     keepWorkFile_ = false;
     guarded(services_.messages, [&] {
-        if (ListBox1z->count() != 0) return;
+        if (set_.size() != 0) return;
         // A page without a conversion in memory takes the one saved here.
         if (state_.Record.done.empty()) {
             const auto saved = state::loadRecord(state_.LevelDir);
@@ -684,7 +676,7 @@ void AreasPage::addonOpened(bool continuing) {
         try {
             // The record's areas, else the work file of an earlier version.
             saved = areas::parseWork(inRecord ? state_.Record.areasWork : readBytes(file));
-            if (!saved && inRecord) {
+            if (inRecord && (!saved || !areas::AreaSet::fromWork(*saved))) {
                 state_.Record.areasWork.clear();
                 services_.messages.info("The areas saved in " + state::recordFile(state_.LevelDir) +
                                         " cannot be read; the area editor starts afresh.");
@@ -694,7 +686,7 @@ void AreasPage::addonOpened(bool continuing) {
             keepWorkFile_ = true;  // unreadable as a file: left as it is, never saved over
             throw;
         }
-        if (!saved) {
+        if (!saved || !areas::AreaSet::fromWork(*saved)) {
             // Set aside under a name of its own, so that no save overwrites it.
             std::string aside = file + ".damaged";
             for (int n = 2; pathExists(aside); ++n) aside = file + ".damaged" + std::to_string(n);
@@ -732,28 +724,22 @@ void AreasPage::addonOpened(bool continuing) {
     if (fileExists(own)) guarded(services_.messages, [&] { loadPicture(resolvePath(own).string()); });
 }
 
+// The recorded areas in their sides' colours: the selected one and the one
+// in the neighbour step drawn strong, ticked neighbours shaded and dashed;
+// proposals still to come dotted.
 void AreasPage::paintOutlines(QPainter& painter) const {
     painter.setRenderHint(QPainter::Antialiasing, false);
-    QFont font = painter.font();
-    font.setPixelSize(11);
-    font.setBold(true);
-    painter.setFont(font);
-    const auto label = [&](const QRect& r, const QString& name, const QColor& colour) {
-        const QPoint at = r.topLeft() + QPoint(3, 12);
-        painter.setPen(QColor(0, 0, 0, 200));
-        painter.drawText(at + QPoint(1, 1), name);
-        painter.setPen(colour);
-        painter.drawText(at, name);
-    };
     const int selected = ListBox1z->currentRow();
-    const bool stepping = GroupBox5z->isVisibleTo(this) && !Memo2z.empty();
-    const int current = stepping ? static_cast<int>(outlines_.size()) - static_cast<int>(Memo2z.size()) : -1;
+    const auto waiting = set_.current();
+    const bool stepping = GroupBox5z->isVisibleTo(this) && waiting;
+    const int current = stepping ? static_cast<int>(*waiting) : -1;
     QStringList ticked;
     if (stepping)
         for (int i = 0; i < CheckListBox1->count(); ++i)
             if (CheckListBox1->item(i)->checkState() == Qt::Checked) ticked << CheckListBox1->item(i)->text();
-    for (int i = 0; i < static_cast<int>(outlines_.size()); ++i) {
-        const areas::Outline& o = outlines_[static_cast<size_t>(i)];
+    const std::vector<areas::Outline> all = outlines();
+    for (int i = 0; i < static_cast<int>(all.size()); ++i) {
+        const areas::Outline& o = all[static_cast<size_t>(i)];
         const QRect r(o.left, o.top, o.right - o.left, o.bottom - o.top);  // edges on both corners
         const QColor colour = sideColour(o.side);
         const bool neighbour = ticked.contains(q(o.name));
@@ -763,24 +749,209 @@ void AreasPage::paintOutlines(QPainter& painter) const {
             painter.fillRect(r, fill);
         }
         const bool strong = i == selected || i == current;
-        painter.setPen(QPen(strong ? QColor(Qt::white) : colour, strong ? 3 : 1,
-                            neighbour ? Qt::DashLine : Qt::SolidLine));
-        painter.drawRect(r);
-        label(r, q(o.name), colour);
+        paintAreaOutline(painter, r, q(o.name), colour,
+                         QPen(strong ? QColor(Qt::white) : colour, strong ? 3 : 1,
+                              neighbour ? Qt::DashLine : Qt::SolidLine));
     }
-    // Proposals still to come, dotted.
     for (size_t i = proposalAt_ + 1; i < proposals_.size(); ++i) {
         if (proposalNames_[i]) continue;  // recorded already
         const areas::Proposal& p = proposals_[i];
         const QRect r(p.left, p.top, p.right - p.left, p.bottom - p.top);
-        painter.setPen(QPen(sideColour(p.side), 1, Qt::DotLine));
-        painter.drawRect(r);
-        label(r, q(p.name), sideColour(p.side));
+        paintAreaOutline(painter, r, q(p.name), sideColour(p.side), QPen(sideColour(p.side), 1, Qt::DotLine));
     }
-    if (pressedAt_ && dragTo_) {
+    if (pressedAt_ && dragTo_ && moving_) {
+        const areas::Outline& o = all[static_cast<size_t>(*moving_)];
+        painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
+        painter.drawRect(QRect(o.left, o.top, o.right - o.left, o.bottom - o.top).translated(*dragTo_ - *pressedAt_));
+    } else if (pressedAt_ && dragTo_) {
         painter.setPen(QPen(pictures::kPointGreen, 1, Qt::DashLine));
         painter.drawRect(QRect(*pressedAt_, *dragTo_).normalized());
     }
+}
+
+std::vector<areas::Outline> AreasPage::outlines() const {
+    std::vector<areas::Outline> out;
+    for (const auto& a : set_.areas())
+        out.push_back({a.spec.box.left, a.spec.box.top, a.spec.box.right, a.spec.box.bottom, a.spec.side, a.spec.name});
+    return out;
+}
+
+bool AreasPage::boxOpen() const { return !areafert->isHidden(); }
+
+void AreasPage::change(const std::function<void()>& edit) {
+    areas::AreaSet before = set_;
+    edit();
+    if (set_ == before) return;
+    history_.changed(before);
+    areasChanged(before);
+}
+
+// Shows the changed areas, saves the work, and writes the script when no
+// area waits for its neighbours. (Until the neighbour step has passed every
+// area, the script stays as the add-on run left it, as in a first pass.)
+void AreasPage::areasChanged(const areas::AreaSet& before) {
+    showAreas();
+    saveWork();
+    if (set_.current() || (set_.size() == 0 && before.size() == 0)) return;
+    writeScript();
+}
+
+// The one place StrategicAreas.con is written: the areas as they stand (an
+// empty file, as the add-on run made it, when none is left).
+void AreasPage::writeScript() {
+    // A StrategicAreas.con edited by hand is asked about first: "Keep my
+    // changes" and "Cancel" leave it as it is.
+    const state::OverwritePlan plan =
+        askedPlan_ ? *std::exchange(askedPlan_, std::nullopt)
+                   : state::askBeforeOverwriting(services_.messages, state_.Record, state_.LevelDir,
+                                                 {"AI/StrategicAreas.con"}, "Writing the areas");
+    if (!plan.go || !plan.keep.empty()) return;
+    const char sep = trailingSeparator(state_.LevelDir, services_.programDir);
+    writeLines(state_.LevelDir + "AI" + sep + "StrategicAreas.con", set_.size() ? set_.script() : Lines{},
+               set_.size() != 0);
+    state::noteWritten(state_.Record, state_.LevelDir, {"AI/StrategicAreas.con"});
+    saveWork();
+    if (!plan.copiedTo.empty()) services_.messages.info(state::copiedMessage(plan));
+}
+
+void AreasPage::setAreas(areas::AreaSet set) {
+    set_ = std::move(set);
+    showAreas();
+    saveWork();
+}
+
+void AreasPage::showAreas() {
+    areas::AreasWork shown;
+    set_.toWork(shown);
+    Memo1z = shown.createLines;
+    Memo2z = shown.waiting;
+    params = shown.params;
+    vparams = shown.vparams;
+    sides = shown.sides;
+    Aread = shown.blocks;
+    const int row = ListBox1z->currentRow();
+    {
+        const QSignalBlocker quiet(ListBox1z);
+        ListBox1z->clear();
+        for (const std::string& entry : shown.listEntries) ListBox1z->addItem(q(entry));
+        ListBox1z->setCurrentRow(std::min(row, ListBox1z->count() - 1));
+    }
+    {
+        const QSignalBlocker quiet(CheckListBox1);
+        CheckListBox1->clear();
+        for (size_t i = 0; i < shown.checkList.size(); ++i) {
+            auto* item = new QListWidgetItem(q(shown.checkList[i]), CheckListBox1);
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(shown.ticked[i] ? Qt::Checked : Qt::Unchecked);
+        }
+    }
+    GroupBox5z->setVisible(set_.stepShown());
+    if (set_.stepShown()) {
+        const auto at = set_.current();
+        Label13z->setText(q((at ? set_.areas()[*at].spec.name : std::string()) + " ist Nachbar von: "));
+        Label13z->adjustSize();
+    }
+    e->update();
+}
+
+void AreasPage::contextMenu(QPoint at) {
+    const bool chosen = ListBox1z->itemAt(at) != nullptr;
+    if (chosen) ListBox1z->setCurrentItem(ListBox1z->itemAt(at));
+    for (QAction* a : {actionEdit, actionDelete, actionNeighbours}) a->setEnabled(chosen);
+    actionUndo->setEnabled(canUndo());
+    actionRedo->setEnabled(canRedo());
+    QMenu menu(this);
+    menu.addActions({actionEdit, actionDelete, actionNeighbours});
+    menu.addSeparator();
+    menu.addActions({actionUndo, actionRedo});
+    menu.exec(ListBox1z->viewport()->mapToGlobal(at));
+    for (QAction* a : {actionEdit, actionDelete, actionNeighbours, actionUndo, actionRedo}) a->setEnabled(true);
+}
+
+namespace {
+const char* const kBoxOpen = "The properties box is open: press its OK (or Cancel) first.";
+}
+
+// The properties box with the area's values, over its outline; "OK"
+// stores them in its place, "Cancel" leaves it as it was.
+void AreasPage::editArea(int row) {
+    if (row < 0 || row >= static_cast<int>(set_.size())) return;
+    if (boxOpen() || !Label1z->isEnabled()) {
+        services_.messages.info(kBoxOpen);
+        return;
+    }
+    const areas::AreaSpec a = set_.areas()[static_cast<size_t>(row)].spec;
+    placeArea({a.box.left, a.box.top}, {a.box.right, a.box.bottom});
+    if (!boxOpen()) return;
+    editing_ = static_cast<size_t>(row);
+    Edit2z->setText(q(a.name));
+    Edit3z->setText(QString::number(a.priority));
+    leicht->setChecked(a.light);
+    schwer->setChecked(a.heavy);
+    basis->setChecked(a.kinds.base);
+    cp->setChecked(a.kinds.controlPoint);
+    strong->setChecked(a.kinds.strongPoint);
+    air->setChecked(a.kinds.airfield);
+    Flanke->setChecked(a.kinds.flank);
+    center->setChecked(a.kinds.center);
+    for (QRadioButton* side : {Team1, Team2, Neutral}) {
+        side->setAutoExclusive(false);
+        side->setChecked(false);
+        side->setAutoExclusive(true);
+    }
+    if (a.side >= 0) (a.side == 1 ? Team1 : a.side == 2 ? Team2 : Neutral)->setChecked(true);
+    LabelCancel->show();
+    ListBox1z->setCurrentRow(row);
+}
+
+void AreasPage::cancelEdit() {
+    if (editing_) finishOutline();
+}
+
+void AreasPage::deleteArea(int row) {
+    if (row < 0 || row >= static_cast<int>(set_.size())) return;
+    if (boxOpen()) {
+        services_.messages.info(kBoxOpen);
+        return;
+    }
+    change([&] { set_.remove(static_cast<size_t>(row)); });
+}
+
+void AreasPage::reopenNeighbours(int row) {
+    if (row < 0 || row >= static_cast<int>(set_.size())) return;
+    if (boxOpen()) {
+        services_.messages.info(kBoxOpen);
+        return;
+    }
+    singleStep_ = !set_.current();
+    change([&] { set_.reopen(static_cast<size_t>(row)); });
+    GroupBox5z->raise();
+}
+
+void AreasPage::moveArea(int row, QPoint by) {
+    if (row < 0 || row >= static_cast<int>(set_.size()) || by.isNull()) return;
+    areas::AreaSpec a = set_.areas()[static_cast<size_t>(row)].spec;
+    const auto box = areas::areaOf(a.box.left + by.x(), a.box.top + by.y(), a.box.right + by.x(),
+                                   a.box.bottom + by.y(), state_.WorldSize, state_.WorldScale);
+    if (!box) return;
+    a.box = *box;
+    change([&] { set_.replace(static_cast<size_t>(row), a); });
+}
+
+void AreasPage::undo() { stepThroughHistory(false); }
+
+void AreasPage::redo() { stepThroughHistory(true); }
+
+void AreasPage::stepThroughHistory(bool forward) {
+    if (!(forward ? canRedo() : canUndo())) return;
+    if (boxOpen()) {
+        services_.messages.info(kBoxOpen);
+        return;
+    }
+    singleStep_ = false;
+    const areas::AreaSet before = set_;
+    set_ = *(forward ? history_.redo(set_) : history_.undo(set_));
+    areasChanged(before);
 }
 
 } // namespace tw

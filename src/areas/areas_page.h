@@ -2,12 +2,16 @@
 // area properties and the neighbour step.
 #pragma once
 
+#include "areas/area_set.h"
 #include "areas/proposals.h"
 #include "areas/work_file.h"
+#include "state/script_guard.h"
+#include "ui/map_view.h"
 #include "ui/page.h"
 #include "ui/widgets.h"
 #include "platform/text.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -59,23 +63,47 @@ public:
     std::function<bool(const std::string&)> askContinue;
     // The work file in the add-on folder.
     std::string workFile() const;
-    // Recorded outlines in recording order, with their names and sides.
-    const std::vector<areas::Outline>& outlines() const { return outlines_; }
+    // Recorded outlines in list order, with their names and sides.
+    std::vector<areas::Outline> outlines() const;
+    // The map picture's file, empty for none.
+    const std::string& picturePath() const { return picturePath_; }
+    // The recorded areas as they stand.
+    const areas::AreaSet& areaSet() const { return set_; }
     // The areas still proposed, and which of them the properties box shows.
     const std::vector<areas::Proposal>& proposals() const { return proposals_; }
     size_t proposalShown() const { return proposalAt_; }
 
-    // The recorded areas, in recording order.
+    // The recorded areas as the wizard's hidden lists hold them, in list
+    // order: a view of the area set, brought up to date with every change
+    // (changing them changes nothing).
     Lines Memo1z;                   // create lines, each followed by a one-blank line
     std::deque<std::string> Memo2z; // names still waiting for the neighbour step
-    std::deque<Lines> params;       // kind lines per area
-    std::deque<Lines> vparams;      // order-position lines per area
-    std::deque<std::string> sides;  // side line per area, empty for none
-    Lines Aread;                    // finished area blocks
-    Lines Memo3z;                   // the script being assembled
+    std::deque<Lines> params;       // kind lines per waiting area
+    std::deque<Lines> vparams;      // order-position lines per waiting area
+    std::deque<std::string> sides;  // side line per waiting area, empty for none
+    Lines Aread;                    // the blocks of the areas through the neighbour step
+
+    // Changing recorded areas: the selected one in the list is edited in
+    // the properties box, deleted, or led through the neighbour step alone;
+    // every change can be undone and redone.
+    void editArea(int row);
+    void cancelEdit();
+    void deleteArea(int row);
+    void reopenNeighbours(int row);
+    void moveArea(int row, QPoint by);  // by whole map-view pixels
+    void undo();
+    void redo();
+    bool canUndo() const { return history_.canUndo(); }
+    bool canRedo() const { return history_.canRedo(); }
+    // The list's commands, also in its context menu.
+    QAction* actionEdit;
+    QAction* actionDelete;
+    QAction* actionNeighbours;
+    QAction* actionUndo;
+    QAction* actionRedo;
 
     // Map view, corner points and outline bars.
-    PictureBox* e;
+    MapView* e;
     PictureBox* gruen;
     PictureBox* rot;
     PictureBox* fg;
@@ -128,7 +156,8 @@ public:
     QRadioButton* Team2;
     QRadioButton* Neutral;
     LinkLabel* Label9z;
-    LinkLabel* LabelSkip;  // shown while proposals are led through
+    LinkLabel* LabelSkip;    // shown while proposals are led through
+    LinkLabel* LabelCancel;  // shown while a recorded area is edited
 
     // "Nachbarn"
     QGroupBox* GroupBox5z;
@@ -158,18 +187,31 @@ private:
     void finishOutline();  // back to idle after an area: box, bars and points away
     void placeArea(QPoint first, QPoint second);
     bool mapMouse(QEvent* event);
+    std::optional<int> draggableAreaAt(QPoint at) const;
     void showProposal();
-    void afterRecording();
+    void afterRecording(const std::string& name);
     void tickProposedNeighbours();
+    // Every change of the areas: kept for Undo, then shown, saved, and
+    // StrategicAreas.con written again when no area waits for its neighbours.
+    void change(const std::function<void()>& edit);
+    void areasChanged(const areas::AreaSet& before);
+    void stepThroughHistory(bool forward);
+    void writeScript();
+    void setAreas(areas::AreaSet set);
+    void showAreas();
+    bool boxOpen() const;
+    void contextMenu(QPoint at);
     void loadPicture(const std::string& path);
     areas::AreasWork work() const;
     void restore(const areas::AreasWork& work);
     void saveWork();
     void paintOutlines(QPainter& painter) const;
-    friend class OutlineView;
-
-    QWidget* outlineView_ = nullptr;  // over the map picture, under the points
-    std::vector<areas::Outline> outlines_;
+    areas::AreaSet set_;
+    areas::AreaHistory history_;
+    std::optional<size_t> editing_;  // the area the properties box edits
+    std::optional<int> moving_;      // the area dragged by the mouse
+    bool singleStep_ = false;
+    std::optional<state::OverwritePlan> askedPlan_;  // asked already by "Next one"        // the neighbour step for one area only
     std::vector<areas::Proposal> proposals_;
     size_t proposalAt_ = 0;
     std::vector<std::optional<std::string>> proposalNames_;  // recorded names, by proposal

@@ -65,6 +65,7 @@ struct AreaSpec {
     bool light = false, heavy = false;
     int side = -1;  // -1: none
     Lines neighbours;
+    bool operator==(const AreaSpec&) const = default;
 };
 
 // What a proposal records when accepted unchanged (both vehicle classes).

@@ -1,5 +1,6 @@
 #include "check/addon_check.h"
 
+#include "areas/area_name.h"
 #include "areas/proposals.h"
 #include "generator/addon_run.h"
 #include "generator/level_script.h"
@@ -684,16 +685,8 @@ private:
 
 std::string areaNameFault(const std::string& name) {
     if (name.empty()) return "An area has no name. Give it one on the Areas page.";
-    for (size_t i = 0; i < name.size(); ++i) {
-        const auto u = static_cast<unsigned char>(name[i]);
-        if (name[i] == ' ' || name[i] == '\t')
-            return "The area name \"" + name + "\" holds a blank, and the game reads it as several words. Join "
-                   "the words, for example with '_', on the Areas page.";
-        if (!(std::isalnum(u) && u < 0x80) && name[i] != '_' && name[i] != '-' && name[i] != '.')
-            return "The area name \"" + name + "\" holds a character the script cannot carry. Use letters (A-Z), "
-                   "digits, '_', '-' and '.' on the Areas page.";
-    }
-    return {};
+    const std::string problem = areas::nameProblem(name, {});  // the properties box's own rule
+    return problem.empty() ? problem : problem + " Rename the area on the Areas page.";
 }
 
 std::vector<Finding> checkAddon(const std::string& addonDir, const std::string& levelDir) {

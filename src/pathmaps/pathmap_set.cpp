@@ -15,7 +15,9 @@ namespace {
 
 std::string withSeparator(const std::string& folder) {
     if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) return folder;
-    return folder + trailingSeparator(folder, "/");
+    // A folder written the Windows way keeps its backslashes; any other gets '/'.
+    const bool windows = folder.find('\\') != std::string::npos && folder.find('/') == std::string::npos;
+    return folder + (windows ? '\\' : '/');
 }
 
 // A path as messages show it: the file as found on disk.

@@ -11,8 +11,8 @@ std::unique_ptr<QLockFile> lockProgramFolder(const std::string& programDir, std:
     QString host, application;
     lock->getLockInfo(&pid, &host, &application);
     refusal = "Tarnwick is already running on this program folder (" + programDir + ", process " +
-              std::to_string(pid) + "). Wait until it has finished, or use that window; two at once would share "
-              "every state file.";
+              std::to_string(pid) + "): the wizard's window or a tarnwick-cli command. Wait until it has finished, or use "
+              "that window; two at once would share every state file.";
     return nullptr;
 }
 

@@ -163,14 +163,14 @@ TEST(AreaText, ReadsAreasAndNamesTheBadLine) {
 
     const std::vector<std::pair<Lines, std::string>> bad = {
         {{"A 0/0 10/10 5 - -", "B 0/0"}, "line 2: expected"},
-        {{"A 0/0 10/10 5 - -", "A 0/0 10/10 5 - -"}, "line 2: a second area named A"},
+        {{"A 0/0 10/10 5 - -", "A 0/0 10/10 5 - -"}, "line 2: An area named \"A\" is recorded already"},
         {{"A b/0 10/10 5 - -"}, "line 1: not a corner"},
         {{"A 0/0 0/10 5 - -"}, "line 1: the corners share"},
         {{"A 0/0 10/10 x - -"}, "line 1: the priority"},
         {{"A 0/0 10/10 5 Boat -"}, "line 1: unknown kind: Boat"},
         {{"A 0/0 10/10 5 - 3"}, "line 1: the side"},
         {{"#", "A 0/0 10/10 5 - - Nowhere"}, "line 2: no area named Nowhere"},
-        {{"A;rm 0/0 10/10 5 - -"}, "line 1: the name"},
+        {{"A;rm 0/0 10/10 5 - -"}, "line 1: The name \"A;rm\" holds the character ';'"},
         {{"A 0/0 99999999999/10 5 - -"}, "line 1: not a corner"},
     };
     for (const auto& [lines, message] : bad) {

@@ -143,7 +143,7 @@ TEST(TarnwickCli, UsageAndHelp) {
         {"--help", 0, "  areas "},
         {"help addon", 0, "Usage: tarnwick-cli addon [options] map"},
         {"areas --help", 0, "Usage: tarnwick-cli areas [options] addon"},
-        {"help nothing", 2, "Usage: tarnwick-cli <command>"},
+        {"help nothing", 2, "Unknown command: nothing"},
     };
     for (const auto& c : cases) {
         const Result r = run(cli + " " + c.args);

@@ -4,6 +4,7 @@
 #include "areas/areas_page.h"
 #include "packing/check_window.h"
 #include "packing/packing_page.h"
+#include "pathmaps/pathmap_window.h"
 #include "platform/files.h"
 #include "support/clean_addon.h"
 #include "support/program_folder.h"
@@ -92,6 +93,7 @@ TEST(CheckWindow, FindingsBySeverityAndWhereTheyLead) {
     emit tree->itemActivated(missing, 0);
     ASSERT_EQ(pathmap.size(), 1);
     EXPECT_EQ(pathmap[0][0].toString().toStdString(), "Car4");
+    EXPECT_NE(c.form.findChild<PathmapWindow*>(), nullptr);
 
     // Mended, "Check again" finds no error.
     writeBytes(c.addon + "Pathfinding/Car4Level1Map.raw", c.keptPathmap);

@@ -4,6 +4,7 @@
 #include "pathmaps/pictures.h"
 #include "pathmaps/rebuild.h"
 #include "platform/files.h"
+#include "platform/program_lock.h"
 #include "support/checksums.h"
 #include "support/process.h"
 #include "support/program_folder.h"
@@ -103,7 +104,7 @@ TEST(TarnwickCliPathmaps, BrokenFoldersAndBadUsage) {
         {"a folder that does not exist", [](const Sample& s) { fs::remove_all(s.level); }, "", 2,
          "does not exist: give an add-on folder or a level folder"},
         {"no AIPathFinding.con", [](const Sample& s) { fs::remove(s.level / "AIPathFinding.con"); }, "", 2,
-         "holds no AIPathFinding.con"},
+         "DemoMap/ holds no AIPathFinding.con"},
         {"a damaged level",
          [](const Sample& s) { fs::resize_file(s.level / "Pathfinding/Infantry1Level0Map.raw", 30); }, "", 1,
          "error\tInfantry1\tlevel 0\t-\t"},
@@ -129,6 +130,22 @@ TEST(TarnwickCliPathmaps, BrokenFoldersAndBadUsage) {
         EXPECT_NE(r.output.find(c.output), std::string::npos) << c.name << "\n" << r.output;
         if (fs::exists(s.level)) EXPECT_EQ(test::folderChecksums(s.level), before) << c.name;  // nothing written
     }
+}
+
+// Reading and pictures run beside the wizard; a rebuild waits for the
+// program folder like every command that writes.
+TEST(TarnwickCliPathmaps, OnlyWritingWaitsForTheProgramFolder) {
+    Sample s;
+    std::string refusal;
+    const auto held = lockProgramFolder(folderOf(cli()), refusal);
+    ASSERT_TRUE(held) << refusal;
+    const auto before = test::folderChecksums(s.level);
+    for (const std::string& options : {std::string(""), "--png '" + s.pictures + "'"})
+        EXPECT_EQ(s.run(options).code, 0) << options;
+    const auto rebuild = s.run("--rebuild");
+    EXPECT_EQ(rebuild.code, 1) << rebuild.output;
+    EXPECT_NE(rebuild.output.find("already running on this program folder"), std::string::npos) << rebuild.output;
+    EXPECT_EQ(test::folderChecksums(s.level), before);
 }
 
 } // namespace

@@ -1,0 +1,328 @@
+#include "areas/area_set.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+
+namespace tw::areas {
+namespace {
+
+constexpr std::string_view kCreate = "aiStrategicArea.create ";
+constexpr std::string_view kActive = "aiStrategicArea.setActive ";
+constexpr std::string_view kNeighbour = "AIStrategicArea.addNeighbour ";
+constexpr std::string_view kKind = "aiStrategicArea.addObjectTypeFlag ";
+constexpr std::string_view kOrder = "AIStrategicArea.setOrderPosition ";
+constexpr std::string_view kSide = "aiStrategicArea.setSide ";
+
+bool startsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+std::optional<double> numberOf(std::string_view text) {
+    if (text.empty() || text.size() > 40) return std::nullopt;
+    const std::string s(text);
+    char* end = nullptr;
+    const double v = std::strtod(s.c_str(), &end);
+    if (end != s.c_str() + s.size()) return std::nullopt;
+    return v;
+}
+
+std::optional<int32_t> wholeOf(std::string_view text) {
+    int32_t v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return v;
+}
+
+std::optional<std::pair<double, double>> pairOf(std::string_view text) {
+    const size_t slash = text.find('/');
+    if (slash == std::string_view::npos) return std::nullopt;
+    const auto a = numberOf(text.substr(0, slash)), b = numberOf(text.substr(slash + 1));
+    if (!a || !b) return std::nullopt;
+    return std::pair{*a, *b};
+}
+
+// "aiStrategicArea.create <name> <minX>/<minY> <centreX>/<centreY> <priority>";
+// the name may hold blanks (older work files took it as typed).
+bool readCreateLine(const std::string& line, AreaSpec& a) {
+    if (!startsWith(line, kCreate)) return false;
+    std::string_view rest = std::string_view(line).substr(kCreate.size());
+    std::string_view fields[3];
+    for (int f = 2; f >= 0; --f) {
+        const size_t blank = rest.rfind(' ');
+        if (blank == std::string_view::npos) return false;
+        fields[f] = rest.substr(blank + 1);
+        rest = rest.substr(0, blank);
+    }
+    const auto corner = pairOf(fields[0]), centre = pairOf(fields[1]);
+    const auto priority = wholeOf(fields[2]);
+    if (rest.empty() || !corner || !centre || !priority) return false;
+    a.name = std::string(rest);
+    a.box.minX = static_cast<int32_t>(corner->first);
+    a.box.minY = static_cast<int32_t>(corner->second);
+    a.box.centerX = centre->first;
+    a.box.centerY = centre->second;
+    a.box.maxX = static_cast<int32_t>(2 * centre->first - a.box.minX);
+    a.box.maxY = static_cast<int32_t>(2 * centre->second - a.box.minY);
+    a.priority = *priority;
+    return true;
+}
+
+// Kind, order-position and side lines of one area, in any of their groups.
+bool readAreaLine(const std::string& line, AreaSpec& a) {
+    if (startsWith(line, kKind)) {
+        const std::string_view kind = std::string_view(line).substr(kKind.size());
+        bool* flags[] = {&a.kinds.base, &a.kinds.controlPoint, &a.kinds.strongPoint,
+                         &a.kinds.airfield, &a.kinds.flank, &a.kinds.center};
+        const char* words[] = {"Base", "ControlPoint", "StrongPoint", "airfield", "flank", "center"};
+        for (int k = 0; k < 6; ++k)
+            if (kind == words[k]) return *flags[k] = true;
+        return false;
+    }
+    if (startsWith(line, kOrder)) {
+        const std::string_view order = std::string_view(line).substr(kOrder.size());
+        if (startsWith(order, "Car ")) a.light = true;
+        else if (startsWith(order, "Tank ")) a.heavy = true;
+        return true;  // Infantry: always there
+    }
+    if (startsWith(line, kSide)) {
+        const auto side = wholeOf(std::string_view(line).substr(kSide.size()));
+        if (!side || *side < 0 || *side > 2) return false;
+        a.side = *side;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+Lines AreaSet::names() const {
+    Lines out;
+    for (const Area& a : areas_) out.push_back(a.spec.name);
+    return out;
+}
+
+void AreaSet::record(AreaSpec spec) {
+    spec.neighbours.clear();
+    areas_.push_back({std::move(spec), false});
+}
+
+void AreaSet::replace(size_t i, AreaSpec spec) {
+    const std::string old = areas_.at(i).spec.name;
+    spec.neighbours = areas_[i].spec.neighbours;
+    areas_[i].spec = std::move(spec);
+    const std::string& now = areas_[i].spec.name;
+    if (now == old) return;
+    for (Area& a : areas_)
+        std::replace(a.spec.neighbours.begin(), a.spec.neighbours.end(), old, now);
+    std::replace(checkList_.begin(), checkList_.end(), old, now);
+}
+
+void AreaSet::remove(size_t i) {
+    const std::string name = areas_.at(i).spec.name;
+    const bool wasCurrent = current() == i;
+    areas_.erase(areas_.begin() + static_cast<std::ptrdiff_t>(i));
+    // A second area of the same name (possible in older work) keeps its place.
+    const bool nameLeft = std::any_of(areas_.begin(), areas_.end(), [&](const Area& a) { return a.spec.name == name; });
+    if (nameLeft) return;
+    for (Area& a : areas_) std::erase(a.spec.neighbours, name);
+    for (size_t row = checkList_.size(); row-- > 0;)
+        if (checkList_[row] == name) {
+            checkList_.erase(checkList_.begin() + static_cast<std::ptrdiff_t>(row));
+            ticked_.erase(ticked_.begin() + static_cast<std::ptrdiff_t>(row));
+        }
+    if (wasCurrent) tickNeighboursOfCurrent();
+}
+
+void AreaSet::openStep() {
+    stepShown_ = true;
+    for (const Area& a : areas_)
+        if (!a.linked) {
+            checkList_.push_back(a.spec.name);
+            ticked_.push_back(false);
+        }
+}
+
+void AreaSet::tick(size_t row, bool on) {
+    if (row < ticked_.size()) ticked_[row] = on;
+}
+
+std::optional<size_t> AreaSet::current() const {
+    for (size_t i = 0; i < areas_.size(); ++i)
+        if (!areas_[i].linked) return i;
+    return std::nullopt;
+}
+
+bool AreaSet::finishCurrent() {
+    const auto at = current();
+    if (!at) return false;
+    Area& a = areas_[*at];
+    a.spec.neighbours.clear();
+    for (size_t row = 0; row < checkList_.size(); ++row)
+        if (ticked_[row]) a.spec.neighbours.push_back(checkList_[row]);
+    a.linked = true;
+    tickNeighboursOfCurrent();
+    return true;
+}
+
+void AreaSet::reopen(size_t i) {
+    areas_.at(i).linked = false;
+    stepShown_ = true;
+    checkList_ = names();
+    ticked_.assign(checkList_.size(), false);
+    tickNeighboursOfCurrent();
+}
+
+// Unticks the list, then ticks the current area's neighbours: a name given
+// twice ticks two entries of that name.
+void AreaSet::tickNeighboursOfCurrent() {
+    ticked_.assign(checkList_.size(), false);
+    const auto at = current();
+    if (!at) return;
+    for (const std::string& n : areas_[*at].spec.neighbours)
+        for (size_t row = 0; row < checkList_.size(); ++row)
+            if (!ticked_[row] && checkList_[row] == n) {
+                ticked_[row] = true;
+                break;
+            }
+}
+
+Lines AreaSet::script() const {
+    std::vector<AreaSpec> specs;
+    for (const Area& a : areas_) specs.push_back(a.spec);
+    return scriptOf(specs);
+}
+
+void AreaSet::toWork(AreasWork& w) const {
+    w.listEntries.clear();
+    w.createLines.clear();
+    w.waiting.clear();
+    w.params.clear();
+    w.vparams.clear();
+    w.sides.clear();
+    w.blocks.clear();
+    w.outlines.clear();
+    for (const Area& area : areas_) {
+        const AreaSpec& a = area.spec;
+        w.listEntries.push_back(listEntry(a.name, a.box, a.priority));
+        w.createLines.push_back(createLine(a.name, a.box, a.priority));
+        w.createLines.push_back(" ");
+        const Lines kinds = kindLines(a.kinds), orders = orderLines(a.box.centerX, a.box.centerY, a.light, a.heavy);
+        if (area.linked) {
+            const Lines block = areaBlock(a.name, a.neighbours, kinds, orders, sideLine(a.side));
+            w.blocks.insert(w.blocks.end(), block.begin(), block.end());
+        } else {
+            w.waiting.push_back(a.name);
+            w.params.push_back(kinds);
+            w.vparams.push_back(orders);
+            w.sides.push_back(sideLine(a.side));
+        }
+        w.outlines.push_back({a.box.left, a.box.top, a.box.right, a.box.bottom, a.side, a.name});
+    }
+    w.neighbourStep = stepShown_;
+    w.checkList = checkList_;
+    w.ticked = ticked_;
+}
+
+std::optional<AreaSet> AreaSet::fromWork(const AreasWork& w) {
+    const size_t n = w.listEntries.size();
+    if (w.createLines.size() != 2 * n || w.outlines.size() != n || w.ticked.size() != w.checkList.size())
+        return std::nullopt;
+    // The finished blocks, each ending with an empty line.
+    std::vector<Lines> blocks;
+    for (size_t at = 0; at < w.blocks.size();) {
+        const auto end = std::find(w.blocks.begin() + static_cast<std::ptrdiff_t>(at), w.blocks.end(), "");
+        if (end == w.blocks.end()) return std::nullopt;
+        blocks.emplace_back(w.blocks.begin() + static_cast<std::ptrdiff_t>(at), end);
+        at = static_cast<size_t>(end - w.blocks.begin()) + 1;
+    }
+    AreaSet set;
+    size_t block = 0, waiting = 0;
+    for (size_t i = 0; i < n; ++i) {
+        Area area;
+        AreaSpec& a = area.spec;
+        if (!readCreateLine(w.createLines[2 * i], a)) return std::nullopt;
+        const Outline& o = w.outlines[i];
+        a.box.left = o.left;
+        a.box.top = o.top;
+        a.box.right = o.right;
+        a.box.bottom = o.bottom;
+        const std::string active = std::string(kActive) + a.name;
+        if (block < blocks.size() && !blocks[block].empty() && blocks[block][0] == active) {
+            area.linked = true;
+            for (size_t l = 1; l < blocks[block].size(); ++l) {
+                const std::string& line = blocks[block][l];
+                if (startsWith(line, kNeighbour)) a.neighbours.push_back(line.substr(kNeighbour.size()));
+                else if (!readAreaLine(line, a)) return std::nullopt;
+            }
+            ++block;
+        } else if (waiting < w.waiting.size() && w.waiting[waiting] == a.name) {
+            for (const Lines* group : {&w.params[waiting], &w.vparams[waiting]})
+                for (const std::string& line : *group)
+                    if (!readAreaLine(line, a)) return std::nullopt;
+            if (!w.sides[waiting].empty() && !readAreaLine(w.sides[waiting], a)) return std::nullopt;
+            ++waiting;
+        } else {
+            return std::nullopt;
+        }
+        set.areas_.push_back(std::move(area));
+    }
+    set.stepShown_ = w.neighbourStep;
+    set.checkList_ = w.checkList;
+    set.ticked_ = w.ticked;
+    // Only what these areas write again line for line is taken.
+    AreasWork again = w;
+    set.toWork(again);
+    if (block != blocks.size() || waiting != w.waiting.size() || again != w) return std::nullopt;
+    return set;
+}
+
+AreaSet AreaSet::fromScript(const Lines& script) {
+    AreaSet set;
+    Area* block = nullptr;
+    for (const std::string& line : script) {
+        AreaSpec a;
+        if (readCreateLine(line, a)) {
+            set.areas_.push_back({std::move(a), true});
+        } else if (startsWith(line, kActive)) {
+            const std::string name = line.substr(kActive.size());
+            block = nullptr;
+            for (Area& area : set.areas_)
+                if (area.spec.name == name && area.spec.neighbours.empty()) {
+                    block = &area;
+                    break;
+                }
+        } else if (block && startsWith(line, kNeighbour)) {
+            block->spec.neighbours.push_back(line.substr(kNeighbour.size()));
+        } else if (block) {
+            readAreaLine(line, block->spec);
+        }
+    }
+    return set;
+}
+
+void AreaHistory::changed(AreaSet before) {
+    undo_.push_back(std::move(before));
+    redo_.clear();
+}
+
+std::optional<AreaSet> AreaHistory::undo(AreaSet now) {
+    if (undo_.empty()) return std::nullopt;
+    AreaSet back = std::move(undo_.back());
+    undo_.pop_back();
+    redo_.push_back(std::move(now));
+    return back;
+}
+
+std::optional<AreaSet> AreaHistory::redo(AreaSet now) {
+    if (redo_.empty()) return std::nullopt;
+    AreaSet again = std::move(redo_.back());
+    redo_.pop_back();
+    undo_.push_back(std::move(now));
+    return again;
+}
+
+void AreaHistory::clear() {
+    undo_.clear();
+    redo_.clear();
+}
+
+} // namespace tw::areas

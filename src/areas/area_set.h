@@ -1,0 +1,95 @@
+// The strategic areas of one add-on as the Areas page edits them: each area
+// with its properties and neighbours, whether it has passed the neighbour
+// step, and the neighbour step's list of names. StrategicAreas.con is
+// written from it, so the file always holds the areas as they stand, in
+// list order. A value type: undo and redo keep whole copies.
+#pragma once
+
+#include "areas/proposals.h"
+#include "areas/work_file.h"
+
+#include <optional>
+#include <vector>
+
+namespace tw::areas {
+
+class AreaSet {
+public:
+    struct Area {
+        AreaSpec spec;        // box pixels are the map view's, metres the world's
+        bool linked = false;  // its neighbours are given (the neighbour step passed it)
+        bool operator==(const Area&) const = default;
+    };
+
+    const std::vector<Area>& areas() const { return areas_; }
+    size_t size() const { return areas_.size(); }
+    Lines names() const;
+
+    // A new area at the end of the list; it waits for the neighbour step.
+    void record(AreaSpec spec);
+    // New properties and outline for area i. Its neighbours and its place in
+    // the neighbour step stay; a new name is taken over wherever the old one
+    // stood: in the other areas' neighbours and in the neighbour list.
+    void replace(size_t i, AreaSpec spec);
+    // Area i leaves the list, the other areas' neighbours and the neighbour list.
+    void remove(size_t i);
+
+    // The neighbour step. Its list of names only grows by "Fertig", which
+    // appends the waiting areas' names, unticked.
+    bool stepShown() const { return stepShown_; }
+    const Lines& checkList() const { return checkList_; }
+    const std::vector<bool>& ticked() const { return ticked_; }
+    void openStep();
+    void tick(size_t row, bool on);
+    // The area whose neighbours are asked for: the first that waits.
+    std::optional<size_t> current() const;
+    // "Next one": the ticked names become the current area's neighbours, in
+    // list order, and the next waiting area comes up, with the neighbours it
+    // had before ticked. False when no area waits.
+    bool finishCurrent();
+    // The neighbour step once more for area i alone: the list holds every
+    // area's name once, with its present neighbours ticked.
+    void reopen(size_t i);
+
+    // StrategicAreas.con: what the properties box and the neighbour step
+    // write for these areas recorded afresh in list order.
+    Lines script() const;
+
+    // The areas as the work file keeps them (the picture and the proposed
+    // neighbours belong to the page and stay as they are in `work`), and back.
+    void toWork(AreasWork& work) const;
+    // Nothing when the work's lines do not describe areas.
+    static std::optional<AreaSet> fromWork(const AreasWork& work);
+
+    // The areas of a written StrategicAreas.con, all through the neighbour
+    // step (outlines in metres only: their map-view pixels are 0). Lines
+    // that are not the script's own are passed over.
+    static AreaSet fromScript(const Lines& script);
+
+    bool operator==(const AreaSet&) const = default;
+
+private:
+    void tickNeighboursOfCurrent();
+
+    std::vector<Area> areas_;
+    bool stepShown_ = false;
+    Lines checkList_;
+    std::vector<bool> ticked_;
+};
+
+// Undo and Redo over whole area sets: each change keeps the set before it.
+class AreaHistory {
+public:
+    void changed(AreaSet before);  // a new change: nothing is left to redo
+    bool canUndo() const { return !undo_.empty(); }
+    bool canRedo() const { return !redo_.empty(); }
+    // The set to go back (or forward) to from `now`; nothing when there is none.
+    std::optional<AreaSet> undo(AreaSet now);
+    std::optional<AreaSet> redo(AreaSet now);
+    void clear();
+
+private:
+    std::vector<AreaSet> undo_, redo_;
+};
+
+} // namespace tw::areas
