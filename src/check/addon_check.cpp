@@ -593,19 +593,11 @@ private:
         for (const pathmaps::Finding& p : pathmaps::checkFolder(addon_)) {
             if (p.map.empty() && !p.place && p.text.find("the seed points are for map") != std::string::npos) continue;
             Finding f;
+            f.severity = p.severity;
             switch (p.severity) {
-            case pathmaps::Severity::Error:
-                f.severity = Severity::Error;
-                f.code = "pathmap-unusable";
-                break;
-            case pathmaps::Severity::Warning:
-                f.severity = Severity::Warning;
-                f.code = "pathmap-suspect";
-                break;
-            case pathmaps::Severity::Information:
-                f.severity = Severity::Information;
-                f.code = "pathmap-summary";
-                break;
+            case Severity::Error: f.code = "pathmap-unusable"; break;
+            case Severity::Warning: f.code = "pathmap-suspect"; break;
+            case Severity::Information: f.code = "pathmap-summary"; break;
             }
             f.message = p.map.empty() || p.text.rfind(p.map, 0) == 0
                             ? p.text

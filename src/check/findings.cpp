@@ -4,15 +4,6 @@
 
 namespace tw::check {
 
-const char* severityName(Severity severity) {
-    switch (severity) {
-    case Severity::Error: return "error";
-    case Severity::Warning: return "warning";
-    case Severity::Information: return "information";
-    }
-    return "information";
-}
-
 std::string placeText(const Finding& f) {
     if (!f.file.empty()) return f.line > 0 ? f.file + ":" + std::to_string(f.line) : f.file;
     if (f.at) return areas::numberText(f.at->x) + "/" + areas::numberText(f.at->z);

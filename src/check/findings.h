@@ -3,17 +3,18 @@
 // the add-on, or a position in the world).
 #pragma once
 
+#include "pathmaps/findings.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tw::check {
 
-enum class Severity {
-    Error,        // the game will misbehave
-    Warning,      // it probably will
-    Information,  // worth knowing
-};
+// Error: the game will misbehave; Warning: it probably will; Information:
+// worth knowing. The same scale as the pathmaps' own findings.
+using pathmaps::Severity;
+using pathmaps::severityName;  // "error", "warning", "information"
 
 struct WorldPosition {
     double x = 0, z = 0;  // metres east and north of the south-west corner
@@ -31,8 +32,6 @@ struct Finding {
     std::string pathmap;  // the search map concerned, for opening its pathmaps
     bool operator==(const Finding&) const = default;
 };
-
-const char* severityName(Severity severity);  // "error", "warning", "information"
 
 // The place as one word: "file:line", "file", "x/z", or "-".
 std::string placeText(const Finding& finding);
