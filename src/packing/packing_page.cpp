@@ -201,7 +201,8 @@ void PackingPage::showAddonPlace(const QString& place) {
 void PackingPage::showAreasWritten(const std::string& file) {
     const QString text = QString::fromStdString("The strategic areas were written to " + file +
                                                 ". Next, on this page: the game folder, then the first packing.");
-    packingStatus->setText(text);
+    // The line has room for the gist only; the file's whole path is in the tooltip.
+    packingStatus->setText("Areas written. Next: the game folder, then the first packing.");
     packingStatus->setToolTip(text);
 }
 
