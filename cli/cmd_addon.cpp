@@ -71,7 +71,7 @@ int addonCommand(const QStringList& arguments) {
     const bool withShips = parser.isSet(ships), withLandingCrafts = parser.isSet(landingCrafts);
     hooks.readVehicleBoxes = [&] { return std::pair{withShips, withLandingCrafts}; };
     hooks.keep = [&plan](const std::string& entry) { return plan.keeps(entry); };
-    generator::runAddon(state, program, hooks);
+    const auto result = generator::runAddon(state, program, hooks);
     Lines written;
     for (const std::string& entry : scripts)
         if (!plan.keeps(entry)) written.push_back(entry);
@@ -87,6 +87,7 @@ int addonCommand(const QStringList& arguments) {
     }
     if (!plan.copiedTo.empty()) std::fprintf(stderr, "%s\n", state::copiedMessage(plan).c_str());
     std::printf("%s\n", state.LevelDir.c_str());
+    if (!result.seedWarning.empty()) std::fprintf(stderr, "%s\n", result.seedWarning.c_str());
     return kDone;
 }
 

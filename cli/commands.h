@@ -51,6 +51,7 @@ inline std::string utf8(const QString& s) { return s.toStdString(); }
 // The commands.
 int addonCommand(const QStringList& arguments);
 int areasCommand(const QStringList& arguments);
+int checkCommand(const QStringList& arguments);
 int firstPackCommand(const QStringList& arguments);
 int transferCommand(const QStringList& arguments);
 int packCommand(const QStringList& arguments);

@@ -20,6 +20,7 @@ namespace {
 const Command kCommands[] = {
     {"addon", "make the bot add-on of a level (its init.con or .rfa archive)", addonCommand},
     {"areas", "write an add-on's AI/StrategicAreas.con from its control points or a description", areasCommand},
+    {"check", "check an add-on before the game reads it (findings one a line, or --json)", checkCommand},
     {"first-pack", "pack an add-on for the first time, for the game's pathmap generation", firstPackCommand},
     {"transfer", "copy the pathmaps the game generated into the add-on", transferCommand},
     {"pack", "pack the add-on with its pathmaps for good", packCommand},

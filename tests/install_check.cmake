@@ -9,6 +9,7 @@ set(dir "${PREFIX}/Tarnwick")
 foreach(path tarnwick rfapack rfaunpack tarnwick-batch tarnwick-cli tarnwick.png tarnwick.desktop
         "temp/con files/conditions.con" "temp/con files/strategies.con" "temp/con files/prerequisites.con"
         samples/DemoMap.rfa samples/DemoMap/init.con samples/DemoMap/Textures/InGameMap.jpg
+        samples/Ridgeback.rfa samples/Ridgeback/Init/Terrain.con
         samples/Game/BF1942.exe samples/Game/bf1942/levels/DemoMap/Pathfinding/Tank0Level0Map.raw)
   if(NOT EXISTS "${dir}/${path}")
     message(FATAL_ERROR "missing after install: ${dir}/${path}")

@@ -99,6 +99,19 @@ TForm1::TForm1(Services& services, QWidget* parent)
         t3->addonOpened();
     });
 
+    // A finding of the add-on's check leads to its area on the Areas page,
+    // or to the pathmap window.
+    connect(t4, &PackingPage::pathmapFindingChosen, this,
+            [this](const QString&) { guarded(services_.messages, [this] { openPathmaps(); }); });
+    connect(t4, &PackingPage::areaFindingChosen, this, [this](const QString& name) {
+        if (!t3->isEnabled()) return;
+        PageControl1->setCurrentWidget(t3);
+        for (int row = 0; row < t3->ListBox1z->count(); ++row)
+            if (t3->ListBox1z->item(row)->text().startsWith(name + QLatin1Char(' '))) {
+                t3->ListBox1z->setCurrentRow(row);
+                break;
+            }
+    });
     // The written strategic areas lead on to the packing page.
     connect(t3, &AreasPage::areasWritten, this, [this] {
         PageControl1->setCurrentWidget(t4);

@@ -1,5 +1,7 @@
 #include "areas/proposals.h"
 
+#include "generator/level_script.h"
+
 #include "platform/level_files.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -33,11 +35,6 @@ std::optional<double> number(std::string_view text) {
     return v;
 }
 
-bool isRem(const std::string& first) {
-    const std::string f = foldCase(first);
-    return f == "rem" || (f.size() > 3 && f.compare(0, 3, "rem") == 0 && !std::isalnum(static_cast<unsigned char>(f[3])));
-}
-
 struct Template {
     std::string name;
     int team = 0;
@@ -51,51 +48,41 @@ struct Reader {
     std::optional<size_t> current;  // the ControlPoint template being set up
 
     void read(const Lines& lines) {
-        bool remBlock = false;
         current.reset();
-        for (const std::string& line : lines) {
-            const Lines t = tokens(line);
-            if (t.empty()) continue;
-            const std::string key = foldCase(t[0]);
-            if (remBlock) {
-                if (key == "endrem") remBlock = false;
-                continue;
-            }
-            if (key == "beginrem") {
-                remBlock = true;
-                continue;
-            }
-            if (isRem(t[0]) || key == "if" || key == "elseif" || key == "else" || key == "endif" || key == "while" ||
-                key == "endwhile")
-                continue;
+        generator::walkScript(lines, [&](const generator::ScriptLine& line, const generator::ScriptVariables& vars) {
+            const std::string key = foldCase(line.command);
+            const Lines t = tokens(line.argument);
             if (key == "objecttemplate.create") {
                 current.reset();
-                if (t.size() >= 3 && foldCase(t[1]) == "controlpoint") {
-                    templates.push_back({t[2]});
+                if (t.size() >= 2 && foldCase(t[0]) == "controlpoint") {
+                    templates.push_back({t[1]});
                     current = templates.size() - 1;
                 }
-            } else if (key == "object.create" && t.size() >= 2) {
-                objects.push_back({t[1], std::nullopt});
-            } else if (key == "object.absoluteposition" && t.size() >= 2 && !objects.empty()) {
+            } else if (key == "object.create" && !t.empty()) {
+                objects.push_back({t[0], std::nullopt});
+            } else if (generator::isPositionCommand(line.command) && !t.empty() && !objects.empty()) {
+                const auto value = generator::resolveArgument(line.argument, vars);
+                if (!value) return;
                 std::string joined;
-                for (size_t i = 1; i < t.size(); ++i) joined += t[i];
+                for (const std::string& part : tokens(*value)) joined += part;
                 Lines parts;
                 size_t start = 0;
                 for (size_t slash; (slash = joined.find('/', start)) != std::string::npos; start = slash + 1)
                     parts.push_back(joined.substr(start, slash - start));
                 parts.push_back(joined.substr(start));
-                if (parts.size() != 3) continue;
+                if (parts.size() != 3) return;
                 const auto x = number(parts[0]), y = number(parts[2]);
                 if (x && y && std::fabs(*x) < 1e7 && std::fabs(*y) < 1e7) objects.back().second = {{*x, *y}};
-            } else if (current && t.size() >= 2) {
-                const auto v = number(t[1]);
-                if (!v) continue;
+            } else if (current && !t.empty()) {
+                const auto text = generator::resolveArgument(t[0], vars);
+                const auto v = text ? number(*text) : std::nullopt;
+                if (!v) return;
                 Template& t0 = templates[*current];
                 if (key == "objecttemplate.setteam") t0.team = (*v == 1 || *v == 2) ? static_cast<int>(*v) : 0;
                 else if (key == "objecttemplate.radius" && *v > 0 && *v < 1e6) t0.radius = *v;
                 else if (key == "objecttemplate.unabletochangeteam") t0.fixedTeam = *v != 0;
             }
-        }
+        });
     }
 };
 

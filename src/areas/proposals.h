@@ -23,8 +23,10 @@ struct ControlPoint {
 
 // The control points of the two files (either may hold templates or
 // objects): objects created from a ControlPoint template and given a
-// position. Keywords in any letter case and spacing; rem lines,
-// beginrem ... endrem blocks and if/else/endif wrapper lines are passed over.
+// position. Read as the game reads a level script (generator/level_script.h):
+// keywords in any letter case and spacing, values written out or from
+// variables set earlier in the file, comments passed over, the lines inside
+// if ... endif wrappers read.
 std::vector<ControlPoint> readControlPoints(const Lines& points, const Lines& templates);
 // The same from an add-on folder's Singleplayer/ControlPoints.con and
 // Singleplayer/ControlpointTemplates.con (any letter case; a missing file

@@ -34,7 +34,7 @@ const Lines& editableScripts() {
     return entries;
 }
 
-void runAddon(ConversionState& state, const std::string& programDir, const AddonRunHooks& hooks) {
+AddonRunResult runAddon(ConversionState& state, const std::string& programDir, const AddonRunHooks& hooks) {
     const char sep = trailingSeparator(programDir);
     const std::string addon = addonDir(programDir, state);
 
@@ -82,8 +82,12 @@ void runAddon(ConversionState& state, const std::string& programDir, const Addon
             writeLines(level + "AI" + sep + name, readLines(programDir + "temp" + sep + "con files" + sep + name), true);
 
     // 12-13: the spawn points and AIPathFinding.con.
-    state.InfantrySpawnPoints = spawnPoints(readLevelLines(level + "singleplayer/soldierspawns.con"));
-    state.VehicleSpawnPoints = spawnPoints(readLevelLines(level + "singleplayer/ObjectSpawns.con"));
+    const std::string soldierFile = level + "Singleplayer" + sep + "SoldierSpawns.con";
+    const std::string objectFile = level + "Singleplayer" + sep + "ObjectSpawns.con";
+    const SpawnRead soldiers = readSpawnPoints(readLevelLines(level + "singleplayer/soldierspawns.con"));
+    const SpawnRead objects = readSpawnPoints(readLevelLines(level + "singleplayer/ObjectSpawns.con"));
+    state.InfantrySpawnPoints = soldiers.points;
+    state.VehicleSpawnPoints = objects.points;
     state.InfantrySpawnLine = infantrySpawnLine(state.InfantrySpawnPoints);
     state.VehicleSpawnList = vehicleSpawnList(state.VehicleSpawnPoints);
     const auto [ships, landingCrafts] = hooks.readVehicleBoxes ? hooks.readVehicleBoxes() : std::pair{false, false};
@@ -93,6 +97,8 @@ void runAddon(ConversionState& state, const std::string& programDir, const Addon
     // 14-15: the editor's list, and an empty strategic-area script.
     if (hooks.fillScriptList) hooks.fillScriptList(editableScripts());
     if (!kept("AI/StrategicAreas.con")) writeBytes(level + "AI" + sep + "StrategicAreas.con", "");
+    return {seedlessMessage(state.MapName, soldierFile, soldiers, objectFile, objects, ships, landingCrafts,
+                            level + "AIPathFinding.con")};
 }
 
 } // namespace tw::generator

@@ -24,10 +24,16 @@ struct AddonRunHooks {
     std::function<bool(const std::string&)> keep;
 };
 
+struct AddonRunResult {
+    // Not empty when a search map got no seed point: what the user should
+    // be told after the run (see seedlessMessage).
+    std::string seedWarning;
+};
+
 // Runs every step in order; a failure ends the run at its step with its
 // message and leaves what was written. Afterwards LevelDir is the add-on
 // folder and MapDir the map's own folder; a repeated run after a failed one
 // keeps the map folder of the first attempt.
-void runAddon(ConversionState& state, const std::string& programDir, const AddonRunHooks& hooks);
+AddonRunResult runAddon(ConversionState& state, const std::string& programDir, const AddonRunHooks& hooks);
 
 } // namespace tw::generator

@@ -1,5 +1,9 @@
 #include "generator/ai_scripts.h"
 
+#include "generator/level_script.h"
+
+#include <optional>
+
 namespace tw::generator {
 namespace {
 
@@ -83,22 +87,67 @@ std::string pointOf(const std::string& value) {
     return point;
 }
 
-std::vector<std::string> spawnPoints(const Lines& spawnFile) {
+SpawnRead readSpawnPoints(const Lines& spawnFile) {
     static const std::string keyword = "Object.absolutePosition";
-    std::vector<std::string> points;
-    for (const std::string& line : spawnFile) {
-        if (points.size() == kMaxSpawnPoints) break;
-        if (line.size() < keyword.size() || line.compare(0, keyword.size(), keyword) != 0) continue;
-        // The value starts after the 24th character of the file's code page,
-        // which in memory may take several UTF-8 bytes (a non-breaking space,
-        // an accented letter, the euro sign).
-        size_t value = keyword.size();
-        if (value < line.size()) ++value;
-        while (value < line.size() && (static_cast<unsigned char>(line[value]) & 0xC0) == 0x80) ++value;
-        std::string point = pointOf(line.substr(value));
-        if (!point.empty()) points.push_back(std::move(point));
+    SpawnRead read;
+    walkScript(spawnFile, [&](const ScriptLine& line, const ScriptVariables& variables) {
+        const std::string& text = *line.text;
+        std::optional<std::string> value;
+        if (text.compare(0, keyword.size(), keyword) == 0) {
+            // The value starts after the 24th character of the file's code
+            // page, which in memory may take several UTF-8 bytes (a
+            // non-breaking space, an accented letter, the euro sign).
+            size_t at = keyword.size();
+            if (at < text.size()) ++at;
+            while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
+            const std::string written = text.substr(at);
+            std::string bare = written;
+            while (!bare.empty() && (bare.back() == ' ' || bare.back() == '\t')) bare.pop_back();
+            while (!bare.empty() && (bare.front() == ' ' || bare.front() == '\t')) bare.erase(0, 1);
+            value = resolveArgument(bare, variables);
+            if (value && *value == bare) value = written;  // no variable: the text as written
+        } else if (isPositionCommand(line.command)) {
+            value = resolveArgument(line.argument, variables);
+        } else {
+            return;
+        }
+        ++read.positionLines;
+        std::string point = value ? pointOf(*value) : std::string();
+        if (point.empty()) ++read.unresolved;
+        else if (read.points.size() < kMaxSpawnPoints) read.points.push_back(std::move(point));
+    });
+    return read;
+}
+
+std::vector<std::string> spawnPoints(const Lines& spawnFile) { return readSpawnPoints(spawnFile).points; }
+
+std::string seedlessMessage(const std::string& mapName, const std::string& soldierFile, const SpawnRead& soldiers,
+                            const std::string& objectFile, const SpawnRead& objects, bool ships, bool landingCrafts,
+                            const std::string& pathFindingFile) {
+    const auto about = [&](const std::string& maps, bool several, const std::string& file, const SpawnRead& read) {
+        std::string text = std::string(several ? "The search maps " : "The search map ") + maps +
+                           (several ? " get" : " gets") + " no seed point: " + file;
+        if (read.positionLines == 0) return text + " has no position line.\n";
+        return text + " has " + std::to_string(read.positionLines) +
+               (read.positionLines == 1 ? " position line, " : " position lines, ") + std::to_string(read.unresolved) +
+               " of them could not be resolved (a variable not set earlier in the file, v_arg1, or an expression).\n";
+    };
+    std::string text;
+    if (soldiers.points.empty()) text += about("Infantry1", false, soldierFile, soldiers);
+    if (objects.points.empty()) {
+        std::string maps = "Tank0";
+        if (ships) maps += ", Boat2";
+        if (landingCrafts) maps += ", LandingCraft3";
+        maps += " and Car4";
+        text += about(maps, true, objectFile, objects);
     }
-    return points;
+    if (text.empty()) return text;
+    return "The add-on of " + mapName + " is made, but some of its pathmaps have no seed point.\n" + text +
+           "The game's pathmap generation spreads out from these points and blocks every place it does not reach, "
+           "so the bots would stand still. Write the points into the ai.setMapSpawnPoints lines of " +
+           pathFindingFile +
+           " as x/z,x/z,... (the script editor opens it as AIPathfinding.con), or give the spawn file position "
+           "lines with the numbers written out and start again.";
 }
 
 std::string infantrySpawnLine(const std::vector<std::string>& points) {

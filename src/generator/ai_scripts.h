@@ -23,10 +23,20 @@ Lines aiCon(int32_t worldSize);
 // (a/b gives a, a/b/c/d gives a/c, a/b/c/d/e gives a/c/e).
 std::string pointOf(const std::string& value);
 
-// The points of a spawn file's position lines ("Object.absolutePosition" at
-// the very start, letter case included; the value from the 25th character
-// on, counted in characters of the file's code page), in file order, empty
-// points left out, at most kMaxSpawnPoints.
+// What one spawn file yields.
+struct SpawnRead {
+    std::vector<std::string> points;  // in file order, empty points left out, at most kMaxSpawnPoints
+    size_t positionLines = 0;         // position lines found
+    size_t unresolved = 0;            // of them, those that gave no point
+};
+
+// The points of a spawn file's position lines, read as the game reads the
+// file (see level_script.h): the command in any letter case after optional
+// blanks; the value written out or the value of a variable set earlier in
+// the file; comments passed over. A line with "Object.absolutePosition" at
+// its very start, letter case included, keeps its value from the 25th
+// character on (counted in characters of the file's code page), as written.
+SpawnRead readSpawnPoints(const Lines& spawnFile);
 std::vector<std::string> spawnPoints(const Lines& spawnFile);
 
 // "ai.setMapSpawnPoints 1 p1,...,pn", or "ai.setMapSpawnPoints 1" without
@@ -34,6 +44,13 @@ std::vector<std::string> spawnPoints(const Lines& spawnFile);
 std::string infantrySpawnLine(const std::vector<std::string>& points);
 // "p1,...,pn", or empty.
 std::string vehicleSpawnList(const std::vector<std::string>& points);
+
+// The message for search maps left without a seed point, naming each spawn
+// file read, its position lines and those it could not resolve, and what to
+// do; empty when every search map has a point. The paths are shown as given.
+std::string seedlessMessage(const std::string& mapName, const std::string& soldierFile, const SpawnRead& soldiers,
+                            const std::string& objectFile, const SpawnRead& objects, bool ships, bool landingCrafts,
+                            const std::string& pathFindingFile);
 
 // AIPathFinding.con: head, boat block (ships), landing-craft block
 // (landing crafts), tail: 23, 29 or 35 lines.

@@ -28,7 +28,7 @@ void MapPage::Button2Click() {
     hooks.readVehicleBoxes = [this] { return std::pair{shipp->isChecked(), landp->isChecked()}; };
     hooks.fillScriptList = [this](const Lines&) { fillScriptList(); };
     hooks.keep = [&plan](const std::string& entry) { return plan.keeps(entry); };
-    generator::runAddon(state_, services_.programDir, hooks);
+    const auto result = generator::runAddon(state_, services_.programDir, hooks);
     statusLine->setText(QString::fromStdString("The add-on folder " + state_.LevelDir + " was made with its " +
                                                std::to_string(ListBox1->count()) +
                                                " scripts, listed on the left to read and edit. Next: draw the "
@@ -44,6 +44,7 @@ void MapPage::Button2Click() {
     state_.Record.landingCrafts = landp->isChecked();
     if (!plan.copiedTo.empty()) services_.messages.info(state::copiedMessage(plan));
     rememberStep(state_, services_.programDir, state::Step::AddonMade);
+    if (!result.seedWarning.empty()) services_.messages.info(result.seedWarning);
 }
 
 void MapPage::ListBox1Click() {

@@ -123,6 +123,7 @@ void PackingPage::Button7Click() {
                                "can mend the cause and click \"Copy the generated pathmaps into my addon\" again.",
                                {"Pack anyway", "Cancel"}) != 0)
         return;
+    if (!packingCheckPasses()) return;
     archiveAtClick_ = packing::startFinalPacking(services_.programDir, state_);
     startWait(Wait::Final);
 }

@@ -130,6 +130,9 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
     copybar->setGeometry(372, 115, 157, 17);
     copybar->setRange(0, 100);
     copybar->hide();
+    // Where the copy's bar stands while it runs.
+    LabelCheck = linkLabel(GroupBox17, "LabelCheck", QStringLiteral("Check the add-on"), 376, 116);
+    giveWayTo(LabelCheck, copybar);
 
     GroupBox19 = groupBox(this, "GroupBox19", QStringLiteral("Network ?"), 552, 0, 193, 497);
     Label49 = wrappedLabel(GroupBox19, "Label49",
@@ -177,6 +180,7 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
     on(Label42, &LinkLabel::clicked, [this] { Label42Click(); });
     on(Button6, &QPushButton::clicked, [this] { Button6Click(); });
     on(Button7, &QPushButton::clicked, [this] { Button7Click(); });
+    on(LabelCheck, &LinkLabel::clicked, [this] { LabelCheckClick(); });
     on(Image13, &PictureBox::clicked, [this] { Image13Click(); });
     on(Image14, &PictureBox::clicked, [this] { Image14Click(); });
     on(fix1, &QCheckBox::clicked, [this] { fixClick(fix1); });
@@ -197,7 +201,8 @@ void PackingPage::showAddonPlace(const QString& place) {
 void PackingPage::showAreasWritten(const std::string& file) {
     const QString text = QString::fromStdString("The strategic areas were written to " + file +
                                                 ". Next, on this page: the game folder, then the first packing.");
-    packingStatus->setText(text);
+    // The line has room for the gist only; the file's whole path is in the tooltip.
+    packingStatus->setText("Areas written. Next: the game folder, then the first packing.");
     packingStatus->setToolTip(text);
 }
 

@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "packing/archive_copy.h"
 #include "tools/batch_run.h"
+#include "packing/check_window.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -17,6 +18,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+
+#include <QPointer>
 
 #include <memory>
 #include <optional>
@@ -41,6 +44,11 @@ public:
     void Label42Click();
     void Button6Click();
     void Button7Click();
+    // The add-on's check: its window, and the check before "Pack" (false:
+    // the user chose not to pack an add-on with errors).
+    void LabelCheckClick();
+    bool packingCheckPasses();
+    CheckWindow* checkWindow() const { return checkWindow_; }
     // Network merge.
     void Image13Click();                // the map archive
     void Image14Click();                // the add-on archive
@@ -104,6 +112,7 @@ public:
     QLabel* Label45;
     QLabel* Label46;
     QPushButton* Button7;
+    LinkLabel* LabelCheck;  // Check the add-on
     QProgressBar* copybar;  // the program's own copy of the new archive
 
     // "Network ?"
@@ -129,7 +138,14 @@ public:
     QLabel* Label50;
     QLabel* Label51;
 
+signals:
+    // A finding of the check was chosen: its area, its search map.
+    void areaFindingChosen(const QString& name);
+    void pathmapFindingChosen(const QString& map);
+
 private:
+    std::vector<check::Finding> checkFindings() const;
+    QPointer<CheckWindow> checkWindow_;
     enum class Wait { None, First, Final, Copy };
     bool packingUnderWay() const;
     void startWait(Wait wait);

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tw::areas {
 namespace {
 
@@ -48,6 +50,24 @@ TEST(Proposals, TheSampleLevelGivesFiveAreas) {
     // The axis base at 150/880, radius 20: the 60-metre minimum, in pixels
     // of two metres, rows counted from the north edge.
     EXPECT_EQ((std::vector<int>{ps[0].left, ps[0].top, ps[0].right, ps[0].bottom}), (std::vector<int>{60, 57, 90, 87}));
+}
+
+// The second sample gives its control points through variables, inside
+// host wrappers, with a template hidden in a beginrem block.
+TEST(Proposals, TheSecondSampleThroughVariables) {
+    const std::string conquest = test::secondSampleLevel() + "Conquest/";
+    const auto points = readControlPoints(readLines(conquest + "ControlPoints.con"),
+                                          readLines(conquest + "ControlPointTemplates.con"));
+    ASSERT_EQ(points.size(), 3u);
+    const std::vector<std::tuple<std::string, double, double, int, double, bool>> expected = {
+        {"cp_north_base", 410.0, 1640.0, 1, 25, true},
+        {"cp_south_base", 1620.0, 400.0, 2, 25, true},
+        {"cp_mill", 1020.0, 1060.0, 0, 30, false},
+    };
+    for (size_t i = 0; i < points.size(); ++i) {
+        const ControlPoint& p = points[i];
+        EXPECT_EQ(std::tuple(p.templateName, p.x, p.y, p.team, p.radius, p.fixedTeam), expected[i]);
+    }
 }
 
 TEST(Proposals, CommentsWrappersAndOddLetterCase) {

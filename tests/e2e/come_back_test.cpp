@@ -1,6 +1,6 @@
-// Going round: after a test in the game, from a closed Tarnwick to a changed
-// add-on packed again into the game folder, in at most eight actions, with
-// the real window, the real runner and a game folder of its own.
+// Going round: after a test in the game, from a closed Tarnwick to one area
+// moved and the add-on packed again into the game folder, in at most eight
+// actions, with the real window, the real runner and a game folder of its own.
 #include "support/sittings.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 namespace tw {
 namespace {
 
-TEST(ComeBack, ChangeAndRepackInEightActions) {
+TEST(ComeBack, OneAreaMovedAndRepackedInEightActions) {
     test::Place place;
     {
         test::Sitting first(place);
@@ -26,26 +26,37 @@ TEST(ComeBack, ChangeAndRepackInEightActions) {
         ++actions;
     };
     act([&] { s.continueFirst(); });
-    MapPage& t1 = *s.form.t1;
-    act([&] { QTest::mouseClick(t1.ListBox1->viewport(), Qt::LeftButton, {},
-                                t1.ListBox1->visualItemRect(t1.ListBox1->item(2)).center()); });  // COOP.con
-    act([&] { t1.Memo6->setPlainText(t1.Memo6->toPlainText().replace(QStringLiteral("1 100"), QStringLiteral("1 150"))); });
-    act([&] { s.click(t1.Button3); });
+    AreasPage& t3 = *s.form.t3;
+    act([&] { s.form.PageControl1->setCurrentWidget(&t3); });
+    QListWidget* list = t3.ListBox1z;
+    act([&] { QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center()); });
+    const areas::Outline west = t3.outlines().at(0);
+    const QPoint middle((west.left + west.right) / 2, (west.top + west.bottom) / 2);
+    act([&] { s.drag(middle, middle + QPoint(30, 40)); });  // "West" by 30 and 40 pixels
     act([&] { s.form.PageControl1->setCurrentWidget(s.form.t4); });
+    s.messages.answers = {0};  // "Pack anyway": the check finds the stand-in pathmaps, which a real game replaces
     act([&] { s.click(s.form.t4->Button7); });
     EXPECT_TRUE(s.waitFor([&] { return !s.messages.infos.empty() || !s.messages.errors.empty(); }));
     ++actions;  // OK on "Done"
     EXPECT_EQ(s.messages.infos, std::vector<std::string>{"Done"}) << ::testing::PrintToString(s.messages.errors);
     EXPECT_LE(actions, 8);
 
-    // The archive in the game folder: the change, the pathmaps of the first
-    // round, and nothing else changed.
+    // The archive in the game folder: the moved area, the pathmaps of the
+    // first round, and nothing else changed.
+    const std::string areasScript = level + "AI/StrategicAreas.con";
     auto after = test::archiveEntries(place.archive());
-    EXPECT_NE(after.at(level + "Coop.con").find("1 150"), std::string::npos);
-    EXPECT_EQ(after.at(level + "Coop.con"), readBytes(place.addon() + "Coop.con"));
-    after.erase(level + "Coop.con");
+    const auto line = [](const std::string& script, const std::string& start) {
+        const size_t at = script.find(start);
+        return at == std::string::npos ? std::string() : script.substr(at, script.find('\r', at) - at);
+    };
+    const std::string westLine = "aiStrategicArea.create West ", north = "aiStrategicArea.create North ";
+    EXPECT_NE(line(after.at(areasScript), westLine), line(before.at(areasScript), westLine));
+    EXPECT_EQ(line(after.at(areasScript), north), line(before.at(areasScript), north));
+    EXPECT_NE(line(after.at(areasScript), north), "");
+    EXPECT_EQ(after.at(areasScript), readBytes(place.addon() + "AI/StrategicAreas.con"));
+    after.erase(areasScript);
     auto unchanged = before;
-    unchanged.erase(level + "Coop.con");
+    unchanged.erase(areasScript);
     EXPECT_EQ(after, unchanged);
 }
 

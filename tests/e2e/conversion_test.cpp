@@ -172,7 +172,11 @@ TEST(Conversion, TheSampleArchiveFromStartToNetworkMerge) {
         w.click(w.form.t4->Button6);
         EXPECT_EQ(w.messages.infos.size(), 1u);  // what the transfer copied
         w.messages.infos.clear();
+        // The check finds what a quick test conversion leaves out (one
+        // side's base, stand-in pathmaps); "Pack anyway".
+        w.messages.answers = {0};
         w.click(w.form.t4->Button7);
+        EXPECT_EQ(w.messages.questions.size(), 1u);
         ASSERT_TRUE(waitFor([&] { return !w.messages.infos.empty() || !w.messages.errors.empty(); }));
         EXPECT_EQ(w.messages.infos, std::vector<std::string>{"Done"}) << ::testing::PrintToString(w.messages.errors);
         closeConsoles();
@@ -223,6 +227,69 @@ TEST(Conversion, TheSampleArchiveFromStartToNetworkMerge) {
         EXPECT_EQ(merged.at(level + "AI/StrategicAreas.con"), addonArchive.at(level + "AI/StrategicAreas.con"));
         EXPECT_TRUE(fileExists(tmp.dir() + "Archives/DemoMap_001.rfa"));  // "let it be"
     }
+}
+
+// The second sample, written as community levels are, from its archive to
+// the first packing: areas proposed from its control points (given through
+// variables), and seed points read from its variables.
+TEST(Conversion, TheSecondSampleAsCommunityLevelsWriteThem) {
+    TempFolder tmp;
+    test::InFolder in(tmp.path());
+    const std::string program = test::makeProgramFolder(tmp.path() / "Tarnwick");
+    const std::string game = tmp.dir() + "Game/";
+    fs::create_directories(game);
+    writeBytes(game + "BF1942.exe", "not really the game");
+    fs::create_directories(tmp.path() / "Archives");
+
+    Wizard w(program);
+    MapPage& t1 = *w.form.t1;
+    w.dialogs.answer(program + "samples/Ridgeback.rfa");
+    w.click(t1.Image12);
+    ASSERT_TRUE(waitFor([&] { return fileExists(program + "bf1942/levels/Ridgeback/init/terrain.con") &&
+                                     !fs::exists(program + "Ridgeback.rfa"); }));
+    closeConsoles();
+    w.click(t1.Button1);
+    ASSERT_TRUE(w.messages.errors.empty()) << w.messages.errors[0];
+    EXPECT_EQ(w.form.state.WorldSize, 2048);
+    w.click(t1.Button2);
+    ASSERT_TRUE(w.messages.errors.empty()) << w.messages.errors[0];
+    EXPECT_TRUE(w.messages.infos.empty()) << w.messages.infos[0];  // every search map has its seeds
+
+    AreasPage& t3 = *w.form.t3;
+    w.form.PageControl1->setCurrentWidget(&t3);
+    w.click(t3.LabelPropose);
+    for (int i = 0; i < 3; ++i) w.click(t3.Label9z);  // each proposal as it stands
+    ASSERT_EQ(t3.ListBox1z->count(), 3);
+    w.click(t3.Image2z);
+    for (int i = 0; i < 3; ++i) w.click(t3.Label16z);  // the proposed neighbours
+    EXPECT_EQ(w.form.PageControl1->currentWidget(), w.form.t4);
+
+    PackingPage& t4 = *w.form.t4;
+    w.dialogs.answer(game + "BF1942.exe");
+    w.click(t4.Image9);
+    w.click(t4.Button5);
+    w.dialogs.answer(tmp.dir() + "Archives/Ridgeback_001");
+    w.click(t4.Label42);
+    ASSERT_TRUE(waitFor([&] { return t4.packbar->value() == 100; })) << ::testing::PrintToString(w.messages.errors);
+    closeConsoles();
+
+    const auto archive = contents(tmp.dir() + "Archives/Ridgeback_001.rfa");
+    const std::string level = "bf1942/levels/Ridgeback/";
+    const std::string pathFinding = archive.at(level + "AIPathFinding.con");
+    EXPECT_NE(pathFinding.find("\r\nai.setMapSpawnPoints 1 402.5/1650.75,418.0/1662.0,1630.25/390.5,1612.0/402.25,"
+                               "1641.5/377.0,1010.0/1080.0\r\n"),
+              std::string::npos)
+        << pathFinding;
+    EXPECT_NE(pathFinding.find("\r\nai.setMapSpawnPoints 0 440.0/1610.0,1590.5/420.0,1050.0/1040.0\r\n"),
+              std::string::npos);
+    EXPECT_NE(pathFinding.find("\r\nai.setMapSpawnPoints 4 440.0/1610.0,1590.5/420.0,1050.0/1040.0\r\n"),
+              std::string::npos);
+    const std::string areas = archive.at(level + "AI/StrategicAreas.con");
+    for (const char* name : {"cp_north_base", "cp_south_base", "cp_mill"})
+        EXPECT_NE(areas.find(std::string("aiStrategicArea.create ") + name + " "), std::string::npos) << name;
+    // The level's own files travel byte for byte, LF ends and all.
+    EXPECT_EQ(archive.at(level + "SinglePlayer/SoldierSpawns.con"),
+              readBytes(test::secondSampleLevel() + "Conquest/SoldierSpawns.con"));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "intake/analysis.h"
 #include "intake/map_page.h"
 #include "support/ordinary_user.h"
+#include "support/program_folder.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
 
@@ -141,6 +142,64 @@ TEST(AddonRun, PositionValuesAfterCodePageCharacters) {
         generator::aiPathFinding("ai.setMapSpawnPoints 1 12/45,-6/8", "1/\xC3\xA4" "3", false, false), true));
     EXPECT_EQ(file, expected);
     EXPECT_NE(file.find("\r\nai.setMapSpawnPoints 0 1/\xE4" "3\r\n"), std::string::npos);
+}
+
+// Spawn files that give no seed point: the run finishes, then one message
+// says which search maps have none, what was read, and what to do.
+TEST(AddonRun, SearchMapsWithoutSeedPointsAreNamedAfterTheRun) {
+    Generator g;
+    g.tmp.write("Maps/MyMap/conquest/SoldierSpawns.con",
+                "var v_pos = 1/2/3\nobject.absolutePosition v_arg1\nobject.absolutePosition v_pos/1\n");
+    g.tmp.write("Maps/MyMap/conquest/ObjectSpawns.con", "rem nothing\n");
+    g.page().landp->setChecked(true);
+    g.start();
+    ASSERT_TRUE(g.scripted.messages.errors.empty()) << g.scripted.messages.errors[0];
+    EXPECT_FALSE(g.page().Button2->isEnabled());
+    EXPECT_TRUE(g.form.t3->isEnabled());
+    const std::string addon = g.addon();
+    EXPECT_EQ(g.scripted.messages.infos,
+              std::vector<std::string>{
+                  "The add-on of MyMap is made, but some of its pathmaps have no seed point.\n"
+                  "The search map Infantry1 gets no seed point: " + addon + "Singleplayer/SoldierSpawns.con has 2 "
+                  "position lines, 2 of them could not be resolved (a variable not set earlier in the file, v_arg1, "
+                  "or an expression).\n"
+                  "The search maps Tank0, LandingCraft3 and Car4 get no seed point: " + addon +
+                  "Singleplayer/ObjectSpawns.con has no position line.\n"
+                  "The game's pathmap generation spreads out from these points and blocks every place it does not "
+                  "reach, so the bots would stand still. Write the points into the ai.setMapSpawnPoints lines of " +
+                  addon + "AIPathFinding.con as x/z,x/z,... (the script editor opens it as AIPathfinding.con), or "
+                  "give the spawn file position lines with the numbers written out and start again."});
+}
+
+// The second sample, written as community levels are (lower case,
+// variables, wrappers, comments, LF ends, Init/Terrain.con, no map picture):
+// the run reads its spawn points, keeps its files byte for byte, and has
+// nothing to warn about.
+TEST(AddonRun, TheSecondSampleAsCommunityLevelsWriteThem) {
+    TempFolder tmp;
+    test::InFolder in(tmp.path());
+    const std::string program = test::makeProgramFolder(tmp.path() / "Tarnwick");
+    ScriptedServices scripted(program);
+    TForm1 form(scripted.services);
+    MapPage& page = *form.t1;
+    page.unpack->setChecked(true);
+    scripted.dialogs.answer(program + "samples/Ridgeback/init.con");
+    page.Image12Click();
+    page.Button1Click();
+    EXPECT_EQ(form.state.WorldSize, 2048);
+    page.shipp->setChecked(true);
+    QTest::mouseClick(page.Button2, Qt::LeftButton);
+    ASSERT_TRUE(scripted.messages.errors.empty()) << scripted.messages.errors[0];
+    EXPECT_TRUE(scripted.messages.infos.empty()) << scripted.messages.infos[0];
+    const std::string addon = program + "bf1942/levels/Ridgeback_001/";
+    EXPECT_EQ(readBytes(addon + "AIPathFinding.con"),
+              joinLines(generator::aiPathFinding("ai.setMapSpawnPoints 1 402.5/1650.75,418.0/1662.0,1630.25/390.5,"
+                                                 "1612.0/402.25,1641.5/377.0,1010.0/1080.0",
+                                                 "440.0/1610.0,1590.5/420.0,1050.0/1040.0", true, false),
+                        true));
+    for (const char* name : kConquest)
+        EXPECT_EQ(readBytes(addon + "Singleplayer/" + name), readBytes(program + "samples/Ridgeback/Conquest/" + name))
+            << name;
 }
 
 TEST(AddonRun, WithoutTheLevelsFolderItStopsBeforeWritingAnything) {

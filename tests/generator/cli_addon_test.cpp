@@ -56,6 +56,27 @@ TEST(TarnwickCli, ArchiveAndFolderGiveTheSameAddon) {
     EXPECT_FALSE(fs::exists(a + "DemoMap.rfa"));  // the unpacking's copy is gone
 }
 
+// A level whose object spawns give no seed point: the add-on is made, and
+// standard error says what the wizard's message says.
+TEST(TarnwickCli, SearchMapsWithoutSeedPointsAreNamedOnStandardError) {
+    TempFolder tmp;
+    const std::string a = test::makeProgramFolder(tmp.path() / "A");
+    fs::copy(test::sampleLevel(), tmp.path() / "Map", fs::copy_options::recursive);
+    tmp.write("Map/conquest/ObjectSpawns.con", "object.absolutePosition v_nowhere\n");
+    const Result r = run("{ '" + a + "tarnwick-cli' addon '" + tmp.dir() + "Map/init.con' 2>&1 >/dev/null; }");
+    EXPECT_EQ(r.code, 0);
+    const std::string addon = a + "bf1942/levels/Map_001/";
+    EXPECT_EQ(r.output,
+              "The add-on of Map is made, but some of its pathmaps have no seed point.\n"
+              "The search maps Tank0 and Car4 get no seed point: " + addon + "Singleplayer/ObjectSpawns.con has 1 "
+              "position line, 1 of them could not be resolved (a variable not set earlier in the file, v_arg1, or an "
+              "expression).\n"
+              "The game's pathmap generation spreads out from these points and blocks every place it does not reach, "
+              "so the bots would stand still. Write the points into the ai.setMapSpawnPoints lines of " + addon +
+              "AIPathFinding.con as x/z,x/z,... (the script editor opens it as AIPathfinding.con), or give the spawn "
+              "file position lines with the numbers written out and start again.\n");
+}
+
 TEST(TarnwickCli, FailuresExitNonZeroWithTheWizardsText) {
     TempFolder tmp;
     const std::string a = test::makeProgramFolder(tmp.path() / "A");

@@ -155,8 +155,8 @@ TEST(SpawnPoints, PositionLinesAndTheWalk) {
           "Object.absolutePosition 990/80/1410.25"},
          {"1120.5/780.0", "990/1410.25"}},
         {{"rem nothing here", "Object.create X"}, {}},
-        {{"object.absolutePosition 1/2/3"}, {}},                // lower-case o
-        {{" Object.absolutePosition 1/2/3"}, {}},               // a blank before the keyword
+        {{"object.absolutePosition 1/2/3"}, {"1/3"}},           // lower-case o, as the game reads it
+        {{" Object.absolutePosition 1/2/3"}, {"1/3"}},          // a blank before the keyword
         {{"Object.absolutePosition a/b"}, {"a"}},
         {{"Object.absolutePosition a/b/c/d"}, {"a/c"}},
         {{"Object.absolutePosition a/b/c/d/e"}, {"a/c/e"}},

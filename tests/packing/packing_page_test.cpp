@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -464,6 +465,9 @@ TEST(FinalPacking, ReportsDoneOnlyForANewArchive) {
     t.scripted.messages.infos.clear();  // what the transfer copied
     t.tmp.write("C:/Tools/MyMap_001.rfa", "old archive");
     t.tmp.write("C:/Tools/pack.bat", "unchanged");
+    // This add-on is a bare stand-in: its check finds errors, and each
+    // "Pack" is answered with "Pack anyway".
+    t.scripted.messages.answers = {0, 0};
     t.click(t.page.Button7);
     ASSERT_EQ(t.scripted.shell.batches.size(), 1u);
     EXPECT_EQ(t.tmp.read("C:/Tools/pack.bat"), "unchanged");  // started again as it was
@@ -493,6 +497,7 @@ TEST(FinalPacking, AStoppedCopyLeavesTheOldArchive) {
     t.tmp.write(t.pathmaps + "Tank0Level1Map.raw", "tank");
     t.click(t.page.Button6);
     t.tmp.write("D:/Archives/MyMap_001.rfa", "the archive of an earlier packing");
+    t.scripted.messages.answers = {0};  // the bare stand-in add-on: "Pack anyway"
     t.click(t.page.Button7);
     t.tmp.write("C:/Tools/MyMap_001.rfa", "");
     fs::resize_file("C:/Tools/MyMap_001.rfa", uint64_t{512} << 20);
@@ -532,8 +537,8 @@ TEST(FinalPacking, AfterAFailedTransferItAsksNamingThePathmapLeftBehind) {
         std::deque<int> answers;  // none: the last answer, "Cancel"
         size_t questions, batches;
     };
-    for (const Step& c : {Step{"cancelled", false, {}, 1, 0}, Step{"packed anyway", false, {0}, 2, 1},
-                          Step{"after a good transfer", true, {}, 2, 2}}) {
+    for (const Step& c : {Step{"cancelled", false, {}, 1, 0}, Step{"packed anyway", false, {0, 0}, 2, 1},
+                          Step{"after a good transfer", true, {0}, 2, 2}}) {
         if (c.transferAgain) {
             t.finishBatch(0, false);
             ASSERT_TRUE(t.waitFor([&] { return t.scripted.messages.errors.size() == 2; }));  // Pack's end
@@ -542,8 +547,9 @@ TEST(FinalPacking, AfterAFailedTransferItAsksNamingThePathmapLeftBehind) {
         }
         t.scripted.messages.answers = c.answers;
         t.click(t.page.Button7);
-        ASSERT_EQ(t.scripted.messages.questions.size(), c.questions) << c.what;
-        EXPECT_EQ(t.scripted.messages.questions.back().substr(0, asked.size()), asked) << c.what;
+        const auto& q = t.scripted.messages.questions;  // the add-on check may ask too
+        EXPECT_EQ(size_t(std::count_if(q.begin(), q.end(), [&](const std::string& x) { return x.rfind(asked, 0) == 0; })),
+                  c.questions) << c.what;
         EXPECT_EQ(t.scripted.shell.batches.size(), c.batches) << c.what;
     }
 }

@@ -13,6 +13,8 @@ namespace tw::test {
 // The sample level as the build packed it, and as its folder in data/.
 inline std::string sampleArchive() { return TW_SAMPLE_ARCHIVE; }
 inline std::string sampleLevel() { return std::string(TW_DATA_DIR) + "/levels/DemoMap/"; }
+// The second sample, written as community levels are.
+inline std::string secondSampleLevel() { return std::string(TW_DATA_DIR) + "/levels/Ridgeback/"; }
 
 // Makes `where` a program folder: the archive tools, the batch runner and the
 // command-line front end, the AI templates, the samples and the empty
@@ -31,7 +33,9 @@ inline std::string makeProgramFolder(const std::filesystem::path& where) {
     for (const auto& entry : fs::directory_iterator(fs::path(TW_DATA_DIR) / "templates"))
         fs::copy_file(entry.path(), where / "temp/con files" / entry.path().filename());
     fs::copy(sampleLevel(), where / "samples/DemoMap", fs::copy_options::recursive);
+    fs::copy(secondSampleLevel(), where / "samples/Ridgeback", fs::copy_options::recursive);
     fs::copy_file(sampleArchive(), where / "samples/DemoMap.rfa");
+    fs::copy_file(TW_SECOND_SAMPLE_ARCHIVE, where / "samples/Ridgeback.rfa");
     return where.string() + "/";
 }
 

@@ -181,6 +181,9 @@ inline const std::array<Step, 6> kSteps = {{
 
 // "Pack", and "Done".
 inline void finish(Sitting& s) {
+    // The stand-in pathmaps are no real ones, so the check before "Pack"
+    // finds errors: "Pack anyway".
+    s.messages.answers = {0};
     s.click(s.form.t4->Button7);
     EXPECT_TRUE(s.waitFor([&] { return !s.messages.infos.empty() && s.messages.infos.back() == "Done"; }))
         << ::testing::PrintToString(s.messages.errors);

@@ -1,0 +1,699 @@
+#include "check/addon_check.h"
+
+#include "areas/area_name.h"
+#include "areas/proposals.h"
+#include "generator/addon_run.h"
+#include "generator/level_script.h"
+#include "pathmaps/findings.h"
+#include "platform/files.h"
+#include "platform/level_files.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+namespace tw::check {
+namespace {
+
+using generator::ScriptLine;
+using generator::ScriptVariables;
+
+Lines words(const std::string& text) {
+    Lines out;
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+        const size_t start = i;
+        while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
+        if (i > start) out.push_back(text.substr(start, i - start));
+    }
+    return out;
+}
+
+std::optional<double> number(std::string_view text) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    double v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+// "x/z" as two numbers.
+std::optional<WorldPosition> pairOf(const std::string& text) {
+    const size_t slash = text.find('/');
+    if (slash == std::string::npos) return std::nullopt;
+    const auto x = number(std::string_view(text).substr(0, slash)), z = number(std::string_view(text).substr(slash + 1));
+    if (!x || !z) return std::nullopt;
+    return WorldPosition{*x, *z};
+}
+
+// "x/y/z" as x and z.
+std::optional<WorldPosition> positionOf(const std::string& text) {
+    std::string joined;
+    for (const std::string& w : words(text)) joined += w;
+    const size_t a = joined.find('/'), b = a == std::string::npos ? a : joined.find('/', a + 1);
+    if (b == std::string::npos || joined.find('/', b + 1) != std::string::npos) return std::nullopt;
+    const auto x = number(std::string_view(joined).substr(0, a)), y = number(std::string_view(joined).substr(a + 1, b - a - 1)),
+               z = number(std::string_view(joined).substr(b + 1));
+    if (!x || !y || !z) return std::nullopt;
+    return WorldPosition{*x, *z};
+}
+
+std::string joined(const std::vector<std::string>& names, const char* last = " and ") {
+    std::string out;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) out += i + 1 == names.size() ? last : ", ";
+        out += names[i];
+    }
+    return out;
+}
+
+struct Area {
+    std::string name;
+    size_t line = 0;
+    bool hasBox = false;
+    double x1 = 0, z1 = 0, x2 = 0, z2 = 0;
+    std::vector<std::pair<std::string, size_t>> neighbours;
+    std::set<std::string> kinds;  // folded
+    int side = -1;
+};
+
+class Checker {
+public:
+    Checker(std::string addon, std::string level) : addon_(std::move(addon)), level_(std::move(level)) {}
+
+    std::vector<Finding> run() {
+        worldSize();
+        scripts();
+        areas();
+        strategies();
+        pathmaps();
+        spawns();
+        std::stable_sort(out_.begin(), out_.end(),
+                         [](const Finding& a, const Finding& b) { return a.severity < b.severity; });
+        return std::move(out_);
+    }
+
+private:
+    std::string addon_, level_;
+    int32_t worldSize_ = 0;
+    std::vector<Finding> out_;
+    std::vector<Area> areas_;
+    std::unordered_map<std::string, size_t> areaIndex_;  // folded name: first area of that name
+
+    Finding& add(Severity severity, const char* code, std::string message, std::string file = {}, size_t line = 0) {
+        Finding f;
+        f.severity = severity;
+        f.code = code;
+        f.message = std::move(message);
+        f.file = std::move(file);
+        f.line = line;
+        out_.push_back(std::move(f));
+        return out_.back();
+    }
+
+    // The file's lines, or nothing when it is missing; a file that cannot be
+    // read is a finding.
+    std::optional<Lines> read(const std::string& relative) {
+        const std::string path = addon_ + relative;
+        if (!fileExists(path)) return std::nullopt;
+        try {
+            return readLevelLines(path);
+        } catch (const std::exception& e) {
+            add(Severity::Error, "file-unreadable",
+                std::string(e.what()) + ". Replace the file with a readable text file.", relative);
+            return std::nullopt;
+        }
+    }
+
+    void worldSize() {
+        const auto lines = read("ai.con");
+        if (!lines) return;
+        for (const std::string& line : *lines) {
+            const Lines w = words(line);
+            if (w.size() >= 2 && equalsIgnoreCase(w[0], "aiSettings.setWorldMapSize")) {
+                const auto v = number(w[1]);
+                if (v && *v >= 256 && *v <= 65536) worldSize_ = static_cast<int32_t>(*v);
+                return;
+            }
+        }
+    }
+
+    bool insideWorld(WorldPosition p) const {
+        return worldSize_ <= 0 || (p.x >= 0 && p.z >= 0 && p.x <= worldSize_ && p.z <= worldSize_);
+    }
+
+    // --- Scripts -------------------------------------------------------
+
+    bool reachable(std::string target) const {
+        std::replace(target.begin(), target.end(), '\\', '/');
+        while (!target.empty() && target.front() == '/') target.erase(0, 1);
+        const std::string name = nameOf(target);
+        if (name.find('.') == std::string::npos) target += ".con";
+        return fileExists(addon_ + target) || (!level_.empty() && fileExists(level_ + target));
+    }
+
+    void scripts() {
+        for (const std::string& entry : generator::editableScripts())
+            if (!fileExists(addon_ + entry))
+                add(Severity::Error, "script-missing",
+                    "The add-on has no " + entry + ", which the game runs. Start the add-on run again, or copy the "
+                    "file back from a backup.",
+                    entry);
+        for (const char* file : {"ai.con", "Coop.con", "GameTypes/Coop.con", "SinglePlayerAllied.con",
+                                 "SinglePlayerAxis.con", "Singleplayer/Bots.con", "Singleplayer/Skirmish.con"}) {
+            const auto lines = read(file);
+            if (!lines) continue;
+            bool relative = true;  // console.useRelativePaths 0: the paths start at the game folder
+            generator::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables&) {
+                const std::string key = foldCase(line.command);
+                if (key == "console.userelativepaths") {
+                    relative = line.argument != "0";
+                    return;
+                }
+                if ((key != "run" && key != "include") || !relative) return;
+                const Lines w = words(line.argument);
+                if (w.empty() || reachable(w[0])) return;
+                add(Severity::Error, "run-target-missing",
+                    "\"" + line.command + " " + w[0] + "\" names no file of the add-on" +
+                        (level_.empty() ? std::string() : " or of its level") +
+                        ". Correct the name in the script editor, or add the file.",
+                    file, line.number);
+            });
+        }
+    }
+
+    // --- Areas ---------------------------------------------------------
+
+    void areaLine(size_t line, const std::string& what) {
+        add(Severity::Error, "area-line",
+            what + " Correct the line, or write the areas again on the Areas page.", "AI/StrategicAreas.con", line);
+    }
+
+    void readAreas(const Lines& lines) {
+        std::optional<size_t> active;
+        generator::walkScript(lines, [&](const ScriptLine& line, const ScriptVariables&) {
+            const std::string key = foldCase(line.command);
+            const Lines w = words(line.argument);
+            if (key == "aistrategicarea.create") {
+                // name x1/z1 xc/zc value [land|sea]; a name with blanks in it
+                // still shows as the words before the numbers.
+                size_t end = w.size();
+                if (end >= 5 && (equalsIgnoreCase(w[end - 1], "land") || equalsIgnoreCase(w[end - 1], "sea"))) --end;
+                const auto c1 = end >= 4 ? pairOf(w[end - 3]) : std::nullopt;
+                const auto c2 = end >= 4 ? pairOf(w[end - 2]) : std::nullopt;
+                const auto value = end >= 4 ? number(w[end - 1]) : std::nullopt;
+                if (!c1 || !c2 || !value) {
+                    areaLine(line.number, "The line does not read as \"aiStrategicArea.create <name> <x>/<z> "
+                                          "<centre x>/<centre z> <value>\".");
+                    active.reset();
+                    return;
+                }
+                Area a;
+                a.name = joined(Lines(w.begin(), w.begin() + static_cast<long>(end - 3)), " ");
+                a.line = line.number;
+                a.hasBox = true;
+                a.x1 = c1->x;
+                a.z1 = c1->z;
+                a.x2 = 2 * c2->x - c1->x;
+                a.z2 = 2 * c2->z - c1->z;
+                areas_.push_back(a);
+                areaIndex_.emplace(foldCase(a.name), areas_.size() - 1);
+                active = areas_.size() - 1;
+            } else if (key == "aistrategicarea.setactive") {
+                const auto it = areaIndex_.find(foldCase(line.argument));
+                if (it == areaIndex_.end()) {
+                    areaLine(line.number, "\"" + line.argument + "\" is made active, but no area of that name is "
+                                          "created before it.");
+                    active.reset();
+                } else {
+                    active = it->second;
+                }
+            } else if (key == "aistrategicarea.addneighbour" || key == "aistrategicarea.addobjecttypeflag" ||
+                       key == "aistrategicarea.setside" || key == "aistrategicarea.setorderposition") {
+                if (!active) {
+                    areaLine(line.number, "The line belongs to no area: no aiStrategicArea.setActive or create "
+                                          "line comes before it.");
+                    return;
+                }
+                Area& a = areas_[*active];
+                if (key == "aistrategicarea.addneighbour") {
+                    if (line.argument.empty()) areaLine(line.number, "The neighbour line names no area.");
+                    else a.neighbours.emplace_back(line.argument, line.number);
+                } else if (key == "aistrategicarea.addobjecttypeflag") {
+                    if (w.size() != 1) areaLine(line.number, "The kind line should name one kind.");
+                    else a.kinds.insert(foldCase(w[0]));
+                } else if (key == "aistrategicarea.setside") {
+                    const auto v = w.size() == 1 ? number(w[0]) : std::nullopt;
+                    if (!v || (*v != 0 && *v != 1 && *v != 2)) areaLine(line.number, "The side should be 0, 1 or 2.");
+                    else a.side = static_cast<int>(*v);
+                } else if (w.size() != 2 || !pairOf(w[1])) {
+                    areaLine(line.number, "The line does not read as \"AIStrategicArea.setOrderPosition <unit> "
+                                          "<x>/<z>\".");
+                }
+            } else if (key.compare(0, 16, "aistrategicarea.") != 0 && key.compare(0, 14, "ailandingzone.") != 0) {
+                areaLine(line.number, "\"" + line.command + "\" is no command of a strategic-area script.");
+            }
+        });
+    }
+
+    void areas() {
+        const auto lines = read("AI/StrategicAreas.con");
+        if (!lines) return;  // already a missing script
+        readAreas(*lines);
+        const std::string file = "AI/StrategicAreas.con";
+        if (areas_.empty()) {
+            add(Severity::Error, "areas-none",
+                "The add-on has no strategic areas, so the bots have nowhere to go. Draw them on the Areas page.",
+                file);
+            return;
+        }
+        std::set<std::string> seen;
+        for (const Area& a : areas_) {
+            const std::string fault = areaNameFault(a.name);
+            if (!fault.empty())
+                add(Severity::Error, "area-name-bad", fault, file, a.line).area = a.name;
+            if (!seen.insert(foldCase(a.name)).second)
+                add(Severity::Error, "area-name-duplicate",
+                    "A second area is named \"" + a.name + "\"; the game takes both for one. Rename one of them on "
+                    "the Areas page.",
+                    file, a.line)
+                    .area = a.name;
+            if (a.x2 <= a.x1 || a.z2 <= a.z1) {
+                add(Severity::Error, "area-size",
+                    "The area \"" + a.name + "\" has no positive size: its centre must lie north-east of its "
+                    "corner. Draw it again on the Areas page.",
+                    file, a.line)
+                    .area = a.name;
+            } else if (!insideWorld({a.x1, a.z1}) || !insideWorld({a.x2, a.z2})) {
+                add(Severity::Error, "area-outside",
+                    "The area \"" + a.name + "\" reaches beyond the " + std::to_string(worldSize_) +
+                        "-metre world. Draw it again inside the map on the Areas page.",
+                    file, a.line)
+                    .area = a.name;
+            }
+            if (a.kinds.empty() && areaIndex_.at(foldCase(a.name)) == static_cast<size_t>(&a - areas_.data()))
+                add(Severity::Warning, "area-no-kind",
+                    "The area \"" + a.name + "\" has no kind (Base, ControlPoint, ...), so no strategy values it. "
+                    "Give it one on the Areas page.",
+                    file, a.line)
+                    .area = a.name;
+        }
+        neighbours(file);
+        controlPoints();
+        bases(file);
+    }
+
+    void neighbours(const std::string& file) {
+        const size_t n = areas_.size();
+        std::vector<std::set<size_t>> links(n);
+        for (size_t i = 0; i < n; ++i) {
+            const Area& a = areas_[i];
+            if (areaIndex_.at(foldCase(a.name)) != i) continue;  // a duplicate's links go with the first
+            for (const auto& [name, line] : a.neighbours) {
+                const std::string folded = foldCase(name);
+                const auto it = areaIndex_.find(folded);
+                if (folded == foldCase(a.name)) {
+                    add(Severity::Error, "neighbour-self",
+                        "The area \"" + a.name + "\" names itself as its neighbour. Untick it in the neighbour "
+                        "step on the Areas page.",
+                        file, line)
+                        .area = a.name;
+                } else if (it == areaIndex_.end()) {
+                    add(Severity::Error, "neighbour-unknown",
+                        "The area \"" + a.name + "\" names \"" + name + "\" as its neighbour, but no area has that "
+                        "name. Correct the neighbours on the Areas page.",
+                        file, line)
+                        .area = a.name;
+                } else {
+                    links[i].insert(it->second);
+                }
+            }
+        }
+        for (size_t i = 0; i < n; ++i)
+            for (const size_t j : links[i])
+                if (!links[j].count(i)) {
+                    const auto at = std::find_if(areas_[i].neighbours.begin(), areas_[i].neighbours.end(),
+                                                 [&](const auto& nb) { return equalsIgnoreCase(nb.first, areas_[j].name); });
+                    add(Severity::Warning, "neighbour-one-way",
+                        "\"" + areas_[i].name + "\" names \"" + areas_[j].name + "\" as its neighbour, but not the "
+                        "other way round, so bots may route only one way. Tick \"" + areas_[i].name +
+                            "\" among the neighbours of \"" + areas_[j].name + "\" too.",
+                        file, at->second)
+                        .area = areas_[i].name;
+                }
+        // Islands: groups no neighbour link joins to the group of the first area.
+        std::vector<std::vector<size_t>> adjacent(n);  // links either way
+        for (size_t i = 0; i < n; ++i)
+            for (const size_t j : links[i]) {
+                adjacent[i].push_back(j);
+                adjacent[j].push_back(i);
+            }
+        std::vector<int> group(n, -1);
+        int groups = 0;
+        std::vector<std::vector<size_t>> members;
+        for (size_t start = 0; start < n; ++start) {
+            if (group[start] >= 0 || areaIndex_.at(foldCase(areas_[start].name)) != start) continue;
+            members.emplace_back();
+            std::vector<size_t> todo{start};
+            group[start] = groups;
+            while (!todo.empty()) {
+                const size_t k = todo.back();
+                todo.pop_back();
+                members.back().push_back(k);
+                for (const size_t m : adjacent[k]) {
+                    if (group[m] >= 0) continue;
+                    group[m] = groups;
+                    todo.push_back(m);
+                }
+            }
+            ++groups;
+        }
+        for (size_t g = 1; g < members.size(); ++g) {
+            std::sort(members[g].begin(), members[g].end());
+            std::vector<std::string> names;
+            for (const size_t k : members[g]) names.push_back("\"" + areas_[k].name + "\"");
+            add(Severity::Error, "areas-island",
+                std::string(names.size() == 1 ? "The area " : "The areas ") + joined(names) +
+                    (names.size() == 1 ? " is" : " are") + " linked to no route from \"" + areas_[members[0][0]].name +
+                    "\", so bots never get there. Give " + (names.size() == 1 ? "it" : "them") +
+                    " a neighbour among the other areas on the Areas page.",
+                file, areas_[members[g][0]].line)
+                .area = areas_[members[g][0]].name;
+        }
+    }
+
+    void controlPoints() {
+        std::vector<areas::ControlPoint> points;
+        try {
+            points = areas::readAddonControlPoints(addon_);
+        } catch (const std::exception&) {
+            return;  // unreadable files are found by the spawn checks
+        }
+        for (const areas::ControlPoint& cp : points) {
+            const bool covered = std::any_of(areas_.begin(), areas_.end(), [&](const Area& a) {
+                return a.x1 <= cp.x && cp.x <= a.x2 && a.z1 <= cp.y && cp.y <= a.z2;
+            });
+            if (covered) continue;
+            Finding& f = add(Severity::Warning, "control-point-uncovered",
+                             "The control point " + cp.templateName +
+                                 " lies in no area, so the bots do not go for it. Draw an area around it on the "
+                                 "Areas page.");
+            f.at = WorldPosition{cp.x, cp.y};
+        }
+    }
+
+    void bases(const std::string& file) {
+        for (const int side : {1, 2}) {
+            const bool has = std::any_of(areas_.begin(), areas_.end(),
+                                         [&](const Area& a) { return a.side == side && a.kinds.count("base"); });
+            if (!has)
+                add(Severity::Warning, "side-no-base",
+                    "Side " + std::to_string(side) + " has no area of the kind Base. Mark its base area as Base "
+                    "with side " + std::to_string(side) + " on the Areas page.",
+                    file);
+        }
+    }
+
+    // --- Strategies ----------------------------------------------------
+
+    void strategies() {
+        struct Named {
+            std::string name;
+            size_t line;
+        };
+        const auto collect = [&](const char* file, const char* command, std::vector<Named>& into) {
+            if (const auto lines = read(file))
+                generator::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables&) {
+                    const Lines w = words(line.argument);
+                    if (equalsIgnoreCase(line.command, command) && !w.empty()) into.push_back({w[0], line.number});
+                });
+        };
+        std::vector<Named> strategyNames, prerequisiteNames, conditionNames, prerequisiteUses, conditionUses;
+        std::vector<std::pair<Named, std::string>> modifiers;  // flag, strategy
+        collect("AI/strategies.con", "aiStrategy.createStrategy", strategyNames);
+        collect("AI/strategies.con", "aiStrategy.setPrerequisite", prerequisiteUses);
+        collect("AI/prerequisites.con", "aiStrategy.createPrerequisite", prerequisiteNames);
+        collect("AI/prerequisites.con", "aiStrategy.addCondition", conditionUses);
+        collect("AI/conditions.con", "aiStrategy.createConstantCondition", conditionNames);
+        if (const auto lines = read("AI/strategies.con")) {
+            std::string current;
+            generator::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables&) {
+                const Lines w = words(line.argument);
+                if (equalsIgnoreCase(line.command, "aiStrategy.createStrategy") && !w.empty()) current = w[0];
+                else if (equalsIgnoreCase(line.command, "aiStrategy.setStrategicObjectsModifier") && !w.empty())
+                    modifiers.push_back({{w[0], line.number}, current});
+            });
+        }
+        const auto known = [](const std::vector<Named>& names, const std::string& name) {
+            return std::any_of(names.begin(), names.end(), [&](const Named& n) { return equalsIgnoreCase(n.name, name); });
+        };
+        if (const auto lines = read("ai.con"))
+            generator::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables&) {
+                const Lines w = words(line.argument);
+                if (!equalsIgnoreCase(line.command, "ai.addSAIStrategy") || w.size() < 2 || known(strategyNames, w[1]))
+                    return;
+                add(Severity::Error, "strategy-missing",
+                    "The strategy \"" + w[1] + "\" is added for side " + w[0] +
+                        ", but AI/strategies.con does not create it. Remove the line or create the strategy.",
+                    "ai.con", line.number);
+            });
+        for (const Named& use : prerequisiteUses)
+            if (!known(prerequisiteNames, use.name))
+                add(Severity::Error, "prerequisite-missing",
+                    "The prerequisite \"" + use.name + "\" is not created in AI/prerequisites.con. Create it there "
+                    "or name one that is.",
+                    "AI/strategies.con", use.line);
+        for (const Named& use : conditionUses)
+            if (!known(conditionNames, use.name))
+                add(Severity::Error, "condition-missing",
+                    "The condition \"" + use.name + "\" is not created in AI/conditions.con. Create it there or "
+                    "name one that is.",
+                    "AI/prerequisites.con", use.line);
+        // Kinds the strategies value that no area carries; the game also
+        // computes a few kinds of its own.
+        if (areas_.empty()) return;
+        std::set<std::string> reported;
+        for (const auto& [flag, strategy] : modifiers) {
+            const std::string folded = foldCase(flag.name);
+            if (folded == "front" || folded == "safe" || folded == "enemy" || folded == "neutral") continue;
+            const bool carried =
+                std::any_of(areas_.begin(), areas_.end(), [&](const Area& a) { return a.kinds.count(folded) != 0; });
+            if (carried || !reported.insert(folded).second) continue;
+            add(Severity::Information, "area-kind-unused",
+                "The strategy \"" + strategy + "\" values areas of the kind " + flag.name +
+                    ", but no area has that kind; the strategy then goes by its other kinds. Mark areas as " +
+                    flag.name + " on the Areas page if the map has such places.",
+                "AI/strategies.con", flag.line);
+        }
+    }
+
+    // --- Pathmaps ------------------------------------------------------
+
+    void pathmaps() {
+        const auto lines = read("AIPathFinding.con");
+        if (!lines) return;
+        struct Map {
+            std::string name;
+            int minLevel = 0, maxLevel = 2;
+        };
+        std::vector<Map> maps;
+        std::map<int, std::pair<size_t, bool>> seeds;  // map index: line, holds a point
+        generator::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables&) {
+            const Lines w = words(line.argument);
+            if (equalsIgnoreCase(line.command, "ai.addSearchMap") && !w.empty()) {
+                Map m{w[0]};
+                if (w.size() >= 10) {
+                    const auto lo = number(w[8]), hi = number(w[9]);
+                    if (lo && hi && *lo >= 0 && *hi >= *lo && *hi <= 10) {
+                        m.minLevel = static_cast<int>(*lo);
+                        m.maxLevel = static_cast<int>(*hi);
+                    }
+                }
+                maps.push_back(m);
+            } else if (equalsIgnoreCase(line.command, "ai.setMapSpawnPoints") && !w.empty()) {
+                const auto index = number(w[0]);
+                if (!index) return;
+                bool point = false;
+                if (w.size() >= 2) {
+                    std::string list;
+                    for (size_t i = 1; i < w.size(); ++i) list += w[i];
+                    size_t start = 0;
+                    while (start <= list.size()) {
+                        const size_t comma = std::min(list.find(',', start), list.size());
+                        point = point || pairOf(list.substr(start, comma - start)).has_value();
+                        start = comma + 1;
+                    }
+                }
+                seeds[static_cast<int>(*index)] = {line.number, point};
+            }
+        });
+        // The wizard numbers a map's seed line by the digit its name ends in
+        // (Car4: 4); the game is reported to count the maps in the order
+        // they are declared (Car4 may be map 2).
+        const auto nameDigit = [](const std::string& name) {
+            return !name.empty() && std::isdigit(static_cast<unsigned char>(name.back())) ? name.back() - '0' : -1;
+        };
+        std::set<int> byName;
+        for (size_t i = 0; i < maps.size(); ++i) {
+            const auto it = seeds.find(static_cast<int>(i));
+            if (it != seeds.end() && it->second.second) continue;
+            const int digit = nameDigit(maps[i].name);
+            const auto named = digit >= 0 ? seeds.find(digit) : seeds.end();
+            if (named != seeds.end() && named->second.second) {
+                byName.insert(digit);
+                add(Severity::Warning, "seed-map-index",
+                    "The seed points of " + maps[i].name + " stand in \"ai.setMapSpawnPoints " + std::to_string(digit) +
+                        "\", but the game is reported to number the maps 0, 1, 2, ... in the order of their "
+                        "ai.addSearchMap lines, which makes " + maps[i].name + " map " + std::to_string(i) +
+                        ". Write " + std::to_string(i) + " in that line if the game's pathmaps for " + maps[i].name +
+                        " come out blocked.",
+                    "AIPathFinding.con", named->second.first)
+                    .pathmap = maps[i].name;
+                continue;
+            }
+            Finding& f = add(Severity::Error, "no-seed",
+                             "The search map " + maps[i].name +
+                                 " has no seed point, so the game's pathmap generation blocks all of it and the "
+                                 "bots stand still. Write points as x/z,x/z,... into its ai.setMapSpawnPoints line, "
+                                 "or give the spawn files position lines the add-on run can read.",
+                             "AIPathFinding.con", it == seeds.end() ? 0 : it->second.first);
+            f.pathmap = maps[i].name;
+        }
+        for (const auto& [index, seed] : seeds)
+            if ((index < 0 || static_cast<size_t>(index) >= maps.size()) && !byName.count(index))
+                add(Severity::Warning, "seed-map-unknown",
+                    "ai.setMapSpawnPoints " + std::to_string(index) + " names no search map: the game numbers the "
+                    "maps 0, 1, 2, ... in the order of their ai.addSearchMap lines. Give its points to the map they "
+                    "are meant for.",
+                    "AIPathFinding.con", seed.first);
+        const auto aiCon = read("ai.con");
+        const bool generated = aiCon && std::any_of(aiCon->begin(), aiCon->end(), [](const std::string& l) {
+            const Lines w = words(l);
+            return w.size() == 1 && equalsIgnoreCase(w[0], "ai.createallmaps");
+        });
+        if (generated) {
+            add(Severity::Information, "pathmaps-generated",
+                "ai.con still holds ai.createallmaps: the game makes the pathmaps when it first loads the add-on. "
+                "Copy them into the add-on afterwards (\"Copy the generated pathmaps into my addon\").",
+                "ai.con");
+            return;
+        }
+        pathmapFindings();
+    }
+
+    // The pathmap library's findings on the add-on's pathmaps. Its note on
+    // seed points for a map that does not exist is left out: the seed
+    // check above gives it with its line.
+    void pathmapFindings() {
+        for (const pathmaps::Finding& p : pathmaps::checkFolder(addon_)) {
+            if (p.map.empty() && !p.place && p.text.find("the seed points are for map") != std::string::npos) continue;
+            Finding f;
+            f.severity = p.severity;
+            switch (p.severity) {
+            case Severity::Error: f.code = "pathmap-unusable"; break;
+            case Severity::Warning: f.code = "pathmap-suspect"; break;
+            case Severity::Information: f.code = "pathmap-summary"; break;
+            }
+            f.message = p.map.empty() || p.text.rfind(p.map, 0) == 0
+                            ? p.text
+                            : p.map + (p.level >= 0 ? ", level " + std::to_string(p.level) : std::string()) + ": " +
+                                  p.text;
+            if (p.place) f.at = WorldPosition{p.place->x, p.place->z};
+            else if (p.severity == pathmaps::Severity::Error && !p.map.empty() && p.level >= 0)
+                f.file = "Pathfinding/" + p.map + "Level" + std::to_string(p.level) + "Map.raw";
+            else f.file = "Pathfinding";
+            f.pathmap = p.map;
+            out_.push_back(std::move(f));
+        }
+    }
+
+    // --- Spawns --------------------------------------------------------
+
+    std::vector<std::pair<WorldPosition, size_t>> positions(const char* file) {
+        std::vector<std::pair<WorldPosition, size_t>> out;
+        const auto lines = read(file);
+        if (!lines) return out;
+        generator::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables& vars) {
+            if (!generator::isPositionCommand(line.command)) return;
+            const auto value = generator::resolveArgument(line.argument, vars);
+            const auto p = value ? positionOf(*value) : std::nullopt;
+            if (p) out.emplace_back(*p, line.number);
+        });
+        return out;
+    }
+
+    void spawns() {
+        const char* soldierFile = "Singleplayer/SoldierSpawns.con";
+        const auto soldiers = positions(soldierFile);
+        if (soldiers.empty() && fileExists(addon_ + soldierFile)) {
+            add(Severity::Error, "no-soldier-spawns",
+                "The single-player soldier spawn file has no position the game can place a soldier at. Give it "
+                "Object.absolutePosition lines.",
+                soldierFile);
+        } else if (!soldiers.empty()) {
+            // A spawn point belongs to the side of the control point it
+            // stands nearest to.
+            std::vector<areas::ControlPoint> points;
+            try {
+                points = areas::readAddonControlPoints(addon_);
+            } catch (const std::exception&) {
+            }
+            std::set<int> sides, spawned;
+            for (const auto& cp : points)
+                if (cp.team == 1 || cp.team == 2) sides.insert(cp.team);
+            for (const auto& [p, line] : soldiers) {
+                const areas::ControlPoint* nearest = nullptr;
+                double best = 0;
+                for (const auto& cp : points) {
+                    const double d = (cp.x - p.x) * (cp.x - p.x) + (cp.y - p.z) * (cp.y - p.z);
+                    if (!nearest || d < best) nearest = &cp, best = d;
+                }
+                if (nearest) spawned.insert(nearest->team);
+            }
+            for (const int side : sides)
+                if (!spawned.count(side))
+                    add(Severity::Error, "side-no-soldier-spawns",
+                        "Side " + std::to_string(side) + " has no soldier spawn point near its control points in "
+                        "the single-player files, so its bots cannot enter the game. Add spawn points by its base.",
+                        soldierFile);
+        }
+        const char* objectFile = "Singleplayer/ObjectSpawns.con";
+        for (const auto& [p, line] : positions(objectFile))
+            if (!insideWorld(p))
+                add(Severity::Error, "vehicle-spawn-outside",
+                    "A vehicle spawns outside the " + std::to_string(worldSize_) +
+                        "-metre world, and its seed point with it. Move it onto the map.",
+                    objectFile, line)
+                    .at = p;
+    }
+};
+
+} // namespace
+
+std::string areaNameFault(const std::string& name) {
+    if (name.empty()) return "An area has no name. Give it one on the Areas page.";
+    const std::string problem = areas::nameProblem(name, {});  // the properties box's own rule
+    return problem.empty() ? problem : problem + " Rename the area on the Areas page.";
+}
+
+std::vector<Finding> checkAddon(const std::string& addonDir, const std::string& levelDir) {
+    std::string addon = addonDir;
+    if (!addon.empty() && addon.back() != '/' && addon.back() != '\\') addon += '/';
+    std::string level = levelDir;
+    if (level.empty()) {
+        std::string trimmed = addon.substr(0, addon.size() - 1);
+        if (trimmed.size() > 4 && trimmed.compare(trimmed.size() - 4, 4, "_001") == 0)
+            level = trimmed.substr(0, trimmed.size() - 4) + "/";
+    } else if (level.back() != '/' && level.back() != '\\') {
+        level += '/';
+    }
+    if (!level.empty() && !folderExists(level)) level.clear();
+    return Checker(addon, level).run();
+}
+
+} // namespace tw::check

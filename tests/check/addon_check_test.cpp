@@ -1,0 +1,216 @@
+// The add-on's check: a clean add-on of the sample level, and broken ones
+// made from it with one change each, every one giving exactly its finding.
+#include "check/addon_check.h"
+
+#include "pathmaps/pathmap_set.h"
+#include "platform/files.h"
+#include "support/clean_addon.h"
+#include "support/program_folder.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+namespace fs = std::filesystem;
+
+namespace tw::check {
+namespace {
+
+struct Sample {
+    Sample() {
+        program = test::makeProgramFolder(tmp.path() / "Tarnwick");
+        test::makeCleanAddon(program, tmp.dir() + "Clean_001");
+    }
+    test::TempFolder tmp;
+    std::string program;
+};
+
+const Sample& sample() {
+    static const Sample s;
+    return s;
+}
+
+// The findings of a copy of the clean add-on after `change`.
+std::vector<Finding> findingsAfter(const std::function<void(const std::string&)>& change) {
+    static int copies = 0;
+    const std::string addon = sample().tmp.dir() + "Copy" + std::to_string(++copies) + "/";
+    fs::copy(sample().tmp.dir() + "Clean_001", addon, fs::copy_options::recursive);
+    change(addon);
+    return checkAddon(addon, sample().program + "samples/DemoMap/");
+}
+
+void replaceIn(const std::string& file, const std::string& from, const std::string& to) {
+    std::string text = readBytes(file);
+    const size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from << " in " << file;
+    writeBytes(file, text.replace(at, from.size(), to));
+}
+void append(const std::string& file, const std::string& text) { writeBytes(file, readBytes(file) + text); }
+
+// An area of its own, linked both ways with the village.
+std::string extraArea(const std::string& create, bool kind, bool linked) {
+    return create + "\r\naiStrategicArea.setActive Extra\r\n" +
+           (linked ? "AIStrategicArea.addNeighbour CP_Village\r\n" : "") +
+           (kind ? "aiStrategicArea.addObjectTypeFlag ControlPoint\r\n" : "") +
+           (linked ? "aiStrategicArea.setActive CP_Village\r\nAIStrategicArea.addNeighbour Extra\r\n" : "");
+}
+
+TEST(AddonCheck, TheCleanAddonHasNoErrorOrWarning) {
+    const auto findings = findingsAfter([](const std::string&) {});
+    std::vector<std::string> lines;
+    for (const Finding& f : findings) lines.push_back(findingLine(f));
+    EXPECT_EQ(countOf(findings, Severity::Error) + countOf(findings, Severity::Warning), 0u)
+        << ::testing::PrintToString(lines);
+}
+
+TEST(AddonCheck, EachBrokenAddonGivesExactlyItsFinding) {
+    const auto clean = findingsAfter([](const std::string&) {});
+    const std::string areasFile = "AI/StrategicAreas.con";
+    struct Case {
+        const char* code;
+        std::function<void(const std::string&)> change;
+        Severity severity;
+        std::string place;  // as placeText shows it
+        std::string area = {};
+    };
+    const std::vector<Case> cases = {
+        {"script-missing", [](auto a) { fs::remove(resolvePath(a + "Singleplayer/Skirmish.con")); }, Severity::Error,
+         "Singleplayer/Skirmish.con"},
+        {"run-target-missing",
+         [](auto a) { replaceIn(a + "Coop.con", "run SinglePlayer/SoldierSpawns\r", "run SinglePlayer/SoldierSpawn\r"); },
+         Severity::Error, "Coop.con:7"},
+        {"area-line", [&](auto a) { append(a + areasFile, "aiStrategicArea.create Broken 1/2\r\n"); }, Severity::Error,
+         "AI/StrategicAreas.con:59"},
+        {"area-name-bad",
+         [&](auto a) {
+             for (const char* line : {"create CP_Village ", "setActive CP_Village\r", "addNeighbour CP_Village\r"})
+                 for (int i = 0; i < 4; ++i) {
+                     std::string text = readBytes(a + areasFile), from = line, to = from;
+                     to.replace(to.find("CP_Village"), 10, "CP Village");
+                     if (text.find(from) != std::string::npos) replaceIn(a + areasFile, from, to);
+                 }
+         },
+         Severity::Error, "AI/StrategicAreas.con:6", "CP Village"},
+        {"area-name-duplicate",  // two areas recorded under one name
+         [&](auto a) {
+             for (int i = 0; i < 3; ++i) replaceIn(a + areasFile, "CP_Hill", "CP_Bridge");
+         },
+         Severity::Error, "AI/StrategicAreas.con:10", "CP_Bridge"},
+        {"area-size", [&](auto a) { append(a + areasFile, extraArea("aiStrategicArea.create Extra 40/40 40/60 10", true, true)); },
+         Severity::Error, "AI/StrategicAreas.con:59", "Extra"},
+        {"area-outside",
+         [&](auto a) { append(a + areasFile, extraArea("aiStrategicArea.create Extra 1000/40 1020/60 10", true, true)); },
+         Severity::Error, "AI/StrategicAreas.con:59", "Extra"},
+        {"area-no-kind",
+         [&](auto a) { append(a + areasFile, extraArea("aiStrategicArea.create Extra 40/40 60/60 10", false, true)); },
+         Severity::Warning, "AI/StrategicAreas.con:59", "Extra"},
+        {"areas-island",
+         [&](auto a) { append(a + areasFile, extraArea("aiStrategicArea.create Extra 40/40 60/60 10", true, false)); },
+         Severity::Error, "AI/StrategicAreas.con:59", "Extra"},
+        {"neighbour-unknown",
+         [&](auto a) { append(a + areasFile, "aiStrategicArea.setActive CP_Hill\r\nAIStrategicArea.addNeighbour Nowhere\r\n"); },
+         Severity::Error, "AI/StrategicAreas.con:60", "CP_Hill"},
+        {"neighbour-self",
+         [&](auto a) { append(a + areasFile, "aiStrategicArea.setActive CP_Hill\r\nAIStrategicArea.addNeighbour CP_Hill\r\n"); },
+         Severity::Error, "AI/StrategicAreas.con:60", "CP_Hill"},
+        {"neighbour-one-way",
+         [&](auto a) {
+             replaceIn(a + areasFile, "setActive CP_Bridge\r\nAIStrategicArea.addNeighbour CP_Village\r\n",
+                       "setActive CP_Bridge\r\n");
+         },
+         Severity::Warning, "AI/StrategicAreas.con:34", "CP_Village"},
+        {"control-point-uncovered",
+         [](auto a) {
+             replaceIn(a + "Singleplayer/ControlPoints.con", "Object.absolutePosition 720.0/110.0/700.5",
+                       "Object.absolutePosition 40/110/60.5");
+         },
+         Severity::Warning, "40/60.5"},
+        {"side-no-base",
+         [&](auto a) { replaceIn(a + areasFile, "aiStrategicArea.setSide 2", "aiStrategicArea.setSide 0"); },
+         Severity::Warning, "AI/StrategicAreas.con"},
+        {"areas-none", [&](auto a) { writeBytes(a + areasFile, ""); }, Severity::Error, "AI/StrategicAreas.con"},
+        {"strategy-missing", [](auto a) { append(a + "ai.con", "ai.addSAIStrategy 2 sideways\r\n"); }, Severity::Error,
+         "ai.con:65"},
+        {"prerequisite-missing",
+         [](auto a) { replaceIn(a + "AI/strategies.con", "setPrerequisite westPrereq", "setPrerequisite westPrereqs"); },
+         Severity::Error, "AI/strategies.con:25"},
+        {"condition-missing",
+         [](auto a) { replaceIn(a + "AI/prerequisites.con", "addCondition baseline 2", "addCondition baseLine2 2"); },
+         Severity::Error, "AI/prerequisites.con:24"},
+        {"pathmaps-generated", [](auto a) { append(a + "ai.con", "ai.createallmaps\r\n"); }, Severity::Information,
+         "ai.con"},
+        // The pathmap library's findings.
+        {"pathmap-unusable", [](auto a) { fs::remove(resolvePath(a + "Pathfinding/Car4Level2Map.raw")); },
+         Severity::Error, "Pathfinding/Car4Level2Map.raw"},
+        {"pathmap-unusable",
+         [](auto a) {
+             const int32_t header[] = {5, 5, 6, 0, 0};  // a 2048-metre world's
+             writeBytes(a + "Pathfinding/Car4Level0Map.raw", std::string(reinterpret_cast<const char*>(header), 20));
+         },
+         Severity::Error, "Pathfinding/Car4Level0Map.raw"},
+        {"pathmap-suspect",
+         [](auto a) {
+             auto set = pathmaps::PathmapSet::open(a);
+             pathmaps::Bitmap& base = set.editBase(0);
+             for (int z = 502; z < 509; ++z)
+                 for (int x = 512; x < 519; ++x) base.set(x, z, true);  // over the village's vehicle spawn
+             set.save();
+         },
+         Severity::Warning, "515/505"},
+        {"no-seed",
+         [](auto a) {
+             Lines lines = readLines(a + "AIPathFinding.con");
+             lines[12] = "ai.setMapSpawnPoints 1";
+             writeLines(a + "AIPathFinding.con", lines, true);
+         },
+         Severity::Error, "AIPathFinding.con:13"},
+        {"seed-map-index",  // as the add-on run writes the car's seed line
+         [](auto a) { replaceIn(a + "AIPathFinding.con", "ai.setMapSpawnPoints 2 ", "ai.setMapSpawnPoints 4 "); },
+         Severity::Warning, "AIPathFinding.con:18"},
+        {"seed-map-unknown", [](auto a) { append(a + "AIPathFinding.con", "ai.setMapSpawnPoints 7 1/1\r\n"); },
+         Severity::Warning, "AIPathFinding.con:24"},
+        {"no-soldier-spawns", [](auto a) { writeBytes(a + "Singleplayer/SoldierSpawns.con", "rem none\r\n"); },
+         Severity::Error, "Singleplayer/SoldierSpawns.con"},
+        {"side-no-soldier-spawns",
+         [](auto a) {
+             for (const char* p : {"858.0/81.75/146.0", "879.0/81.75/129.0", "874.0/81.75/154.0"})
+                 replaceIn(a + "Singleplayer/SoldierSpawns.con", p, "488.5/85.5/526.0");
+         },
+         Severity::Error, "Singleplayer/SoldierSpawns.con"},
+        {"vehicle-spawn-outside",
+         [](auto a) { replaceIn(a + "Singleplayer/ObjectSpawns.con", "960.0/62.0/260.0", "1960.0/62.0/260.0"); },
+         Severity::Error, "Singleplayer/ObjectSpawns.con:30"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        std::vector<Finding> added;
+        // Information that follows from the change (a map's summary) aside.
+        for (const Finding& f : findingsAfter(c.change))
+            if (std::find(clean.begin(), clean.end(), f) == clean.end() &&
+                (f.severity != Severity::Information || c.severity == Severity::Information))
+                added.push_back(f);
+        std::vector<std::string> lines;
+        for (const Finding& f : added) lines.push_back(findingLine(f));
+        if (added.size() != 1) {
+            ADD_FAILURE() << ::testing::PrintToString(lines);
+            continue;
+        }
+        EXPECT_EQ(added[0].code, c.code);
+        EXPECT_EQ(added[0].severity, c.severity);
+        EXPECT_EQ(placeText(added[0]), c.place);
+        EXPECT_EQ(added[0].area, c.area);
+        EXPECT_FALSE(added[0].message.empty());
+    }
+}
+
+// The name rule the areas are held to.
+TEST(AddonCheck, AreaNames) {
+    for (const char* good : {"CP_Village", "Hill-2", "north.camp", "A"}) EXPECT_EQ(areaNameFault(good), "") << good;
+    for (const char* bad : {"", "My Village", "M\xC3\xBChle", "tab\there", "semi;colon"})
+        EXPECT_NE(areaNameFault(bad), "") << bad;
+}
+
+} // namespace
+} // namespace tw::check

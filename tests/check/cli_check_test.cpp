@@ -1,0 +1,87 @@
+// tarnwick-cli check on the sample's add-on, as the command line makes it,
+// and on broken copies of it.
+#include "platform/files.h"
+#include "support/process.h"
+#include "support/program_folder.h"
+#include "support/temp_folder.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace tw {
+namespace {
+
+TEST(TarnwickCliCheck, TheSampleAndThreeBrokenAddons) {
+    test::TempFolder tmp;
+    const std::string program = test::makeProgramFolder(tmp.path() / "T");
+    const std::string cli = "'" + program + "tarnwick-cli'";
+    const std::string addon = program + "bf1942/levels/DemoMap_001/";
+    ASSERT_EQ(test::runCommand("cd '" + program + "samples' && " + cli + " addon DemoMap/init.con --ships --landingcrafts")
+                  .code,
+              0);
+    ASSERT_EQ(test::runCommand(cli + " areas '" + addon + "' --from-control-points").code, 0);
+
+    // The clean add-on: only information (the pathmaps are yet to be made).
+    const auto clean = test::runCommand(cli + " check '" + addon + "'");
+    EXPECT_EQ(clean.code, 0) << clean.output;
+    for (const std::string& line : splitLines(clean.output)) EXPECT_EQ(line.rfind("information ", 0), 0u) << line;
+
+    const auto broken = [&](const char* name, const std::function<void(const std::string&)>& change) {
+        const std::string copy = tmp.dir() + name + "/";
+        fs::copy(addon, copy, fs::copy_options::recursive);
+        change(copy);
+        return copy;
+    };
+    const std::string duplicate = broken("Duplicate", [](const std::string& a) {
+        std::string text = readBytes(a + "AI/StrategicAreas.con");
+        for (size_t at; (at = text.find("CP_Hill")) != std::string::npos;) text.replace(at, 7, "CP_Bridge");
+        writeBytes(a + "AI/StrategicAreas.con", text);
+    });
+    const std::string missing = broken("Missing", [](const std::string& a) { fs::remove(resolvePath(a + "ai.con")); });
+    const std::string oneWay = broken("OneWay", [](const std::string& a) {
+        Lines lines = readLines(a + "AI/StrategicAreas.con");
+        lines.erase(lines.begin() + 42);  // CP_Bridge's "AIStrategicArea.addNeighbour CP_Village"
+        writeLines(a + "AI/StrategicAreas.con", lines, true);
+    });
+
+    const auto dup = test::runCommand(cli + " check '" + duplicate + "'");
+    EXPECT_EQ(dup.code, 1);
+    EXPECT_NE(dup.output.find("error area-name-duplicate AI/StrategicAreas.con:10 A second area is named \"CP_Bridge\""),
+              std::string::npos)
+        << dup.output;
+    const auto gone = test::runCommand(cli + " check '" + missing + "'");
+    EXPECT_EQ(gone.code, 1);
+    EXPECT_EQ(gone.output.rfind("error script-missing AI.con The add-on has no AI.con", 0), 0u) << gone.output;
+
+    // A warning alone ends with 0; the JSON reads back whole.
+    const auto json = test::runCommand(cli + " check '" + oneWay + "' --json 2>/dev/null");
+    EXPECT_EQ(json.code, 0);
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(json.output), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << json.output;
+    ASSERT_TRUE(doc.isArray());
+    const QJsonArray array = doc.array();
+    ASSERT_GE(array.size(), 1);
+    const QJsonObject first = array.at(0).toObject();
+    EXPECT_EQ(first.value("severity").toString().toStdString(), "warning");
+    EXPECT_EQ(first.value("code").toString().toStdString(), "neighbour-one-way");
+    EXPECT_EQ(first.value("file").toString().toStdString(), "AI/StrategicAreas.con");
+    EXPECT_EQ(first.value("line").toInt(), 34);
+    EXPECT_EQ(first.value("area").toString().toStdString(), "CP_Village");
+    EXPECT_TRUE(first.value("message").toString().startsWith("\"CP_Village\" names \"CP_Bridge\""));
+    for (int i = 1; i < array.size(); ++i) EXPECT_EQ(array.at(i).toObject().value("severity").toString().toStdString(), "information");
+
+    EXPECT_EQ(test::runCommand(cli + " check").code, 2);
+    EXPECT_EQ(test::runCommand(cli + " check '" + addon + "' --nonsense").code, 2);
+    EXPECT_EQ(test::runCommand(cli + " check '" + tmp.dir() + "Nowhere'").code, 1);
+}
+
+} // namespace
+} // namespace tw
