@@ -1,6 +1,7 @@
 // Areas proposed from 500 control points on a 4096-metre map: reading the
 // two control-point files, the squares and the neighbours. Prints the median
 // of several runs for each stage and the whole against the goal of 50 ms.
+#include "median_time.h"
 #include "areas/proposals.h"
 
 #include <algorithm>
@@ -9,20 +10,10 @@
 #include <random>
 #include <vector>
 
-using Clock = std::chrono::steady_clock;
+
+using tw::bench::medianMs;
 
 namespace {
-
-double medianMs(const auto& work, int runs) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work();
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 } // namespace
 

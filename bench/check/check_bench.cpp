@@ -4,6 +4,7 @@
 // median check time as a ratio against reading the same files' bytes,
 // measured in the same run, and, without the pathmap library's decoding,
 // against the goal of 100 ms.
+#include "median_time.h"
 #include "areas/proposals.h"
 #include "check/addon_check.h"
 #include "generator/addon_run.h"
@@ -22,21 +23,11 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 using tw::Lines;
 
-namespace {
+using tw::bench::medianMs;
 
-double medianMs(const auto& work, int runs) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work();
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+namespace {
 
 std::string n(double v) { return tw::areas::numberText(v); }
 

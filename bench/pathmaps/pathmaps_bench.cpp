@@ -4,6 +4,7 @@
 // and strategic file) and rebuilding everything from the base levels, against
 // reading and writing the same files' bytes in the same run. Prints the
 // medians and their ratio against the goal of 2.
+#include "median_time.h"
 #include "pathmaps/pathmap_set.h"
 #include "pathmaps/rebuild.h"
 #include "platform/files.h"
@@ -17,22 +18,12 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 using namespace tw;
 using namespace tw::pathmaps;
 
-namespace {
+using tw::bench::medianMs;
 
-double medianMs(const auto& work, int runs) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work();
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+namespace {
 
 // Ground as generated maps look: rivers, slopes, many small obstacles.
 Bitmap terrain(int world, unsigned seed, bool water) {

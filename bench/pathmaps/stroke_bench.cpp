@@ -2,6 +2,7 @@
 // base level): the stroke with its repaint of what changed, against a
 // repaint of the whole view measured in the same run, and against the goal
 // of 16 ms (one frame). Runs on the offscreen platform.
+#include "median_time.h"
 #include "pathmaps/formats.h"
 #include "pathmaps/pathmap_window.h"
 #include "platform/files.h"
@@ -16,20 +17,10 @@
 #include <optional>
 #include <vector>
 
-using Clock = std::chrono::steady_clock;
+
+using tw::bench::medianMs;
 
 namespace {
-
-double medianMs(const auto& work, int runs) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = Clock::now();
-        work(i);
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 struct Quiet : tw::Dialogs, tw::Messages, tw::Shell {
     std::optional<std::string> choose(const tw::FileDialogRequest&) override { return std::nullopt; }
