@@ -203,8 +203,8 @@ std::string mendQuestion(const std::string& addonDir, const std::vector<MapNumbe
     std::string text = pathIn(addonDir) +
                        " numbers some search maps by the digit in their names, as earlier Tarnwick versions wrote "
                        "it. The game numbers the maps 0, 1, 2, ... in the order of their ai.addSearchMap lines, so "
-                       "these lines name no map or the wrong one, and the game's pathmaps for them come out "
-                       "blocked:";
+                       "these lines name no map or the wrong one, and the bots of those maps would stand still or "
+                       "find their way on the wrong map:";
     for (const MapNumberFault& f : faults) text += "\n    " + faultText(f);
     text += "\n\n\"Mend the map numbers\" writes the right numbers and nothing else, after copying the file as it "
             "is into a dated folder inside the add-on; \"Leave them\" changes nothing.";
