@@ -6,6 +6,7 @@
 #include "ui/widgets.h"
 #include "support/checksums.h"
 #include "support/earlier_numbers.h"
+#include "support/process.h"
 
 #include <gtest/gtest.h>
 
@@ -207,6 +208,30 @@ TEST(ContinueMendsMapNumbers, EachEarlierChoiceBothAnswers) {
             after.erase("AIPathFinding.con");
             EXPECT_EQ(after, before);
         }
+}
+
+// Areas written by tarnwick-cli areas are the ones "Continue" shows: the
+// page's areas write the file again line for line.
+TEST(ContinueAfterCliAreas, ThePageHoldsExactlyTheFilesAreas) {
+    test::Place place;
+    {
+        Sitting s(place);
+        for (size_t step = 0; step <= 1; ++step) test::kSteps[step].run(s);
+    }
+    writeBytes(place.tmp.dir() + "areas.txt", "North 100/600 300/900 120 ControlPoint,Tank 1 South Mill\n"
+                                              "South 700/100 900/400 80 Base 2 North\n"
+                                              "Mill 400/400 650/560 60 StrongPoint,Car - South North\n");
+    const std::string cli = "'" + place.program + "tarnwick-cli' areas '" + place.addon() + "' ";
+    for (const std::string& source : {"'" + place.tmp.dir() + "areas.txt'", std::string("--from-control-points")}) {
+        SCOPED_TRACE(source);
+        const auto r = test::runCommand(cli + source + " --replace");
+        ASSERT_EQ(r.code, 0) << r.output;
+        Sitting s(place);
+        s.continueFirst();
+        EXPECT_TRUE(s.messages.errors.empty()) << s.messages.errors[0];
+        EXPECT_EQ(joinLines(s.form.t3->areaSet().script(), true),
+                  readBytes(place.addon() + "AI/StrategicAreas.con"));
+    }
 }
 
 } // namespace
