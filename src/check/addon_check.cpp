@@ -45,6 +45,12 @@ std::optional<double> number(std::string_view text) {
     return v;
 }
 
+// A map number as written: a whole number from 0 on, else -1 (no map).
+int indexOf(const std::string& text) {
+    const auto v = number(text);
+    return v && *v >= 0 && *v <= 1e6 && std::floor(*v) == *v ? static_cast<int>(*v) : -1;
+}
+
 // "x/z" as two numbers.
 std::optional<WorldPosition> pairOf(const std::string& text) {
     const size_t slash = text.find('/');
@@ -522,7 +528,8 @@ private:
         };
         std::vector<Map> maps;
         struct Seeds {
-            int index;
+            int index;  // -1: no map number
+            std::string written;
             size_t line;
             bool point;  // holds a point
         };
@@ -540,11 +547,11 @@ private:
                 }
                 maps.push_back(m);
             } else if (equalsIgnoreCase(line.command, "ai.addSearchType") && w.size() >= 2) {
-                const auto index = number(w[1]);
-                types_.push_back({w[0], index ? static_cast<int>(*index) : -1, line.number});
+                types_.push_back({w[0], indexOf(w[1]), line.number});
             } else if (equalsIgnoreCase(line.command, "ai.setMapSpawnPoints") && !w.empty()) {
                 const auto index = number(w[0]);
                 if (!index) return;
+                const int map = indexOf(w[0]);
                 bool point = false;
                 if (w.size() >= 2) {
                     std::string list;
@@ -556,7 +563,7 @@ private:
                         start = comma + 1;
                     }
                 }
-                seeds.push_back({static_cast<int>(*index), line.number, point});
+                seeds.push_back({map, w[0], line.number, point});
             }
         });
         // Lines numbered by the digit in their map's name: each is reported
@@ -591,7 +598,7 @@ private:
         for (const Seeds& seed : seeds)
             if ((seed.index < 0 || static_cast<size_t>(seed.index) >= maps.size()) && !misnumbered.count(seed.line))
                 add(Severity::Warning, "seed-map-unknown",
-                    "ai.setMapSpawnPoints " + std::to_string(seed.index) + " names no search map: the game numbers "
+                    "ai.setMapSpawnPoints " + seed.written + " names no search map: the game numbers "
                     "the maps 0, 1, 2, ... in the order of their ai.addSearchMap lines. Give its points to the map "
                     "they are meant for.",
                     "AIPathFinding.con", seed.line);
@@ -655,9 +662,10 @@ private:
             // A line numbered by its map's name is reported above, with the mend.
             static const std::string lineNote = "AIPathFinding.con, line ";
             if (p.map.empty() && !p.place && p.text.rfind(lineNote, 0) == 0) {
-                size_t at = 0;
-                const size_t line = std::stoul(p.text.substr(lineNote.size()), &at);
-                if (at > 0 && misnumbered_.count(line)) continue;
+                size_t line = 0;
+                const char* from = p.text.data() + lineNote.size();
+                const auto [end, ec] = std::from_chars(from, p.text.data() + p.text.size(), line);
+                if (ec == std::errc() && end != from && misnumbered_.count(line)) continue;
             }
             Finding f;
             f.severity = p.severity;
