@@ -1,6 +1,7 @@
 #include "check/addon_check.h"
 
 #include "areas/area_name.h"
+#include "areas/area_set.h"
 #include "areas/proposals.h"
 #include "check/map_numbers.h"
 #include "generator/addon_run.h"
@@ -217,72 +218,24 @@ private:
     }
 
     void readAreas(const Lines& lines) {
-        std::optional<size_t> active;
-        generator::walkScript(lines, [&](const ScriptLine& line, const ScriptVariables&) {
-            const std::string key = foldCase(line.command);
-            const Lines w = words(line.argument);
-            if (key == "aistrategicarea.create") {
-                // name x1/z1 xc/zc value [land|sea]; a name with blanks in it
-                // still shows as the words before the numbers.
-                size_t end = w.size();
-                if (end >= 5 && (equalsIgnoreCase(w[end - 1], "land") || equalsIgnoreCase(w[end - 1], "sea"))) --end;
-                const auto c1 = end >= 4 ? pairOf(w[end - 3]) : std::nullopt;
-                const auto c2 = end >= 4 ? pairOf(w[end - 2]) : std::nullopt;
-                const auto value = end >= 4 ? number(w[end - 1]) : std::nullopt;
-                if (!c1 || !c2 || !value) {
-                    areaLine(line.number, "The line does not read as \"aiStrategicArea.create <name> <x>/<z> "
-                                          "<centre x>/<centre z> <value>\".");
-                    active.reset();
-                    return;
-                }
-                Area a;
-                a.name = joined(Lines(w.begin(), w.begin() + static_cast<long>(end - 3)), " ");
-                a.line = line.number;
-                a.hasBox = true;
-                a.x1 = c1->x;
-                a.z1 = c1->z;
-                a.x2 = 2 * c2->x - c1->x;
-                a.z2 = 2 * c2->z - c1->z;
-                areas_.push_back(a);
-                areaIndex_.emplace(foldCase(a.name), areas_.size() - 1);
-                active = areas_.size() - 1;
-            } else if (key == "aistrategicarea.setactive") {
-                const auto it = areaIndex_.find(foldCase(line.argument));
-                if (it == areaIndex_.end()) {
-                    areaLine(line.number, "\"" + line.argument + "\" is made active, but no area of that name is "
-                                          "created before it.");
-                    active.reset();
-                } else {
-                    active = it->second;
-                }
-            } else if (key == "aistrategicarea.addneighbour" || key == "aistrategicarea.addobjecttypeflag" ||
-                       key == "aistrategicarea.setside" || key == "aistrategicarea.setorderposition") {
-                if (!active) {
-                    areaLine(line.number, "The line belongs to no area: no aiStrategicArea.setActive or create "
-                                          "line comes before it.");
-                    return;
-                }
-                Area& a = areas_[*active];
-                if (key == "aistrategicarea.addneighbour") {
-                    if (line.argument.empty()) areaLine(line.number, "The neighbour line names no area.");
-                    else a.neighbours.emplace_back(line.argument, line.number);
-                } else if (key == "aistrategicarea.addobjecttypeflag") {
-                    if (w.size() != 1) areaLine(line.number, "The kind line should name one kind.");
-                    else a.kinds.insert(foldCase(w[0]));
-                } else if (key == "aistrategicarea.setside") {
-                    const auto v = w.size() == 1 ? number(w[0]) : std::nullopt;
-                    if (!v || (*v != 0 && *v != 1 && *v != 2)) areaLine(line.number, "The side should be 0, 1 or 2.");
-                    else a.side = static_cast<int>(*v);
-                } else if (w.size() != 2 || !pairOf(w[1])) {
-                    areaLine(line.number, "The line does not read as \"AIStrategicArea.setOrderPosition <unit> "
-                                          "<x>/<z>\".");
-                } else {
-                    a.orders.push_back({w[0], *pairOf(w[1]), line.number});
-                }
-            } else if (key.compare(0, 16, "aistrategicarea.") != 0 && key.compare(0, 14, "ailandingzone.") != 0) {
-                areaLine(line.number, "\"" + line.command + "\" is no command of a strategic-area script.");
-            }
-        });
+        const areas::AreaScript script = areas::readAreaScript(lines);
+        for (const auto& [line, what] : script.problems) areaLine(line, what);
+        for (const areas::ScriptArea& s : script.areas) {
+            Area a;
+            a.name = s.name;
+            a.line = s.line;
+            a.hasBox = true;
+            a.x1 = s.x1;
+            a.z1 = s.z1;
+            a.x2 = s.x2;
+            a.z2 = s.z2;
+            a.neighbours = s.neighbours;
+            a.kinds = s.kinds;
+            a.side = s.side;
+            for (const auto& o : s.orders) a.orders.push_back({o.type, WorldPosition{o.x, o.z}, o.line});
+            areas_.push_back(std::move(a));
+            areaIndex_.emplace(foldCase(areas_.back().name), areas_.size() - 1);
+        }
     }
 
     void areas() {
