@@ -519,6 +519,16 @@ private:
                 seeds.push_back({map, w[0], line.number, point});
             }
         });
+        // An empty file (or one of comments only) gives the game no map to
+        // make: no bot moves, and there is nothing for the findings below.
+        if (maps.empty()) {
+            add(Severity::Error, "search-maps-none",
+                "AIPathFinding.con declares no search map (no ai.addSearchMap line), so the game makes no pathmap "
+                "and no bot moves. Make the add-on again with \"Start\" (tarnwick-cli addon), or copy the file "
+                "back from a backup.",
+                "AIPathFinding.con");
+            return;
+        }
         // Lines numbered by the digit in their map's name: each is reported
         // once, its seed points counted for the map they are meant for.
         const std::vector<MapNumberFault> faults = mapNumberFaults(*lines);
