@@ -140,7 +140,8 @@ std::string mendMapNumbers(const std::string& bytes, const std::vector<MapNumber
                 while (i < text.size() && !isBlank(text[i])) ++i;
                 if (i == from) break;
                 if (word++ == wanted) {
-                    if (text.substr(from, i - from) == std::to_string(it->second->written))
+                    // As the number was read: "04" is 4 as well.
+                    if (wholeOf(std::string_view(text).substr(from, i - from)) == it->second->written)
                         text.replace(from, i - from, std::to_string(it->second->position));
                     break;
                 }
@@ -185,6 +186,8 @@ MapNumberMend mendAddonMapNumbers(const std::string& addonDir, state::Conversion
     if (!ec && (status.permissions() & std::filesystem::perms::owner_write) == std::filesystem::perms::none)
         throw AppError(path + " is read-only, so its map numbers cannot be mended; nothing was changed. Make it "
                               "writable and mend them again");
+    const std::string mended = mendMapNumbers(bytes, faults);
+    if (mended == bytes) return mend;  // nothing the mend can change: nothing copied, nothing said to be mended
     const bool tarnwicks = record && state::changedScripts(*record, addonDir, {kEntry}).empty() &&
                            record->checksumFor(kEntry).has_value();
     try {
@@ -193,7 +196,7 @@ MapNumberMend mendAddonMapNumbers(const std::string& addonDir, state::Conversion
         throw AppError(path + " could not be copied into a dated folder inside " + addonDir +
                        ", so its map numbers were not mended. Free some room there and mend them again");
     }
-    writeBytes(path, mendMapNumbers(bytes, faults));
+    writeBytes(path, mended);
     if (tarnwicks) state::noteWritten(*record, addonDir, {kEntry});
     mend.mended = faults;
     return mend;

@@ -77,6 +77,28 @@ TEST(MapNumbers, AHandEditedFileKeepsEverythingButTheNumbers) {
     EXPECT_EQ(mapNumberFaults(splitLines(after)), std::vector<MapNumberFault>{});
 }
 
+// However the number and the line ends are written, the mend changes the
+// number the check reports and nothing else.
+TEST(MapNumbers, NumbersAndLineEndsAsWrittenByHand) {
+    struct Case {
+        std::string before, after;
+    };
+    const std::string head = "ai.addSearchMap Tank0 0 0 25 3.0 0.3 2.5 0";
+    const std::string car = "ai.addSearchMap Car4 0 0 20 4.0 0.3 2.5 0";
+    const std::vector<Case> cases = {
+        {head + "\n" + car + "\nai.setMapSpawnPoints 04 1/2\n", head + "\n" + car + "\nai.setMapSpawnPoints 1 1/2\n"},
+        {head + "\r" + car + "\rai.addSearchType Car 004 0\r", head + "\r" + car + "\rai.addSearchType Car 1 0\r"},
+        {head + "\r\n" + car + "\r\nai.setSmoothing 4 20", head + "\r\n" + car + "\r\nai.setSmoothing 1 20"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before);
+        const auto faults = mapNumberFaults(splitLines(c.before));
+        ASSERT_EQ(faults.size(), 1u);
+        EXPECT_EQ(mendMapNumbers(c.before, faults), c.after);
+        EXPECT_EQ(mapNumberFaults(splitLines(c.after)), std::vector<MapNumberFault>{});
+    }
+}
+
 // The files written now give the check no map-number finding.
 TEST(MapNumbers, TheCheckFindsNoMapNumberInTheFilesWrittenNow) {
     test::TempFolder tmp;
