@@ -83,9 +83,9 @@ int main(int argc, char** argv) {
                         } else if (h < kWaterLevel + 2.5) {
                             r = 190, g = 178, b = 128;
                         } else {
-                            r = static_cast<int>((62 + 9 * field) * light);
-                            g = static_cast<int>((112 + 8 * field) * light);
-                            b = static_cast<int>((44 + 3 * field) * light);
+                            r = static_cast<int>((66 + 5 * field) * light);
+                            g = static_cast<int>((114 + 5 * field) * light);
+                            b = static_cast<int>((46 + 2 * field) * light);
                         }
                         tile.pixels.insert(tile.pixels.end(), {static_cast<uint8_t>(std::clamp(r, 0, 255)),
                                                                static_cast<uint8_t>(std::clamp(g, 0, 255)),

@@ -414,7 +414,7 @@ QImage layerOf(const Heightmap& h, int size, QRgb colour, Blocked blocked) {
 } // namespace
 
 QImage slopeLayer(const Heightmap& h, double maxSlope, int size) {
-    return layerOf(h, size, qRgba(255, 64, 0, 150), [&](int c, int r) { return h.slopeAt(c, r) > maxSlope; });
+    return layerOf(h, size, qRgba(255, 160, 0, 160), [&](int c, int r) { return h.slopeAt(c, r) > maxSlope; });
 }
 
 QImage waterLayer(const Heightmap& h, double waterLevel, double waterDepth, int size) {
