@@ -152,7 +152,7 @@ WorldRect LevelGround::mapPictureArea() const {
     return combatArea.value_or(WorldRect{0, 0, s, s});
 }
 
-LevelGround readLevelGround(const std::string& levelFolder, std::optional<int> worldSizeHint) {
+LevelGround readLevelGround(const std::string& levelFolder, std::optional<int> knownWorldSize) {
     LevelGround g;
     g.folder = withSeparator(levelFolder);
     const auto linesOf = [&](const std::string& name) -> std::optional<Lines> {
@@ -171,7 +171,7 @@ LevelGround readLevelGround(const std::string& levelFolder, std::optional<int> w
         g.terrain = terrainOf(*terrain);
         for (const std::string& p : g.terrain.problems) g.problems.push_back(named("Init/Terrain.con") + ", " + p);
     }
-    g.worldSize = g.terrain.worldSize.value_or(worldSizeHint.value_or(0));
+    g.worldSize = knownWorldSize.value_or(g.terrain.worldSize.value_or(0));
     if (g.worldSize <= 0) {
         g.problems.push_back(named("Init/Terrain.con") + ": names no world size (GeometryTemplate.worldSize); "
                                                         "nothing can be placed");
@@ -217,23 +217,23 @@ LevelGround readLevelGround(const std::string& levelFolder, std::optional<int> w
         int last = 0;
         for (const auto& [index, file] : found) last = std::max({last, index.first + offX, index.second + offY});
         const int across = last + 1;
-        // Stock tiles cover 256 m each; a full grid that fills the world
-        // with another count says the tiles' own size.
-        const bool fullGrid = offX == 0 && offY == 0 && found.size() == static_cast<size_t>(across) * across;
-        g.tileMetres = 256;
-        if ((fullGrid && across * 256 != g.worldSize) || across * 256 > g.worldSize) {
-            g.tileMetres = static_cast<double>(g.worldSize) / across;
-            if (!fullGrid)
-                g.problems.push_back(g.terrain.tileFolder + g.terrain.tilePrefix + "*.dds: " + std::to_string(across) +
-                                     " tiles across do not fit 256 m each into the " + std::to_string(g.worldSize) +
-                                     " m world; each is taken as " + metres(g.tileMetres) + " m");
-        }
+        // Stock tiles cover 256 m each; a full grid from the corner that
+        // fills the world with another count says the tiles' own size.
+        const bool fullGrid =
+            across >= 2 && offX == 0 && offY == 0 && found.size() == static_cast<size_t>(across) * across;
+        g.tileMetres = fullGrid && g.worldSize % across == 0 ? static_cast<double>(g.worldSize) / across : 256;
         for (const auto& [index, file] : found) {
             Tile t{file, index.first, index.second, {}};
             t.where.minX = (offX + index.first) * g.tileMetres;
             t.where.minZ = (offY + index.second) * g.tileMetres;
             t.where.maxX = t.where.minX + g.tileMetres;
             t.where.maxZ = t.where.minZ + g.tileMetres;
+            if (t.where.minX >= g.worldSize || t.where.minZ >= g.worldSize) {
+                g.problems.push_back(file + ": a tile of " + metres(g.tileMetres) + " m at column " +
+                                     std::to_string(offX + index.first) + ", row " + std::to_string(offY + index.second) +
+                                     " lies outside the " + std::to_string(g.worldSize) + " m world; passed over");
+                continue;
+            }
             g.pictureBytes += sizeOf(file);
             g.tiles.push_back(std::move(t));
         }
@@ -343,11 +343,6 @@ WorldPicture paintWorldPicture(const LevelGround& g, int size, const QImage* own
                                        " x " + std::to_string(side) + "; passed over");
                 continue;
             }
-            if (tile->where.minX >= s || tile->where.minZ >= s) {
-                out.problems.push_back(tile->file + ": the tile lies outside the " + std::to_string(g.worldSize) +
-                                       " m world; passed over");
-                continue;
-            }
             place(read.image, tile->where);
             covered = {std::min(covered.minX, tile->where.minX), std::min(covered.minZ, tile->where.minZ),
                        std::max(covered.maxX, tile->where.maxX), std::max(covered.maxZ, tile->where.maxZ)};
@@ -385,8 +380,8 @@ WorldPicture paintWorldPicture(const LevelGround& g, int size, const QImage* own
     return out;
 }
 
-WorldPicture buildWorldPicture(const std::string& levelFolder, int size, std::optional<int> worldSizeHint) {
-    return paintWorldPicture(readLevelGround(levelFolder, worldSizeHint), size);
+WorldPicture buildWorldPicture(const std::string& levelFolder, int size, std::optional<int> knownWorldSize) {
+    return paintWorldPicture(readLevelGround(levelFolder, knownWorldSize), size);
 }
 
 namespace {

@@ -45,9 +45,11 @@ struct LevelGround {
     WorldRect mapPictureArea() const;
 };
 
-// Reads a level folder. `worldSizeHint` is taken when Init/Terrain.con
-// names no world size. Never raises: what cannot be read is a problem.
-LevelGround readLevelGround(const std::string& levelFolder, std::optional<int> worldSizeHint = std::nullopt);
+// Reads a level folder. `knownWorldSize`, the world size the caller works
+// in (the map analysis's, ai.con's), wins over Init/Terrain.con's, so that
+// the picture lies in the caller's metres. Never raises: what cannot be
+// read is a problem.
+LevelGround readLevelGround(const std::string& levelFolder, std::optional<int> knownWorldSize = std::nullopt);
 
 enum class SourceKind { MapPicture, Tiles, Relief };
 
@@ -72,7 +74,7 @@ struct WorldPicture {
 WorldPicture paintWorldPicture(const LevelGround& ground, int size, const QImage* ownPicture = nullptr);
 // Both steps at once.
 WorldPicture buildWorldPicture(const std::string& levelFolder, int size,
-                               std::optional<int> worldSizeHint = std::nullopt);
+                               std::optional<int> knownWorldSize = std::nullopt);
 
 // The pixel rectangle of a world rectangle on a `size`-pixel picture of the
 // world, rounded to whole pixels.
