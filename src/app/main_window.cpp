@@ -212,6 +212,9 @@ void TForm1::continueConversion(std::string addon) {
     }
     if (r.has(state::Step::AreasWritten)) openPackingPage();
     t4->restoreConversion(r);
+    // On where it was left: the areas, or the packing once they are written.
+    if (r.has(state::Step::AreasWritten)) PageControl1->setCurrentWidget(t4);
+    else if (r.has(state::Step::AddonMade)) PageControl1->setCurrentWidget(t3);
 }
 
 void TForm1::openPathmaps() {

@@ -713,7 +713,8 @@ QPoint placeBeside(const QRect& area, QSize size, const QRect& inner, const QRec
 void AreasPage::placeBesideArea(QWidget* box, const areas::AreaBox& a) {
     // The outline with its bars, which lie on and beyond the right and bottom edges.
     const QRect area(QPoint(a.left, a.top), QPoint(a.right + 4, a.bottom + 4));
-    QRect outer = rect();
+    // The part of the page the window shows, and of that what lies on the screen.
+    QRect outer = rect() & QRect(mapFrom(window(), QPoint(0, 0)), window()->size());
     if (const QScreen* s = screen()) {
         const QRect onScreen(mapFromGlobal(s->availableGeometry().topLeft()),
                              mapFromGlobal(s->availableGeometry().bottomRight()));
@@ -726,6 +727,10 @@ void AreasPage::placeBesideArea(QWidget* box, const areas::AreaBox& a) {
         const QRect r = QRect(QPoint(o.left, o.top), QPoint(o.right + 4, o.bottom + 4)).normalized();
         if (r != area.normalized()) others.push_back(r);
     }
+    for (size_t i = proposalAt_ + 1; i < proposals_.size(); ++i)  // the proposals still to come
+        if (!proposalNames_[i])
+            others.emplace_back(QPoint(proposals_[i].left, proposals_[i].top),
+                                QPoint(proposals_[i].right + 4, proposals_[i].bottom + 4));
     box->move(placeBeside(area.normalized(), box->size(), e->geometry() & outer, outer, others));
 }
 
