@@ -653,7 +653,8 @@ void AreasPage::putBack(const Cursor& c) {
 namespace {
 
 // Where a box of `size` stands beside `area` without covering it: right,
-// left, below or above, slid along that side to stay inside the region.
+// left, below or above, level with one of its edges, slid along that side
+// only as far as staying inside the region needs.
 // Of those places the one that covers the least of the other areas, then
 // one inside `inner` (the map view) over one that needs the rest of
 // `outer`. Where no side has room, the place in `outer` that covers the
@@ -676,11 +677,9 @@ QPoint placeBeside(const QRect& area, QSize size, const QRect& inner, const QRec
         const auto clampY = [&](int y) { return std::max(lowY, std::min(y, highY)); };
         std::vector<QPoint> tries;
         for (const int x : {area.right() + 1 + gap, area.left() - gap - size.width()})
-            for (const int y : {area.top(), area.bottom() + 1 - size.height(), lowY, highY})
-                tries.emplace_back(x, clampY(y));
+            for (const int y : {area.top(), area.bottom() + 1 - size.height()}) tries.emplace_back(x, clampY(y));
         for (const int y : {area.bottom() + 1 + gap, area.top() - gap - size.height()})
-            for (const int x : {area.left(), area.right() + 1 - size.width(), lowX, highX})
-                tries.emplace_back(clampX(x), y);
+            for (const int x : {area.left(), area.right() + 1 - size.width()}) tries.emplace_back(clampX(x), y);
         for (const QPoint at : tries) {
             const QRect r(at, size);
             if (!region.contains(r) || r.intersects(area)) continue;
