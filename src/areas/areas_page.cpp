@@ -789,18 +789,25 @@ void AreasPage::showProposal() {
 void AreasPage::acceptAllProposals() {
     if (proposalAt_ >= proposals_.size() || !boxOpen()) return;
     const areas::AreaSet before = set_;
-    {
-        ++batching_;
-        const std::shared_ptr<void> done(nullptr, [this](void*) { --batching_; });
+    const auto oneChange = [&] {
+        if (set_ == before) return;
+        history_.changed(before);
+        areasChanged(before);
+    };
+    ++batching_;
+    try {
         while (proposalAt_ < proposals_.size() && boxOpen()) {
             const size_t at = proposalAt_;
             Label9zClick();
             if (proposalAt_ == at) break;  // refused (a name taken, say): the box stays on that one
         }
+    } catch (...) {  // a priority that is no number: what was recorded stays, as one step
+        --batching_;
+        oneChange();
+        throw;
     }
-    if (set_ == before) return;
-    history_.changed(before);
-    areasChanged(before);
+    --batching_;
+    oneChange();
 }
 
 void AreasPage::skipProposal() {
