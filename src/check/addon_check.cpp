@@ -587,7 +587,7 @@ private:
                            "AIPathFinding.con", f.line);
         else if (equalsIgnoreCase(f.command, "ai.addSearchType"))
             finding = &add(Severity::Error, "type-map-index",
-                           "The search type of " + f.map + " names map " + n + ", but " + how +
+                           "The search type line of " + f.map + " (ai.addSearchType) names map " + n + ", but " + how +
                                ": its bots would find their way on the wrong map or none." + mend,
                            "AIPathFinding.con", f.line);
         else
