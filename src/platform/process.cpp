@@ -33,6 +33,14 @@ std::string executableName(const std::string& stem) {
 #endif
 }
 
+std::string usualGameFolder() {
+#ifdef _WIN32
+    return "C:\\Program Files (x86)\\EA GAMES\\Battlefield 1942\\";
+#else
+    return {};
+#endif
+}
+
 #ifdef _WIN32
 
 namespace {

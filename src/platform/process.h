@@ -24,6 +24,10 @@ bool standardErrorIsTerminal();
 // end ("/opt/tarnwick/", "C:\Tarnwick\").
 std::string ownProgramFolder();
 
+// Where the game is usually installed, with its separator at the end: its
+// Windows place; empty elsewhere (the dialog then opens in the home folder).
+std::string usualGameFolder();
+
 // The name of an executable as the system spells it: `stem` plus ".exe" on
 // Windows.
 std::string executableName(const std::string& stem);
