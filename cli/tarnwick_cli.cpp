@@ -5,6 +5,7 @@
 
 #include "cli_common.h"
 #include "packing/merged_folder.h"
+#include "platform/process.h"
 #include "platform/program_lock.h"
 #include "tools/run_footprint.h"
 #include "platform/text.h"
@@ -26,6 +27,8 @@ const Command kCommands[] = {
     {"pack", "pack the add-on with its pathmaps for good", packCommand},
     {"merge", "put a map archive and its add-on archive together for network games", mergeCommand},
     {"pathmaps", "check an add-on's pathmaps; export them as pictures, read them back, rebuild them", pathmapsCommand},
+    {"picture", "write a level's world picture (map picture, tiles, relief) and its height map's layers as PNG",
+     pictureCommand},
 };
 
 const Command* findCommand(const QString& name) {
@@ -84,7 +87,8 @@ std::optional<int> parseArguments(QCommandLineParser& parser, const QStringList&
     }
     // Commands that only read run beside the wizard or another command.
     const QString command = arguments.value(0);
-    if (command.endsWith(" check") || command.endsWith(" pathmaps")) return std::nullopt;
+    if (command.endsWith(" check") || command.endsWith(" pathmaps") || command.endsWith(" picture"))
+        return std::nullopt;
     return holdProgramFolder();
 }
 
@@ -106,7 +110,7 @@ std::optional<int> holdProgramFolder() {
 }
 
 std::string programDir() {
-    return std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/";
+    return platform::ownProgramFolder();
 }
 
 } // namespace tw::cli

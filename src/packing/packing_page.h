@@ -99,6 +99,7 @@ public:
     LinkLabel* Label42;
     QProgressBar* packbar;
     QLabel* packingStatus;  // what the step before left, and what comes next
+    LinkLabel* LabelEditAreas;  // below it once the areas are written: StrategicAreas.con in the script editor
 
     // "Important"
     QGroupBox* GroupBox18;
@@ -142,6 +143,8 @@ signals:
     // A finding of the check was chosen: its area, its search map.
     void areaFindingChosen(const QString& name);
     void pathmapFindingChosen(const QString& map);
+    // "Open StrategicAreas.con in the script editor" below the status line.
+    void areasScriptChosen();
 
 private:
     std::vector<check::Finding> checkFindings() const;
