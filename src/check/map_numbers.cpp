@@ -178,14 +178,22 @@ MapNumberMend mendAddonMapNumbers(const std::string& addonDir, state::Conversion
     MapNumberMend mend;
     const std::string path = pathIn(addonDir);
     if (!fileExists(path)) return mend;
-    const std::string bytes = readLevelBytes(path);
+    std::string bytes;
+    try {
+        bytes = readLevelBytes(path);
+    } catch (const AppError& e) {
+        throw AppError(std::string(e.what()) + ", so its map numbers were not mended. Put the add-on's text file in "
+                                               "its place and mend them again: continue the conversion once more, or "
+                                               "run tarnwick-cli check --mend");
+    }
     const auto faults = mapNumberFaults(splitLines(decodeCp1252(bytes)));
     if (faults.empty()) return mend;
     std::error_code ec;
     const auto status = std::filesystem::status(resolvePath(path), ec);
     if (!ec && (status.permissions() & std::filesystem::perms::owner_write) == std::filesystem::perms::none)
         throw AppError(path + " is read-only, so its map numbers cannot be mended; nothing was changed. Make it "
-                              "writable and mend them again");
+                              "writable, then mend them again: continue the conversion once more, or run "
+                              "tarnwick-cli check --mend");
     const std::string mended = mendMapNumbers(bytes, faults);
     if (mended == bytes) return mend;  // nothing the mend can change: nothing copied, nothing said to be mended
     const bool tarnwicks = record && state::changedScripts(*record, addonDir, {kEntry}).empty() &&
@@ -194,7 +202,8 @@ MapNumberMend mendAddonMapNumbers(const std::string& addonDir, state::Conversion
         mend.copiedTo = state::copyAside(addonDir, {kFile}, state::nowStamp());
     } catch (const AppError&) {
         throw AppError(path + " could not be copied into a dated folder inside " + addonDir +
-                       ", so its map numbers were not mended. Free some room there and mend them again");
+                       ", so its map numbers were not mended. Free some room there and "
+                       "mend them again: continue the conversion once more, or run tarnwick-cli check --mend");
     }
     writeBytes(path, mended);
     if (tarnwicks) state::noteWritten(*record, addonDir, {kEntry});
