@@ -747,6 +747,19 @@ TEST(NetworkMerge, TheAddonArchiveGoesOnlyAfterAGoodMergedArchive) {
     }
 }
 
+// An add-on archive packed by an older version holds the pathmap window's
+// backups: the merged archive leaves them out, as every packing now does,
+// and that is no missing entry.
+TEST(NetworkMerge, TheBackupsOfAnOlderAddonArchiveAreLeftOut) {
+    Network n;
+    n.tmp.write("D:/Maps/MyMap_001.rfa", archiveOf({{"ai.con", "ai"}, {"Pathfinding/Originals/Tank0Level0Map.raw", "old"}}));
+    n.click(n.page.fix1);
+    n.unpackAndConnect();
+    n.packEnds(true);
+    EXPECT_TRUE(n.scripted.messages.errors.empty()) << n.scripted.messages.errors[0];
+    EXPECT_FALSE(fs::exists("D:/Maps/MyMap_001.rfa"));
+}
+
 TEST(NetworkMerge, RefusalsBeforeAnythingIsWrittenOrDeleted) {
     struct Case {
         const char* what;
