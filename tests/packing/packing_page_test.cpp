@@ -486,7 +486,8 @@ TEST(FinalPacking, ReportsDoneOnlyForANewArchive) {
     writeBytes("C:\\Tools\\MyMap_001.rfa", "new archive");  // appears as the packer makes it
     t.finishBatch(1);
     ASSERT_TRUE(t.waitFor([&] { return !t.scripted.messages.infos.empty(); })) << ::testing::PrintToString(t.scripted.messages.errors);
-    EXPECT_EQ(t.scripted.messages.infos, std::vector<std::string>{"Done"});
+    EXPECT_EQ(t.scripted.messages.infos,
+              std::vector<std::string>{"Done\n\nThe add-on is packed into MyMap_001.rfa in the folder D:\\Archives."});
     EXPECT_EQ(t.tmp.read("D:/Archives/MyMap_001.rfa"), "new archive");
 }
 
