@@ -50,9 +50,14 @@ void CheckWindow::placeBesideMainWindow(QWidget& main) {
     if (!screen) return;
     const QSize border = main.frameGeometry().size() - main.size();
     const QRect frame = consoleFrame(screen->availableGeometry(), main.frameGeometry(), QSize(760, 420) + border,
-                                     QSize(440, 280) + border, {});
+                                     QSize(360, 260) + border, {});
     resize(frame.size() - border);
     move(frame.topLeft());
+    // A narrow room keeps "What to do" in sight; the chosen finding is
+    // shown whole below the list.
+    const double share = std::min(1.0, width() / 760.0);
+    findingsTree->setColumnWidth(0, static_cast<int>(230 * share));
+    findingsTree->setColumnWidth(1, static_cast<int>(170 * share));
 }
 
 CheckWindow::CheckWindow(std::function<std::vector<check::Finding>()> recheck, QWidget* parent)
@@ -96,10 +101,18 @@ CheckWindow::CheckWindow(std::function<std::vector<check::Finding>()> recheck, Q
     connect(findingsTree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         const QVariant index = item ? item->data(0, Qt::UserRole) : QVariant();
         if (!index.isValid()) return details->clear();
-        const check::Finding& f = findings_.at(index.toULongLong());
-        details->setText(QStringLiteral("%1 %2 at %3: %4")
-                             .arg(QString::fromLatin1(check::severityName(f.severity)), QString::fromStdString(f.code),
-                                  QString::fromStdString(check::placeText(f)), QString::fromStdString(f.message)));
+        const size_t i = index.toULongLong();
+        const check::Finding& f = findings_.at(i);
+        QString text = QStringLiteral("%1 %2 at %3: %4")
+                           .arg(QString::fromLatin1(check::severityName(f.severity)), QString::fromStdString(f.code),
+                                QString::fromStdString(check::placeText(f)), QString::fromStdString(f.message));
+        if (f.cause && *f.cause < findings_.size())
+            text += QStringLiteral("\nThis follows from %1 at %2.")
+                        .arg(QString::fromStdString(findings_[*f.cause].code),
+                             QString::fromStdString(check::placeText(findings_[*f.cause])));
+        else if (const size_t following = check::consequencesOf(findings_, i))
+            text += QStringLiteral("\n%1 more finding(s) follow from this one: expand its row to see them.").arg(following);
+        details->setText(text);
     });
     connect(findingsTree, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         const QVariant index = item->data(0, Qt::UserRole);
@@ -112,12 +125,18 @@ void CheckWindow::showFindings(const std::vector<check::Finding>& findings) {
     findingsTree->clear();
     const size_t errors = check::countOf(findings, check::Severity::Error),
                  warnings = check::countOf(findings, check::Severity::Warning);
+    size_t causes = 0;  // of errors and warnings
+    for (const check::Finding& f : findings) causes += !f.cause && f.severity != check::Severity::Information;
     summary->setText(errors + warnings == 0
                          ? QStringLiteral("Nothing the game would stumble over was found.")
-                         : QStringLiteral("%1 error(s) and %2 warning(s). Double-click an area's or a pathmap's "
+                         : QStringLiteral("%1 error(s) and %2 warning(s)%3. Double-click an area's or a pathmap's "
                                           "finding to go to it.")
                                .arg(errors)
-                               .arg(warnings));
+                               .arg(warnings)
+                               .arg(causes < errors + warnings
+                                        ? QStringLiteral(" from %1 cause(s); what follows from a cause is listed "
+                                                         "under it").arg(causes)
+                                        : QString()));
     const auto addRow = [&](QTreeWidgetItem* parent, size_t i, const QString& more) {
         const check::Finding& f = findings[i];
         auto* row = new QTreeWidgetItem(parent, {QString::fromStdString(check::placeText(f)),
@@ -130,11 +149,19 @@ void CheckWindow::showFindings(const std::vector<check::Finding>& findings) {
     // A group per severity of the causes; what follows from a cause is
     // listed under it, whatever its own severity.
     for (const auto severity : {check::Severity::Error, check::Severity::Warning, check::Severity::Information}) {
-        size_t count = 0;
+        size_t count = 0, roots = 0;
         for (size_t i = 0; i < findings.size(); ++i)
-            if (!findings[i].cause && findings[i].severity == severity) count += 1 + check::consequencesOf(findings, i);
+            if (!findings[i].cause && findings[i].severity == severity) {
+                ++roots;
+                count += 1 + check::consequencesOf(findings, i);
+            }
         if (count == 0) continue;
-        auto* group = new QTreeWidgetItem(findingsTree, {QStringLiteral("%1 (%2)").arg(groupTitle(severity)).arg(count)});
+        auto* group = new QTreeWidgetItem(
+            findingsTree, {roots == count ? QStringLiteral("%1 (%2)").arg(groupTitle(severity)).arg(count)
+                                          : QStringLiteral("%1 (%2 cause(s), %3 findings)")
+                                                .arg(groupTitle(severity))
+                                                .arg(roots)
+                                                .arg(count)});
         group->setFirstColumnSpanned(true);
         QFont bold = group->font(0);
         bold.setBold(true);

@@ -163,7 +163,8 @@ PathmapWindow::PathmapWindow(Services& services, QWidget* parent) : QWidget(pare
         if (!mark_) return;
         painter.setRenderHint(QPainter::Antialiasing);
         const QPointF c = view->toWidget(mark_->x(), mark_->y());
-        const double r = std::max(10.0, pixelMetres() * view->pixelsPerMetre() * 1.5 + 6);
+        // Outside a seed's cross there.
+        const double r = pixelMetres() * view->pixelsPerMetre() * 0.75 + 17;
         for (const auto& [colour, width] : {std::pair{QColor(20, 20, 20), 5}, std::pair{QColor(255, 220, 0), 3}}) {
             painter.setPen(QPen(colour, width));
             painter.setBrush(Qt::NoBrush);
