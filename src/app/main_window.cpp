@@ -4,6 +4,7 @@
 #include "app/splash_window.h"
 #include "app/stats_page.h"
 #include "areas/areas_page.h"
+#include "check/map_numbers.h"
 #include "intake/map_page.h"
 #include "packing/packing_page.h"
 #include "platform/errors.h"
@@ -93,9 +94,10 @@ TForm1::TForm1(Services& services, QWidget* parent)
         if (!busy()) close();
     });
 
-    // The add-on run unlocks the Areas page.
+    // The add-on run unlocks the Areas page and moves on to it.
     connect(t1, &MapPage::addonCreated, this, [this] {
         setPageEnabled(t3, true);
+        PageControl1->setCurrentWidget(t3);
         t3->addonOpened();
     });
 
@@ -124,6 +126,20 @@ TForm1::TForm1(Services& services, QWidget* parent)
         const char sep = trailingSeparator(state.LevelDir, services_.programDir);
         t4->showAreasWritten(state.LevelDir + "AI" + sep + "StrategicAreas.con");
         guarded(services_.messages, [&] { rememberStep(state, services_.programDir, state::Step::AreasWritten); });
+    });
+
+    // The written areas in page 1's script editor.
+    connect(t4, &PackingPage::areasScriptChosen, this, [this] {
+        guarded(services_.messages, [this] {
+            for (int row = 0; row < t1->ListBox1->count(); ++row) {
+                if (!equalsIgnoreCase(t1->ListBox1->item(row)->text().toStdString(), "AI/StrategicAreas.con")) continue;
+                PageControl1->setCurrentWidget(t1);
+                if (t1->ListBox1->currentRow() == row) t1->ListBox1Click();  // read again: it may have changed
+                else t1->ListBox1->setCurrentRow(row);
+                t1->Memo6->setFocus();
+                return;
+            }
+        });
     });
 
     connect(t1, &MapPage::continueChosen, this, [this](std::string addon) {
@@ -202,6 +218,27 @@ void TForm1::continueConversion(std::string addon) {
     }
     if (r.has(state::Step::AreasWritten)) openPackingPage();
     t4->restoreConversion(r);
+    // On where it was left: the areas, or the packing once they are written.
+    if (r.has(state::Step::AreasWritten)) PageControl1->setCurrentWidget(t4);
+    else if (r.has(state::Step::AddonMade)) PageControl1->setCurrentWidget(t3);
+    if (r.has(state::Step::AddonMade)) offerMapNumberMend(addon);
+}
+
+// An add-on of an earlier Tarnwick may number its search maps by the digits
+// in their names: one question for all such lines.
+void TForm1::offerMapNumberMend(const std::string& addon) {
+    std::vector<check::MapNumberFault> faults;
+    try {
+        faults = check::addonMapNumberFaults(addon);
+    } catch (const std::exception&) {
+        return;  // a file that cannot be read is the check's to report
+    }
+    if (faults.empty() ||
+        services_.messages.ask(check::mendQuestion(addon, faults), {"Mend the map numbers", "Leave them"}) != 0)
+        return;
+    const check::MapNumberMend mend = check::mendAddonMapNumbers(addon, &state.Record);
+    saveRecordIn(state, addon);
+    services_.messages.info(check::mendedMessage(addon, mend));
 }
 
 PathmapWindow* TForm1::openPathmaps() {

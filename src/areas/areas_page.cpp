@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -44,7 +45,10 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     e = named(new MapView(this), "e");
     e->setGeometry(0, 0, 512, 512);
     e->setPicture(pictures::mapPlaceholder());
+    placeholderKey_ = e->picture().cacheKey();
     e->setMouseTracking(true);  // the selected area shows that it can be dragged
+    // Under the areas: what is missing while the level has no picture.
+    e->addLayer(QStringLiteral("Level"), [this](QPainter& painter, const QRect&) { paintEmptyView(painter); });
     e->addLayer(QStringLiteral("Areas"), [this](QPainter& painter, const QRect&) { paintOutlines(painter); });
     const QImage bar = pictures::solid(pictures::kPointGreen);
     oben = pictureBox(this, "oben", bar, 0, 0, 100, 5, false);
@@ -120,7 +124,12 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     Label9z = linkLabel(areafert, "Label9z", QStringLiteral("OK"), 72, 328);
     LabelSkip = linkLabel(areafert, "LabelSkip", QStringLiteral("Skip"), 112, 328);
     LabelSkip->hide();
+    LabelAcceptAll = linkLabel(areafert, "LabelAcceptAll", QStringLiteral("Accept all"), 10, 328);
+    LabelAcceptAll->setToolTip(QStringLiteral("Record this area as the box shows it, then every remaining proposed "
+                                              "area as proposed: the same as clicking \"OK\" for each"));
+    LabelAcceptAll->hide();
     LabelCancel = linkLabel(areafert, "LabelCancel", QStringLiteral("Cancel"), 104, 328);
+    LabelCancel->setToolTip(QStringLiteral("Close the box without recording: everything stays as it was (Escape)"));
     LabelCancel->hide();
     areafert->hide();
 
@@ -140,7 +149,13 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     CheckListBox1->setGeometry(208, 96, 121, 81);
     makeGreyWhite(CheckListBox1);
     Label16z = linkLabel(GroupBox5z, "Label16z", QStringLiteral("Next one"), 160, 184);
+    LabelAcceptNeighbours = linkLabel(GroupBox5z, "LabelAcceptNeighbours", QStringLiteral("Accept all"), 232, 184);
+    LabelAcceptNeighbours->setToolTip(
+        QStringLiteral("\"Next one\" for this area and every area after it: each takes the neighbours ticked for "
+                       "it (those proposed from the control points), and StrategicAreas.con is written"));
     GroupBox5z->hide();
+
+    explainCaptions();
 
     const char* names[] = {"BitBtn1", "BitBtn2", "BitBtn3", "BitBtn4"};
     const char* captions[] = {"links&4", "rechts&6", "oben&8", "unten&5"};
@@ -185,6 +200,8 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     on(Label16z, &LinkLabel::clicked, [this] { Label16zClick(); });
     on(LabelPropose, &LinkLabel::clicked, [this] { proposeFromControlPoints(); });
     on(LabelSkip, &LinkLabel::clicked, [this] { skipProposal(); });
+    on(LabelAcceptAll, &LinkLabel::clicked, [this] { acceptAllProposals(); });
+    on(LabelAcceptNeighbours, &LinkLabel::clicked, [this] { acceptAllNeighbours(); });
     on(LabelCancel, &LinkLabel::clicked, [this] { cancelEdit(); });
     connect(ListBox1z, &QListWidget::currentRowChanged, e, [this] { e->update(); });
     connect(CheckListBox1, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
@@ -219,6 +236,48 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     ListBox1z->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ListBox1z, &QListWidget::customContextMenuRequested, this, [this](QPoint at) { contextMenu(at); });
     on(ListBox1z, &QListWidget::itemDoubleClicked, [this] { editArea(ListBox1z->currentRow()); });
+}
+
+// The captions stay as they are; their tooltips say in English what each
+// control does. The name and priority fields keep their German hints as
+// the first line.
+void AreasPage::explainCaptions() {
+    const auto tip = [](QWidget* w, const char* text) { w->setToolTip(QString::fromUtf8(text)); };
+    const auto addTip = [](QWidget* w, const char* text) {
+        w->setToolTip(w->toolTip() + QLatin1Char('\n') + QString::fromUtf8(text));
+    };
+    tip(GroupBox3z, "The corner point being set: the green one first, then the red one");
+    tip(RadioButton1, "Move the corner point with Left, Right, Up and Down, by the number of map pixels in the field");
+    tip(RadioButton2, "Move the corner point with the keys 4, 6, 8 and 5 (with Alt while a text field has the focus)");
+    tip(Label10z, "Choose a picture of the map seen from above (JPEG, bitmap, icon, PNG or DDS); it is stretched over "
+                  "the whole map view");
+    tip(Label1z, "Start a new area: place its first (green) corner with the keys or a click on the map, or drag "
+                 "from corner to corner");
+    tip(Label2z, "Keep the first corner and place the second (red) one");
+    tip(Label8z, "Take the rectangle between the two corners and open the area's properties");
+    tip(LabelPropose, "One area around each control point of the level, offered in turn in the properties box");
+    tip(GroupBox4z, "Done (\"Fertig\"): when every area is drawn, click the banner to choose each area's neighbours");
+    tip(Image2z, "When every area is drawn: choose each area's neighbours, one area after the other");
+    tip(areafert, "Finish the area (\"Area fertigstellen\"): its name, priority, vehicles, kind and side; "
+                  "\"OK\" records it");
+    addTip(Edit2z, "The area's name in StrategicAreas.con: one word of letters, digits, '_', '-' or '.'");
+    addTip(Edit3z, "How much the bots want the area: 1 to 200 (about 10 for an unimportant one, 150 for an "
+                   "important one)");
+    tip(Label11z, "The vehicles that may use the area");
+    addTip(leicht, "Light vehicles (jeeps, boats) go here too: adds the Car order position");
+    addTip(schwer, "Heavy vehicles (tanks, bombers) go here too: adds the Tank order position");
+    tip(strong, "Written as StrongPoint: an area the sides fight over");
+    tip(Flanke, "Written as flank: a way round the front, along the map's edge");
+    tip(Label12z, "The side that holds the area at the start");
+    tip(Label9z, "Record the area");
+    tip(LabelSkip, "Pass this proposed area by without recording it");
+    tip(GroupBox5z, "Neighbours (\"Nachbarn\"): for each area in turn, tick the areas that border it");
+    tip(Label3z, "KI: the bots' AI. Tick, in the list, the areas that border the area named below, then click "
+                 "\"Next one\"; every area comes up in turn. An area is not its own neighbour.");
+    tip(Label13z, "\"ist Nachbar von\": \"is a neighbour of\". Tick, in the list, the areas that border this one");
+    tip(CheckListBox1, "Every area: tick those that border the area named on the left");
+    tip(Label16z, "Keep the ticked neighbours of this area and show the next one; after the last, StrategicAreas.con "
+                  "is written");
 }
 
 // The bars wait right of the map view, where the "Areas" box covers them.
@@ -361,6 +420,13 @@ bool AreasPage::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const auto* widget = qobject_cast<QWidget*>(watched);
+        // Escape is the properties box's "Cancel" where it has one.
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && widget &&
+            widget->window() == window() && isVisible() && isEnabled() && boxOpen() &&
+            LabelCancel->isVisibleTo(areafert)) {
+            guarded(services_.messages, [this] { cancelEdit(); });
+            return true;
+        }
         if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier && widget && widget->window() == window() &&
             digitKey(key->key()))
             return true;
@@ -412,6 +478,7 @@ void AreasPage::Label8zClick() {
     state_.AreaMaxY = box->maxY;
     state_.AreaCenterX = box->centerX;
     state_.AreaCenterY = box->centerY;
+    placeBesideArea(areafert, *box);
     areafert->show();
     areafert->raise();
 }
@@ -469,6 +536,7 @@ void AreasPage::Label9zClick() {
 void AreasPage::finishOutline() {
     areafert->hide();
     editing_.reset();
+    beforeDrag_.reset();
     LabelCancel->hide();
     for (QWidget* bar : {static_cast<QWidget*>(oben), static_cast<QWidget*>(unten), static_cast<QWidget*>(links),
                          static_cast<QWidget*>(rechts)})
@@ -480,6 +548,11 @@ void AreasPage::finishOutline() {
 }
 
 void AreasPage::Image2zClick() {
+    if (set_.size() != 0 && !set_.current() && set_.stepShown()) {
+        services_.messages.info("Every area has its neighbours already. To choose one area's neighbours again, "
+                                "right-click it in the \"Areas\" list: \"Choose its neighbours again\".");
+        return;
+    }
     singleStep_ = false;
     change([&] {
         set_.openStep();
@@ -488,12 +561,16 @@ void AreasPage::Image2zClick() {
     GroupBox5z->raise();
 }
 
-void AreasPage::Label16zClick() {
+void AreasPage::Label16zClick() { finishNeighbours(false); }
+
+void AreasPage::acceptAllNeighbours() { finishNeighbours(true); }
+
+void AreasPage::finishNeighbours(bool all) {
     // With no area waiting there is nothing to finish.
     if (!set_.current()) return;
     // The last waiting area writes StrategicAreas.con: one edited by hand
     // is asked about first, and "Cancel" changes nothing.
-    if (Memo2z.size() == 1) {
+    if (all || Memo2z.size() == 1) {
         askedPlan_ = state::askBeforeOverwriting(services_.messages, state_.Record, state_.LevelDir,
                                                  {"AI/StrategicAreas.con"}, "Writing the areas");
         if (!askedPlan_->go) {
@@ -503,8 +580,10 @@ void AreasPage::Label16zClick() {
     }
     // The script is written (by the change) once no area waits.
     change([&] {
-        set_.finishCurrent();
-        tickProposedNeighbours();
+        do {
+            set_.finishCurrent();
+            tickProposedNeighbours();
+        } while (all && set_.current());
     });
     askedPlan_.reset();
     if (set_.current()) return;
@@ -512,6 +591,8 @@ void AreasPage::Label16zClick() {
     // and the wizard stays where it is.
     if (std::exchange(singleStep_, false)) return;
     services_.messages.info("Change something if you want to.");
+    // Where no program opens .con files, the packing page's status line
+    // leads to the wizard's own script editor instead.
     services_.shell.openDocument("StrategicAreas.con", state_.LevelDir + "AI/");
     emit areasWritten();
 }
@@ -527,7 +608,134 @@ void AreasPage::mapClick(QPoint at) {
     else if (state_.ActivePoint == 1) putPoint(rot, fr, at);
 }
 
-void AreasPage::mapDrag(QPoint from, QPoint to) { placeArea(from, to); }
+// A drag that opens the properties box can be taken back: its "Cancel"
+// (and Escape) put the cursor and outline back as they were.
+void AreasPage::mapDrag(QPoint from, QPoint to) {
+    const bool opens = !boxOpen();
+    const Cursor before = cursorState();
+    placeArea(from, to);
+    if (!opens || !boxOpen()) return;
+    beforeDrag_ = before;
+    LabelCancel->show();
+}
+
+AreasPage::Cursor AreasPage::cursorState() const {
+    Cursor c;
+    for (const QWidget* w : std::initializer_list<const QWidget*>{gruen, fg, rot, fr, oben, unten, links, rechts})
+        c.widgets.emplace_back(w->geometry(), !w->isHidden());
+    c.newArea = Label1z->isEnabled();
+    c.applyPoint = Label2z->isEnabled();
+    c.applyArea = Label8z->isEnabled();
+    c.activePoint = state_.ActivePoint;
+    c.minX = state_.AreaMinX;
+    c.minY = state_.AreaMinY;
+    c.maxX = state_.AreaMaxX;
+    c.maxY = state_.AreaMaxY;
+    c.centerX = state_.AreaCenterX;
+    c.centerY = state_.AreaCenterY;
+    return c;
+}
+
+void AreasPage::putBack(const Cursor& c) {
+    QWidget* widgets[] = {gruen, fg, rot, fr, oben, unten, links, rechts};
+    for (size_t i = 0; i < c.widgets.size(); ++i) {
+        widgets[i]->setGeometry(c.widgets[i].first);
+        widgets[i]->setVisible(c.widgets[i].second);
+    }
+    Label1z->setEnabled(c.newArea);
+    Label2z->setEnabled(c.applyPoint);
+    Label8z->setEnabled(c.applyArea);
+    state_.ActivePoint = c.activePoint;
+    state_.AreaMinX = c.minX;
+    state_.AreaMinY = c.minY;
+    state_.AreaMaxX = c.maxX;
+    state_.AreaMaxY = c.maxY;
+    state_.AreaCenterX = c.centerX;
+    state_.AreaCenterY = c.centerY;
+}
+
+namespace {
+
+// Where a box of `size` stands beside `area` without covering it: right,
+// left, below or above, level with one of its edges, slid along that side
+// only as far as staying inside the region needs.
+// Of those places the one that covers the least of the other areas, then
+// one inside `inner` (the map view) over one that needs the rest of
+// `outer`. Where no side has room, the place in `outer` that covers the
+// least of the area.
+QPoint placeBeside(const QRect& area, QSize size, const QRect& inner, const QRect& outer,
+                   const std::vector<QRect>& others) {
+    constexpr int gap = 6;
+    const auto covered = [](const QRect& a, const QRect& b) {
+        const QRect both = a.intersected(b);
+        return both.isEmpty() ? 0LL : static_cast<long long>(both.width()) * both.height();
+    };
+    std::optional<QPoint> best;
+    std::pair<long long, int> bestScore{0, 0};
+    for (int outside = 0; outside < 2; ++outside) {
+        const QRect& region = outside ? outer : inner;
+        const int lowX = region.left(), highX = region.right() + 1 - size.width();
+        const int lowY = region.top(), highY = region.bottom() + 1 - size.height();
+        if (highX < lowX || highY < lowY) continue;
+        const auto clampX = [&](int x) { return std::max(lowX, std::min(x, highX)); };
+        const auto clampY = [&](int y) { return std::max(lowY, std::min(y, highY)); };
+        std::vector<QPoint> tries;
+        for (const int x : {area.right() + 1 + gap, area.left() - gap - size.width()})
+            for (const int y : {area.top(), area.bottom() + 1 - size.height()}) tries.emplace_back(x, clampY(y));
+        for (const int y : {area.bottom() + 1 + gap, area.top() - gap - size.height()})
+            for (const int x : {area.left(), area.right() + 1 - size.width()}) tries.emplace_back(clampX(x), y);
+        for (const QPoint at : tries) {
+            const QRect r(at, size);
+            if (!region.contains(r) || r.intersects(area)) continue;
+            long long hidden = 0;
+            for (const QRect& o : others) hidden += covered(r, o);
+            const std::pair<long long, int> score{hidden, outside};
+            if (!best || score < bestScore) {
+                best = at;
+                bestScore = score;
+            }
+        }
+    }
+    if (best) return *best;
+    QPoint least = outer.topLeft();
+    long long leastCovered = -1;
+    for (const QPoint corner : {outer.topLeft(), QPoint(outer.right() + 1 - size.width(), outer.top()),
+                                QPoint(outer.left(), outer.bottom() + 1 - size.height()),
+                                QPoint(outer.right() + 1 - size.width(), outer.bottom() + 1 - size.height())}) {
+        const long long amount = covered(QRect(corner, size), area);
+        if (leastCovered < 0 || amount < leastCovered) {
+            leastCovered = amount;
+            least = corner;
+        }
+    }
+    return least;
+}
+
+} // namespace
+
+void AreasPage::placeBesideArea(QWidget* box, const areas::AreaBox& a) {
+    // The outline with its bars, which lie on and beyond the right and bottom edges.
+    const QRect area(QPoint(a.left, a.top), QPoint(a.right + 4, a.bottom + 4));
+    // The part of the page the window shows, and of that what lies on the screen.
+    QRect outer = rect() & QRect(mapFrom(window(), QPoint(0, 0)), window()->size());
+    if (const QScreen* s = screen()) {
+        const QRect onScreen(mapFromGlobal(s->availableGeometry().topLeft()),
+                             mapFromGlobal(s->availableGeometry().bottomRight()));
+        if (isVisible() && onScreen.intersects(outer)) outer &= onScreen;
+    }
+    // The other recorded areas stay in sight where they can.
+    std::vector<QRect> others;
+    for (const auto& other : set_.areas()) {
+        const areas::AreaBox& o = other.spec.box;
+        const QRect r = QRect(QPoint(o.left, o.top), QPoint(o.right + 4, o.bottom + 4)).normalized();
+        if (r != area.normalized()) others.push_back(r);
+    }
+    for (size_t i = proposalAt_ + 1; i < proposals_.size(); ++i)  // the proposals still to come
+        if (!proposalNames_[i])
+            others.emplace_back(QPoint(proposals_[i].left, proposals_[i].top),
+                                QPoint(proposals_[i].right + 4, proposals_[i].bottom + 4));
+    box->move(placeBeside(area.normalized(), box->size(), e->geometry() & outer, outer, others));
+}
 
 // Both corners at once, through the same commands as by hand: New
 // Strategic - Area, the first point, Apply the current point, the second
@@ -565,6 +773,7 @@ void AreasPage::showProposal() {
         proposals_.clear();
         proposalNames_.clear();
         LabelSkip->hide();
+        LabelAcceptAll->hide();
         return;
     }
     const areas::Proposal& p = proposals_[proposalAt_];
@@ -578,6 +787,31 @@ void AreasPage::showProposal() {
     for (QCheckBox* other : {air, center, strong, Flanke}) other->setChecked(false);
     (p.side == 1 ? Team1 : p.side == 2 ? Team2 : Neutral)->setChecked(true);
     LabelSkip->show();
+    LabelAcceptAll->show();
+}
+
+void AreasPage::acceptAllProposals() {
+    if (proposalAt_ >= proposals_.size() || !boxOpen()) return;
+    const areas::AreaSet before = set_;
+    const auto oneChange = [&] {
+        if (set_ == before) return;
+        history_.changed(before);
+        areasChanged(before);
+    };
+    ++batching_;
+    try {
+        while (proposalAt_ < proposals_.size() && boxOpen()) {
+            const size_t at = proposalAt_;
+            Label9zClick();
+            if (proposalAt_ == at) break;  // refused (a name taken, say): the box stays on that one
+        }
+    } catch (...) {  // a priority that is no number: what was recorded stays, as one step
+        --batching_;
+        oneChange();
+        throw;
+    }
+    --batching_;
+    oneChange();
 }
 
 void AreasPage::skipProposal() {
@@ -666,6 +900,7 @@ void AreasPage::restore(const areas::AreasWork& w) {
 void AreasPage::addonOpened(bool continuing) {
     bool pictureRestored = false;
     keepWorkFile_ = false;
+    readLevelPoints();
     guarded(services_.messages, [&] {
         if (set_.size() != 0) return;
         // A page without a conversion in memory takes the one saved here.
@@ -728,6 +963,69 @@ void AreasPage::addonOpened(bool continuing) {
     if (fileExists(own)) guarded(services_.messages, [&] { loadPicture(resolvePath(own).string()); });
 }
 
+bool AreasPage::pictureMissing() const { return e->picture().cacheKey() == placeholderKey_; }
+
+// The level's control points and the areas proposed around them, for the
+// view without a picture (a level whose points cannot be read shows none).
+void AreasPage::readLevelPoints() {
+    levelPoints_.clear();
+    levelProposals_.clear();
+    if (state_.LevelDir.empty() || !folderExists(state_.LevelDir) || state_.WorldScale <= 0) return;
+    try {
+        levelPoints_ = areas::readAddonControlPoints(state_.LevelDir);
+        levelProposals_ = areas::proposeAreas(levelPoints_, state_.WorldSize, state_.WorldScale);
+    } catch (const std::exception&) {
+        levelPoints_.clear();
+        levelProposals_.clear();
+    }
+    e->update();
+}
+
+// While the level has no picture: what is missing and what "Load map
+// image" does, with the control points and the proposed areas (those not
+// recorded yet) drawn so that the areas can be placed all the same.
+void AreasPage::paintEmptyView(QPainter& painter) const {
+    if (!pictureMissing()) return;
+    painter.save();
+    const QString text = QStringLiteral(
+        "No picture of this level: it has no Textures/InGameMap.dds.\n"
+        "\"Load map image\" (under \"Options\") chooses one: a JPEG, bitmap, PNG or DDS of the map seen from "
+        "above, stretched over this square, north up. Until then the dots are the level's control points and "
+        "the dotted squares the areas proposed around them.");
+    QFont font = painter.font();
+    font.setPixelSize(12);
+    painter.setFont(font);
+    const QRect room = e->rect().adjusted(16, 0, -16, 0);
+    const QRect needed = painter.fontMetrics().boundingRect(QRect(0, 0, room.width() - 16, 1000),
+                                                            Qt::TextWordWrap, text);
+    const int height = needed.height() + 16;
+    const QRect box(room.left(), e->height() - 12 - height, room.width(), height);  // where levels have least
+    painter.fillRect(box, QColor(0, 0, 0, 150));
+    painter.setPen(Qt::white);
+    painter.drawText(box.adjusted(8, 8, -8, -8), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
+
+    // Over the text: the proposals (drawn by the walk while it runs) and the points.
+    if (proposalAt_ >= proposals_.size()) {
+        const Lines recorded = set_.names();
+        for (const areas::Proposal& p : levelProposals_) {
+            const bool taken = std::any_of(recorded.begin(), recorded.end(),
+                                           [&](const std::string& n) { return equalsIgnoreCase(n, p.name); });
+            if (taken) continue;
+            const QRect r(p.left, p.top, p.right - p.left, p.bottom - p.top);
+            paintAreaOutline(painter, r, q(p.name), sideColour(p.side), QPen(sideColour(p.side), 1, Qt::DotLine));
+        }
+    }
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const int scale = state_.WorldScale > 0 ? state_.WorldScale : 1;
+    for (const areas::ControlPoint& c : levelPoints_) {
+        const QPointF at(c.x / scale, (state_.WorldSize - c.y) / scale);
+        painter.setPen(QPen(Qt::white, 1.5));
+        painter.setBrush(sideColour(c.team));
+        painter.drawEllipse(at, 4.5, 4.5);
+    }
+    painter.restore();
+}
+
 // The recorded areas in their sides' colours: the selected one and the one
 // in the neighbour step drawn strong, ticked neighbours shaded and dashed;
 // proposals still to come dotted.
@@ -783,6 +1081,7 @@ std::vector<areas::Outline> AreasPage::outlines() const {
 bool AreasPage::boxOpen() const { return !areafert->isHidden(); }
 
 void AreasPage::change(const std::function<void()>& edit) {
+    if (batching_) return edit();  // the whole batch is one change
     areas::AreaSet before = set_;
     edit();
     if (set_ == before) return;
@@ -849,12 +1148,16 @@ void AreasPage::showAreas() {
             item->setCheckState(shown.ticked[i] ? Qt::Checked : Qt::Unchecked);
         }
     }
-    GroupBox5z->setVisible(set_.stepShown());
+    // The neighbour box stays while an area waits for its neighbours (or
+    // while "Fertig" found none to show), beside that area.
+    const auto at = set_.current();
+    const bool stepping = set_.stepShown() && (at || set_.size() == 0);
+    GroupBox5z->setVisible(stepping);
     if (set_.stepShown()) {
-        const auto at = set_.current();
         Label13z->setText(q((at ? set_.areas()[*at].spec.name : std::string()) + " ist Nachbar von: "));
         Label13z->adjustSize();
     }
+    if (stepping && at) placeBesideArea(GroupBox5z, set_.areas()[*at].spec.box);
     e->update();
 }
 
@@ -872,8 +1175,13 @@ void AreasPage::contextMenu(QPoint at) {
     for (QAction* a : {actionEdit, actionDelete, actionNeighbours, actionUndo, actionRedo}) a->setEnabled(true);
 }
 
-namespace {
-const char* const kBoxOpen = "The properties box is open: press its OK (or Cancel) first.";
+// Names only the commands the box shows.
+std::string AreasPage::boxOpenMessage() const {
+    if (LabelCancel->isVisibleTo(areafert))
+        return "The properties box is open: press its \"OK\" or \"Cancel\" (or Escape) first.";
+    if (LabelSkip->isVisibleTo(areafert))
+        return "The properties box is open: press its \"OK\", \"Skip\" or \"Accept all\" first.";
+    return "The properties box is open: press its \"OK\" first.";
 }
 
 // The properties box with the area's values, over its outline; "OK"
@@ -881,7 +1189,7 @@ const char* const kBoxOpen = "The properties box is open: press its OK (or Cance
 void AreasPage::editArea(int row) {
     if (row < 0 || row >= static_cast<int>(set_.size())) return;
     if (boxOpen() || !Label1z->isEnabled()) {
-        services_.messages.info(kBoxOpen);
+        services_.messages.info(boxOpenMessage());
         return;
     }
     const areas::AreaSpec a = set_.areas()[static_cast<size_t>(row)].spec;
@@ -909,13 +1217,19 @@ void AreasPage::editArea(int row) {
 }
 
 void AreasPage::cancelEdit() {
-    if (editing_) finishOutline();
+    if (editing_) {
+        finishOutline();
+    } else if (beforeDrag_) {
+        const Cursor before = *beforeDrag_;
+        finishOutline();
+        putBack(before);
+    }
 }
 
 void AreasPage::deleteArea(int row) {
     if (row < 0 || row >= static_cast<int>(set_.size())) return;
     if (boxOpen()) {
-        services_.messages.info(kBoxOpen);
+        services_.messages.info(boxOpenMessage());
         return;
     }
     change([&] { set_.remove(static_cast<size_t>(row)); });
@@ -924,7 +1238,7 @@ void AreasPage::deleteArea(int row) {
 void AreasPage::reopenNeighbours(int row) {
     if (row < 0 || row >= static_cast<int>(set_.size())) return;
     if (boxOpen()) {
-        services_.messages.info(kBoxOpen);
+        services_.messages.info(boxOpenMessage());
         return;
     }
     singleStep_ = !set_.current();
@@ -949,7 +1263,7 @@ void AreasPage::redo() { stepThroughHistory(true); }
 void AreasPage::stepThroughHistory(bool forward) {
     if (!(forward ? canRedo() : canUndo())) return;
     if (boxOpen()) {
-        services_.messages.info(kBoxOpen);
+        services_.messages.info(boxOpenMessage());
         return;
     }
     singleStep_ = false;

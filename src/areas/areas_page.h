@@ -54,6 +54,13 @@ public:
     // per control point in the properties box; "Skip" passes one by.
     void proposeFromControlPoints();
     void skipProposal();
+    // "Accept all" in the properties box: the shown proposal as the box
+    // holds it, then every remaining one as proposed, as repeated "OK"s
+    // would record them (one step for Undo).
+    void acceptAllProposals();
+    // "Accept all" in the neighbour box: "Next one" for every waiting area,
+    // each with the neighbours ticked for it (the proposed ones).
+    void acceptAllNeighbours();
     // The mouse on the map view: a click moves the active point there; a
     // drag places both points and applies the area.
     void mapClick(QPoint at);
@@ -87,6 +94,8 @@ public:
     // the properties box, deleted, or led through the neighbour step alone;
     // every change can be undone and redone.
     void editArea(int row);
+    // "Cancel" (or Escape) of the properties box opened by editing an area
+    // or by a drag on the map: everything as it was before.
     void cancelEdit();
     void deleteArea(int row);
     void reopenNeighbours(int row);
@@ -156,8 +165,9 @@ public:
     QRadioButton* Team2;
     QRadioButton* Neutral;
     LinkLabel* Label9z;
-    LinkLabel* LabelSkip;    // shown while proposals are led through
-    LinkLabel* LabelCancel;  // shown while a recorded area is edited
+    LinkLabel* LabelSkip;       // shown while proposals are led through
+    LinkLabel* LabelAcceptAll;  // beside it: the remaining proposals at once
+    LinkLabel* LabelCancel;     // shown while a recorded area is edited, or the box came from a drag
 
     // "Nachbarn"
     QGroupBox* GroupBox5z;
@@ -165,6 +175,7 @@ public:
     QLabel* Label13z;
     QListWidget* CheckListBox1;
     LinkLabel* Label16z;
+    LinkLabel* LabelAcceptNeighbours;  // "Accept all": "Next one" for every waiting area
 
     // Off-page buttons whose captions carry the digit mnemonics.
     QPushButton* BitBtn1;
@@ -182,10 +193,29 @@ protected:
 
 private:
     void placeBarsAside();
+    void explainCaptions();
     void setMoveControlsEnabled(bool enabled);  // Left, Right, Up, Down and the step field
     void resetPoints();
     void finishOutline();  // back to idle after an area: box, bars and points away
     void placeArea(QPoint first, QPoint second);
+    // The properties or neighbour box beside the area it asks about, on
+    // the map view where it fits there, always inside the page and screen.
+    void placeBesideArea(QWidget* box, const areas::AreaBox& area);
+    // The cursor and outline as they stand, to be put back by "Cancel".
+    struct Cursor {
+        std::vector<std::pair<QRect, bool>> widgets;  // points, flags, bars: place and shown
+        bool newArea, applyPoint, applyArea;           // Label1z, Label2z, Label8z enabled
+        int activePoint;
+        int32_t minX, minY, maxX, maxY;
+        double centerX, centerY;
+    };
+    Cursor cursorState() const;
+    void putBack(const Cursor& c);
+    std::string boxOpenMessage() const;
+    void finishNeighbours(bool all);
+    void paintEmptyView(QPainter& painter) const;
+    bool pictureMissing() const;
+    void readLevelPoints();
     bool mapMouse(QEvent* event);
     std::optional<int> draggableAreaAt(QPoint at) const;
     void showProposal();
@@ -209,9 +239,14 @@ private:
     areas::AreaSet set_;
     areas::AreaHistory history_;
     std::optional<size_t> editing_;  // the area the properties box edits
+    std::optional<Cursor> beforeDrag_;  // the box came from a drag: what "Cancel" puts back
+    int batching_ = 0;                // changes gathered into one step for Undo
+    qint64 placeholderKey_ = 0;       // the built-in picture's, shown while the level has none
+    std::vector<areas::ControlPoint> levelPoints_;  // shown over the empty view
+    std::vector<areas::Proposal> levelProposals_;
     std::optional<int> moving_;      // the area dragged by the mouse
-    bool singleStep_ = false;
-    std::optional<state::OverwritePlan> askedPlan_;  // asked already by "Next one"        // the neighbour step for one area only
+    bool singleStep_ = false;  // the neighbour step for one area only
+    std::optional<state::OverwritePlan> askedPlan_;  // asked already by "Next one"
     std::vector<areas::Proposal> proposals_;
     size_t proposalAt_ = 0;
     std::vector<std::optional<std::string>> proposalNames_;  // recorded names, by proposal

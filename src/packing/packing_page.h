@@ -99,6 +99,7 @@ public:
     LinkLabel* Label42;
     QProgressBar* packbar;
     QLabel* packingStatus;  // what the step before left, and what comes next
+    LinkLabel* LabelEditAreas;  // below it once the areas are written: StrategicAreas.con in the script editor
 
     // "Important"
     QGroupBox* GroupBox18;
@@ -143,6 +144,8 @@ signals:
     // place in metres when `placed`).
     void areaFindingChosen(const QString& name);
     void pathmapFindingChosen(const QString& map, QPointF at, bool placed);
+    // "Open StrategicAreas.con in the script editor" below the status line.
+    void areasScriptChosen();
 
 private:
     std::vector<check::Finding> checkFindings() const;
