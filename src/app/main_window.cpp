@@ -253,10 +253,11 @@ PathmapWindow* TForm1::openPathmaps() {
     for (const auto& a : set.areas())
         areas.push_back({QString::fromStdString(a.spec.name), double(a.spec.box.minX), double(a.spec.box.minY),
                          double(a.spec.box.maxX), double(a.spec.box.maxY), a.spec.side});
-    std::string picture = t3->picturePath();
-    const std::string own = state.MapDir + "Textures/InGameMap.dds";
-    if (picture.empty() && !state.MapDir.empty() && fileExists(own)) picture = resolvePath(own).string();
-    window->open(state.LevelDir, picture, std::move(areas));
+    // The Areas page's picture: the one the user chose over the whole world,
+    // else the level's world picture (with the chosen one in the combat area
+    // when it was fitted there).
+    window->open(state.LevelDir, t3->pictureFitted() ? std::string() : t3->picturePath(), std::move(areas), state.MapDir,
+                 t3->pictureFitted() ? t3->loadedPicture() : QImage());
     window->show();
     emit pathmapsOpened(window);
     return window;

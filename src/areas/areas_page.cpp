@@ -5,6 +5,7 @@
 #include "areas/area_name.h"
 #include "areas/area_script.h"
 #include "areas/picture_loader.h"
+#include "ui/world_picture_job.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 
@@ -47,6 +48,7 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     e->setPicture(pictures::mapPlaceholder());
     placeholderKey_ = e->picture().cacheKey();
     e->setMouseTracking(true);  // the selected area shows that it can be dragged
+    e->addLayer(QStringLiteral("Combat area"), [this](QPainter& painter, const QRect&) { paintCombatArea(painter); });
     // Under the areas: what is missing while the level has no picture.
     e->addLayer(QStringLiteral("Level"), [this](QPainter& painter, const QRect&) { paintEmptyView(painter); });
     e->addLayer(QStringLiteral("Areas"), [this](QPainter& painter, const QRect&) { paintOutlines(painter); });
@@ -60,6 +62,16 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     rot = pictureBox(this, "rot", pictures::solid(pictures::kPointRed), 341, 264, 1, 1, false);
     fg = pictureBox(this, "fg", pictures::flag(pictures::kPointGreen), 280, 216, 41, 49, false);
     fr = pictureBox(this, "fr", pictures::flag(pictures::kPointRed), 317, 216, 41, 49, false);
+    pictureStatus = named(new QLabel(this), "pictureStatus");
+    pictureStatus->setGeometry(0, 492, 512, 20);
+    pictureStatus->setWordWrap(true);
+    pictureStatus->setTextFormat(Qt::RichText);
+    pictureStatus->setStyleSheet(QStringLiteral("QLabel#pictureStatus { background-color: rgba(0, 0, 0, 170); "
+                                                "color: white; padding: 2px 4px; }"));
+    pictureStatus->hide();
+    connect(pictureStatus, &QLabel::linkActivated, this, [this](const QString& link) {
+        guarded(services_.messages, [&] { fitPictureToCombatArea(link == QLatin1String("fit")); });
+    });
 
     GroupBox3z = groupBox(this, "GroupBox3z", QStringLiteral("Current Point - Options"), 520, 0, 217, 137);
     RadioButton1 = radioButton(GroupBox3z, "RadioButton1", QStringLiteral("Interval Settings / Key-Movement"), 6, 24);
@@ -310,10 +322,121 @@ void AreasPage::Label10zClick() {
     loadPicture(*chosen);
 }
 
+// A picture the user chose stands for the whole world, as any picture
+// loaded into the view does, until it is fitted to the combat area.
 void AreasPage::loadPicture(const std::string& path) {
-    e->setPicture(areas::loadMapPicture(path));
+    QImage picture = areas::loadMapPicture(path);
+    ++pictureJob_;  // a level picture still being painted is not shown any more
+    e->setPicture(picture);
+    e->setToolTip(q(path));
+    loadedPicture_ = std::move(picture);
     picturePath_ = path;
+    fitted_ = false;
+    pictureProblems_.clear();
+    showPictureStatus();
     saveWork();
+}
+
+void AreasPage::fitPictureToCombatArea(bool fit) {
+    if (loadedPicture_.isNull() || !ground_ || !ground_->combatArea) return;
+    fitted_ = fit;
+    if (!fit) {
+        ++pictureJob_;
+        e->setPicture(loadedPicture_);
+        showPictureStatus();
+        saveWork();
+        return;
+    }
+    const int job = ++pictureJob_;
+    paintWorldPictureFor(this, *ground_, 512, loadedPicture_, [this, job](const level::WorldPicture& p) {
+        if (job == pictureJob_) showWorldPicture(p);
+    });
+    saveWork();
+}
+
+// What the level has for its picture: read once after "Start" (no picture
+// is decoded here).
+void AreasPage::readLevelGround() {
+    ground_.reset();
+    if (state_.MapDir.empty() || !folderExists(state_.MapDir)) return;
+    ground_ = level::readLevelGround(state_.MapDir, state_.WorldSize > 0 ? std::optional<int>(state_.WorldSize)
+                                                                         : std::nullopt);
+}
+
+// The level's world picture: its map picture in its combat area, tiles,
+// relief; painted off the window's thread when that takes long.
+void AreasPage::showWorldPicture() {
+    if (!ground_ || ground_->worldSize <= 0) return;
+    picturePath_.clear();
+    loadedPicture_ = QImage();
+    fitted_ = false;
+    const int job = ++pictureJob_;
+    const bool done = paintWorldPictureFor(this, *ground_, 512, QImage(), [this, job](const level::WorldPicture& p) {
+        if (job == pictureJob_) showWorldPicture(p);
+    });
+    if (!done) {
+        pictureStatus->setText(QStringLiteral("Painting the level's picture from its tiles and height map ..."));
+        pictureStatus->setGeometry(0, 512 - pictureStatus->heightForWidth(512), 512, pictureStatus->heightForWidth(512));
+        pictureStatus->show();
+    }
+}
+
+void AreasPage::showWorldPicture(const level::WorldPicture& picture) {
+    // Nothing of the level could be shown: the empty view says what to do.
+    if (picture.sources.empty()) {
+        e->setPicture(pictures::mapPlaceholder());
+        placeholderKey_ = e->picture().cacheKey();
+    } else {
+        e->setPicture(picture.image);
+    }
+    pictureProblems_ = picture.problems;
+    QString sources;
+    for (const level::Source& s : picture.sources) sources += q(s.text) + "\n";
+    e->setToolTip(sources.trimmed());
+    showPictureStatus();
+}
+
+// The status line over the foot of the view: only when the picture needs a
+// word (pieces of the level that could not be read; a chosen picture on a
+// level whose combat area is smaller than the world).
+void AreasPage::showPictureStatus() {
+    QStringList lines;
+    const bool smaller = ground_ && ground_->combatArea &&
+                         *ground_->combatArea != level::WorldRect{0, 0, double(ground_->worldSize), double(ground_->worldSize)};
+    if (!loadedPicture_.isNull() && smaller) {
+        const level::WorldRect& a = *ground_->combatArea;
+        const QString where = QStringLiteral("%1/%2 to %3/%4 m of the %5 m world")
+                                  .arg(a.minX).arg(a.minZ).arg(a.maxX).arg(a.maxZ).arg(ground_->worldSize);
+        lines << (fitted_ ? QStringLiteral("The picture is fitted to the level's combat area, %1. "
+                                           "<a href=\"whole\" style=\"color:#9cf\">Show it over the whole world</a>")
+                                .arg(where)
+                          : QStringLiteral("The picture is shown over the whole world; the level's combat area is "
+                                           "%1. <a href=\"fit\" style=\"color:#9cf\">Fit it to the combat area</a>")
+                                .arg(where));
+    }
+    if (!pictureProblems_.empty())
+        lines << QStringLiteral("The level's picture leaves out what could not be read: %1")
+                     .arg(q(pictureProblems_.front()).toHtmlEscaped()) +
+                     (pictureProblems_.size() > 1 ? QStringLiteral(" (and %1 more)").arg(pictureProblems_.size() - 1)
+                                                  : QString());
+    pictureStatus->setText(lines.join(QStringLiteral("<br>")));
+    // As low as its text: the rest of the view stays free for the mouse.
+    pictureStatus->setGeometry(0, 512 - pictureStatus->heightForWidth(512), 512, pictureStatus->heightForWidth(512));
+    QString all;
+    for (const std::string& p : pictureProblems_) all += q(p) + "\n";
+    pictureStatus->setToolTip(all.trimmed());
+    pictureStatus->setVisible(!lines.isEmpty());
+}
+
+// A thin outline of the combat area when it is smaller than the world.
+void AreasPage::paintCombatArea(QPainter& painter) const {
+    if (!ground_ || !ground_->combatArea || ground_->worldSize <= 0) return;
+    const QRect r = level::pixelRect(*ground_->combatArea, ground_->worldSize, 512);
+    if (r == QRect(0, 0, 512, 512)) return;
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(QColor(255, 230, 120), 1, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(r.adjusted(0, 0, -1, -1));
 }
 
 void AreasPage::movePoint(int dx, int dy) {
@@ -863,6 +986,7 @@ std::string AreasPage::workFile() const { return state_.LevelDir + areas::kWorkF
 areas::AreasWork AreasPage::work() const {
     areas::AreasWork w;
     w.picture = picturePath_;
+    w.pictureFitted = fitted_ && !picturePath_.empty();
     set_.toWork(w);
     w.proposedNeighbours = proposedNeighbours_;
     return w;
@@ -894,12 +1018,18 @@ void AreasPage::restore(const areas::AreasWork& w) {
     history_.clear();
     setAreas(areas::AreaSet::fromWork(w).value_or(areas::AreaSet{}));
     if (set_.size() != 0) finishOutline();  // idle, as after recording an area
-    if (!w.picture.empty()) guarded(services_.messages, [&] { loadPicture(w.picture); });
+    // The level's own map picture saved by an earlier version: the world
+    // picture shows it in its place.
+    const bool own = ground_ && !ground_->mapPicture.empty() && !w.picture.empty() && fileExists(w.picture) &&
+                     resolvePath(w.picture) == resolvePath(ground_->mapPicture);
+    if (!w.picture.empty() && !own) guarded(services_.messages, [&] { loadPicture(w.picture); });
+    if (w.pictureFitted && !loadedPicture_.isNull()) fitPictureToCombatArea();
 }
 
 void AreasPage::addonOpened(bool continuing) {
     bool pictureRestored = false;
     keepWorkFile_ = false;
+    readLevelGround();
     readLevelPoints();
     guarded(services_.messages, [&] {
         if (set_.size() != 0) return;
@@ -957,10 +1087,10 @@ void AreasPage::addonOpened(bool continuing) {
             if (fileExists(file)) deleteFile(file);
         }
     });
-    if (pictureRestored || state_.MapDir.empty()) return;
-    // The level's own map picture, at once.
-    const std::string own = state_.MapDir + "Textures/InGameMap.dds";
-    if (fileExists(own)) guarded(services_.messages, [&] { loadPicture(resolvePath(own).string()); });
+    if (pictureRestored) return;
+    // The level's world picture: its map picture in its combat area, its
+    // tiles and relief around it.
+    showWorldPicture();
 }
 
 bool AreasPage::pictureMissing() const { return e->picture().cacheKey() == placeholderKey_; }
@@ -988,7 +1118,7 @@ void AreasPage::paintEmptyView(QPainter& painter) const {
     if (!pictureMissing()) return;
     painter.save();
     const QString text = QStringLiteral(
-        "No picture of this level: it has no Textures/InGameMap.dds.\n"
+        "No picture of this level: it has no Textures/InGameMap.dds, no colour tiles and no height map.\n"
         "\"Load map image\" (under \"Options\") chooses one: a JPEG, bitmap, PNG or DDS of the map seen from "
         "above, stretched over this square, north up. Until then the dots are the level's control points and "
         "the dotted squares the areas proposed around them.");

@@ -5,6 +5,7 @@
 #include "areas/area_set.h"
 #include "areas/proposals.h"
 #include "areas/work_file.h"
+#include "level/world_picture.h"
 #include "state/script_guard.h"
 #include "ui/map_view.h"
 #include "ui/page.h"
@@ -72,8 +73,18 @@ public:
     std::string workFile() const;
     // Recorded outlines in list order, with their names and sides.
     std::vector<areas::Outline> outlines() const;
-    // The map picture's file, empty for none.
+    // The map picture's file, empty for none (then the level's world
+    // picture is shown).
     const std::string& picturePath() const { return picturePath_; }
+    // "Fit it to the combat area": the loaded picture stands for the level's
+    // combat area only, as a picture made of the playable area does; the
+    // level's own picture shows around it. "Show it over the whole world"
+    // takes that back.
+    void fitPictureToCombatArea(bool fit = true);
+    bool pictureFitted() const { return fitted_; }
+    const QImage& loadedPicture() const { return loadedPicture_; }
+    // The level's ground as read after "Start": combat area, tiles, height map.
+    const std::optional<level::LevelGround>& levelGround() const { return ground_; }
     // The recorded areas as they stand.
     const areas::AreaSet& areaSet() const { return set_; }
     // The areas still proposed, and which of them the properties box shows.
@@ -113,6 +124,7 @@ public:
 
     // Map view, corner points and outline bars.
     MapView* e;
+    QLabel* pictureStatus;  // at the foot of the map view: what the picture shows, when it matters
     PictureBox* gruen;
     PictureBox* rot;
     PictureBox* fg;
@@ -232,6 +244,11 @@ private:
     bool boxOpen() const;
     void contextMenu(QPoint at);
     void loadPicture(const std::string& path);
+    void readLevelGround();
+    void showWorldPicture();
+    void showWorldPicture(const level::WorldPicture& picture);
+    void showPictureStatus();
+    void paintCombatArea(QPainter& painter) const;
     areas::AreasWork work() const;
     void restore(const areas::AreasWork& work);
     void saveWork();
@@ -252,6 +269,11 @@ private:
     std::vector<std::optional<std::string>> proposalNames_;  // recorded names, by proposal
     std::vector<std::pair<std::string, Lines>> proposedNeighbours_;
     std::string picturePath_;
+    QImage loadedPicture_;  // the picture of picturePath_
+    bool fitted_ = false;
+    std::optional<level::LevelGround> ground_;
+    std::vector<std::string> pictureProblems_;
+    int pictureJob_ = 0;  // the latest picture asked for; earlier ones arriving late are dropped
     std::optional<QPoint> pressedAt_, dragTo_;
     bool saveFailed_ = false;
     bool keepWorkFile_ = false;  // an earlier work file that could be neither read nor set aside
