@@ -5,6 +5,7 @@
 #include "packing/operations.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "packing/packing_rules.h"
 #include "state/conversion_state.h"
 
@@ -23,7 +24,8 @@ void refuseOnProblems(const packing::Problems& problems) {
 } // namespace
 
 void PackingPage::Image9Click() {
-    const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Open, "OpenDialog2", "BF1942.exe |BF1942.exe", {}});
+    const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Open, "OpenDialog2", "BF1942.exe |BF1942.exe", {},
+                                                  platform::usualGameFolder()});
     if (!chosen) return;
     const std::string folder = folderOf(*chosen);
     Edit4->setText(q(folder));
