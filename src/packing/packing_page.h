@@ -140,9 +140,10 @@ public:
     QLabel* Label51;
 
 signals:
-    // A finding of the check was chosen: its area, its search map.
+    // A finding of the check was chosen: its area, its search map (and its
+    // place in metres when `placed`).
     void areaFindingChosen(const QString& name);
-    void pathmapFindingChosen(const QString& map);
+    void pathmapFindingChosen(const QString& map, QPointF at, bool placed);
     // "Open StrategicAreas.con in the script editor" below the status line.
     void areasScriptChosen();
 

@@ -37,6 +37,12 @@ std::string gameLevelArchives(const std::string& gamePath) {
     return fs::absolute(resolvePath(folder)).lexically_normal().string() + "/";
 }
 
+std::string packedMessage(const std::string& archive) {
+    std::string folder = folderOf(archive);
+    if (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+    return "Done\n\nThe add-on is packed into " + nameOf(archive) + " in the folder " + folder + ".";
+}
+
 std::string explained(const std::string& message, const std::string& nextStep) {
     return withFinalPeriod(message) + "\n\n" + nextStep;
 }
