@@ -124,6 +124,15 @@ TForm1::TForm1(Services& services, QWidget* parent)
     connect(t1, &MapPage::continueChosen, this, [this](std::string addon) {
         guarded(services_.messages, [&] { continueConversion(addon); });
     });
+    // The pathmaps into another conversion than the one shown: that one is
+    // continued first, so the page shows where they went.
+    connect(t4, &PackingPage::transferIntoOther, this, [this](std::string addon) {
+        guarded(services_.messages, [&] {
+            continueConversion(addon);
+            if (equalsIgnoreCase(state.MapName + "_001", nameOf(addon.substr(0, addon.size() - 1))))
+                t4->Button6Click();
+        });
+    });
 
     // "Pathmaps" beside the tabs, on the Areas page and page 3 once the
     // add-on folder exists: the pathmap window over the level's picture.
@@ -197,6 +206,8 @@ void TForm1::continueConversion(std::string addon) {
     }
     if (r.has(state::Step::AreasWritten)) openPackingPage();
     t4->restoreConversion(r);
+    // A moved program folder, or paths outside it that are gone: said once.
+    if (!loaded.notes.empty()) services_.messages.info(loaded.notes);
 }
 
 void TForm1::openPathmaps() {

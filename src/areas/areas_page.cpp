@@ -624,7 +624,8 @@ std::string AreasPage::workFile() const { return state_.LevelDir + areas::kWorkF
 
 areas::AreasWork AreasPage::work() const {
     areas::AreasWork w;
-    w.picture = picturePath_;
+    // Inside the program folder relative to it, so that the folder may move.
+    w.picture = state::storedPath(picturePath_, services_.programDir);
     set_.toWork(w);
     w.proposedNeighbours = proposedNeighbours_;
     return w;
@@ -651,12 +652,31 @@ void AreasPage::saveWork() {
     }
 }
 
-void AreasPage::restore(const areas::AreasWork& w) {
+bool AreasPage::restore(const areas::AreasWork& w) {
     proposedNeighbours_ = w.proposedNeighbours;
     history_.clear();
     setAreas(areas::AreaSet::fromWork(w).value_or(areas::AreaSet{}));
     if (set_.size() != 0) finishOutline();  // idle, as after recording an area
-    if (!w.picture.empty()) guarded(services_.messages, [&] { loadPicture(w.picture); });
+    if (w.picture.empty()) return false;
+    std::string picture = state::loadedPath(w.picture, services_.programDir);
+    if (!fileExists(picture)) {
+        // A program folder that moved: the picture at its new place.
+        const std::string moved =
+            state::movedPath(picture, state::formerProgramDir(picture, state_.MapName), services_.programDir);
+        if (moved.empty()) {
+            services_.messages.info("The map picture " + picture + " chosen earlier is no longer there" +
+                                    (state_.MapDir.empty() ? "" : "; the level's own picture is shown when it has one") +
+                                    ". Choose it again with \"Load map image\" on page 2.");
+            return false;
+        }
+        picture = moved;
+    }
+    bool loaded = false;
+    guarded(services_.messages, [&] {
+        loadPicture(picture);
+        loaded = true;
+    });
+    return loaded;
 }
 
 void AreasPage::addonOpened(bool continuing) {
@@ -710,8 +730,7 @@ void AreasPage::addonOpened(bool continuing) {
             (!finished && askContinue("Areas drawn earlier for this add-on were found (" +
                                       std::to_string(saved->listEntries.size()) +
                                       "). Continue with them? \"No\" starts afresh."))) {
-            restore(*saved);
-            pictureRestored = !saved->picture.empty() && picturePath_ == saved->picture;
+            pictureRestored = restore(*saved);
         } else {
             state_.Record.areasWork.clear();
             saveWork();

@@ -203,7 +203,7 @@ private:
     void contextMenu(QPoint at);
     void loadPicture(const std::string& path);
     areas::AreasWork work() const;
-    void restore(const areas::AreasWork& work);
+    bool restore(const areas::AreasWork& work);  // true when its picture is shown
     void saveWork();
     void paintOutlines(QPainter& painter) const;
     areas::AreaSet set_;

@@ -11,6 +11,7 @@
 #include "packing/check_window.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -142,12 +143,16 @@ signals:
     // A finding of the check was chosen: its area, its search map.
     void areaFindingChosen(const QString& name);
     void pathmapFindingChosen(const QString& map);
+    // "Copy the generated pathmaps" was asked to go into the add-on that
+    // temp/pathf.bf names rather than the one shown: its folder.
+    void transferIntoOther(const std::string& addonDir);
 
 private:
     std::vector<check::Finding> checkFindings() const;
     QPointer<CheckWindow> checkWindow_;
     enum class Wait { None, First, Final, Copy };
     bool packingUnderWay() const;
+    bool secondClickOfStart(Wait wait) const;
     void startWait(Wait wait);
     void poll();
     void firstPackingPass();
@@ -162,6 +167,8 @@ private:
     static void showArchivePath(QLineEdit* edit, const std::string& path);
 
     QTimer waitTimer_;
+    QElapsedTimer packingStarted_;  // since the click that started the packing under way
+    Wait startedWait_ = Wait::None;  // which packing that click started
     Wait waiting_ = Wait::None;
     tools::RunHandle packRun_;  // the page's pack.bat: one at a time
     std::unique_ptr<packing::ArchiveCopy> copy_;  // "Pack"'s copy of the new archive to its target
