@@ -12,6 +12,8 @@
 #include "platform/files.h"
 #include "tools/console_window.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
@@ -138,7 +140,9 @@ TForm1::TForm1(Services& services, QWidget* parent)
     // add-on folder exists: the pathmap window over the level's picture.
     auto* pathmapsLink = linkLabel(nullptr, "LabelPathmaps", QStringLiteral("Pathmaps"), 0, 0);
     pathmapsLink->setToolTip(QStringLiteral("Show the pathmaps of the add-on: see, check and mend them"));
-    pathmapsLink->setContentsMargins(0, 0, 8, 0);
+    // The tab control reaches past the window's right edge: the link keeps
+    // its margin inside the window.
+    pathmapsLink->setContentsMargins(0, 0, 8 + std::max(0, PageControl1->geometry().right() + 1 - width()), 0);
     PageControl1->setCornerWidget(pathmapsLink, Qt::TopRightCorner);
     const auto showLink = [this, pathmapsLink] {
         const QWidget* page = PageControl1->currentWidget();
@@ -285,10 +289,12 @@ void TForm1::closeEvent(QCloseEvent* event) {
             return;
         }
     if (busy()) {
+        t4->holdPolling(true);  // no "Done" over the question
         const int answer = services_.messages.ask(
             ConsoleWindow::closeQuestion("A step of the conversion (a batch in its console window, or a packing "
                                          "that is waiting for its archive or copying it)"),
             {"Wait", "Stop now", "Cancel"});
+        t4->holdPolling(false);
         if (answer == 0) {
             setWindowTitle(kTitle + QStringLiteral(" - closes when the running step has finished"));
             closeWhenIdle_.start();

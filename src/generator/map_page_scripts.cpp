@@ -76,6 +76,8 @@ void MapPage::Button2Click() {
                                 std::string(state::kRecordFileName) + " were copied to " + setAside +
                                 " before the add-on was made anew.");
     rememberStep(state_, services_.programDir, state::Step::AddonMade);
+    // A list of conversions on view shows this one's new step and date.
+    if (!GroupBoxContinue->isHidden()) showConversions();
     if (!result.seedWarning.empty()) services_.messages.info(result.seedWarning);
 }
 

@@ -78,6 +78,18 @@ bool PackingPage::busy() const {
     return false;
 }
 
+void PackingPage::holdPolling(bool hold) {
+    if (hold) {
+        waitTimer_.stop();
+        return;
+    }
+    if (waiting_ == Wait::None) return;
+    // A step that ended meanwhile does its follow-up now, before the answer
+    // is acted on.
+    guarded(services_.messages, [this] { poll(); });
+    if (waiting_ != Wait::None) waitTimer_.start();
+}
+
 void PackingPage::stopLongSteps() {
     if (waiting_ == Wait::First) showFirstPackingLink();
     if (copy_) {

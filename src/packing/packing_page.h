@@ -79,6 +79,9 @@ public:
     // Stops every batch of the page and ends its waits without their
     // follow-up and without messages (the window is being closed).
     void stopLongSteps();
+    // While a question of the main window is open, a packing's end is not
+    // reported over it: the page's wait holds, and goes on afterwards.
+    void holdPolling(bool hold);
 
     // "Part 1"
     QGroupBox* GroupBox12;

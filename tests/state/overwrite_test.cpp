@@ -177,6 +177,33 @@ TEST(StartOverAConversionWithAreas, AsksToContinueStartAfreshOrCancel) {
     }
 }
 
+// "Start" again, with "Replace them": the list of conversions on view shows
+// the conversion's new date, not the one it was opened with.
+TEST(StartOverChangedScripts, TheListOfConversionsShowsTheNewDate) {
+    test::Place place;
+    {
+        test::Sitting s(place);
+        for (size_t step = 0; step <= 1; ++step) test::kSteps[step].run(s);
+    }
+    const std::string record = place.addon() + "tarnwick-conversion.txt";
+    std::string text = readBytes(record);
+    const size_t saved = text.find("\nsaved ");
+    ASSERT_NE(saved, std::string::npos);
+    text.replace(saved, text.find('\n', saved + 1) - saved, "\nsaved 2020-01-01 00:00");
+    writeBytes(record, text);
+    writeBytes(place.addon() + "ai.con", readBytes(place.addon() + "ai.con") + "rem mine\r\n");
+    test::Sitting s(place);
+    ASSERT_EQ(s.form.t1->ListConversions->count(), 1);
+    EXPECT_NE(s.form.t1->ListConversions->item(0)->text().toStdString().find("2020-01-01 00:00"), std::string::npos);
+    s.messages.answers.push_back(1);  // "Replace them"
+    for (size_t step = 0; step <= 1; ++step) test::kSteps[step].run(s);
+    ASSERT_EQ(s.form.t1->ListConversions->count(), 1);
+    const std::string listed = s.form.t1->ListConversions->item(0)->text().toStdString();
+    EXPECT_EQ(listed.find("2020-01-01"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("add-on made   -   " + state::loadRecord(place.addon()).record.savedAt), std::string::npos)
+        << listed;
+}
+
 // The first packing proposes a name with ".rfa" and never replaces an
 // archive at its target without asking, proposed or typed; "Replace it"
 // keeps the old one beside it first.
