@@ -2,6 +2,7 @@
 // control points or from a plain-text description of the areas.
 #include "commands.h"
 
+#include "areas/area_set.h"
 #include "areas/area_text.h"
 #include "areas/proposals.h"
 #include "platform/errors.h"
@@ -10,10 +11,39 @@
 #include "state/conversion_record.h"
 #include "state/script_guard.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
 namespace tw::cli {
+
+namespace {
+
+// The Areas page's work for the areas written: every area through the
+// neighbour step with the neighbours of the file, in the file's order, and
+// its outline on the map view; the picture of the earlier work is kept.
+std::string recordedAreas(const std::string& earlier, const std::vector<areas::AreaSpec>& list, const Lines& script,
+                          int32_t worldSize) {
+    areas::AreaSet set = areas::AreaSet::fromScript(script);
+    const int32_t scale = std::max<int32_t>(1, worldSize / 512);
+    for (size_t i = 0; i < set.size() && i < list.size(); ++i) {
+        areas::AreaSpec spec = set.areas()[i].spec;
+        spec.box.left = spec.box.minX / scale;
+        spec.box.right = spec.box.maxX / scale;
+        spec.box.top = (worldSize - spec.box.maxY) / scale;
+        spec.box.bottom = (worldSize - spec.box.minY) / scale;
+        set.replace(i, spec);
+    }
+    areas::AreasWork work;
+    if (const auto old = earlier.empty() ? std::nullopt : areas::parseWork(earlier)) work.picture = old->picture;
+    set.toWork(work);
+    work.neighbourStep = true;
+    work.checkList = set.names();
+    work.ticked.assign(work.checkList.size(), false);
+    return areas::serialiseWork(work);
+}
+
+} // namespace
 
 int areasCommand(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -67,9 +97,12 @@ int areasCommand(const QStringList& arguments) {
     if (plan.keeps(entry))
         throw AppError("You have changed " + target + " since Tarnwick wrote it, so it was kept and nothing was "
                        "written. Add --replace to copy it into a dated folder inside the add-on and write it again");
-    writeLines(target, areas::scriptOf(list), true);
+    const Lines script = areas::scriptOf(list);
+    writeLines(target, script, true);
     if (loaded.kind == state::LoadedRecord::Kind::Ok) {
         state::noteWritten(loaded.record, addon, {entry});
+        // "Continue a conversion" shows the areas of the record: these.
+        loaded.record.areasWork = recordedAreas(loaded.record.areasWork, list, script, areas::addonWorldSize(addon));
         state::saveRecord(addon, loaded.record);
     }
     if (!plan.copiedTo.empty()) std::fprintf(stderr, "%s\n", state::copiedMessage(plan).c_str());

@@ -2,6 +2,7 @@
 #include "commands.h"
 
 #include "check/addon_check.h"
+#include "check/map_numbers.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 
@@ -19,19 +20,37 @@ int checkCommand(const QStringList& arguments) {
     parser.setApplicationDescription(
         "Checks an add-on before the game reads it: scripts, areas, strategies, pathmaps and spawns.\n"
         "Prints one finding a line: <severity> <code> <file:line or x/z> <message>.\n"
+        "With --mend, first mends the map numbers of AIPathFinding.con and prints each line it changed.\n"
         "Exits with 1 when there is an error, else with 0.");
     parser.addPositionalArgument("addon", "The add-on folder.");
     const QCommandLineOption json("json", "Prints the findings as a JSON array.");
     const QCommandLineOption level("level", "The level the add-on builds on (default: the folder beside it without "
                                             "\"_001\").",
                                    "folder");
+    const QCommandLineOption mend(
+        "mend", "Mends the map numbers of AIPathFinding.con that name no map or the wrong one (numbers an earlier "
+                "Tarnwick wrote): the old file is copied into a dated folder inside the add-on first, and only "
+                "those numbers change.");
     parser.addOption(json);
     parser.addOption(level);
+    parser.addOption(mend);
     if (auto end = parseArguments(parser, arguments, 1, 1)) return *end;
 
     const std::string folder = utf8(parser.positionalArguments().at(0));
     if (!folderExists(folder)) throw AppError("There is no add-on folder " + folder);
-    const std::string addon = std::filesystem::absolute(resolvePath(folder)).string();
+    std::string addon = std::filesystem::absolute(resolvePath(folder)).string();
+    if (parser.isSet(mend)) {
+        if (addon.back() != '/') addon += '/';
+        state::LoadedRecord loaded = state::loadRecord(addon);
+        const bool recorded = loaded.kind == state::LoadedRecord::Kind::Ok;
+        const check::MapNumberMend done = check::mendAddonMapNumbers(addon, recorded ? &loaded.record : nullptr);
+        if (recorded && !done.mended.empty()) state::saveRecord(addon, loaded.record);
+        // Printed beside the findings; with --json apart from them.
+        std::FILE* out = parser.isSet(json) ? stderr : stdout;
+        if (done.mended.empty()) std::fprintf(out, "mended nothing: the map numbers name their maps\n");
+        for (const check::MapNumberFault& f : done.mended) std::fprintf(out, "mended %s\n", check::faultText(f).c_str());
+        if (!done.copiedTo.empty()) std::fprintf(out, "the file as it was: %s%s\n", done.copiedTo.c_str(), "AIPathFinding.con");
+    }
     const auto findings = check::checkAddon(addon, utf8(parser.value(level)));
     if (parser.isSet(json)) {
         QJsonArray array;

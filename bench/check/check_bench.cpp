@@ -102,11 +102,8 @@ void makeAddon(const std::string& a) {
     tw::writeLines(a + "SinglePlayer/ObjectSpawnTemplates.con", {"rem vehicles"}, true);
     tw::writeLines(a + "SinglePlayer/spawnPointManagerSettings.con", {"spawnPointManager.groupTeam 1 1"}, true);
     const auto soldierRead = tw::generator::readSpawnPoints(soldiers), objectRead = tw::generator::readSpawnPoints(objects);
-    Lines pathFinding = tw::generator::aiPathFinding(tw::generator::infantrySpawnLine(soldierRead.points),
+    const Lines pathFinding = tw::generator::aiPathFinding(tw::generator::infantrySpawnLine(soldierRead.points),
                                                      tw::generator::vehicleSpawnList(objectRead.points), false, false);
-    // The car's seeds go to the third declared map, as the game counts.
-    for (std::string& line : pathFinding)
-        if (line.rfind("ai.setMapSpawnPoints 4 ", 0) == 0) line.replace(21, 1, "2");
     tw::writeLines(a + "AIPathFinding.con", pathFinding, true);
     // Pathmaps: free ground with a blocked edge, every level made from it.
     auto set = tw::pathmaps::PathmapSet::open(a);

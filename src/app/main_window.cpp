@@ -4,6 +4,7 @@
 #include "app/splash_window.h"
 #include "app/stats_page.h"
 #include "areas/areas_page.h"
+#include "check/map_numbers.h"
 #include "intake/map_page.h"
 #include "packing/packing_page.h"
 #include "platform/errors.h"
@@ -212,6 +213,24 @@ void TForm1::continueConversion(std::string addon) {
     t4->restoreConversion(r);
     // A moved program folder, or paths outside it that are gone: said once.
     if (!loaded.notes.empty()) services_.messages.info(loaded.notes);
+    if (r.has(state::Step::AddonMade)) offerMapNumberMend(addon);
+}
+
+// An add-on of an earlier Tarnwick may number its search maps by the digits
+// in their names: one question for all such lines.
+void TForm1::offerMapNumberMend(const std::string& addon) {
+    std::vector<check::MapNumberFault> faults;
+    try {
+        faults = check::addonMapNumberFaults(addon);
+    } catch (const std::exception&) {
+        return;  // a file that cannot be read is the check's to report
+    }
+    if (faults.empty() ||
+        services_.messages.ask(check::mendQuestion(addon, faults), {"Mend the map numbers", "Leave them"}) != 0)
+        return;
+    const check::MapNumberMend mend = check::mendAddonMapNumbers(addon, &state.Record);
+    saveRecordIn(state, addon);
+    services_.messages.info(check::mendedMessage(addon, mend));
 }
 
 void TForm1::openPathmaps() {

@@ -38,7 +38,9 @@ public:
 
     // Continues the conversion saved in `addonDir`: every page as it was
     // left, without running "Start" again. Takes a copy of the folder, as
-    // the list it came from is filled again.
+    // the list it came from is filled again. An add-on whose AIPathFinding.con
+    // numbers maps as earlier Tarnwick versions did is asked about once:
+    // "Mend the map numbers" or "Leave them".
     void continueConversion(std::string addonDir);
 
     // The pathmap window for the add-on folder, over the level's picture,
@@ -69,6 +71,7 @@ private:
     TForm2* splash_ = nullptr;
     QTimer closeWhenIdle_;  // after "Wait": closes the window once nothing runs
     void openPackingPage();  // the packing page's boxes, once the areas are written
+    void offerMapNumberMend(const std::string& addon);
 };
 
 } // namespace tw

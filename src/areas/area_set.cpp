@@ -1,8 +1,12 @@
 #include "areas/area_set.h"
 
+#include "generator/level_script.h"
+
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
+#include <unordered_map>
 
 namespace tw::areas {
 namespace {
@@ -275,26 +279,138 @@ std::optional<AreaSet> AreaSet::fromWork(const AreasWork& w) {
     return set;
 }
 
+namespace {
+
+Lines wordsOf(const std::string& text) {
+    Lines out;
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+        const size_t start = i;
+        while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
+        if (i > start) out.push_back(text.substr(start, i - start));
+    }
+    return out;
+}
+
+std::optional<double> scriptNumber(std::string_view text) {
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    double v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+std::optional<std::pair<double, double>> scriptPair(std::string_view text) {
+    const size_t slash = text.find('/');
+    if (slash == std::string_view::npos) return std::nullopt;
+    const auto a = scriptNumber(text.substr(0, slash)), b = scriptNumber(text.substr(slash + 1));
+    if (!a || !b) return std::nullopt;
+    return std::pair{*a, *b};
+}
+
+} // namespace
+
+AreaScript readAreaScript(const Lines& script) {
+    AreaScript out;
+    std::unordered_map<std::string, size_t> first;  // folded name: first area of that name
+    std::optional<size_t> active;
+    const auto problem = [&](size_t line, std::string what) { out.problems.emplace_back(line, std::move(what)); };
+    generator::walkScript(script, [&](const generator::ScriptLine& line, const generator::ScriptVariables&) {
+        const std::string key = foldCase(line.command);
+        const Lines w = wordsOf(line.argument);
+        if (key == "aistrategicarea.create") {
+            // name x1/z1 xc/zc value [land|sea]; a name with blanks in it
+            // still shows as the words before the numbers.
+            size_t end = w.size();
+            if (end >= 5 && (equalsIgnoreCase(w[end - 1], "land") || equalsIgnoreCase(w[end - 1], "sea"))) --end;
+            const auto c1 = end >= 4 ? scriptPair(w[end - 3]) : std::nullopt;
+            const auto c2 = end >= 4 ? scriptPair(w[end - 2]) : std::nullopt;
+            const auto value = end >= 4 ? scriptNumber(w[end - 1]) : std::nullopt;
+            if (!c1 || !c2 || !value) {
+                problem(line.number, "The line does not read as \"aiStrategicArea.create <name> <x>/<z> "
+                                     "<centre x>/<centre z> <value>\".");
+                active.reset();
+                return;
+            }
+            ScriptArea a;
+            for (size_t i = 0; i + 3 < end; ++i) a.name += (i ? " " : "") + w[i];
+            a.line = line.number;
+            a.x1 = c1->first;
+            a.z1 = c1->second;
+            a.centreX = c2->first;
+            a.centreZ = c2->second;
+            a.x2 = 2 * c2->first - c1->first;
+            a.z2 = 2 * c2->second - c1->second;
+            a.value = *value;
+            out.areas.push_back(std::move(a));
+            first.emplace(foldCase(out.areas.back().name), out.areas.size() - 1);
+            active = out.areas.size() - 1;
+        } else if (key == "aistrategicarea.setactive") {
+            const auto it = first.find(foldCase(line.argument));
+            if (it == first.end()) {
+                problem(line.number, "\"" + line.argument + "\" is made active, but no area of that name is created "
+                                     "before it.");
+                active.reset();
+            } else {
+                active = it->second;
+            }
+        } else if (key == "aistrategicarea.addneighbour" || key == "aistrategicarea.addobjecttypeflag" ||
+                   key == "aistrategicarea.setside" || key == "aistrategicarea.setorderposition") {
+            if (!active) {
+                problem(line.number, "The line belongs to no area: no aiStrategicArea.setActive or create line comes "
+                                     "before it.");
+                return;
+            }
+            ScriptArea& a = out.areas[*active];
+            if (key == "aistrategicarea.addneighbour") {
+                if (line.argument.empty()) problem(line.number, "The neighbour line names no area.");
+                else a.neighbours.emplace_back(line.argument, line.number);
+            } else if (key == "aistrategicarea.addobjecttypeflag") {
+                if (w.size() != 1) problem(line.number, "The kind line should name one kind.");
+                else a.kinds.insert(foldCase(w[0]));
+            } else if (key == "aistrategicarea.setside") {
+                const auto v = w.size() == 1 ? scriptNumber(w[0]) : std::nullopt;
+                if (!v || (*v != 0 && *v != 1 && *v != 2)) problem(line.number, "The side should be 0, 1 or 2.");
+                else a.side = static_cast<int>(*v);
+            } else if (const auto at = w.size() == 2 ? scriptPair(w[1]) : std::nullopt) {
+                a.orders.push_back({w[0], at->first, at->second, line.number});
+            } else {
+                problem(line.number, "The line does not read as \"AIStrategicArea.setOrderPosition <unit> <x>/<z>\".");
+            }
+        } else if (key.compare(0, 16, "aistrategicarea.") != 0 && key.compare(0, 14, "ailandingzone.") != 0) {
+            problem(line.number, "\"" + line.command + "\" is no command of a strategic-area script.");
+        }
+    });
+    return out;
+}
+
 AreaSet AreaSet::fromScript(const Lines& script) {
     AreaSet set;
-    Area* block = nullptr;
-    for (const std::string& line : script) {
+    for (const ScriptArea& s : readAreaScript(script).areas) {
         AreaSpec a;
-        if (readCreateLine(line, a)) {
-            set.areas_.push_back({std::move(a), true});
-        } else if (startsWith(line, kActive)) {
-            const std::string name = line.substr(kActive.size());
-            block = nullptr;
-            for (Area& area : set.areas_)
-                if (area.spec.name == name && area.spec.neighbours.empty()) {
-                    block = &area;
-                    break;
-                }
-        } else if (block && startsWith(line, kNeighbour)) {
-            block->spec.neighbours.push_back(line.substr(kNeighbour.size()));
-        } else if (block) {
-            readAreaLine(line, block->spec);
+        a.name = s.name;
+        const auto whole = [](double v) {
+            return static_cast<int32_t>(std::clamp(v, -2147483648.0, 2147483647.0));
+        };
+        a.box.minX = whole(s.x1);
+        a.box.minY = whole(s.z1);
+        a.box.centerX = s.centreX;
+        a.box.centerY = s.centreZ;
+        a.box.maxX = whole(2 * s.centreX - a.box.minX);
+        a.box.maxY = whole(2 * s.centreZ - a.box.minY);
+        a.priority = whole(s.value);
+        const std::pair<const char*, bool*> kinds[] = {{"base", &a.kinds.base},         {"controlpoint", &a.kinds.controlPoint},
+                                                       {"strongpoint", &a.kinds.strongPoint}, {"airfield", &a.kinds.airfield},
+                                                       {"flank", &a.kinds.flank},       {"center", &a.kinds.center}};
+        for (const auto& [word, flag] : kinds) *flag = s.kinds.count(word) != 0;
+        for (const ScriptArea::Order& o : s.orders) {
+            if (equalsIgnoreCase(o.type, "Car")) a.light = true;
+            else if (equalsIgnoreCase(o.type, "Tank")) a.heavy = true;
         }
+        a.side = s.side;
+        for (const auto& [name, line] : s.neighbours) a.neighbours.push_back(name);
+        set.areas_.push_back({std::move(a), true});
     }
     return set;
 }

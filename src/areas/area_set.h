@@ -9,9 +9,43 @@
 #include "areas/work_file.h"
 
 #include <optional>
+#include <set>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace tw::areas {
+
+// One area of StrategicAreas.con as the game reads it, with its lines.
+struct ScriptArea {
+    std::string name;  // the words before the numbers of its create line, joined by blanks
+    size_t line = 0;   // its create line, 1-based
+    // The game's box: from the corner the create line names to twice its
+    // centre minus that corner (the drawn rectangle, for the wizard's lines).
+    double x1 = 0, z1 = 0, x2 = 0, z2 = 0;
+    double centreX = 0, centreZ = 0, value = 0;
+    std::vector<std::pair<std::string, size_t>> neighbours;  // as written, with their lines
+    std::set<std::string> kinds;                             // folded, as written
+    struct Order {
+        std::string type;  // the search type's word, as written
+        double x = 0, z = 0;
+        size_t line = 0;
+    };
+    std::vector<Order> orders;
+    int side = -1;  // -1: none given
+};
+
+struct AreaScript {
+    std::vector<ScriptArea> areas;  // in the order created
+    // Lines the game cannot read as an area's, each with what is wrong.
+    std::vector<std::pair<size_t, std::string>> problems;
+};
+
+// Reads StrategicAreas.con as the game runs it (generator/level_script.h):
+// commands in any letter case, comments passed over; a line after
+// aiStrategicArea.setActive belongs to the first area created under that
+// name (any letter case).
+AreaScript readAreaScript(const Lines& script);
 
 class AreaSet {
 public:
@@ -61,9 +95,10 @@ public:
     // Nothing when the work's lines do not describe areas.
     static std::optional<AreaSet> fromWork(const AreasWork& work);
 
-    // The areas of a written StrategicAreas.con, all through the neighbour
-    // step (outlines in metres only: their map-view pixels are 0). Lines
-    // that are not the script's own are passed over.
+    // The areas of a written StrategicAreas.con as readAreaScript reads it,
+    // all through the neighbour step (outlines in metres only: their
+    // map-view pixels are 0). Kinds other than the six the properties box
+    // offers, and lines that cannot be read, are passed over.
     static AreaSet fromScript(const Lines& script);
 
     bool operator==(const AreaSet&) const = default;

@@ -1,10 +1,14 @@
 #include "check/addon_check.h"
 
 #include "areas/area_name.h"
+#include "areas/area_set.h"
 #include "areas/proposals.h"
+#include "check/map_numbers.h"
 #include "generator/addon_run.h"
 #include "generator/level_script.h"
 #include "pathmaps/findings.h"
+#include "pathmaps/pathmap_set.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/level_files.h"
 
@@ -40,6 +44,12 @@ std::optional<double> number(std::string_view text) {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
     return v;
+}
+
+// A map number as written: a whole number from 0 on, else -1 (no map).
+int indexOf(const std::string& text) {
+    const auto v = number(text);
+    return v && *v >= 0 && *v <= 1e6 && std::floor(*v) == *v ? static_cast<int>(*v) : -1;
 }
 
 // "x/z" as two numbers.
@@ -80,6 +90,12 @@ struct Area {
     std::vector<std::pair<std::string, size_t>> neighbours;
     std::set<std::string> kinds;  // folded
     int side = -1;
+    struct Order {
+        std::string type;
+        WorldPosition at;
+        size_t line;
+    };
+    std::vector<Order> orders;  // setOrderPosition lines
 };
 
 class Checker {
@@ -104,6 +120,13 @@ private:
     std::vector<Finding> out_;
     std::vector<Area> areas_;
     std::unordered_map<std::string, size_t> areaIndex_;  // folded name: first area of that name
+    std::set<size_t> misnumbered_;                        // lines of AIPathFinding.con with a map-number fault
+    struct SearchType {
+        std::string word;
+        int map;  // its map's position, as meant
+        size_t line;
+    };
+    std::vector<SearchType> types_;  // ai.addSearchType lines
 
     Finding& add(Severity severity, const char* code, std::string message, std::string file = {}, size_t line = 0) {
         Finding f;
@@ -195,70 +218,24 @@ private:
     }
 
     void readAreas(const Lines& lines) {
-        std::optional<size_t> active;
-        generator::walkScript(lines, [&](const ScriptLine& line, const ScriptVariables&) {
-            const std::string key = foldCase(line.command);
-            const Lines w = words(line.argument);
-            if (key == "aistrategicarea.create") {
-                // name x1/z1 xc/zc value [land|sea]; a name with blanks in it
-                // still shows as the words before the numbers.
-                size_t end = w.size();
-                if (end >= 5 && (equalsIgnoreCase(w[end - 1], "land") || equalsIgnoreCase(w[end - 1], "sea"))) --end;
-                const auto c1 = end >= 4 ? pairOf(w[end - 3]) : std::nullopt;
-                const auto c2 = end >= 4 ? pairOf(w[end - 2]) : std::nullopt;
-                const auto value = end >= 4 ? number(w[end - 1]) : std::nullopt;
-                if (!c1 || !c2 || !value) {
-                    areaLine(line.number, "The line does not read as \"aiStrategicArea.create <name> <x>/<z> "
-                                          "<centre x>/<centre z> <value>\".");
-                    active.reset();
-                    return;
-                }
-                Area a;
-                a.name = joined(Lines(w.begin(), w.begin() + static_cast<long>(end - 3)), " ");
-                a.line = line.number;
-                a.hasBox = true;
-                a.x1 = c1->x;
-                a.z1 = c1->z;
-                a.x2 = 2 * c2->x - c1->x;
-                a.z2 = 2 * c2->z - c1->z;
-                areas_.push_back(a);
-                areaIndex_.emplace(foldCase(a.name), areas_.size() - 1);
-                active = areas_.size() - 1;
-            } else if (key == "aistrategicarea.setactive") {
-                const auto it = areaIndex_.find(foldCase(line.argument));
-                if (it == areaIndex_.end()) {
-                    areaLine(line.number, "\"" + line.argument + "\" is made active, but no area of that name is "
-                                          "created before it.");
-                    active.reset();
-                } else {
-                    active = it->second;
-                }
-            } else if (key == "aistrategicarea.addneighbour" || key == "aistrategicarea.addobjecttypeflag" ||
-                       key == "aistrategicarea.setside" || key == "aistrategicarea.setorderposition") {
-                if (!active) {
-                    areaLine(line.number, "The line belongs to no area: no aiStrategicArea.setActive or create "
-                                          "line comes before it.");
-                    return;
-                }
-                Area& a = areas_[*active];
-                if (key == "aistrategicarea.addneighbour") {
-                    if (line.argument.empty()) areaLine(line.number, "The neighbour line names no area.");
-                    else a.neighbours.emplace_back(line.argument, line.number);
-                } else if (key == "aistrategicarea.addobjecttypeflag") {
-                    if (w.size() != 1) areaLine(line.number, "The kind line should name one kind.");
-                    else a.kinds.insert(foldCase(w[0]));
-                } else if (key == "aistrategicarea.setside") {
-                    const auto v = w.size() == 1 ? number(w[0]) : std::nullopt;
-                    if (!v || (*v != 0 && *v != 1 && *v != 2)) areaLine(line.number, "The side should be 0, 1 or 2.");
-                    else a.side = static_cast<int>(*v);
-                } else if (w.size() != 2 || !pairOf(w[1])) {
-                    areaLine(line.number, "The line does not read as \"AIStrategicArea.setOrderPosition <unit> "
-                                          "<x>/<z>\".");
-                }
-            } else if (key.compare(0, 16, "aistrategicarea.") != 0 && key.compare(0, 14, "ailandingzone.") != 0) {
-                areaLine(line.number, "\"" + line.command + "\" is no command of a strategic-area script.");
-            }
-        });
+        const areas::AreaScript script = areas::readAreaScript(lines);
+        for (const auto& [line, what] : script.problems) areaLine(line, what);
+        for (const areas::ScriptArea& s : script.areas) {
+            Area a;
+            a.name = s.name;
+            a.line = s.line;
+            a.hasBox = true;
+            a.x1 = s.x1;
+            a.z1 = s.z1;
+            a.x2 = s.x2;
+            a.z2 = s.z2;
+            a.neighbours = s.neighbours;
+            a.kinds = s.kinds;
+            a.side = s.side;
+            for (const auto& o : s.orders) a.orders.push_back({o.type, WorldPosition{o.x, o.z}, o.line});
+            areas_.push_back(std::move(a));
+            areaIndex_.emplace(foldCase(areas_.back().name), areas_.size() - 1);
+        }
     }
 
     void areas() {
@@ -318,9 +295,10 @@ private:
                 const std::string folded = foldCase(name);
                 const auto it = areaIndex_.find(folded);
                 if (folded == foldCase(a.name)) {
-                    add(Severity::Error, "neighbour-self",
-                        "The area \"" + a.name + "\" names itself as its neighbour. Untick it in the neighbour "
-                        "step on the Areas page.",
+                    // Stock levels have such lines; the game passes over them.
+                    add(Severity::Warning, "neighbour-self",
+                        "The area \"" + a.name + "\" names itself as its neighbour, which leads nowhere. Untick it "
+                        "in the neighbour step on the Areas page.",
                         file, line)
                         .area = a.name;
                 } else if (it == areaIndex_.end()) {
@@ -502,7 +480,13 @@ private:
             int minLevel = 0, maxLevel = 2;
         };
         std::vector<Map> maps;
-        std::map<int, std::pair<size_t, bool>> seeds;  // map index: line, holds a point
+        struct Seeds {
+            int index;  // -1: no map number
+            std::string written;
+            size_t line;
+            bool point;  // holds a point
+        };
+        std::vector<Seeds> seeds;
         generator::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables&) {
             const Lines w = words(line.argument);
             if (equalsIgnoreCase(line.command, "ai.addSearchMap") && !w.empty()) {
@@ -515,9 +499,12 @@ private:
                     }
                 }
                 maps.push_back(m);
+            } else if (equalsIgnoreCase(line.command, "ai.addSearchType") && w.size() >= 2) {
+                types_.push_back({w[0], indexOf(w[1]), line.number});
             } else if (equalsIgnoreCase(line.command, "ai.setMapSpawnPoints") && !w.empty()) {
                 const auto index = number(w[0]);
                 if (!index) return;
+                const int map = indexOf(w[0]);
                 bool point = false;
                 if (w.size() >= 2) {
                     std::string list;
@@ -529,48 +516,46 @@ private:
                         start = comma + 1;
                     }
                 }
-                seeds[static_cast<int>(*index)] = {line.number, point};
+                seeds.push_back({map, w[0], line.number, point});
             }
         });
-        // The wizard numbers a map's seed line by the digit its name ends in
-        // (Car4: 4); the game is reported to count the maps in the order
-        // they are declared (Car4 may be map 2).
-        const auto nameDigit = [](const std::string& name) {
-            return !name.empty() && std::isdigit(static_cast<unsigned char>(name.back())) ? name.back() - '0' : -1;
-        };
-        std::set<int> byName;
+        // Lines numbered by the digit in their map's name: each is reported
+        // once, its seed points counted for the map they are meant for.
+        const std::vector<MapNumberFault> faults = mapNumberFaults(*lines);
+        std::set<size_t> misnumbered;
+        for (const MapNumberFault& f : faults) {
+            misnumbered.insert(f.line);
+            mapNumberFinding(f, static_cast<int>(maps.size()));
+            for (SearchType& t : types_)
+                if (t.line == f.line) t.map = f.position;  // as meant
+        }
+        orderTypes();
+        std::map<int, std::pair<size_t, bool>> seeded;  // map, as the lines are meant: line, holds a point
+        for (const Seeds& seed : seeds) {
+            const auto fault = std::find_if(faults.begin(), faults.end(),
+                                            [&](const MapNumberFault& f) { return f.line == seed.line; });
+            const int index = fault != faults.end() ? fault->position : seed.index;
+            if (!seeded.count(index) || !seeded[index].second) seeded[index] = {seed.line, seed.point};
+        }
         for (size_t i = 0; i < maps.size(); ++i) {
-            const auto it = seeds.find(static_cast<int>(i));
-            if (it != seeds.end() && it->second.second) continue;
-            const int digit = nameDigit(maps[i].name);
-            const auto named = digit >= 0 ? seeds.find(digit) : seeds.end();
-            if (named != seeds.end() && named->second.second) {
-                byName.insert(digit);
-                add(Severity::Warning, "seed-map-index",
-                    "The seed points of " + maps[i].name + " stand in \"ai.setMapSpawnPoints " + std::to_string(digit) +
-                        "\", but the game is reported to number the maps 0, 1, 2, ... in the order of their "
-                        "ai.addSearchMap lines, which makes " + maps[i].name + " map " + std::to_string(i) +
-                        ". Write " + std::to_string(i) + " in that line if the game's pathmaps for " + maps[i].name +
-                        " come out blocked.",
-                    "AIPathFinding.con", named->second.first)
-                    .pathmap = maps[i].name;
-                continue;
-            }
+            const auto it = seeded.find(static_cast<int>(i));
+            if (it != seeded.end() && it->second.second) continue;
             Finding& f = add(Severity::Error, "no-seed",
                              "The search map " + maps[i].name +
                                  " has no seed point, so the game's pathmap generation blocks all of it and the "
                                  "bots stand still. Write points as x/z,x/z,... into its ai.setMapSpawnPoints line, "
                                  "or give the spawn files position lines the add-on run can read.",
-                             "AIPathFinding.con", it == seeds.end() ? 0 : it->second.first);
+                             "AIPathFinding.con", it == seeded.end() ? 0 : it->second.first);
             f.pathmap = maps[i].name;
         }
-        for (const auto& [index, seed] : seeds)
-            if ((index < 0 || static_cast<size_t>(index) >= maps.size()) && !byName.count(index))
+        for (const Seeds& seed : seeds)
+            if ((seed.index < 0 || static_cast<size_t>(seed.index) >= maps.size()) && !misnumbered.count(seed.line))
                 add(Severity::Warning, "seed-map-unknown",
-                    "ai.setMapSpawnPoints " + std::to_string(index) + " names no search map: the game numbers the "
-                    "maps 0, 1, 2, ... in the order of their ai.addSearchMap lines. Give its points to the map they "
-                    "are meant for.",
-                    "AIPathFinding.con", seed.first);
+                    "ai.setMapSpawnPoints " + seed.written + " names no search map: the game numbers "
+                    "the maps 0, 1, 2, ... in the order of their ai.addSearchMap lines. Give its points to the map "
+                    "they are meant for.",
+                    "AIPathFinding.con", seed.line);
+        misnumbered_ = misnumbered;
         const auto aiCon = read("ai.con");
         const bool generated = aiCon && std::any_of(aiCon->begin(), aiCon->end(), [](const std::string& l) {
             const Lines w = words(l);
@@ -586,12 +571,55 @@ private:
         pathmapFindings();
     }
 
+    void mapNumberFinding(const MapNumberFault& f, int declared) {
+        const std::string n = std::to_string(f.written), p = std::to_string(f.position);
+        const std::string missed =
+            f.written >= 0 && f.written < declared ? "map " + n + " is another map" : "map " + n + " does not exist";
+        const std::string mend = " Write " + p + " in that line, or let Tarnwick mend the map numbers "
+                                 "(\"Continue a conversion\" offers it, or tarnwick-cli check --mend).";
+        const std::string how = "the game numbers the maps 0, 1, 2, ... in the order of their ai.addSearchMap lines, "
+                                "so " + f.map + " is map " + p + " and " + missed;
+        Finding* finding = nullptr;
+        if (equalsIgnoreCase(f.command, "ai.setMapSpawnPoints"))
+            finding = &add(Severity::Error, "seed-map-index",
+                           "The seed points of " + f.map + " stand in \"ai.setMapSpawnPoints " + n + "\", but " + how +
+                               ": the game's generation gives " + f.map + " no seed point and blocks all of it." + mend,
+                           "AIPathFinding.con", f.line);
+        else if (equalsIgnoreCase(f.command, "ai.addSearchType"))
+            finding = &add(Severity::Error, "type-map-index",
+                           "The search type line of " + f.map + " (ai.addSearchType) names map " + n + ", but " + how +
+                               ": its bots would find their way on the wrong map or none." + mend,
+                           "AIPathFinding.con", f.line);
+        else
+            finding = &add(Severity::Warning, "smoothing-map-index",
+                           "\"ai.setSmoothing " + n + "\" stands in the lines of " + f.map + ", but " + how +
+                               ": the smoothing goes to the wrong map or none." + mend,
+                           "AIPathFinding.con", f.line);
+        finding->pathmap = f.map;
+    }
+
     // The pathmap library's findings on the add-on's pathmaps. Its note on
     // seed points for a map that does not exist is left out: the seed
     // check above gives it with its line.
     void pathmapFindings() {
-        for (const pathmaps::Finding& p : pathmaps::checkFolder(addon_)) {
+        std::optional<pathmaps::PathmapSet> set;
+        std::vector<pathmaps::Finding> found;
+        try {
+            set = pathmaps::PathmapSet::open(addon_);
+            found = pathmaps::findings(*set);
+        } catch (const AppError& e) {
+            found = {{Severity::Error, "", -1, std::nullopt, e.what()}};
+        }
+        for (const pathmaps::Finding& p : found) {
             if (p.map.empty() && !p.place && p.text.find("the seed points are for map") != std::string::npos) continue;
+            // A line numbered by its map's name is reported above, with the mend.
+            static const std::string lineNote = "AIPathFinding.con, line ";
+            if (p.map.empty() && !p.place && p.text.rfind(lineNote, 0) == 0) {
+                size_t line = 0;
+                const char* from = p.text.data() + lineNote.size();
+                const auto [end, ec] = std::from_chars(from, p.text.data() + p.text.size(), line);
+                if (ec == std::errc() && end != from && misnumbered_.count(line)) continue;
+            }
             Finding f;
             f.severity = p.severity;
             switch (p.severity) {
@@ -610,6 +638,83 @@ private:
             f.pathmap = p.map;
             out_.push_back(std::move(f));
         }
+        if (set) blockedOrders(*set);
+    }
+
+    // --- Order positions -----------------------------------------------
+
+    // Each order position's type word is a search type of AIPathFinding.con.
+    void orderTypes() {
+        if (types_.empty()) return;
+        std::set<std::string> reported;
+        for (const Area& a : areas_)
+            for (const Area::Order& o : a.orders) {
+                if (typeOf(o.type) || !reported.insert(foldCase(o.type)).second) continue;
+                std::vector<std::string> words;
+                for (const SearchType& t : types_) words.push_back(t.word);
+                const std::string& near = nearestWord(o.type, words);
+                add(Severity::Warning, "order-type-unknown",
+                    "The order position for \"" + o.type + "\" names no search type: AIPathFinding.con declares " +
+                        joined(words) + ". The game then has no order position for these bots; write \"" + near +
+                        "\" instead of \"" + o.type + "\" if that is the type meant.",
+                    "AI/StrategicAreas.con", o.line)
+                    .area = a.name;
+            }
+    }
+
+    const SearchType* typeOf(const std::string& word) const {
+        for (const SearchType& t : types_)
+            if (equalsIgnoreCase(t.word, word)) return &t;
+        return nullptr;
+    }
+
+    static const std::string& nearestWord(const std::string& word, const std::vector<std::string>& words) {
+        const auto distance = [](const std::string& a0, const std::string& b0) {
+            const std::string a = foldCase(a0), b = foldCase(b0);
+            std::vector<size_t> row(b.size() + 1);
+            for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+            for (size_t i = 1; i <= a.size(); ++i) {
+                size_t diagonal = row[0];
+                row[0] = i;
+                for (size_t j = 1; j <= b.size(); ++j) {
+                    const size_t up = row[j];
+                    row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+                    diagonal = up;
+                }
+            }
+            return row[b.size()];
+        };
+        size_t best = 0;
+        for (size_t i = 1; i < words.size(); ++i)
+            if (distance(word, words[i]) < distance(word, words[best])) best = i;
+        return words[best];
+    }
+
+    // An order position on ground its type's map blocks is dropped by the
+    // game, which then sends the bots to the area's centre.
+    void blockedOrders(const pathmaps::PathmapSet& set) {
+        for (const Area& a : areas_)
+            for (const Area::Order& o : a.orders) {
+                const SearchType* type = typeOf(o.type);
+                if (!type || type->map < 0 || static_cast<size_t>(type->map) >= set.maps().size() ||
+                    !set.hasBase(static_cast<size_t>(type->map)))
+                    continue;
+                const pathmaps::Bitmap& base = set.base(static_cast<size_t>(type->map));
+                const double size = double(set.worldSize()) / base.side();
+                if (!(o.at.x >= 0 && o.at.z >= 0 && o.at.x < set.worldSize() && o.at.z < set.worldSize())) continue;
+                const int x = static_cast<int>(o.at.x / size), z = static_cast<int>(o.at.z / size);
+                if (!base.blocked(x, z)) continue;
+                const std::string& map = set.maps()[static_cast<size_t>(type->map)].declared.name;
+                Finding& f = add(Severity::Warning, "order-position-blocked",
+                                 "The order position of \"" + a.name + "\" for " + o.type + " lies on ground " + map +
+                                     " blocks, so the game drops it and sends these bots to the area's centre. Move "
+                                     "it onto free ground in AI/StrategicAreas.con, or free the ground there in the "
+                                     "pathmap window.",
+                                 "AI/StrategicAreas.con", o.line);
+                f.area = a.name;
+                f.pathmap = map;
+                f.at = o.at;
+            }
     }
 
     // --- Spawns --------------------------------------------------------

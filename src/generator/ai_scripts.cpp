@@ -164,6 +164,9 @@ std::string vehicleSpawnList(const std::vector<std::string>& points) {
     return list;
 }
 
+// The game numbers the search maps 0, 1, 2, ... in the order of their
+// ai.addSearchMap lines; the digit in a map's name is only a name. Every
+// type, seed and smoothing line names its map by that position.
 Lines aiPathFinding(const std::string& infantryLine, const std::string& vehicleList, bool ships,
                     bool landingCrafts) {
     Lines lines = {
@@ -182,19 +185,23 @@ Lines aiPathFinding(const std::string& infantryLine, const std::string& vehicleL
         infantryLine,
         "",
     };
+    int next = 2;  // the position of the next map declared
     if (ships) {
+        const std::string n = std::to_string(next++);
         lines.insert(lines.end(), {"rem *** Boat ***", "ai.addSearchMap Boat2 1 8 30 125.0 0.3 2.5 0 2 5",
-                                   "ai.addSearchType Boat 2 2", "ai.setMapSpawnPoints 2 " + vehicleList,
-                                   "ai.setSmoothing 2 20", ""});
+                                   "ai.addSearchType Boat " + n + " 2", "ai.setMapSpawnPoints " + n + " " + vehicleList,
+                                   "ai.setSmoothing " + n + " 20", ""});
     }
     if (landingCrafts) {
+        const std::string n = std::to_string(next++);
         lines.insert(lines.end(), {"rem *** LandingCraft ***", "ai.addSearchMap LandingCraft3 1 1.4 30 4.0 0.3 2.5 0 2 5",
-                                   "ai.addSearchType LandingCraft 3 2", "ai.setMapSpawnPoints 3 " + vehicleList,
-                                   "ai.setSmoothing 3 20", ""});
+                                   "ai.addSearchType LandingCraft " + n + " 2",
+                                   "ai.setMapSpawnPoints " + n + " " + vehicleList, "ai.setSmoothing " + n + " 20", ""});
     }
-    lines.insert(lines.end(), {"rem *** Car ***", "ai.addSearchMap Car4 0 0 20 4.0 0.3 2.5 0", "ai.addSearchType Car 2 0",
-                               "ai.setMapSpawnPoints 4 " + vehicleList, "", "rem *** Load maps ***", "ai.loadMaps", "",
-                               "rem I hope that rizu fine...rezuveduv"});
+    const std::string car = std::to_string(next);
+    lines.insert(lines.end(), {"rem *** Car ***", "ai.addSearchMap Car4 0 0 20 4.0 0.3 2.5 0",
+                               "ai.addSearchType Car " + car + " 0", "ai.setMapSpawnPoints " + car + " " + vehicleList,
+                               "", "rem *** Load maps ***", "ai.loadMaps", "", "rem I hope that rizu fine...rezuveduv"});
     return lines;
 }
 

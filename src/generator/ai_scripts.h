@@ -53,7 +53,9 @@ std::string seedlessMessage(const std::string& mapName, const std::string& soldi
                             const std::string& pathFindingFile);
 
 // AIPathFinding.con: head, boat block (ships), landing-craft block
-// (landing crafts), tail: 23, 29 or 35 lines.
+// (landing crafts), tail: 23, 29 or 35 lines. Each type, seed and smoothing
+// line names its map by its 0-based position among the declared maps
+// (Car4 is map 2, 3 or 4), as the game counts them.
 Lines aiPathFinding(const std::string& infantryLine, const std::string& vehicleList, bool ships,
                     bool landingCrafts);
 

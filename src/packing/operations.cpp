@@ -127,7 +127,9 @@ PathmapTransfer takePathmaps(const std::string& programDir, ConversionState& sta
     state::noteWritten(state.Record, state.LevelDir, {"AI.con"});
     state.Record.notCopied.clear();
     for (const PathmapFailure& f : transfer.failed) state.Record.notCopied.push_back(f.name);
-    if (transfer.failed.empty()) {
+    // Only pathmaps that came count as transferred: an empty folder copies
+    // nothing and leaves the step as it was.
+    if (transfer.ok()) {
         state.Record.pathmaps = transfer.found;
         rememberStep(state, programDir, state::Step::PathmapsTransferred);
     } else {

@@ -3,6 +3,7 @@
 #include "pathmaps/pathmap_set.h"
 #include "pathmaps/rebuild.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -67,6 +68,28 @@ void flood(const Bitmap& map, Bitmap& reached, int x, int z) {
             }
         }
     }
+}
+
+// The distance from `p` to the nearest free pixel of `map` within `radius`
+// metres (0 when the pixel under it is free), or nothing.
+std::optional<double> freeGroundWithin(const Bitmap& map, int worldSize, const WorldPoint& p, double radius) {
+    const double size = double(worldSize) / map.side();  // metres a pixel
+    const auto pixel = [&](double v) { return static_cast<int>(std::floor(v / size)); };
+    const int last = map.side() - 1;
+    const double r = std::min(radius, double(worldSize));
+    const int x0 = std::max(0, pixel(p.x - r)), x1 = std::min(last, pixel(p.x + r));
+    const int z0 = std::max(0, pixel(p.z - r)), z1 = std::min(last, pixel(p.z + r));
+    std::optional<double> best;
+    for (int z = z0; z <= z1; ++z)
+        for (int x = x0; x <= x1; ++x) {
+            if (map.blocked(x, z)) continue;
+            // The nearest point of the pixel's square.
+            const double dx = std::max({x * size - p.x, 0.0, p.x - (x + 1) * size});
+            const double dz = std::max({z * size - p.z, 0.0, p.z - (z + 1) * size});
+            const double d = std::sqrt(dx * dx + dz * dz);
+            if (d <= r && (!best || d < *best)) best = d;
+        }
+    return best;
 }
 
 class Collector {
@@ -182,7 +205,7 @@ std::vector<Finding> findings(const PathmapSet& set) {
         }
     }
 
-    std::vector<const Bitmap*> landBases;
+    std::vector<std::pair<const Bitmap*, std::string>> landBases;
     for (size_t i = 0; i < set.maps().size(); ++i) {
         const MapState& m = set.maps()[i];
         const SearchMap& d = m.declared;
@@ -225,21 +248,32 @@ std::vector<Finding> findings(const PathmapSet& set) {
                       " (the first here). Rebuild it (tarnwick-cli pathmaps --rebuild, or Save in the pathmap "
                       "window).");
         }
-        if (!d.water) landBases.push_back(&base);
+        if (!d.water) landBases.emplace_back(&base, d.name);
     }
 
+    // A flag is taken from anywhere inside its capture radius: only a flag
+    // with no free ground of any land map within it cannot be reached.
     if (!landBases.empty())
-        for (const WorldPoint& p : set.controlPoints()) {
-            bool everywhere = true;
-            for (const Bitmap* b : landBases) {
-                const auto pixel = pixelOf(p, world, 0);
-                const int shift = b->side() == world ? 0 : std::countr_zero(unsigned(world / b->side()));
-                if (!pixel || !b->blocked(pixel->first >> shift, pixel->second >> shift)) everywhere = false;
+        for (size_t k = 0; k < set.controlPoints().size(); ++k) {
+            const WorldPoint& p = set.controlPoints()[k];
+            const double radius = set.captureRadii()[k];
+            if (!pixelOf(p, world, 0)) continue;  // outside the world: the spawn and area checks say so
+            std::optional<double> nearest;
+            std::string nearestMap;
+            for (const auto& [b, name] : landBases) {
+                const auto d = freeGroundWithin(*b, world, p, radius);
+                if (d && (!nearest || *d < *nearest)) nearest = d, nearestMap = name;
             }
-            if (everywhere)
+            if (!nearest)
                 c.add(Severity::Warning, "", -1, p,
-                      "A control point stands on ground blocked for every land map: no bot can walk or drive to "
-                      "it. Free the ground around it in the pathmap window.");
+                      "A control point has no free ground within its capture radius of " + metres(radius) +
+                          " m on any land map: no bot can walk or drive to it. Free the ground around it in the "
+                          "pathmap window.");
+            else if (*nearest > 0)
+                c.add(Severity::Information, "", -1, p,
+                      "A control point stands on blocked ground, but " + nearestMap + " has free ground " +
+                          metres(*nearest) + " m from it, inside its capture radius of " + metres(radius) +
+                          " m: bots can take it from there.");
         }
 
     for (const TypeState& t : set.types()) {

@@ -32,10 +32,11 @@ std::string findingLine(const Finding& finding);
 // errors (a declared map or level missing, damaged, or made for another
 // world size or level range; the game then treats it and every later map
 // as all free), warnings (all blocked or all free; a seed on a blocked pixel
-// or walled off from the other seeds; a control point blocked for every land
-// map; levels that do not follow from the base level; Info or strategic
-// files that contradict it) and, per map, its levels and share of blocked
-// ground.
+// or walled off from the other seeds; a control point with no free ground
+// of any land map within its capture radius; levels that do not follow from
+// the base level; Info or strategic files that contradict it), information
+// (a control point on blocked ground with free ground inside its radius, and
+// how far) and, per map, its levels and share of blocked ground.
 std::vector<Finding> findings(const PathmapSet& set);
 
 // Opens the folder and returns its findings; a folder that cannot be used

@@ -28,16 +28,18 @@ std::optional<Lines> linesIfThere(const std::string& path) {
     return readLevelLines(path);
 }
 
-std::vector<WorldPoint> controlPointsOf(const std::string& folder, char sep) {
+// The control points with their capture radii (the template's
+// ObjectTemplate.radius, kDefaultCaptureRadius when it gives none).
+std::vector<std::pair<WorldPoint, double>> controlPointsOf(const std::string& folder, char sep) {
     for (const char* sub : {"Singleplayer", "Conquest"}) {
         const std::string dir = folder + sub + sep;
         try {
             const auto points = linesIfThere(dir + "ControlPoints.con");
             if (!points) continue;
             const auto templates = linesIfThere(dir + "ControlPointTemplates.con");
-            std::vector<WorldPoint> out;
+            std::vector<std::pair<WorldPoint, double>> out;
             for (const auto& cp : areas::readControlPoints(*points, templates.value_or(Lines{})))
-                out.push_back({cp.x, cp.y});
+                out.push_back({{cp.x, cp.y}, cp.radius > 0 ? cp.radius : kDefaultCaptureRadius});
             return out;
         } catch (const AppError&) {
             // Control points only add a check; a file that cannot be read adds none.
@@ -135,7 +137,10 @@ PathmapSet PathmapSet::open(const std::string& folderGiven) {
              });
         set.types_.push_back(std::move(t));
     }
-    set.controlPoints_ = controlPointsOf(folder, sep);
+    for (const auto& [point, radius] : controlPointsOf(folder, sep)) {
+        set.controlPoints_.push_back(point);
+        set.captureRadii_.push_back(radius);
+    }
     return set;
 }
 

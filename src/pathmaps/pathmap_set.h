@@ -41,6 +41,9 @@ struct TypeState {
 // replaces; it is made once and never written again.
 inline constexpr const char* kOriginalsFolder = "Originals";
 
+// A control point's capture radius when its template gives none.
+inline constexpr double kDefaultCaptureRadius = 10;
+
 struct SaveResult {
     std::vector<std::string> written;  // full paths, in the order written
     std::string originals;             // the originals folder
@@ -66,6 +69,8 @@ public:
     const std::vector<TypeState>& types() const { return types_; }
     // The add-on's control points (Singleplayer/ or Conquest/ControlPoints.con).
     const std::vector<WorldPoint>& controlPoints() const { return controlPoints_; }
+    // Their capture radii in metres, in the same order.
+    const std::vector<double>& captureRadii() const { return captureRadii_; }
 
     // A map's base level is its lowest declared level (0 for land maps, 2
     // for boats): the level that is painted; the others follow from it.
@@ -99,6 +104,7 @@ private:
     std::vector<MapState> maps_;
     std::vector<TypeState> types_;
     std::vector<WorldPoint> controlPoints_;
+    std::vector<double> captureRadii_;
 };
 
 } // namespace tw::pathmaps

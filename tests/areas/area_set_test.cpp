@@ -237,3 +237,57 @@ TEST(AreaNames, TheScriptCarriesOneWordOnce) {
 
 } // namespace
 } // namespace tw::areas
+
+namespace tw::areas {
+namespace {
+
+// StrategicAreas.con as written by hand, read as the game reads it: any
+// letter case, comments passed over, the game's box, lines with their
+// numbers and the problems of the lines it cannot take.
+TEST(AreaScriptReader, AHandWrittenFile) {
+    const Lines script = {
+        "rem written by hand",                                 // 1
+        "AISTRATEGICAREA.CREATE Hill 100/200 150/260 40",      // 2
+        "beginrem",                                            // 3
+        "aiStrategicArea.create Ghost 1/1 2/2 3",              // 4
+        "endrem",                                              // 5
+        "aistrategicarea.setactive hill",                      // 6
+        "  aiStrategicArea.addNeighbour Mill",                 // 7
+        "aiStrategicArea.addObjectTypeFlag\tCONTROLPOINT",     // 8
+        "AIStrategicArea.setOrderPosition car 140/250",        // 9
+        "aiStrategicArea.setSide 2",                           // 10
+        "aiStrategicArea.create Mill 300/300 350/350 20 land", // 11
+        "aiStrategicArea.setActive Nowhere",                   // 12
+        "aiStrategicArea.setSide 1",                           // 13
+        "aiStrategicArea.create Broken 1/2",                   // 14
+    };
+    const AreaScript read = readAreaScript(script);
+    ASSERT_EQ(read.areas.size(), 2u);
+    const ScriptArea& hill = read.areas[0];
+    EXPECT_EQ(hill.name, "Hill");
+    EXPECT_EQ(hill.line, 2u);
+    EXPECT_EQ((std::vector<double>{hill.x1, hill.z1, hill.x2, hill.z2}), (std::vector<double>{100, 200, 200, 320}));
+    EXPECT_EQ(hill.neighbours, (std::vector<std::pair<std::string, size_t>>{{"Mill", 7}}));
+    EXPECT_EQ(hill.kinds, (std::set<std::string>{"controlpoint"}));
+    ASSERT_EQ(hill.orders.size(), 1u);
+    EXPECT_EQ(hill.orders[0].line, 9u);
+    EXPECT_EQ(hill.side, 2);
+    EXPECT_EQ(read.areas[1].name, "Mill");
+    EXPECT_EQ(read.areas[1].side, -1);
+    std::vector<size_t> problemLines;
+    for (const auto& [line, what] : read.problems) problemLines.push_back(line);
+    EXPECT_EQ(problemLines, (std::vector<size_t>{12, 13, 14}));
+
+    // The same areas for the Areas page and the pathmap window.
+    const AreaSet set = AreaSet::fromScript(script);
+    ASSERT_EQ(set.size(), 2u);
+    const AreaSpec& a = set.areas()[0].spec;
+    EXPECT_EQ((std::vector<int32_t>{a.box.minX, a.box.minY, a.box.maxX, a.box.maxY}),
+              (std::vector<int32_t>{100, 200, 200, 320}));
+    EXPECT_TRUE(a.kinds.controlPoint && a.light && !a.heavy);
+    EXPECT_EQ(a.side, 2);
+    EXPECT_EQ(a.neighbours, Lines{"Mill"});
+}
+
+} // namespace
+} // namespace tw::areas

@@ -5,6 +5,7 @@
 #include "pathmaps/pathmap_set.h"
 #include "platform/files.h"
 #include "support/clean_addon.h"
+#include "support/town_addon.h"
 #include "support/program_folder.h"
 #include "support/temp_folder.h"
 
@@ -48,6 +49,18 @@ void replaceIn(const std::string& file, const std::string& from, const std::stri
     writeBytes(file, text.replace(at, from.size(), to));
 }
 void append(const std::string& file, const std::string& text) { writeBytes(file, readBytes(file) + text); }
+
+// Blocks the ground of every land map in a square of `half` metres each way
+// around x/z.
+void blockAround(const std::string& addon, double x, double z, double half) {
+    auto set = pathmaps::PathmapSet::open(addon);
+    for (size_t m = 0; m < set.maps().size(); ++m) {
+        pathmaps::Bitmap& base = set.editBase(m);
+        for (int pz = int(z - half); pz < int(z + half); ++pz)
+            for (int px = int(x - half); px < int(x + half); ++px) base.set(px, pz, true);
+    }
+    set.save();
+}
 
 // An area of its own, linked both ways with the village.
 std::string extraArea(const std::string& create, bool kind, bool linked) {
@@ -112,9 +125,9 @@ TEST(AddonCheck, EachBrokenAddonGivesExactlyItsFinding) {
         {"neighbour-unknown",
          [&](auto a) { append(a + areasFile, "aiStrategicArea.setActive CP_Hill\r\nAIStrategicArea.addNeighbour Nowhere\r\n"); },
          Severity::Error, "AI/StrategicAreas.con:60", "CP_Hill"},
-        {"neighbour-self",
+        {"neighbour-self",  // stock levels have such lines
          [&](auto a) { append(a + areasFile, "aiStrategicArea.setActive CP_Hill\r\nAIStrategicArea.addNeighbour CP_Hill\r\n"); },
-         Severity::Error, "AI/StrategicAreas.con:60", "CP_Hill"},
+         Severity::Warning, "AI/StrategicAreas.con:60", "CP_Hill"},
         {"neighbour-one-way",
          [&](auto a) {
              replaceIn(a + areasFile, "setActive CP_Bridge\r\nAIStrategicArea.addNeighbour CP_Village\r\n",
@@ -166,9 +179,47 @@ TEST(AddonCheck, EachBrokenAddonGivesExactlyItsFinding) {
              writeLines(a + "AIPathFinding.con", lines, true);
          },
          Severity::Error, "AIPathFinding.con:13"},
-        {"seed-map-index",  // as the add-on run writes the car's seed line
+        // Numbers of the car's map as earlier Tarnwick versions wrote them
+        // (the digit in its name): Car4 is the third map declared, map 2.
+        {"seed-map-index",
          [](auto a) { replaceIn(a + "AIPathFinding.con", "ai.setMapSpawnPoints 2 ", "ai.setMapSpawnPoints 4 "); },
-         Severity::Warning, "AIPathFinding.con:18"},
+         Severity::Error, "AIPathFinding.con:18"},
+        {"type-map-index",
+         [](auto a) { replaceIn(a + "AIPathFinding.con", "ai.addSearchType Car 2 0", "ai.addSearchType Car 4 0"); },
+         Severity::Error, "AIPathFinding.con:17"},
+        {"smoothing-map-index",
+         [](auto a) { replaceIn(a + "AIPathFinding.con", "\r\n\r\nrem *** Load", "\r\nai.setSmoothing 4 20\r\n\r\nrem *** Load"); },
+         Severity::Warning, "AIPathFinding.con:19"},
+        // Order positions as the game takes them.
+        {"order-type-unknown",
+         [](auto a) {
+             replaceIn(a + "AIPathFinding.con", "ai.addSearchType Infantry ", "ai.addSearchType Infantery ");
+             fs::rename(a + "Pathfinding/Infantry.raw", a + "Pathfinding/Infantery.raw");
+             fs::rename(a + "Pathfinding/InfantryInfo.raw", a + "Pathfinding/InfanteryInfo.raw");
+         },
+         Severity::Warning, "AI/StrategicAreas.con:18", "CP_Axis_Base"},
+        {"order-position-blocked",
+         [](auto a) {
+             auto set = pathmaps::PathmapSet::open(a);
+             pathmaps::Bitmap& tank = set.editBase(0);
+             for (int z = 868; z < 871; ++z)
+                 for (int x = 138; x < 141; ++x) tank.set(x, z, true);  // under CP_Axis_Base's order position
+             set.save();
+         },
+         Severity::Warning, "AI/StrategicAreas.con:20", "CP_Axis_Base"},
+        // A flag is taken from anywhere inside its capture radius (20 m here).
+        {"pathmap-suspect",
+         [](auto a) {
+             const std::string templates = a + "Singleplayer/ControlpointTemplates.con";
+             std::string text = readBytes(templates);
+             text.replace(text.find("ObjectTemplate.radius 20", text.find("CP_Hill")), 24, "ObjectTemplate.radius 5");
+             writeBytes(templates, text);
+             blockAround(a, 720, 700.5, 6);
+         },
+         Severity::Warning, "720/700.5"},
+        {"pathmap-summary",
+         [](auto a) { blockAround(a, 720, 700.5, 5); },
+         Severity::Information, "720/700.5"},
         {"seed-map-unknown", [](auto a) { append(a + "AIPathFinding.con", "ai.setMapSpawnPoints 7 1/1\r\n"); },
          Severity::Warning, "AIPathFinding.con:24"},
         {"no-soldier-spawns", [](auto a) { writeBytes(a + "Singleplayer/SoldierSpawns.con", "rem none\r\n"); },
@@ -203,6 +254,59 @@ TEST(AddonCheck, EachBrokenAddonGivesExactlyItsFinding) {
         EXPECT_EQ(added[0].area, c.area);
         EXPECT_FALSE(added[0].message.empty());
     }
+}
+
+// What the game takes as it is gives no error or warning: a flag in the far
+// quarter of its area (the game's box runs from the corner to twice the
+// centre minus the corner), the type word Infantery used throughout, and
+// the small level whose pathmaps look like the game's, with its one order
+// position on blocked ground.
+TEST(AddonCheck, WhatTheGameTakesGivesNoFalseWarning) {
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> change;
+        std::vector<std::string> warnings = {};  // "code place" of the warnings expected
+    };
+    const auto town = [](bool infantery) {
+        return [infantery](const std::string& a) {
+            fs::remove_all(a);
+            test::makeTownAddon(sample().tmp.dir() + "Clean_001", a, infantery);
+        };
+    };
+    const std::vector<Case> cases = {
+        {"a flag in its area's far quarter",
+         [](auto a) {
+             replaceIn(a + "Singleplayer/ControlPoints.con", "Object.absolutePosition 720.0/110.0/700.5",
+                       "Object.absolutePosition 745/110/725");
+         }},
+        {"Infantery throughout",
+         [](auto a) {
+             replaceIn(a + "AIPathFinding.con", "ai.addSearchType Infantry ", "ai.addSearchType Infantery ");
+             writeBytes(a + "AI/StrategicAreas.con",
+                        test::replacedAll(readBytes(a + "AI/StrategicAreas.con"), "setOrderPosition Infantry ",
+                                          "setOrderPosition Infantery "));
+             fs::rename(a + "Pathfinding/Infantry.raw", a + "Pathfinding/Infantery.raw");
+             fs::rename(a + "Pathfinding/InfantryInfo.raw", a + "Pathfinding/InfanteryInfo.raw");
+         }},
+        {"the small level", town(false), {"order-position-blocked AI/StrategicAreas.con:55"}},
+        {"the small level with Infantery", town(true), {"order-position-blocked AI/StrategicAreas.con:55"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto findings = findingsAfter(c.change);
+        std::vector<std::string> warnings, all;
+        for (const Finding& f : findings) {
+            all.push_back(findingLine(f));
+            if (f.severity != Severity::Information) warnings.push_back(f.code + " " + placeText(f));
+        }
+        EXPECT_EQ(warnings, c.warnings) << ::testing::PrintToString(all);
+    }
+    // On the small level every flag stands on a house 4 m from the street:
+    // information, with the distance.
+    size_t near = 0;
+    for (const Finding& f : findingsAfter(town(false)))
+        near += f.code == "pathmap-summary" && f.message.find("free ground 4 m from it") != std::string::npos;
+    EXPECT_EQ(near, 5u);
 }
 
 // The name rule the areas are held to.

@@ -282,7 +282,7 @@ TEST(Conversion, TheSecondSampleAsCommunityLevelsWriteThem) {
         << pathFinding;
     EXPECT_NE(pathFinding.find("\r\nai.setMapSpawnPoints 0 440.0/1610.0,1590.5/420.0,1050.0/1040.0\r\n"),
               std::string::npos);
-    EXPECT_NE(pathFinding.find("\r\nai.setMapSpawnPoints 4 440.0/1610.0,1590.5/420.0,1050.0/1040.0\r\n"),
+    EXPECT_NE(pathFinding.find("\r\nai.setMapSpawnPoints 2 440.0/1610.0,1590.5/420.0,1050.0/1040.0\r\n"),
               std::string::npos);
     const std::string areas = archive.at(level + "AI/StrategicAreas.con");
     for (const char* name : {"cp_north_base", "cp_south_base", "cp_mill"})

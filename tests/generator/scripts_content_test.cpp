@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tw::generator {
 namespace {
 
@@ -96,27 +98,33 @@ const std::string kHead = "\r\n"
                           "ai.addSearchType Infantry 1 0\r\n"
                           "I\r\n"
                           "\r\n";
+// A block with its map's position: "#" stands for it.
 const std::string kBoat = "rem *** Boat ***\r\n"
                           "ai.addSearchMap Boat2 1 8 30 125.0 0.3 2.5 0 2 5\r\n"
-                          "ai.addSearchType Boat 2 2\r\n"
-                          "ai.setMapSpawnPoints 2 V\r\n"
-                          "ai.setSmoothing 2 20\r\n"
+                          "ai.addSearchType Boat # 2\r\n"
+                          "ai.setMapSpawnPoints # V\r\n"
+                          "ai.setSmoothing # 20\r\n"
                           "\r\n";
 const std::string kLanding = "rem *** LandingCraft ***\r\n"
                              "ai.addSearchMap LandingCraft3 1 1.4 30 4.0 0.3 2.5 0 2 5\r\n"
-                             "ai.addSearchType LandingCraft 3 2\r\n"
-                             "ai.setMapSpawnPoints 3 V\r\n"
-                             "ai.setSmoothing 3 20\r\n"
+                             "ai.addSearchType LandingCraft # 2\r\n"
+                             "ai.setMapSpawnPoints # V\r\n"
+                             "ai.setSmoothing # 20\r\n"
                              "\r\n";
 const std::string kTail = "rem *** Car ***\r\n"
                           "ai.addSearchMap Car4 0 0 20 4.0 0.3 2.5 0\r\n"
-                          "ai.addSearchType Car 2 0\r\n"
-                          "ai.setMapSpawnPoints 4 V\r\n"
+                          "ai.addSearchType Car # 0\r\n"
+                          "ai.setMapSpawnPoints # V\r\n"
                           "\r\n"
                           "rem *** Load maps ***\r\n"
                           "ai.loadMaps\r\n"
                           "\r\n"
                           "rem I hope that rizu fine...rezuveduv\r\n";
+
+std::string at(std::string block, char position) {
+    std::replace(block.begin(), block.end(), '#', position);
+    return block;
+}
 
 std::string fill(std::string text, const std::string& infantry, const std::string& vehicles) {
     for (size_t p; (p = text.find(" V\r\n")) != std::string::npos;) text.replace(p, 4, " " + vehicles + "\r\n");
@@ -133,10 +141,11 @@ TEST(AiPathFinding, TheFourCheckBoxCombinations) {
         size_t lines;
     };
     const Case cases[] = {
-        {false, false, kHead + kTail, 23},
-        {true, false, kHead + kBoat + kTail, 29},
-        {false, true, kHead + kLanding + kTail, 29},
-        {true, true, kHead + kBoat + kLanding + kTail, 35},
+        // Tank0 0, Infantry1 1, then the maps present in the order declared.
+        {false, false, kHead + at(kTail, '2'), 23},
+        {true, false, kHead + at(kBoat, '2') + at(kTail, '3'), 29},
+        {false, true, kHead + at(kLanding, '2') + at(kTail, '3'), 29},
+        {true, true, kHead + at(kBoat, '2') + at(kLanding, '3') + at(kTail, '4'), 35},
     };
     for (const Case& c : cases) {
         const Lines lines = aiPathFinding(inf, veh, c.ships, c.landing);

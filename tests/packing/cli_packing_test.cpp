@@ -134,6 +134,20 @@ TEST(TarnwickCliPacking, MakingTheAddonAgainKeepsWhatItDoesNotRedo) {
         EXPECT_EQ(after.has(step), before.has(step)) << state::stepKey(step);
 }
 
+// A transfer from an empty pathmap folder copies nothing, says so, and
+// leaves the record without the pathmaps: "Continue" lists none that never came.
+TEST(TarnwickCliPacking, AnEmptyTransferMarksNothingTransferred) {
+    Conversion c;
+    fs::remove(c.game + "bf1942/levels/DemoMap/Pathfinding/Tank0Level1Map.raw");
+    c.ok("first-pack " + inQuotes(c.addon) + " " + inQuotes(c.out) + " --game " + inQuotes(c.game));
+    const auto r = c.cli("transfer " + inQuotes(c.addon));
+    EXPECT_EQ(r.code, 1) << r.output;
+    EXPECT_NE(r.output.find("No pathmaps to copy were found in"), std::string::npos) << r.output;
+    const state::ConversionRecord record = state::loadRecord(c.addon + "/").record;
+    EXPECT_FALSE(record.has(state::Step::PathmapsTransferred));
+    EXPECT_TRUE(record.pathmaps.empty());
+}
+
 // After a transfer that left a pathmap behind, pack refuses unless given
 // --anyway; a later transfer that copies everything lets it pack again.
 TEST(TarnwickCliPacking, PackAfterAFailedTransferNeedsAnyway) {

@@ -130,12 +130,27 @@ TEST(PathmapSet, Findings) {
          },
          {{W, "Tank0", 0, WorldPoint{900, 900}, {"A seed point is walled off from the other seed points"}},
           {I, "Tank0", -1, {}, {"2.0 % blocked"}}, infantryInfo}},
-        {"a control point blocked for every land map",
+        // A flag is taken from anywhere inside its capture radius (10 m unless
+        // its template says otherwise); the river's edges lie 3 and 10 m away.
+        {"a control point with no free ground within its radius",
+         [](const TempFolder& t) {
+             t.write("Singleplayer/ControlPointTemplates.con",
+                     "ObjectTemplate.create ControlPoint CP_A\r\nObjectTemplate.radius 9.5\r\n");
+             t.write("Singleplayer/ControlPoints.con", "Object.create CP_A\r\nObject.absolutePosition 500/80/510\r\n");
+         },
+         {{W, "", -1, WorldPoint{500, 510}, {"no free ground within its capture radius of 9.5 m on any land map"}},
+          tankInfo, infantryInfo}},
+        {"a control point on blocked ground with free ground inside its radius",
+         [](const TempFolder& t) {
+             t.write("Singleplayer/ControlPoints.con", "Object.create CP_A\r\nObject.absolutePosition 500/80/503\r\n");
+         },
+         {{I, "", -1, WorldPoint{500, 503}, {"Tank0 has free ground 3 m from it, inside its capture radius of 10 m"}},
+          tankInfo, infantryInfo}},
+        {"a control point whose radius just reaches free ground",
          [](const TempFolder& t) {
              t.write("Singleplayer/ControlPoints.con", "Object.create CP_A\r\nObject.absolutePosition 500/80/510\r\n");
          },
-         {{W, "", -1, WorldPoint{500, 510}, {"A control point stands on ground blocked for every land map"}}, tankInfo,
-          infantryInfo}},
+         {{I, "", -1, WorldPoint{500, 510}, {"free ground 10 m from it"}}, tankInfo, infantryInfo}},
         {"a level that does not follow",
          [](const TempFolder& t) {
              Bitmap level1 = coarser(riverMap());

@@ -4,6 +4,9 @@
 #include "support/sittings.h"
 #include "app/stats_page.h"
 #include "ui/widgets.h"
+#include "support/checksums.h"
+#include "support/earlier_numbers.h"
+#include "support/process.h"
 
 #include <gtest/gtest.h>
 
@@ -180,6 +183,84 @@ TEST(ContinueRefused, DamagedNewerOrGoneEachSaySoAndTheWizardWorks) {
         EXPECT_TRUE(fileExists(place.addon() + "AIPathFinding.con"));
         // A newer record is never saved over; the others are begun afresh.
         EXPECT_EQ(readBytes(record) == newer, c.kind == Kind::Newer);
+    }
+}
+
+// An add-on whose AIPathFinding.con an earlier Tarnwick numbered by the
+// digits in the maps' names: "Continue" asks once; "Mend the map numbers"
+// mends only them and keeps the old file in a dated folder, "Leave them"
+// changes nothing.
+TEST(ContinueMendsMapNumbers, EachEarlierChoiceBothAnswers) {
+    test::Place place;
+    {
+        Sitting s(place);
+        for (size_t step = 0; step <= 1; ++step) test::kSteps[step].run(s);
+    }
+    const std::string file = place.addon() + "AIPathFinding.con";
+    const auto contents = [&] {
+        auto all = test::folderChecksums(place.addon());
+        all.erase(state::kRecordFileName);  // carries the date it was saved
+        return all;
+    };
+    for (const test::EarlierChoice& c : test::earlierChoices())
+        for (const int answer : {0, 1}) {
+            SCOPED_TRACE(std::to_string(c.ships) + std::to_string(c.landingCrafts) + " answer " +
+                         std::to_string(answer));
+            const std::string old = joinLines(test::earlierPathFinding(c.ships, c.landingCrafts), true);
+            writeBytes(file, old);
+            auto before = contents();
+            Sitting s(place);
+            s.messages.answers = {answer};
+            s.continueFirst();
+            EXPECT_TRUE(s.messages.errors.empty()) << s.messages.errors[0];
+            ASSERT_EQ(s.messages.questions.size(), 1u);
+            for (const check::MapNumberFault& f : c.faults)
+                EXPECT_NE(s.messages.questions[0].find(check::faultText(f)), std::string::npos) << f.line;
+            auto after = contents();
+            if (answer == 1) {
+                EXPECT_EQ(after, before);
+                continue;
+            }
+            EXPECT_EQ(readBytes(file),
+                      joinLines(generator::aiPathFinding(test::kInfantrySeeds, test::kVehicleSeeds, c.ships,
+                                                         c.landingCrafts),
+                                true));
+            std::vector<std::string> kept;
+            for (const auto& [path, sum] : after)
+                if (path.rfind("tarnwick-replaced-", 0) == 0) kept.push_back(path);
+            ASSERT_EQ(kept.size(), 2u) << ::testing::PrintToString(kept);
+            EXPECT_EQ(readBytes(place.addon() + kept[1]), old);
+            ASSERT_EQ(s.messages.infos.size(), 1u);
+            EXPECT_NE(s.messages.infos[0].find(kept[0]), std::string::npos) << s.messages.infos[0];
+            for (const std::string& k : kept) after.erase(k);
+            std::filesystem::remove_all(place.addon() + kept[0]);
+            before.erase("AIPathFinding.con");
+            after.erase("AIPathFinding.con");
+            EXPECT_EQ(after, before);
+        }
+}
+
+// Areas written by tarnwick-cli areas are the ones "Continue" shows: the
+// page's areas write the file again line for line.
+TEST(ContinueAfterCliAreas, ThePageHoldsExactlyTheFilesAreas) {
+    test::Place place;
+    {
+        Sitting s(place);
+        for (size_t step = 0; step <= 1; ++step) test::kSteps[step].run(s);
+    }
+    writeBytes(place.tmp.dir() + "areas.txt", "North 100/600 300/900 120 ControlPoint,Tank 1 South Mill\n"
+                                              "South 700/100 900/400 80 Base 2 North\n"
+                                              "Mill 400/400 650/560 60 StrongPoint,Car - South North\n");
+    const std::string cli = "'" + place.program + "tarnwick-cli' areas '" + place.addon() + "' ";
+    for (const std::string& source : {"'" + place.tmp.dir() + "areas.txt'", std::string("--from-control-points")}) {
+        SCOPED_TRACE(source);
+        const auto r = test::runCommand(cli + source + " --replace");
+        ASSERT_EQ(r.code, 0) << r.output;
+        Sitting s(place);
+        s.continueFirst();
+        EXPECT_TRUE(s.messages.errors.empty()) << s.messages.errors[0];
+        EXPECT_EQ(joinLines(s.form.t3->areaSet().script(), true),
+                  readBytes(place.addon() + "AI/StrategicAreas.con"));
     }
 }
 

@@ -16,10 +16,7 @@ namespace tw::test {
 
 // The sample's add-on as a modder has it before the final packing: one area
 // for each control point with its proposed neighbours, the generated
-// pathmaps copied in and ai.createallmaps gone. The car's seed line is
-// mended as the check asks: the run writes "ai.setMapSpawnPoints 4", but the
-// game numbers the maps in the order AIPathFinding.con declares them, and
-// Car4 is its third (2).
+// pathmaps copied in and ai.createallmaps gone.
 inline void makeCleanAddon(const std::string& program, const std::string& target) {
     InFolder in(program);  // the add-on run changes the current folder
     ConversionState state;
@@ -36,11 +33,6 @@ inline void makeCleanAddon(const std::string& program, const std::string& target
     Lines aiCon = readLines(addon + "ai.con");
     std::erase(aiCon, std::string("ai.createallmaps"));
     writeLines(addon + "ai.con", aiCon, true);
-    Lines pathFinding = readLines(addon + "AIPathFinding.con");
-    std::replace_if(pathFinding.begin(), pathFinding.end(),
-                    [](const std::string& l) { return l.rfind("ai.setMapSpawnPoints 4 ", 0) == 0; },
-                    "ai.setMapSpawnPoints 2 " + readLines(addon + "AIPathFinding.con")[7].substr(23));
-    writeLines(addon + "AIPathFinding.con", pathFinding, true);
     // Pathmaps as the game would leave them: free ground with a blocked
     // edge, every level and strategic map made from the base level.
     auto set = pathmaps::PathmapSet::open(addon);
