@@ -57,5 +57,6 @@ int transferCommand(const QStringList& arguments);
 int packCommand(const QStringList& arguments);
 int mergeCommand(const QStringList& arguments);
 int pathmapsCommand(const QStringList& arguments);
+int pictureCommand(const QStringList& arguments);
 
 } // namespace tw::cli

@@ -26,6 +26,8 @@ const Command kCommands[] = {
     {"pack", "pack the add-on with its pathmaps for good", packCommand},
     {"merge", "put a map archive and its add-on archive together for network games", mergeCommand},
     {"pathmaps", "check an add-on's pathmaps; export them as pictures, read them back, rebuild them", pathmapsCommand},
+    {"picture", "write a level's world picture (map picture, tiles, relief) and its height map's layers as PNG",
+     pictureCommand},
 };
 
 const Command* findCommand(const QString& name) {
@@ -84,7 +86,8 @@ std::optional<int> parseArguments(QCommandLineParser& parser, const QStringList&
     }
     // Commands that only read run beside the wizard or another command.
     const QString command = arguments.value(0);
-    if (command.endsWith(" check") || command.endsWith(" pathmaps")) return std::nullopt;
+    if (command.endsWith(" check") || command.endsWith(" pathmaps") || command.endsWith(" picture"))
+        return std::nullopt;
     return holdProgramFolder();
 }
 

@@ -21,7 +21,8 @@ shot console.png "${WIDTH}x${HEIGHT}+${X}+${Y}"    # the console, beside the mai
 xdotool search --name "unpack.bat" windowmove 300 760; sleep 0.3
 at 360 269                                  # OK
 at 623 263                                  # Ships
-at 689 301 1                                # Start
+at 689 301 1                                # Start: on to the Areas page by itself
+at 297 139                                  # back to page 1
 at 252 366                                  # COOP.con in the list
 shot page-map.png "$window"
 
@@ -32,24 +33,21 @@ at 832 346                                  # New Strategic - Area
 at 746 183; xdotool key 6 6 6 5 5; sleep 0.3
 at 842 362                                  # Apply the current point
 at 746 183; xdotool key 6 6 5 5 5 5; sleep 0.3
-at 842 378                                  # Apply the current area
-xdotool mousemove 302 185 click --repeat 3 1; xdotool type "Village"
-xdotool mousemove 302 225 click --repeat 3 1; xdotool type "120"
-at 308 331                                  # ControlPoint
-at 276 459                                  # Neutral
+at 842 378                                  # Apply the current area: the box opens left of it
+xdotool mousemove 489 348 click --repeat 3 1; xdotool type "Village"
+xdotool mousemove 489 388 click --repeat 3 1; xdotool type "120"
+at 497 494                                  # ControlPoint
+at 465 622                                  # Neutral
 shot page-areas.png "$window"
-at 300 489                                  # OK
-at 812 390 1                                # Propose areas from control points
-at 300 489; at 300 489                      # OK for the two bases
+at 489 652                                  # OK
+at 812 396 1                                # Propose areas from control points: the first, below its area
 shot page-areas-proposals.png "$window"
-at 300 489; at 300 489; at 300 489          # the village, the bridge, the hill
-at 580 708                                  # CLICK HERE WHEN YOU ARE DONE
-at 528 342 0.6                              # Next one: Village (drawn by hand)
-at 528 342; at 528 342 0.6                  # the bases: their proposed neighbour is ticked
-shot page-areas-neighbours.png "$window"
-at 528 342; at 528 342; at 528 342 0.6      # Next one for the rest
+at 245 583 1                                # Accept all
+at 580 708 0.8                              # CLICK HERE WHEN YOU ARE DONE
+at 752 431 0.8                              # Next one: Village (drawn by hand)
+shot page-areas-neighbours.png "$window"    # the axis base, its proposed neighbour ticked
+at 568 341 1                                # Accept all
 xdotool key Return; sleep 0.5               # "Change something if you want to."
-xdotool key Return; sleep 0.5               # where the file lies (no editor set up here)
 shot page-packing.png "$window"
 at 807 139                                  # Stats
 shot page-stats.png 760x120+204+121
@@ -60,4 +58,9 @@ wait $pid 2>/dev/null; sleep 1
 sleep 2
 at 500 400                                  # the splash
 shot page-continue.png "$window"
+at 450 688 1.5                              # continue it: page 3, where it was left
+at 467 139 1                                # the Areas page
+xdotool mousemove 800 480 click 3; sleep 0.6   # CP_Village's context menu
+shot page-areas-editing.png 860x621+204+121
+xdotool key Escape
 kill $pid

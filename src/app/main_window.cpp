@@ -96,9 +96,10 @@ TForm1::TForm1(Services& services, QWidget* parent)
         if (!busy()) close();
     });
 
-    // The add-on run unlocks the Areas page.
+    // The add-on run unlocks the Areas page and moves on to it.
     connect(t1, &MapPage::addonCreated, this, [this] {
         setPageEnabled(t3, true);
+        PageControl1->setCurrentWidget(t3);
         t3->addonOpened();
     });
 
@@ -122,6 +123,20 @@ TForm1::TForm1(Services& services, QWidget* parent)
         const char sep = trailingSeparator(state.LevelDir, services_.programDir);
         t4->showAreasWritten(state.LevelDir + "AI" + sep + "StrategicAreas.con");
         guarded(services_.messages, [&] { rememberStep(state, services_.programDir, state::Step::AreasWritten); });
+    });
+
+    // The written areas in page 1's script editor.
+    connect(t4, &PackingPage::areasScriptChosen, this, [this] {
+        guarded(services_.messages, [this] {
+            for (int row = 0; row < t1->ListBox1->count(); ++row) {
+                if (!equalsIgnoreCase(t1->ListBox1->item(row)->text().toStdString(), "AI/StrategicAreas.con")) continue;
+                PageControl1->setCurrentWidget(t1);
+                if (t1->ListBox1->currentRow() == row) t1->ListBox1Click();  // read again: it may have changed
+                else t1->ListBox1->setCurrentRow(row);
+                t1->Memo6->setFocus();
+                return;
+            }
+        });
     });
 
     connect(t1, &MapPage::continueChosen, this, [this](std::string addon) {
@@ -213,6 +228,9 @@ void TForm1::continueConversion(std::string addon) {
     t4->restoreConversion(r);
     // A moved program folder, or paths outside it that are gone: said once.
     if (!loaded.notes.empty()) services_.messages.info(loaded.notes);
+    // On where it was left: the areas, or the packing once they are written.
+    if (r.has(state::Step::AreasWritten)) PageControl1->setCurrentWidget(t4);
+    else if (r.has(state::Step::AddonMade)) PageControl1->setCurrentWidget(t3);
     if (r.has(state::Step::AddonMade)) offerMapNumberMend(addon);
 }
 
@@ -245,10 +263,11 @@ void TForm1::openPathmaps() {
     for (const auto& a : set.areas())
         areas.push_back({QString::fromStdString(a.spec.name), double(a.spec.box.minX), double(a.spec.box.minY),
                          double(a.spec.box.maxX), double(a.spec.box.maxY), a.spec.side});
-    std::string picture = t3->picturePath();
-    const std::string own = state.MapDir + "Textures/InGameMap.dds";
-    if (picture.empty() && !state.MapDir.empty() && fileExists(own)) picture = resolvePath(own).string();
-    window->open(state.LevelDir, picture, std::move(areas));
+    // The Areas page's picture: the one the user chose over the whole world,
+    // else the level's world picture (with the chosen one in the combat area
+    // when it was fitted there).
+    window->open(state.LevelDir, t3->pictureFitted() ? std::string() : t3->picturePath(), std::move(areas), state.MapDir,
+                 t3->pictureFitted() ? t3->loadedPicture() : QImage());
     window->show();
     emit pathmapsOpened(window);
 }

@@ -5,6 +5,7 @@
 #include "areas/area_name.h"
 #include "areas/area_script.h"
 #include "areas/picture_loader.h"
+#include "ui/world_picture_job.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 
@@ -14,6 +15,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -44,7 +46,11 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     e = named(new MapView(this), "e");
     e->setGeometry(0, 0, 512, 512);
     e->setPicture(pictures::mapPlaceholder());
+    placeholderKey_ = e->picture().cacheKey();
     e->setMouseTracking(true);  // the selected area shows that it can be dragged
+    e->addLayer(QStringLiteral("Combat area"), [this](QPainter& painter, const QRect&) { paintCombatArea(painter); });
+    // Under the areas: what is missing while the level has no picture.
+    e->addLayer(QStringLiteral("Level"), [this](QPainter& painter, const QRect&) { paintEmptyView(painter); });
     e->addLayer(QStringLiteral("Areas"), [this](QPainter& painter, const QRect&) { paintOutlines(painter); });
     const QImage bar = pictures::solid(pictures::kPointGreen);
     oben = pictureBox(this, "oben", bar, 0, 0, 100, 5, false);
@@ -56,6 +62,16 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     rot = pictureBox(this, "rot", pictures::solid(pictures::kPointRed), 341, 264, 1, 1, false);
     fg = pictureBox(this, "fg", pictures::flag(pictures::kPointGreen), 280, 216, 41, 49, false);
     fr = pictureBox(this, "fr", pictures::flag(pictures::kPointRed), 317, 216, 41, 49, false);
+    pictureStatus = named(new QLabel(this), "pictureStatus");
+    pictureStatus->setGeometry(0, 492, 512, 20);
+    pictureStatus->setWordWrap(true);
+    pictureStatus->setTextFormat(Qt::RichText);
+    pictureStatus->setStyleSheet(QStringLiteral("QLabel#pictureStatus { background-color: rgba(0, 0, 0, 170); "
+                                                "color: white; padding: 2px 4px; }"));
+    pictureStatus->hide();
+    connect(pictureStatus, &QLabel::linkActivated, this, [this](const QString& link) {
+        guarded(services_.messages, [&] { fitPictureToCombatArea(link == QLatin1String("fit")); });
+    });
 
     GroupBox3z = groupBox(this, "GroupBox3z", QStringLiteral("Current Point - Options"), 520, 0, 217, 137);
     RadioButton1 = radioButton(GroupBox3z, "RadioButton1", QStringLiteral("Interval Settings / Key-Movement"), 6, 24);
@@ -120,7 +136,12 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     Label9z = linkLabel(areafert, "Label9z", QStringLiteral("OK"), 72, 328);
     LabelSkip = linkLabel(areafert, "LabelSkip", QStringLiteral("Skip"), 112, 328);
     LabelSkip->hide();
+    LabelAcceptAll = linkLabel(areafert, "LabelAcceptAll", QStringLiteral("Accept all"), 10, 328);
+    LabelAcceptAll->setToolTip(QStringLiteral("Record this area as the box shows it, then every remaining proposed "
+                                              "area as proposed: the same as clicking \"OK\" for each"));
+    LabelAcceptAll->hide();
     LabelCancel = linkLabel(areafert, "LabelCancel", QStringLiteral("Cancel"), 104, 328);
+    LabelCancel->setToolTip(QStringLiteral("Close the box without recording: everything stays as it was (Escape)"));
     LabelCancel->hide();
     areafert->hide();
 
@@ -140,7 +161,13 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     CheckListBox1->setGeometry(208, 96, 121, 81);
     makeGreyWhite(CheckListBox1);
     Label16z = linkLabel(GroupBox5z, "Label16z", QStringLiteral("Next one"), 160, 184);
+    LabelAcceptNeighbours = linkLabel(GroupBox5z, "LabelAcceptNeighbours", QStringLiteral("Accept all"), 232, 184);
+    LabelAcceptNeighbours->setToolTip(
+        QStringLiteral("\"Next one\" for this area and every area after it: each takes the neighbours ticked for "
+                       "it (those proposed from the control points), and StrategicAreas.con is written"));
     GroupBox5z->hide();
+
+    explainCaptions();
 
     const char* names[] = {"BitBtn1", "BitBtn2", "BitBtn3", "BitBtn4"};
     const char* captions[] = {"links&4", "rechts&6", "oben&8", "unten&5"};
@@ -185,6 +212,8 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     on(Label16z, &LinkLabel::clicked, [this] { Label16zClick(); });
     on(LabelPropose, &LinkLabel::clicked, [this] { proposeFromControlPoints(); });
     on(LabelSkip, &LinkLabel::clicked, [this] { skipProposal(); });
+    on(LabelAcceptAll, &LinkLabel::clicked, [this] { acceptAllProposals(); });
+    on(LabelAcceptNeighbours, &LinkLabel::clicked, [this] { acceptAllNeighbours(); });
     on(LabelCancel, &LinkLabel::clicked, [this] { cancelEdit(); });
     connect(ListBox1z, &QListWidget::currentRowChanged, e, [this] { e->update(); });
     connect(CheckListBox1, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
@@ -221,6 +250,48 @@ AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent
     on(ListBox1z, &QListWidget::itemDoubleClicked, [this] { editArea(ListBox1z->currentRow()); });
 }
 
+// The captions stay as they are; their tooltips say in English what each
+// control does. The name and priority fields keep their German hints as
+// the first line.
+void AreasPage::explainCaptions() {
+    const auto tip = [](QWidget* w, const char* text) { w->setToolTip(QString::fromUtf8(text)); };
+    const auto addTip = [](QWidget* w, const char* text) {
+        w->setToolTip(w->toolTip() + QLatin1Char('\n') + QString::fromUtf8(text));
+    };
+    tip(GroupBox3z, "The corner point being set: the green one first, then the red one");
+    tip(RadioButton1, "Move the corner point with Left, Right, Up and Down, by the number of map pixels in the field");
+    tip(RadioButton2, "Move the corner point with the keys 4, 6, 8 and 5 (with Alt while a text field has the focus)");
+    tip(Label10z, "Choose a picture of the map seen from above (JPEG, bitmap, icon, PNG or DDS); it is stretched over "
+                  "the whole map view");
+    tip(Label1z, "Start a new area: place its first (green) corner with the keys or a click on the map, or drag "
+                 "from corner to corner");
+    tip(Label2z, "Keep the first corner and place the second (red) one");
+    tip(Label8z, "Take the rectangle between the two corners and open the area's properties");
+    tip(LabelPropose, "One area around each control point of the level, offered in turn in the properties box");
+    tip(GroupBox4z, "Done (\"Fertig\"): when every area is drawn, click the banner to choose each area's neighbours");
+    tip(Image2z, "When every area is drawn: choose each area's neighbours, one area after the other");
+    tip(areafert, "Finish the area (\"Area fertigstellen\"): its name, priority, vehicles, kind and side; "
+                  "\"OK\" records it");
+    addTip(Edit2z, "The area's name in StrategicAreas.con: one word of letters, digits, '_', '-' or '.'");
+    addTip(Edit3z, "How much the bots want the area: 1 to 200 (about 10 for an unimportant one, 150 for an "
+                   "important one)");
+    tip(Label11z, "The vehicles that may use the area");
+    addTip(leicht, "Light vehicles (jeeps, boats) go here too: adds the Car order position");
+    addTip(schwer, "Heavy vehicles (tanks, bombers) go here too: adds the Tank order position");
+    tip(strong, "Written as StrongPoint: an area the sides fight over");
+    tip(Flanke, "Written as flank: a way round the front, along the map's edge");
+    tip(Label12z, "The side that holds the area at the start");
+    tip(Label9z, "Record the area");
+    tip(LabelSkip, "Pass this proposed area by without recording it");
+    tip(GroupBox5z, "Neighbours (\"Nachbarn\"): for each area in turn, tick the areas that border it");
+    tip(Label3z, "KI: the bots' AI. Tick, in the list, the areas that border the area named below, then click "
+                 "\"Next one\"; every area comes up in turn. An area is not its own neighbour.");
+    tip(Label13z, "\"ist Nachbar von\": \"is a neighbour of\". Tick, in the list, the areas that border this one");
+    tip(CheckListBox1, "Every area: tick those that border the area named on the left");
+    tip(Label16z, "Keep the ticked neighbours of this area and show the next one; after the last, StrategicAreas.con "
+                  "is written");
+}
+
 // The bars wait right of the map view, where the "Areas" box covers them.
 void AreasPage::placeBarsAside() {
     oben->setGeometry(616, 280, 100, 5);
@@ -251,10 +322,121 @@ void AreasPage::Label10zClick() {
     loadPicture(*chosen);
 }
 
+// A picture the user chose stands for the whole world, as any picture
+// loaded into the view does, until it is fitted to the combat area.
 void AreasPage::loadPicture(const std::string& path) {
-    e->setPicture(areas::loadMapPicture(path));
+    QImage picture = areas::loadMapPicture(path);
+    ++pictureJob_;  // a level picture still being painted is not shown any more
+    e->setPicture(picture);
+    e->setToolTip(q(path));
+    loadedPicture_ = std::move(picture);
     picturePath_ = path;
+    fitted_ = false;
+    pictureProblems_.clear();
+    showPictureStatus();
     saveWork();
+}
+
+void AreasPage::fitPictureToCombatArea(bool fit) {
+    if (loadedPicture_.isNull() || !ground_ || !ground_->combatArea) return;
+    fitted_ = fit;
+    if (!fit) {
+        ++pictureJob_;
+        e->setPicture(loadedPicture_);
+        showPictureStatus();
+        saveWork();
+        return;
+    }
+    const int job = ++pictureJob_;
+    paintWorldPictureFor(this, *ground_, 512, loadedPicture_, [this, job](const level::WorldPicture& p) {
+        if (job == pictureJob_) showWorldPicture(p);
+    });
+    saveWork();
+}
+
+// What the level has for its picture: read once after "Start" (no picture
+// is decoded here).
+void AreasPage::readLevelGround() {
+    ground_.reset();
+    if (state_.MapDir.empty() || !folderExists(state_.MapDir)) return;
+    ground_ = level::readLevelGround(state_.MapDir, state_.WorldSize > 0 ? std::optional<int>(state_.WorldSize)
+                                                                         : std::nullopt);
+}
+
+// The level's world picture: its map picture in its combat area, tiles,
+// relief; painted off the window's thread when that takes long.
+void AreasPage::showWorldPicture() {
+    if (!ground_ || ground_->worldSize <= 0) return;
+    picturePath_.clear();
+    loadedPicture_ = QImage();
+    fitted_ = false;
+    const int job = ++pictureJob_;
+    const bool done = paintWorldPictureFor(this, *ground_, 512, QImage(), [this, job](const level::WorldPicture& p) {
+        if (job == pictureJob_) showWorldPicture(p);
+    });
+    if (!done) {
+        pictureStatus->setText(QStringLiteral("Painting the level's picture from its tiles and height map ..."));
+        pictureStatus->setGeometry(0, 512 - pictureStatus->heightForWidth(512), 512, pictureStatus->heightForWidth(512));
+        pictureStatus->show();
+    }
+}
+
+void AreasPage::showWorldPicture(const level::WorldPicture& picture) {
+    // Nothing of the level could be shown: the empty view says what to do.
+    if (picture.sources.empty()) {
+        e->setPicture(pictures::mapPlaceholder());
+        placeholderKey_ = e->picture().cacheKey();
+    } else {
+        e->setPicture(picture.image);
+    }
+    pictureProblems_ = picture.problems;
+    QString sources;
+    for (const level::Source& s : picture.sources) sources += q(s.text) + "\n";
+    e->setToolTip(sources.trimmed());
+    showPictureStatus();
+}
+
+// The status line over the foot of the view: only when the picture needs a
+// word (pieces of the level that could not be read; a chosen picture on a
+// level whose combat area is smaller than the world).
+void AreasPage::showPictureStatus() {
+    QStringList lines;
+    const bool smaller = ground_ && ground_->combatArea &&
+                         *ground_->combatArea != level::WorldRect{0, 0, double(ground_->worldSize), double(ground_->worldSize)};
+    if (!loadedPicture_.isNull() && smaller) {
+        const level::WorldRect& a = *ground_->combatArea;
+        const QString where = QStringLiteral("%1/%2 to %3/%4 m of the %5 m world")
+                                  .arg(a.minX).arg(a.minZ).arg(a.maxX).arg(a.maxZ).arg(ground_->worldSize);
+        lines << (fitted_ ? QStringLiteral("The picture is fitted to the level's combat area, %1. "
+                                           "<a href=\"whole\" style=\"color:#9cf\">Show it over the whole world</a>")
+                                .arg(where)
+                          : QStringLiteral("The picture is shown over the whole world; the level's combat area is "
+                                           "%1. <a href=\"fit\" style=\"color:#9cf\">Fit it to the combat area</a>")
+                                .arg(where));
+    }
+    if (!pictureProblems_.empty())
+        lines << QStringLiteral("The level's picture leaves out what could not be read: %1")
+                     .arg(q(pictureProblems_.front()).toHtmlEscaped()) +
+                     (pictureProblems_.size() > 1 ? QStringLiteral(" (and %1 more)").arg(pictureProblems_.size() - 1)
+                                                  : QString());
+    pictureStatus->setText(lines.join(QStringLiteral("<br>")));
+    // As low as its text: the rest of the view stays free for the mouse.
+    pictureStatus->setGeometry(0, 512 - pictureStatus->heightForWidth(512), 512, pictureStatus->heightForWidth(512));
+    QString all;
+    for (const std::string& p : pictureProblems_) all += q(p) + "\n";
+    pictureStatus->setToolTip(all.trimmed());
+    pictureStatus->setVisible(!lines.isEmpty());
+}
+
+// A thin outline of the combat area when it is smaller than the world.
+void AreasPage::paintCombatArea(QPainter& painter) const {
+    if (!ground_ || !ground_->combatArea || ground_->worldSize <= 0) return;
+    const QRect r = level::pixelRect(*ground_->combatArea, ground_->worldSize, 512);
+    if (r == QRect(0, 0, 512, 512)) return;
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(QColor(255, 230, 120), 1, Qt::DashLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(r.adjusted(0, 0, -1, -1));
 }
 
 void AreasPage::movePoint(int dx, int dy) {
@@ -359,6 +541,13 @@ bool AreasPage::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const auto* widget = qobject_cast<QWidget*>(watched);
+        // Escape is the properties box's "Cancel" where it has one.
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && widget &&
+            widget->window() == window() && isVisible() && isEnabled() && boxOpen() &&
+            LabelCancel->isVisibleTo(areafert)) {
+            guarded(services_.messages, [this] { cancelEdit(); });
+            return true;
+        }
         if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier && widget && widget->window() == window() &&
             digitKey(key->key()))
             return true;
@@ -410,6 +599,7 @@ void AreasPage::Label8zClick() {
     state_.AreaMaxY = box->maxY;
     state_.AreaCenterX = box->centerX;
     state_.AreaCenterY = box->centerY;
+    placeBesideArea(areafert, *box);
     areafert->show();
     areafert->raise();
 }
@@ -465,6 +655,7 @@ void AreasPage::Label9zClick() {
 void AreasPage::finishOutline() {
     areafert->hide();
     editing_.reset();
+    beforeDrag_.reset();
     LabelCancel->hide();
     for (QWidget* bar : {static_cast<QWidget*>(oben), static_cast<QWidget*>(unten), static_cast<QWidget*>(links),
                          static_cast<QWidget*>(rechts)})
@@ -476,6 +667,11 @@ void AreasPage::finishOutline() {
 }
 
 void AreasPage::Image2zClick() {
+    if (set_.size() != 0 && !set_.current() && set_.stepShown()) {
+        services_.messages.info("Every area has its neighbours already. To choose one area's neighbours again, "
+                                "right-click it in the \"Areas\" list: \"Choose its neighbours again\".");
+        return;
+    }
     singleStep_ = false;
     change([&] {
         set_.openStep();
@@ -484,12 +680,16 @@ void AreasPage::Image2zClick() {
     GroupBox5z->raise();
 }
 
-void AreasPage::Label16zClick() {
+void AreasPage::Label16zClick() { finishNeighbours(false); }
+
+void AreasPage::acceptAllNeighbours() { finishNeighbours(true); }
+
+void AreasPage::finishNeighbours(bool all) {
     // With no area waiting there is nothing to finish.
     if (!set_.current()) return;
     // The last waiting area writes StrategicAreas.con: one edited by hand
     // is asked about first, and "Cancel" changes nothing.
-    if (Memo2z.size() == 1) {
+    if (all || Memo2z.size() == 1) {
         askedPlan_ = state::askBeforeOverwriting(services_.messages, state_.Record, state_.LevelDir,
                                                  {"AI/StrategicAreas.con"}, "Writing the areas");
         if (!askedPlan_->go) {
@@ -499,8 +699,10 @@ void AreasPage::Label16zClick() {
     }
     // The script is written (by the change) once no area waits.
     change([&] {
-        set_.finishCurrent();
-        tickProposedNeighbours();
+        do {
+            set_.finishCurrent();
+            tickProposedNeighbours();
+        } while (all && set_.current());
     });
     askedPlan_.reset();
     if (set_.current()) return;
@@ -508,6 +710,8 @@ void AreasPage::Label16zClick() {
     // and the wizard stays where it is.
     if (std::exchange(singleStep_, false)) return;
     services_.messages.info("Change something if you want to.");
+    // Where no program opens .con files, the packing page's status line
+    // leads to the wizard's own script editor instead.
     services_.shell.openDocument("StrategicAreas.con", state_.LevelDir + "AI/");
     emit areasWritten();
 }
@@ -523,7 +727,134 @@ void AreasPage::mapClick(QPoint at) {
     else if (state_.ActivePoint == 1) putPoint(rot, fr, at);
 }
 
-void AreasPage::mapDrag(QPoint from, QPoint to) { placeArea(from, to); }
+// A drag that opens the properties box can be taken back: its "Cancel"
+// (and Escape) put the cursor and outline back as they were.
+void AreasPage::mapDrag(QPoint from, QPoint to) {
+    const bool opens = !boxOpen();
+    const Cursor before = cursorState();
+    placeArea(from, to);
+    if (!opens || !boxOpen()) return;
+    beforeDrag_ = before;
+    LabelCancel->show();
+}
+
+AreasPage::Cursor AreasPage::cursorState() const {
+    Cursor c;
+    for (const QWidget* w : std::initializer_list<const QWidget*>{gruen, fg, rot, fr, oben, unten, links, rechts})
+        c.widgets.emplace_back(w->geometry(), !w->isHidden());
+    c.newArea = Label1z->isEnabled();
+    c.applyPoint = Label2z->isEnabled();
+    c.applyArea = Label8z->isEnabled();
+    c.activePoint = state_.ActivePoint;
+    c.minX = state_.AreaMinX;
+    c.minY = state_.AreaMinY;
+    c.maxX = state_.AreaMaxX;
+    c.maxY = state_.AreaMaxY;
+    c.centerX = state_.AreaCenterX;
+    c.centerY = state_.AreaCenterY;
+    return c;
+}
+
+void AreasPage::putBack(const Cursor& c) {
+    QWidget* widgets[] = {gruen, fg, rot, fr, oben, unten, links, rechts};
+    for (size_t i = 0; i < c.widgets.size(); ++i) {
+        widgets[i]->setGeometry(c.widgets[i].first);
+        widgets[i]->setVisible(c.widgets[i].second);
+    }
+    Label1z->setEnabled(c.newArea);
+    Label2z->setEnabled(c.applyPoint);
+    Label8z->setEnabled(c.applyArea);
+    state_.ActivePoint = c.activePoint;
+    state_.AreaMinX = c.minX;
+    state_.AreaMinY = c.minY;
+    state_.AreaMaxX = c.maxX;
+    state_.AreaMaxY = c.maxY;
+    state_.AreaCenterX = c.centerX;
+    state_.AreaCenterY = c.centerY;
+}
+
+namespace {
+
+// Where a box of `size` stands beside `area` without covering it: right,
+// left, below or above, level with one of its edges, slid along that side
+// only as far as staying inside the region needs.
+// Of those places the one that covers the least of the other areas, then
+// one inside `inner` (the map view) over one that needs the rest of
+// `outer`. Where no side has room, the place in `outer` that covers the
+// least of the area.
+QPoint placeBeside(const QRect& area, QSize size, const QRect& inner, const QRect& outer,
+                   const std::vector<QRect>& others) {
+    constexpr int gap = 6;
+    const auto covered = [](const QRect& a, const QRect& b) {
+        const QRect both = a.intersected(b);
+        return both.isEmpty() ? 0LL : static_cast<long long>(both.width()) * both.height();
+    };
+    std::optional<QPoint> best;
+    std::pair<long long, int> bestScore{0, 0};
+    for (int outside = 0; outside < 2; ++outside) {
+        const QRect& region = outside ? outer : inner;
+        const int lowX = region.left(), highX = region.right() + 1 - size.width();
+        const int lowY = region.top(), highY = region.bottom() + 1 - size.height();
+        if (highX < lowX || highY < lowY) continue;
+        const auto clampX = [&](int x) { return std::max(lowX, std::min(x, highX)); };
+        const auto clampY = [&](int y) { return std::max(lowY, std::min(y, highY)); };
+        std::vector<QPoint> tries;
+        for (const int x : {area.right() + 1 + gap, area.left() - gap - size.width()})
+            for (const int y : {area.top(), area.bottom() + 1 - size.height()}) tries.emplace_back(x, clampY(y));
+        for (const int y : {area.bottom() + 1 + gap, area.top() - gap - size.height()})
+            for (const int x : {area.left(), area.right() + 1 - size.width()}) tries.emplace_back(clampX(x), y);
+        for (const QPoint at : tries) {
+            const QRect r(at, size);
+            if (!region.contains(r) || r.intersects(area)) continue;
+            long long hidden = 0;
+            for (const QRect& o : others) hidden += covered(r, o);
+            const std::pair<long long, int> score{hidden, outside};
+            if (!best || score < bestScore) {
+                best = at;
+                bestScore = score;
+            }
+        }
+    }
+    if (best) return *best;
+    QPoint least = outer.topLeft();
+    long long leastCovered = -1;
+    for (const QPoint corner : {outer.topLeft(), QPoint(outer.right() + 1 - size.width(), outer.top()),
+                                QPoint(outer.left(), outer.bottom() + 1 - size.height()),
+                                QPoint(outer.right() + 1 - size.width(), outer.bottom() + 1 - size.height())}) {
+        const long long amount = covered(QRect(corner, size), area);
+        if (leastCovered < 0 || amount < leastCovered) {
+            leastCovered = amount;
+            least = corner;
+        }
+    }
+    return least;
+}
+
+} // namespace
+
+void AreasPage::placeBesideArea(QWidget* box, const areas::AreaBox& a) {
+    // The outline with its bars, which lie on and beyond the right and bottom edges.
+    const QRect area(QPoint(a.left, a.top), QPoint(a.right + 4, a.bottom + 4));
+    // The part of the page the window shows, and of that what lies on the screen.
+    QRect outer = rect() & QRect(mapFrom(window(), QPoint(0, 0)), window()->size());
+    if (const QScreen* s = screen()) {
+        const QRect onScreen(mapFromGlobal(s->availableGeometry().topLeft()),
+                             mapFromGlobal(s->availableGeometry().bottomRight()));
+        if (isVisible() && onScreen.intersects(outer)) outer &= onScreen;
+    }
+    // The other recorded areas stay in sight where they can.
+    std::vector<QRect> others;
+    for (const auto& other : set_.areas()) {
+        const areas::AreaBox& o = other.spec.box;
+        const QRect r = QRect(QPoint(o.left, o.top), QPoint(o.right + 4, o.bottom + 4)).normalized();
+        if (r != area.normalized()) others.push_back(r);
+    }
+    for (size_t i = proposalAt_ + 1; i < proposals_.size(); ++i)  // the proposals still to come
+        if (!proposalNames_[i])
+            others.emplace_back(QPoint(proposals_[i].left, proposals_[i].top),
+                                QPoint(proposals_[i].right + 4, proposals_[i].bottom + 4));
+    box->move(placeBeside(area.normalized(), box->size(), e->geometry() & outer, outer, others));
+}
 
 // Both corners at once, through the same commands as by hand: New
 // Strategic - Area, the first point, Apply the current point, the second
@@ -561,6 +892,7 @@ void AreasPage::showProposal() {
         proposals_.clear();
         proposalNames_.clear();
         LabelSkip->hide();
+        LabelAcceptAll->hide();
         return;
     }
     const areas::Proposal& p = proposals_[proposalAt_];
@@ -574,6 +906,31 @@ void AreasPage::showProposal() {
     for (QCheckBox* other : {air, center, strong, Flanke}) other->setChecked(false);
     (p.side == 1 ? Team1 : p.side == 2 ? Team2 : Neutral)->setChecked(true);
     LabelSkip->show();
+    LabelAcceptAll->show();
+}
+
+void AreasPage::acceptAllProposals() {
+    if (proposalAt_ >= proposals_.size() || !boxOpen()) return;
+    const areas::AreaSet before = set_;
+    const auto oneChange = [&] {
+        if (set_ == before) return;
+        history_.changed(before);
+        areasChanged(before);
+    };
+    ++batching_;
+    try {
+        while (proposalAt_ < proposals_.size() && boxOpen()) {
+            const size_t at = proposalAt_;
+            Label9zClick();
+            if (proposalAt_ == at) break;  // refused (a name taken, say): the box stays on that one
+        }
+    } catch (...) {  // a priority that is no number: what was recorded stays, as one step
+        --batching_;
+        oneChange();
+        throw;
+    }
+    --batching_;
+    oneChange();
 }
 
 void AreasPage::skipProposal() {
@@ -626,6 +983,7 @@ areas::AreasWork AreasPage::work() const {
     areas::AreasWork w;
     // Inside the program folder relative to it, so that the folder may move.
     w.picture = state::storedPath(picturePath_, services_.programDir);
+    w.pictureFitted = fitted_ && !picturePath_.empty();
     set_.toWork(w);
     w.proposedNeighbours = proposedNeighbours_;
     return w;
@@ -671,17 +1029,24 @@ bool AreasPage::restore(const areas::AreasWork& w) {
         }
         picture = moved;
     }
+    // The level's own map picture saved by an earlier version: the world
+    // picture shows it in its place.
+    if (ground_ && !ground_->mapPicture.empty() && resolvePath(picture) == resolvePath(ground_->mapPicture))
+        return false;
     bool loaded = false;
     guarded(services_.messages, [&] {
         loadPicture(picture);
         loaded = true;
     });
+    if (loaded && w.pictureFitted && !loadedPicture_.isNull()) fitPictureToCombatArea();
     return loaded;
 }
 
 void AreasPage::addonOpened(bool continuing) {
     bool pictureRestored = false;
     keepWorkFile_ = false;
+    readLevelGround();
+    readLevelPoints();
     guarded(services_.messages, [&] {
         if (set_.size() != 0) return;
         // A page without a conversion in memory takes the one saved here.
@@ -737,10 +1102,73 @@ void AreasPage::addonOpened(bool continuing) {
             if (fileExists(file)) deleteFile(file);
         }
     });
-    if (pictureRestored || state_.MapDir.empty()) return;
-    // The level's own map picture, at once.
-    const std::string own = state_.MapDir + "Textures/InGameMap.dds";
-    if (fileExists(own)) guarded(services_.messages, [&] { loadPicture(resolvePath(own).string()); });
+    if (pictureRestored) return;
+    // The level's world picture: its map picture in its combat area, its
+    // tiles and relief around it.
+    showWorldPicture();
+}
+
+bool AreasPage::pictureMissing() const { return e->picture().cacheKey() == placeholderKey_; }
+
+// The level's control points and the areas proposed around them, for the
+// view without a picture (a level whose points cannot be read shows none).
+void AreasPage::readLevelPoints() {
+    levelPoints_.clear();
+    levelProposals_.clear();
+    if (state_.LevelDir.empty() || !folderExists(state_.LevelDir) || state_.WorldScale <= 0) return;
+    try {
+        levelPoints_ = areas::readAddonControlPoints(state_.LevelDir);
+        levelProposals_ = areas::proposeAreas(levelPoints_, state_.WorldSize, state_.WorldScale);
+    } catch (const std::exception&) {
+        levelPoints_.clear();
+        levelProposals_.clear();
+    }
+    e->update();
+}
+
+// While the level has no picture: what is missing and what "Load map
+// image" does, with the control points and the proposed areas (those not
+// recorded yet) drawn so that the areas can be placed all the same.
+void AreasPage::paintEmptyView(QPainter& painter) const {
+    if (!pictureMissing()) return;
+    painter.save();
+    const QString text = QStringLiteral(
+        "No picture of this level: it has no Textures/InGameMap.dds, no colour tiles and no height map.\n"
+        "\"Load map image\" (under \"Options\") chooses one: a JPEG, bitmap, PNG or DDS of the map seen from "
+        "above, stretched over this square, north up. Until then the dots are the level's control points and "
+        "the dotted squares the areas proposed around them.");
+    QFont font = painter.font();
+    font.setPixelSize(12);
+    painter.setFont(font);
+    const QRect room = e->rect().adjusted(16, 0, -16, 0);
+    const QRect needed = painter.fontMetrics().boundingRect(QRect(0, 0, room.width() - 16, 1000),
+                                                            Qt::TextWordWrap, text);
+    const int height = needed.height() + 16;
+    const QRect box(room.left(), e->height() - 12 - height, room.width(), height);  // where levels have least
+    painter.fillRect(box, QColor(0, 0, 0, 150));
+    painter.setPen(Qt::white);
+    painter.drawText(box.adjusted(8, 8, -8, -8), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
+
+    // Over the text: the proposals (drawn by the walk while it runs) and the points.
+    if (proposalAt_ >= proposals_.size()) {
+        const Lines recorded = set_.names();
+        for (const areas::Proposal& p : levelProposals_) {
+            const bool taken = std::any_of(recorded.begin(), recorded.end(),
+                                           [&](const std::string& n) { return equalsIgnoreCase(n, p.name); });
+            if (taken) continue;
+            const QRect r(p.left, p.top, p.right - p.left, p.bottom - p.top);
+            paintAreaOutline(painter, r, q(p.name), sideColour(p.side), QPen(sideColour(p.side), 1, Qt::DotLine));
+        }
+    }
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const int scale = state_.WorldScale > 0 ? state_.WorldScale : 1;
+    for (const areas::ControlPoint& c : levelPoints_) {
+        const QPointF at(c.x / scale, (state_.WorldSize - c.y) / scale);
+        painter.setPen(QPen(Qt::white, 1.5));
+        painter.setBrush(sideColour(c.team));
+        painter.drawEllipse(at, 4.5, 4.5);
+    }
+    painter.restore();
 }
 
 // The recorded areas in their sides' colours: the selected one and the one
@@ -798,6 +1226,7 @@ std::vector<areas::Outline> AreasPage::outlines() const {
 bool AreasPage::boxOpen() const { return !areafert->isHidden(); }
 
 void AreasPage::change(const std::function<void()>& edit) {
+    if (batching_) return edit();  // the whole batch is one change
     areas::AreaSet before = set_;
     edit();
     if (set_ == before) return;
@@ -864,12 +1293,16 @@ void AreasPage::showAreas() {
             item->setCheckState(shown.ticked[i] ? Qt::Checked : Qt::Unchecked);
         }
     }
-    GroupBox5z->setVisible(set_.stepShown());
+    // The neighbour box stays while an area waits for its neighbours (or
+    // while "Fertig" found none to show), beside that area.
+    const auto at = set_.current();
+    const bool stepping = set_.stepShown() && (at || set_.size() == 0);
+    GroupBox5z->setVisible(stepping);
     if (set_.stepShown()) {
-        const auto at = set_.current();
         Label13z->setText(q((at ? set_.areas()[*at].spec.name : std::string()) + " ist Nachbar von: "));
         Label13z->adjustSize();
     }
+    if (stepping && at) placeBesideArea(GroupBox5z, set_.areas()[*at].spec.box);
     e->update();
 }
 
@@ -887,8 +1320,13 @@ void AreasPage::contextMenu(QPoint at) {
     for (QAction* a : {actionEdit, actionDelete, actionNeighbours, actionUndo, actionRedo}) a->setEnabled(true);
 }
 
-namespace {
-const char* const kBoxOpen = "The properties box is open: press its OK (or Cancel) first.";
+// Names only the commands the box shows.
+std::string AreasPage::boxOpenMessage() const {
+    if (LabelCancel->isVisibleTo(areafert))
+        return "The properties box is open: press its \"OK\" or \"Cancel\" (or Escape) first.";
+    if (LabelSkip->isVisibleTo(areafert))
+        return "The properties box is open: press its \"OK\", \"Skip\" or \"Accept all\" first.";
+    return "The properties box is open: press its \"OK\" first.";
 }
 
 // The properties box with the area's values, over its outline; "OK"
@@ -896,7 +1334,7 @@ const char* const kBoxOpen = "The properties box is open: press its OK (or Cance
 void AreasPage::editArea(int row) {
     if (row < 0 || row >= static_cast<int>(set_.size())) return;
     if (boxOpen() || !Label1z->isEnabled()) {
-        services_.messages.info(kBoxOpen);
+        services_.messages.info(boxOpenMessage());
         return;
     }
     const areas::AreaSpec a = set_.areas()[static_cast<size_t>(row)].spec;
@@ -924,13 +1362,19 @@ void AreasPage::editArea(int row) {
 }
 
 void AreasPage::cancelEdit() {
-    if (editing_) finishOutline();
+    if (editing_) {
+        finishOutline();
+    } else if (beforeDrag_) {
+        const Cursor before = *beforeDrag_;
+        finishOutline();
+        putBack(before);
+    }
 }
 
 void AreasPage::deleteArea(int row) {
     if (row < 0 || row >= static_cast<int>(set_.size())) return;
     if (boxOpen()) {
-        services_.messages.info(kBoxOpen);
+        services_.messages.info(boxOpenMessage());
         return;
     }
     change([&] { set_.remove(static_cast<size_t>(row)); });
@@ -939,7 +1383,7 @@ void AreasPage::deleteArea(int row) {
 void AreasPage::reopenNeighbours(int row) {
     if (row < 0 || row >= static_cast<int>(set_.size())) return;
     if (boxOpen()) {
-        services_.messages.info(kBoxOpen);
+        services_.messages.info(boxOpenMessage());
         return;
     }
     singleStep_ = !set_.current();
@@ -964,7 +1408,7 @@ void AreasPage::redo() { stepThroughHistory(true); }
 void AreasPage::stepThroughHistory(bool forward) {
     if (!(forward ? canRedo() : canUndo())) return;
     if (boxOpen()) {
-        services_.messages.info(kBoxOpen);
+        services_.messages.info(boxOpenMessage());
         return;
     }
     singleStep_ = false;

@@ -5,6 +5,7 @@
 #include "areas/area_set.h"
 #include "areas/proposals.h"
 #include "areas/work_file.h"
+#include "level/world_picture.h"
 #include "state/script_guard.h"
 #include "ui/map_view.h"
 #include "ui/page.h"
@@ -54,6 +55,13 @@ public:
     // per control point in the properties box; "Skip" passes one by.
     void proposeFromControlPoints();
     void skipProposal();
+    // "Accept all" in the properties box: the shown proposal as the box
+    // holds it, then every remaining one as proposed, as repeated "OK"s
+    // would record them (one step for Undo).
+    void acceptAllProposals();
+    // "Accept all" in the neighbour box: "Next one" for every waiting area,
+    // each with the neighbours ticked for it (the proposed ones).
+    void acceptAllNeighbours();
     // The mouse on the map view: a click moves the active point there; a
     // drag places both points and applies the area.
     void mapClick(QPoint at);
@@ -65,8 +73,18 @@ public:
     std::string workFile() const;
     // Recorded outlines in list order, with their names and sides.
     std::vector<areas::Outline> outlines() const;
-    // The map picture's file, empty for none.
+    // The map picture's file, empty for none (then the level's world
+    // picture is shown).
     const std::string& picturePath() const { return picturePath_; }
+    // "Fit it to the combat area": the loaded picture stands for the level's
+    // combat area only, as a picture made of the playable area does; the
+    // level's own picture shows around it. "Show it over the whole world"
+    // takes that back.
+    void fitPictureToCombatArea(bool fit = true);
+    bool pictureFitted() const { return fitted_; }
+    const QImage& loadedPicture() const { return loadedPicture_; }
+    // The level's ground as read after "Start": combat area, tiles, height map.
+    const std::optional<level::LevelGround>& levelGround() const { return ground_; }
     // The recorded areas as they stand.
     const areas::AreaSet& areaSet() const { return set_; }
     // The areas still proposed, and which of them the properties box shows.
@@ -87,6 +105,8 @@ public:
     // the properties box, deleted, or led through the neighbour step alone;
     // every change can be undone and redone.
     void editArea(int row);
+    // "Cancel" (or Escape) of the properties box opened by editing an area
+    // or by a drag on the map: everything as it was before.
     void cancelEdit();
     void deleteArea(int row);
     void reopenNeighbours(int row);
@@ -104,6 +124,7 @@ public:
 
     // Map view, corner points and outline bars.
     MapView* e;
+    QLabel* pictureStatus;  // at the foot of the map view: what the picture shows, when it matters
     PictureBox* gruen;
     PictureBox* rot;
     PictureBox* fg;
@@ -156,8 +177,9 @@ public:
     QRadioButton* Team2;
     QRadioButton* Neutral;
     LinkLabel* Label9z;
-    LinkLabel* LabelSkip;    // shown while proposals are led through
-    LinkLabel* LabelCancel;  // shown while a recorded area is edited
+    LinkLabel* LabelSkip;       // shown while proposals are led through
+    LinkLabel* LabelAcceptAll;  // beside it: the remaining proposals at once
+    LinkLabel* LabelCancel;     // shown while a recorded area is edited, or the box came from a drag
 
     // "Nachbarn"
     QGroupBox* GroupBox5z;
@@ -165,6 +187,7 @@ public:
     QLabel* Label13z;
     QListWidget* CheckListBox1;
     LinkLabel* Label16z;
+    LinkLabel* LabelAcceptNeighbours;  // "Accept all": "Next one" for every waiting area
 
     // Off-page buttons whose captions carry the digit mnemonics.
     QPushButton* BitBtn1;
@@ -182,10 +205,29 @@ protected:
 
 private:
     void placeBarsAside();
+    void explainCaptions();
     void setMoveControlsEnabled(bool enabled);  // Left, Right, Up, Down and the step field
     void resetPoints();
     void finishOutline();  // back to idle after an area: box, bars and points away
     void placeArea(QPoint first, QPoint second);
+    // The properties or neighbour box beside the area it asks about, on
+    // the map view where it fits there, always inside the page and screen.
+    void placeBesideArea(QWidget* box, const areas::AreaBox& area);
+    // The cursor and outline as they stand, to be put back by "Cancel".
+    struct Cursor {
+        std::vector<std::pair<QRect, bool>> widgets;  // points, flags, bars: place and shown
+        bool newArea, applyPoint, applyArea;           // Label1z, Label2z, Label8z enabled
+        int activePoint;
+        int32_t minX, minY, maxX, maxY;
+        double centerX, centerY;
+    };
+    Cursor cursorState() const;
+    void putBack(const Cursor& c);
+    std::string boxOpenMessage() const;
+    void finishNeighbours(bool all);
+    void paintEmptyView(QPainter& painter) const;
+    bool pictureMissing() const;
+    void readLevelPoints();
     bool mapMouse(QEvent* event);
     std::optional<int> draggableAreaAt(QPoint at) const;
     void showProposal();
@@ -202,6 +244,11 @@ private:
     bool boxOpen() const;
     void contextMenu(QPoint at);
     void loadPicture(const std::string& path);
+    void readLevelGround();
+    void showWorldPicture();
+    void showWorldPicture(const level::WorldPicture& picture);
+    void showPictureStatus();
+    void paintCombatArea(QPainter& painter) const;
     areas::AreasWork work() const;
     bool restore(const areas::AreasWork& work);  // true when its picture is shown
     void saveWork();
@@ -209,14 +256,24 @@ private:
     areas::AreaSet set_;
     areas::AreaHistory history_;
     std::optional<size_t> editing_;  // the area the properties box edits
+    std::optional<Cursor> beforeDrag_;  // the box came from a drag: what "Cancel" puts back
+    int batching_ = 0;                // changes gathered into one step for Undo
+    qint64 placeholderKey_ = 0;       // the built-in picture's, shown while the level has none
+    std::vector<areas::ControlPoint> levelPoints_;  // shown over the empty view
+    std::vector<areas::Proposal> levelProposals_;
     std::optional<int> moving_;      // the area dragged by the mouse
-    bool singleStep_ = false;
-    std::optional<state::OverwritePlan> askedPlan_;  // asked already by "Next one"        // the neighbour step for one area only
+    bool singleStep_ = false;  // the neighbour step for one area only
+    std::optional<state::OverwritePlan> askedPlan_;  // asked already by "Next one"
     std::vector<areas::Proposal> proposals_;
     size_t proposalAt_ = 0;
     std::vector<std::optional<std::string>> proposalNames_;  // recorded names, by proposal
     std::vector<std::pair<std::string, Lines>> proposedNeighbours_;
     std::string picturePath_;
+    QImage loadedPicture_;  // the picture of picturePath_
+    bool fitted_ = false;
+    std::optional<level::LevelGround> ground_;
+    std::vector<std::string> pictureProblems_;
+    int pictureJob_ = 0;  // the latest picture asked for; earlier ones arriving late are dropped
     std::optional<QPoint> pressedAt_, dragTo_;
     bool saveFailed_ = false;
     bool keepWorkFile_ = false;  // an earlier work file that could be neither read nor set aside

@@ -2,6 +2,7 @@
 
 #include <squish.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -42,10 +43,24 @@ int byteOf(uint32_t mask, int bytesPerPixel) {
 
 } // namespace
 
-std::optional<RgbaImage> decodeDds(std::string_view b) {
+namespace {
+
+// What the header says, checked field by field.
+struct Header {
+    uint32_t width = 0, height = 0;
+    int kind = 0;  // squish::kDxt1/3/5, or 0 for uncompressed
+    int bytesPerPixel = 0, r = 0, g = 0, b = 0, a = -1;
+    uint32_t mipMaps = 1;  // pictures in the file, the top one included
+    std::string_view data;
+};
+
+constexpr uint32_t kMipMapCount = 0x20000;
+
+std::optional<Header> headerOf(std::string_view b) {
     if (b.size() < 4 + kHeaderSize || b.substr(0, 4) != "DDS ") return std::nullopt;
     const auto field = [&](size_t offset) { return word(b, 4 + offset); };
     const uint32_t size = field(0), flags = field(4), height = field(8), width = field(12), depth = field(20);
+    const uint32_t mipMaps = field(24);
     const uint32_t pfSize = field(72), pfFlags = field(76), pfFourCc = field(80), bitCount = field(84);
     const uint32_t rMask = field(88), gMask = field(92), bMask = field(96), aMask = field(100);
     const uint32_t caps = field(104), caps2 = field(108);
@@ -57,50 +72,131 @@ std::optional<RgbaImage> decodeDds(std::string_view b) {
     if ((flags & kDepth) && depth > 1) return std::nullopt;
     if (caps2 & (kCaps2CubeMap | kCaps2Volume)) return std::nullopt;
     if (caps != 0 && !(caps & kCapsTexture)) return std::nullopt;
-
-    // The picture is made only once the data is known to be there.
-    RgbaImage image;
-    image.width = static_cast<int>(width);
-    image.height = static_cast<int>(height);
-    const auto allocate = [&] { image.pixels.assign(static_cast<size_t>(width) * height * 4, 0xFF); };
-    const std::string_view data = b.substr(4 + kHeaderSize);
-
+    Header h;
+    h.width = width;
+    h.height = height;
+    h.mipMaps = (flags & kMipMapCount) && mipMaps > 1 ? std::min<uint32_t>(mipMaps, 14) : 1;
+    h.data = b.substr(4 + kHeaderSize);
     const bool compressed = pfFlags & kFourCc;
     const bool rgb = pfFlags & kRgb;
     if (compressed == rgb) return std::nullopt;  // exactly one of the two
     if (compressed) {
-        int kind = 0;
-        if (pfFourCc == fourCc("DXT1")) kind = squish::kDxt1;
-        else if (pfFourCc == fourCc("DXT3")) kind = squish::kDxt3;
-        else if (pfFourCc == fourCc("DXT5")) kind = squish::kDxt5;
+        if (pfFourCc == fourCc("DXT1")) h.kind = squish::kDxt1;
+        else if (pfFourCc == fourCc("DXT3")) h.kind = squish::kDxt3;
+        else if (pfFourCc == fourCc("DXT5")) h.kind = squish::kDxt5;
         else return std::nullopt;
-        const size_t needed = static_cast<size_t>(squish::GetStorageRequirements(image.width, image.height, kind));
-        if (data.size() < needed) return std::nullopt;
-        allocate();
-        squish::DecompressImage(image.pixels.data(), image.width, image.height, data.data(), kind);
-        return image;
+        return h;
     }
     if (bitCount != 24 && bitCount != 32) return std::nullopt;
-    const int bytesPerPixel = static_cast<int>(bitCount / 8);
-    const int r = byteOf(rMask, bytesPerPixel), g = byteOf(gMask, bytesPerPixel), bl = byteOf(bMask, bytesPerPixel);
+    h.bytesPerPixel = static_cast<int>(bitCount / 8);
+    h.r = byteOf(rMask, h.bytesPerPixel);
+    h.g = byteOf(gMask, h.bytesPerPixel);
+    h.b = byteOf(bMask, h.bytesPerPixel);
     const bool alpha = pfFlags & kAlphaPixels;
-    const int a = alpha ? byteOf(aMask, bytesPerPixel) : -1;
-    if (r < 0 || g < 0 || bl < 0 || r == g || r == bl || g == bl || (alpha && (a < 0 || a == r || a == g || a == bl)))
+    h.a = alpha ? byteOf(aMask, h.bytesPerPixel) : -1;
+    if (h.r < 0 || h.g < 0 || h.b < 0 || h.r == h.g || h.r == h.b || h.g == h.b ||
+        (alpha && (h.a < 0 || h.a == h.r || h.a == h.g || h.a == h.b)))
         return std::nullopt;
+    return h;
+}
+
+// The bytes of one picture of the file.
+size_t storageOf(const Header& h, uint32_t width, uint32_t height) {
+    if (h.kind != 0) return static_cast<size_t>(squish::GetStorageRequirements(static_cast<int>(width), static_cast<int>(height), h.kind));
+    return static_cast<size_t>(width) * height * static_cast<size_t>(h.bytesPerPixel);
+}
+
+// Decodes the picture of `width` x `height` that starts at `data`; nothing
+// when the data ends early.
+std::optional<RgbaImage> decodeOne(const Header& h, std::string_view data, uint32_t width, uint32_t height) {
+    if (data.size() < storageOf(h, width, height)) return std::nullopt;
+    RgbaImage image;
+    image.width = static_cast<int>(width);
+    image.height = static_cast<int>(height);
+    image.pixels.assign(static_cast<size_t>(width) * height * 4, 0xFF);
+    if (h.kind != 0) {
+        squish::DecompressImage(image.pixels.data(), image.width, image.height, data.data(), h.kind);
+        return image;
+    }
     // Rows are packed; a pitch in the header is not trusted beyond that.
-    const size_t row = static_cast<size_t>(width) * bytesPerPixel;
-    if (data.size() / row < height) return std::nullopt;
-    allocate();
+    const size_t row = static_cast<size_t>(width) * h.bytesPerPixel;
     for (size_t y = 0; y < height; ++y)
         for (size_t x = 0; x < width; ++x) {
-            const auto* in = reinterpret_cast<const uint8_t*>(data.data()) + y * row + x * bytesPerPixel;
+            const auto* in = reinterpret_cast<const uint8_t*>(data.data()) + y * row + x * h.bytesPerPixel;
             uint8_t* out = image.pixels.data() + (y * width + x) * 4;
-            out[0] = in[r];
-            out[1] = in[g];
-            out[2] = in[bl];
-            out[3] = alpha ? in[a] : 0xFF;
+            out[0] = in[h.r];
+            out[1] = in[h.g];
+            out[2] = in[h.b];
+            out[3] = h.a >= 0 ? in[h.a] : 0xFF;
         }
     return image;
+}
+
+// One pixel per 4 x 4 block of a DXT picture: the block's mean colour,
+// from its two end colours and how often each of its four shades is used.
+std::optional<RgbaImage> decodeBlockMeans(const Header& h, std::string_view data) {
+    if (data.size() < storageOf(h, h.width, h.height)) return std::nullopt;
+    const uint32_t across = (h.width + 3) / 4, down = (h.height + 3) / 4;
+    const size_t blockBytes = h.kind == squish::kDxt1 ? 8 : 16, colourAt = h.kind == squish::kDxt1 ? 0 : 8;
+    RgbaImage image;
+    image.width = static_cast<int>(across);
+    image.height = static_cast<int>(down);
+    image.pixels.resize(static_cast<size_t>(across) * down * 4);
+    const auto* in = reinterpret_cast<const uint8_t*>(data.data());
+    for (size_t i = 0; i < static_cast<size_t>(across) * down; ++i) {
+        const uint8_t* block = in + i * blockBytes + colourAt;
+        const uint32_t c0 = block[0] | block[1] << 8, c1 = block[2] | block[3] << 8;
+        const uint32_t bits = block[4] | block[5] << 8 | block[6] << 16 | static_cast<uint32_t>(block[7]) << 24;
+        int used[4] = {0, 0, 0, 0};
+        for (int k = 0; k < 16; ++k) ++used[(bits >> (2 * k)) & 3];
+        const auto expand = [](uint32_t c, int channel) {
+            if (channel == 0) return static_cast<int>(((c >> 11) & 31) * 255 / 31);
+            if (channel == 1) return static_cast<int>(((c >> 5) & 63) * 255 / 63);
+            return static_cast<int>((c & 31) * 255 / 31);
+        };
+        const bool threeShades = h.kind == squish::kDxt1 && c0 <= c1;
+        uint8_t* out = image.pixels.data() + i * 4;
+        for (int ch = 0; ch < 3; ++ch) {
+            const int a = expand(c0, ch), b = expand(c1, ch);
+            const int shade2 = threeShades ? (a + b) / 2 : (2 * a + b) / 3;
+            const int shade3 = threeShades ? 0 : (a + 2 * b) / 3;
+            out[ch] = static_cast<uint8_t>((used[0] * a + used[1] * b + used[2] * shade2 + used[3] * shade3) / 16);
+        }
+        out[3] = 0xFF;
+    }
+    return image;
+}
+
+} // namespace
+
+std::optional<RgbaImage> decodeDds(std::string_view b) {
+    const auto h = headerOf(b);
+    if (!h) return std::nullopt;
+    return decodeOne(*h, h->data, h->width, h->height);
+}
+
+std::optional<RgbaImage> decodeDdsForSize(std::string_view b, int atLeast, int& width, int& height) {
+    const auto h = headerOf(b);
+    if (!h) return std::nullopt;
+    width = static_cast<int>(h->width);
+    height = static_cast<int>(h->height);
+    // The whole file must be there, as for the top picture alone.
+    if (h->data.size() < storageOf(*h, h->width, h->height)) return std::nullopt;
+    const auto wanted = static_cast<uint32_t>(std::max(atLeast, 1));
+    // The smallest mip map still as large as wanted.
+    size_t offset = 0;
+    uint32_t w = h->width, ht = h->height;
+    for (uint32_t level = 1; level < h->mipMaps; ++level) {
+        const uint32_t nw = std::max<uint32_t>(w / 2, 1), nh = std::max<uint32_t>(ht / 2, 1);
+        if (std::min(nw, nh) < wanted) break;
+        const size_t next = offset + storageOf(*h, w, ht);
+        if (next + storageOf(*h, nw, nh) > h->data.size()) break;  // mip maps cut short: the top picture serves
+        offset = next;
+        w = nw;
+        ht = nh;
+    }
+    if (offset == 0 && h->kind != 0 && std::min(h->width, h->height) / 4 >= wanted) return decodeBlockMeans(*h, h->data);
+    return decodeOne(*h, h->data.substr(offset), w, ht);
 }
 
 std::string encodeDds(const RgbaImage& image, std::string_view kind) {

@@ -22,6 +22,12 @@ struct RgbaImage {
 // reader does not handle (cube maps, volumes, other compressions, data that
 // ends early).
 std::optional<RgbaImage> decodeDds(std::string_view bytes);
+// The same picture for showing at `atLeast` pixels or more across, with
+// less work where the file allows: its smallest mip map that is still large
+// enough, else for DXT pictures one pixel per 4 x 4 block (the block's mean
+// colour) when that is, else the top picture. `width` and `height` receive
+// the top picture's size. Damaged files are refused as by decodeDds.
+std::optional<RgbaImage> decodeDdsForSize(std::string_view bytes, int atLeast, int& width, int& height);
 
 // Writes a DDS file of the given kind ("DXT1", "DXT3", "DXT5", "RGB24",
 // "RGBA32") with one picture and no mipmaps; compression by libsquish.

@@ -77,10 +77,13 @@ Lines splitAtLf(std::string_view text) {
 
 } // namespace
 
+constexpr const char* kFitted = "fitted to the combat area";
+
 std::string serialiseWork(const AreasWork& w) {
     Writer out;
     out.line(kHeader);
-    out.list("picture", Lines{w.picture});
+    // A fitted picture adds a second line; every other work keeps one.
+    out.list("picture", w.pictureFitted ? Lines{w.picture, kFitted} : Lines{w.picture});
     out.list("list", w.listEntries);
     out.list("create", w.createLines);
     out.list("waiting", w.waiting);
@@ -112,8 +115,10 @@ std::optional<AreasWork> parseWork(std::string_view text) {
     if (p.next() != kHeader) return std::nullopt;
     AreasWork w;
     const Lines picture = p.list<Lines>("picture");
-    if (p.ok && picture.size() != 1) return std::nullopt;
+    if (p.ok && (picture.empty() || picture.size() > 2 || (picture.size() == 2 && picture[1] != kFitted)))
+        return std::nullopt;
     if (p.ok) w.picture = picture.front();
+    w.pictureFitted = p.ok && picture.size() == 2;
     w.listEntries = p.list<Lines>("list");
     w.createLines = p.list<Lines>("create");
     w.waiting = p.list<std::deque<std::string>>("waiting");

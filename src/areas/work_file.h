@@ -21,6 +21,7 @@ struct Outline {
 
 struct AreasWork {
     std::string picture;  // the map picture's path, empty for none
+    bool pictureFitted = false;  // shown in the level's combat area, not over the whole world
     Lines listEntries;    // the "Areas" list
     Lines createLines;    // each followed by a one-blank line
     std::deque<std::string> waiting;

@@ -85,14 +85,21 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
                     "Label42");
     Label42->setWordWrap(true);
     Label42->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label42->setGeometry(8, 32, 303, 26);
+    // A little higher than the box's title asks, so that the status line
+    // and its link have a row each below it.
+    Label42->setGeometry(8, 20, 303, 26);
     packbar = named(new QProgressBar(GroupBox16), "packbar");
-    packbar->setGeometry(8, 38, 313, 17);
+    packbar->setGeometry(8, 26, 313, 17);
     packbar->setRange(0, 100);
     packbar->setValue(0);
     packbar->hide();
     packingStatus = named(new MiddleElidedLabel(GroupBox16), "packingStatus");
-    packingStatus->setGeometry(8, 60, 313, packingStatus->fontMetrics().height() + 2);
+    packingStatus->setGeometry(8, 46, 313, packingStatus->fontMetrics().height() + 2);
+    LabelEditAreas = linkLabel(GroupBox16, "LabelEditAreas",
+                               QStringLiteral("Open StrategicAreas.con in the script editor (page 1)"), 8, 62);
+    LabelEditAreas->setToolTip(QStringLiteral("The written areas as text, in the wizard's own editor on page 1, "
+                                              "\"Map + Confiles\": change them there and click \"Safe changings on the right side\""));
+    LabelEditAreas->hide();
 
     GroupBox18 = groupBox(this, "GroupBox18", QStringLiteral("Important"), 8, 311, 537, 39);
     GroupBox18->setStyleSheet(QStringLiteral("QGroupBox#GroupBox18 { color: green; }"));
@@ -178,6 +185,7 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
     on(Image9, &PictureBox::clicked, [this] { Image9Click(); });
     on(Button5, &QPushButton::clicked, [this] { Button5Click(); });
     on(Label42, &LinkLabel::clicked, [this] { Label42Click(); });
+    connect(LabelEditAreas, &LinkLabel::clicked, this, &PackingPage::areasScriptChosen);
     on(Button6, &QPushButton::clicked, [this] { Button6Click(); });
     on(Button7, &QPushButton::clicked, [this] { Button7Click(); });
     on(LabelCheck, &LinkLabel::clicked, [this] { LabelCheckClick(); });
@@ -204,6 +212,7 @@ void PackingPage::showAreasWritten(const std::string& file) {
     // The line has room for the gist only; the file's whole path is in the tooltip.
     packingStatus->setText("Areas written. Next: the game folder, then the first packing.");
     packingStatus->setToolTip(text);
+    LabelEditAreas->show();
 }
 
 void PackingPage::showBasePath(const QString& basePath) {

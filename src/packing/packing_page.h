@@ -103,6 +103,7 @@ public:
     LinkLabel* Label42;
     QProgressBar* packbar;
     QLabel* packingStatus;  // what the step before left, and what comes next
+    LinkLabel* LabelEditAreas;  // below it once the areas are written: StrategicAreas.con in the script editor
 
     // "Important"
     QGroupBox* GroupBox18;
@@ -149,6 +150,8 @@ signals:
     // "Copy the generated pathmaps" was asked to go into the add-on that
     // temp/pathf.bf names rather than the one shown: its folder.
     void transferIntoOther(const std::string& addonDir);
+    // "Open StrategicAreas.con in the script editor" below the status line.
+    void areasScriptChosen();
 
 private:
     std::vector<check::Finding> checkFindings() const;

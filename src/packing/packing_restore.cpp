@@ -11,6 +11,7 @@ namespace tw {
 void PackingPage::restoreConversion(const state::ConversionRecord& r) {
     if (!r.gamePath.empty()) Edit4->setText(QString::fromStdString(r.gamePath));
     if (r.has(state::Step::GameFolderConfirmed)) GroupBox13->setEnabled(true);
+    if (r.has(state::Step::AreasWritten)) LabelEditAreas->show();
     if (r.has(state::Step::FirstPacked)) {
         packbar->show();
         packbar->setValue(100);

@@ -89,6 +89,8 @@ Declarations readDeclarations(const Lines& lines) {
             SearchMap m;
             m.name = t[1];
             m.water = t[2] != "0";
+            if (const auto depth = numberOf(t[3])) m.waterDepth = *depth;
+            if (const auto slope = numberOf(t[4])) m.maxSlope = *slope;
             const auto minLevel = t.size() > 9 ? wholeOf(t[9]) : std::optional<int>(0);
             const auto maxLevel = t.size() > 10 ? wholeOf(t[10]) : std::optional<int>(2);
             if (!isSafeName(m.name)) {

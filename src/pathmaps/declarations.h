@@ -19,6 +19,8 @@ struct WorldPoint {
 struct SearchMap {
     std::string name;
     bool water = false;         // the second argument: a map for boats
+    double waterDepth = 0;      // the third: water deeper than this blocks (metres)
+    double maxSlope = 90;       // the fourth: ground steeper than this blocks (degrees)
     int minLevel = 0, maxLevel = 2;
     std::vector<WorldPoint> seeds;
     bool operator==(const SearchMap&) const = default;

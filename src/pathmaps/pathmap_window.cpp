@@ -2,6 +2,8 @@
 
 #include "areas/picture_loader.h"
 #include "pathmaps/pictures.h"
+#include "platform/files.h"
+#include "ui/world_picture_job.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>
@@ -61,6 +63,18 @@ PathmapWindow::PathmapWindow(Services& services, QWidget* parent) : QWidget(pare
     layerControlPoints = layer("layerControlPoints", QStringLiteral("Control points"));
     layerSeeds = layer("layerSeeds", QStringLiteral("Seed points"));
     layerAreas = layer("layerAreas", QStringLiteral("Strategic areas"));
+    // The height map's layers: named with the shown map's values.
+    const auto terrainLayer = [&](const char* name, const QString& layerName) {
+        auto* c = new QCheckBox(layerName, layers);
+        c->setObjectName(QString::fromLatin1(name));
+        c->setChecked(true);
+        c->setEnabled(false);
+        layerBox->addWidget(c);
+        connect(c, &QCheckBox::toggled, this, [this, layerName](bool on) { view->setLayerShown(layerName, on); });
+        return c;
+    };
+    layerSlope = terrainLayer("layerSlope", QStringLiteral("Too steep"));
+    layerWater = terrainLayer("layerWater", QStringLiteral("Too deep"));
     panel->addWidget(layers);
 
     auto* tools = new QGroupBox(QStringLiteral("Paint the base level (left blocks, right frees)"), this);
@@ -123,6 +137,20 @@ PathmapWindow::PathmapWindow(Services& services, QWidget* parent) : QWidget(pare
     resize(1000, 680);
 
     // Layers, bottom to top.
+    const auto wholeWorld = [this](QPainter& painter, const QRect& exposed, const QImage& image) {
+        if (image.isNull()) return;
+        const QRectF square = view->widgetRect(0, 0, view->worldSize(), view->worldSize());
+        const QRectF shown = square.intersected(QRectF(exposed));
+        if (shown.isEmpty()) return;
+        const double px = image.width() / square.width(), py = image.height() / square.height();
+        painter.drawImage(shown, image,
+                          QRectF((shown.left() - square.left()) * px, (shown.top() - square.top()) * py,
+                                 shown.width() * px, shown.height() * py));
+    };
+    view->addLayer(QStringLiteral("Too deep"),
+                   [this, wholeWorld](QPainter& painter, const QRect& exposed) { wholeWorld(painter, exposed, water_); });
+    view->addLayer(QStringLiteral("Too steep"),
+                   [this, wholeWorld](QPainter& painter, const QRect& exposed) { wholeWorld(painter, exposed, slope_); });
     view->addLayer(QStringLiteral("Blocked ground"), [this](QPainter& painter, const QRect& exposed) {
         if (overlay_.isNull()) return;
         const QRectF square = view->widgetRect(0, 0, view->worldSize(), view->worldSize());
@@ -208,7 +236,8 @@ PathmapWindow::PathmapWindow(Services& services, QWidget* parent) : QWidget(pare
             [this](QPointF at, Qt::MouseButton b) { guarded(services_.messages, [&] { release(at, b); }); });
 }
 
-void PathmapWindow::open(const std::string& folder, const std::string& picture, std::vector<AreaMark> areas) {
+void PathmapWindow::open(const std::string& folder, const std::string& picture, std::vector<AreaMark> areas,
+                         const std::string& levelFolder, const QImage& ownPicture) {
     areas_ = std::move(areas);
     undo_.clear();
     redo_.clear();
@@ -220,20 +249,36 @@ void PathmapWindow::open(const std::string& folder, const std::string& picture, 
     } catch (const std::exception&) {
         findings_ = pathmaps::checkFolder(folder);  // the one finding that says why
     }
+    ground_.reset();
+    if (!levelFolder.empty() && folderExists(levelFolder))
+        ground_ = level::readLevelGround(levelFolder, set_ ? std::optional<int>(set_->worldSize()) : std::nullopt);
     QImage ground;
-    if (!picture.empty()) {
+    if (!picture.empty() && ownPicture.isNull()) {
         try {
             ground = areas::loadMapPicture(picture);
         } catch (const std::exception& e) {
             status->setText(QStringLiteral("The level's picture cannot be shown: ") + q(e.what()));
         }
     }
+    const bool world = ground.isNull() && ground_ && ground_->worldSize > 0;
     if (ground.isNull()) {
         ground = QImage(64, 64, QImage::Format_RGB32);
         ground.fill(QColor(96, 110, 84));
     }
     view->setPicture(ground);
+    if (world) {
+        // The same picture as the Areas page's, finer for zooming in.
+        const int size = std::min(2048, std::max(1024, ground_->worldSize / 2));
+        paintWorldPictureFor(this, *ground_, size, ownPicture, [this](const level::WorldPicture& p) {
+            view->setPicture(p.image);
+            QString sources;
+            for (const level::Source& s : p.sources) sources += q(s.text) + "\n";
+            for (const std::string& problem : p.problems) sources += QStringLiteral("Passed over: ") + q(problem) + "\n";
+            view->setToolTip(sources.trimmed());
+        });
+    }
     if (set_) view->setWorldSize(set_->worldSize());
+    else if (ground_ && ground_->worldSize > 0) view->setWorldSize(ground_->worldSize);
     view->fitWorld();
     setWindowTitle(QStringLiteral("Pathmaps - ") + q(folder));
     mapChoice->blockSignals(true);
@@ -247,6 +292,32 @@ void PathmapWindow::open(const std::string& folder, const std::string& picture, 
     showFindings();
 }
 
+// Ground steeper than the shown map's maxSlope and water deeper than its
+// waterDepth, from the level's height map: what the game blocks before it
+// draws objects and floods from the seeds.
+void PathmapWindow::showTerrainLayers() {
+    slope_ = water_ = QImage();
+    const int map = mapChoice->currentIndex();
+    const bool can = set_ && map >= 0 && ground_ && ground_->heights;
+    layerSlope->setEnabled(can);
+    layerWater->setEnabled(can && ground_->terrain.waterLevel.has_value());
+    if (!can) {
+        layerSlope->setText(QStringLiteral("Too steep (needs the level's height map)"));
+        layerWater->setText(QStringLiteral("Too deep (needs the level's height map)"));
+        return;
+    }
+    const pathmaps::SearchMap& m = set_->maps()[static_cast<size_t>(map)].declared;
+    const int side = std::min(1024, ground_->heights->side());
+    slope_ = level::slopeLayer(*ground_->heights, m.maxSlope, side);
+    layerSlope->setText(QStringLiteral("Steeper than %1\u00B0 (%2's maxSlope)").arg(m.maxSlope).arg(q(m.name)));
+    if (ground_->terrain.waterLevel) {
+        water_ = level::waterLayer(*ground_->heights, *ground_->terrain.waterLevel, m.waterDepth, side);
+        layerWater->setText(QStringLiteral("Water deeper than %1 m (%2's waterDepth)").arg(m.waterDepth).arg(q(m.name)));
+    } else {
+        layerWater->setText(QStringLiteral("Too deep (the level names no water level)"));
+    }
+}
+
 int PathmapWindow::shownLevel() const {
     if (!set_ || mapChoice->currentIndex() < 0 || levelChoice->currentIndex() < 0) return -1;
     return levelChoice->currentText().toInt();
@@ -257,6 +328,7 @@ double PathmapWindow::pixelMetres() const { return std::ldexp(1.0, std::max(0, s
 // The tint of the shown level: blocked pixels red and half transparent,
 // north up (the file's row 0 is the south edge).
 void PathmapWindow::showMap() {
+    showTerrainLayers();
     overlay_ = QImage();
     undoButton->setEnabled(!undo_.empty());
     redoButton->setEnabled(!redo_.empty());

@@ -5,6 +5,7 @@
 // left blocks, right frees) and saved with everything that follows from it.
 #pragma once
 
+#include "level/world_picture.h"
 #include "pathmaps/findings.h"
 #include "pathmaps/pathmap_set.h"
 #include "platform/services.h"
@@ -37,9 +38,17 @@ public:
     explicit PathmapWindow(Services& services, QWidget* parent = nullptr);
 
     // Shows the pathmaps of an add-on (or level) folder over the picture (a
-    // file the map-picture loader reads; none: a plain ground). A folder that
-    // cannot be used at all is shown as its one finding.
-    void open(const std::string& folder, const std::string& picture, std::vector<AreaMark> areas);
+    // file the map-picture loader reads, over the whole world). Without one,
+    // the world picture of `levelFolder` is shown (with `ownPicture`, when
+    // given, in its combat area); without either, a plain ground. The level's
+    // height map gives the slope and water layers of the shown map. A
+    // folder that cannot be used at all is shown as its one finding.
+    void open(const std::string& folder, const std::string& picture, std::vector<AreaMark> areas,
+              const std::string& levelFolder = {}, const QImage& ownPicture = {});
+    // The height map's layers of the shown map, at the height map's samples
+    // (null without a height map or a map).
+    const QImage& slopeOverlay() const { return slope_; }
+    const QImage& waterOverlay() const { return water_; }
 
     // The tools, in metres; `block` is the left button, else the right.
     void brushStroke(const std::vector<QPointF>& points, bool block);
@@ -69,6 +78,8 @@ public:
     QCheckBox* layerControlPoints;
     QCheckBox* layerSeeds;
     QCheckBox* layerAreas;
+    QCheckBox* layerSlope;  // ground steeper than the shown map's maxSlope
+    QCheckBox* layerWater;  // water deeper than its waterDepth
     QRadioButton* toolBrush;
     QRadioButton* toolRectangle;
     QRadioButton* toolFill;
@@ -86,6 +97,7 @@ protected:
 
 private:
     void showMap();
+    void showTerrainLayers();
     void showFindings();
     void repaintPixels(const QRect& pixels);  // the overlay and the view, only there
     bool canPaint();
@@ -104,6 +116,8 @@ private:
     std::vector<pathmaps::Finding> findings_;
     std::vector<AreaMark> areas_;
     QImage overlay_;
+    std::optional<level::LevelGround> ground_;
+    QImage slope_, water_;
     struct Edit {
         size_t map;
         pathmaps::Bitmap before;

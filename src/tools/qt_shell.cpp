@@ -80,9 +80,9 @@ void QtShell::stopBatches() {
 }
 
 void QtShell::openDocument(const std::string& fileName, const std::string& folder) {
-    const std::string path = resolvePath(folder + fileName).string();
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(q(path))))
-        messages_.info("No application is set up to open this file. It lies here:\n" + path);
+    // Where no program is set up for the file nothing is said: the page
+    // that asks names the file and offers the wizard's own editor.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(q(resolvePath(folder + fileName).string())));
 }
 
 void QtShell::openUrl(const std::string& url) {

@@ -40,6 +40,7 @@ struct Wizard {
         form.state.WorldSize = 1024;
         form.state.WorldScale = 2;
         form.setPageEnabled(&page, true);
+        form.move(0, 0);  // the boxes find room beside their areas on the small test screen
         form.show();
         form.PageControl1->setCurrentWidget(&page);
         page.askContinue = [this](const std::string& question) {

@@ -253,7 +253,7 @@ TEST(Neighbours, ThreeAreasWrittenInRecordingOrder) {
     EXPECT_EQ(ed.form.PageControl1->currentWidget(), ed.form.t4);
     EXPECT_TRUE(ed.form.t4->GroupBox14->isEnabled());
     EXPECT_TRUE(ed.form.t4->GroupBox12->isEnabled());
-    EXPECT_FALSE(p.GroupBox5z->isHidden());  // the box stays shown
+    EXPECT_TRUE(p.GroupBox5z->isHidden());  // the step has ended: the box goes
 
     // No area left: "Next one" does nothing.
     ed.click(p.Label16z);

@@ -116,3 +116,81 @@ TEST(Dds, DamagedOrUnsupportedHeadersAreRefused) {
 
 } // namespace
 } // namespace tw::areas
+
+namespace tw::areas {
+namespace {
+
+// A gradient of many colours, so that block means and mip maps show.
+RgbaImage gradient(int side) {
+    RgbaImage img{side, side, {}};
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            img.pixels.insert(img.pixels.end(), {static_cast<uint8_t>(x * 255 / side), static_cast<uint8_t>(y * 255 / side),
+                                                 static_cast<uint8_t>((x + y) % 64 * 4), 255});
+    return img;
+}
+
+// The file of `top` followed by the mip map `next`, as image tools write them.
+std::string withMipMap(const RgbaImage& top, const RgbaImage& next, std::string_view kind) {
+    std::string file = encodeDds(top, kind);
+    const auto set = [&](size_t offset, uint32_t v) {
+        for (int i = 0; i < 4; ++i) file[4 + offset + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    uint32_t flags = 0;
+    for (int i = 3; i >= 0; --i) flags = flags << 8 | static_cast<uint8_t>(file[8 + i]);
+    set(4, flags | 0x20000);
+    set(24, 2);
+    return file + encodeDds(next, kind).substr(128);
+}
+
+// For showing small: the mip map when there is one large enough, else the
+// mean of each 4 x 4 block of a DXT picture, else the top picture; the top
+// picture's size is told in every case.
+TEST(Dds, DecodingForASizeTakesTheLeastWorkThatIsLargeEnough) {
+    const RgbaImage top = gradient(64);
+    RgbaImage marked{32, 32, std::vector<uint8_t>(32 * 32 * 4, 0)};  // a mip map told apart by its colour
+    for (size_t i = 0; i < marked.pixels.size(); i += 4) marked.pixels[i] = marked.pixels[i + 3] = 255;
+    struct Case {
+        const char* name;
+        std::string file;
+        int atLeast, side;
+        std::function<void(const RgbaImage&)> check;
+    };
+    const auto full = decodeDds(encodeDds(top, "DXT1"));
+    ASSERT_TRUE(full);
+    const std::vector<Case> cases = {
+        {"DXT1 block means", encodeDds(top, "DXT1"), 16, 16,
+         [&](const RgbaImage& got) {
+             for (int by = 0; by < 16; by += 5)
+                 for (int bx = 0; bx < 16; bx += 5)
+                     for (int ch = 0; ch < 3; ++ch) {
+                         int sum = 0;
+                         for (int y = 0; y < 4; ++y)
+                             for (int x = 0; x < 4; ++x)
+                                 sum += full->pixels[((by * 4 + y) * 64 + bx * 4 + x) * 4 + ch];
+                         EXPECT_NEAR(got.pixels[(by * 16 + bx) * 4 + ch], sum / 16, 2) << bx << "/" << by << " " << ch;
+                     }
+         }},
+        {"DXT1 wanted larger than a quarter", encodeDds(top, "DXT1"), 17, 64, nullptr},
+        {"uncompressed", encodeDds(top, "RGB24"), 8, 64, nullptr},
+        {"a mip map large enough", withMipMap(top, marked, "RGB24"), 32, 32,
+         [](const RgbaImage& got) { EXPECT_EQ(got.pixels[0], 255); EXPECT_EQ(got.pixels[1], 0); }},
+        {"a mip map too small", withMipMap(top, marked, "RGB24"), 33, 64, nullptr},
+        {"a mip map cut short", withMipMap(top, marked, "RGB24").substr(0, 128 + 64 * 64 * 3 + 10), 8, 64, nullptr},
+    };
+    for (const Case& c : cases) {
+        int width = 0, height = 0;
+        const auto got = decodeDdsForSize(c.file, c.atLeast, width, height);
+        ASSERT_TRUE(got) << c.name;
+        EXPECT_EQ(width, 64) << c.name;
+        EXPECT_EQ(height, 64) << c.name;
+        EXPECT_EQ(got->width, c.side) << c.name;
+        EXPECT_EQ(got->height, c.side) << c.name;
+        if (c.check) c.check(*got);
+    }
+    int width = 0, height = 0;
+    EXPECT_FALSE(decodeDdsForSize(encodeDds(top, "DXT1").substr(0, 400), 4, width, height)) << "data ending early";
+}
+
+} // namespace
+} // namespace tw::areas

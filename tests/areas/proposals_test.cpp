@@ -201,6 +201,10 @@ TEST(WorkFile, ReadsBackWhatItWroteAndRefusesDamage) {
     const std::string text = serialiseWork(w);
     EXPECT_EQ(parseWork(text), w);
     EXPECT_EQ(parseWork(serialiseWork(AreasWork{})), AreasWork{});
+    AreasWork fitted = w;  // a picture fitted to the combat area keeps that
+    fitted.pictureFitted = true;
+    EXPECT_EQ(parseWork(serialiseWork(fitted)), fitted);
+    EXPECT_EQ(text.find("fitted"), std::string::npos);  // other work is written as before
     for (size_t cut : {size_t{0}, size_t{10}, text.size() / 2, text.size() - 1})
         EXPECT_FALSE(parseWork(text.substr(0, cut))) << cut;
     std::string uneven = text;

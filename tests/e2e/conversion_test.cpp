@@ -107,8 +107,10 @@ TEST(Conversion, TheSampleArchiveFromStartToNetworkMerge) {
         ASSERT_TRUE(w.messages.errors.empty()) << w.messages.errors[0];
         const std::string addon = program + "bf1942/levels/DemoMap_001/";
         EXPECT_EQ(w.form.state.LevelDir, addon);
+        EXPECT_EQ(w.form.PageControl1->currentWidget(), w.form.t3);  // on to the areas by itself
 
         // An edit in the script editor.
+        w.form.PageControl1->setCurrentWidget(&t1);
         t1.ListBox1->setCurrentRow(2);  // COOP.con
         t1.Memo6->setPlainText(t1.Memo6->toPlainText().replace(QStringLiteral("1 100"), QStringLiteral("1 150")));
         w.click(t1.Button3);
@@ -147,9 +149,18 @@ TEST(Conversion, TheSampleArchiveFromStartToNetworkMerge) {
         EXPECT_EQ(w.messages.infos, std::vector<std::string>{"Change something if you want to."});
         EXPECT_EQ(w.shell.documents, std::vector<std::string>{addon + "AI/StrategicAreas.con"});
         EXPECT_EQ(w.form.PageControl1->currentWidget(), w.form.t4);
+        // The status line's link: the written areas in the wizard's own editor.
+        PackingPage& t4 = *w.form.t4;
+        ASSERT_TRUE(t4.LabelEditAreas->isVisible());
+        w.click(t4.LabelEditAreas);
+        EXPECT_EQ(w.form.PageControl1->currentWidget(), w.form.t1);
+        EXPECT_EQ(t1.ListBox1->currentItem()->text(), QStringLiteral("AI/StrategicAreas.con"));
+        EXPECT_TRUE(t1.Memo6->toPlainText().startsWith(
+            QStringLiteral("rem *** RizU done by quorvin_tal's Tarnwick ... https://tarnwick.example.org\n"
+                           "aiStrategicArea.create AxisBase 100/824 150/874 100\n")));
+        w.form.PageControl1->setCurrentWidget(&t4);
 
         // The game folder, then the first packing.
-        PackingPage& t4 = *w.form.t4;
         w.dialogs.answer(game + "BF1942.exe");
         w.click(t4.Image9);
         w.click(t4.Button5);
@@ -256,12 +267,12 @@ TEST(Conversion, TheSecondSampleAsCommunityLevelsWriteThem) {
     EXPECT_TRUE(w.messages.infos.empty()) << w.messages.infos[0];  // every search map has its seeds
 
     AreasPage& t3 = *w.form.t3;
-    w.form.PageControl1->setCurrentWidget(&t3);
+    EXPECT_EQ(w.form.PageControl1->currentWidget(), &t3);
     w.click(t3.LabelPropose);
-    for (int i = 0; i < 3; ++i) w.click(t3.Label9z);  // each proposal as it stands
+    w.click(t3.LabelAcceptAll);  // each proposal as it stands
     ASSERT_EQ(t3.ListBox1z->count(), 3);
     w.click(t3.Image2z);
-    for (int i = 0; i < 3; ++i) w.click(t3.Label16z);  // the proposed neighbours
+    w.click(t3.LabelAcceptNeighbours);  // the proposed neighbours
     EXPECT_EQ(w.form.PageControl1->currentWidget(), w.form.t4);
 
     PackingPage& t4 = *w.form.t4;

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -62,8 +63,8 @@ TEST(PathmapWindow, OpensWithLayersAndCentresOnAFinding) {
     ASSERT_TRUE(a.window.pathmaps());
     EXPECT_EQ(a.window.mapChoice->currentText(), QStringLiteral("Tank0"));
     EXPECT_EQ(a.window.levelChoice->count(), 3);
-    EXPECT_EQ(a.window.view->layerNames().mid(0, 4), (QStringList{"Blocked ground", "Control points", "Seed points",
-                                                                 "Strategic areas"}));
+    EXPECT_EQ(a.window.view->layerNames().mid(0, 6), (QStringList{"Too deep", "Too steep", "Blocked ground",
+                                                                 "Control points", "Seed points", "Strategic areas"}));
     // Blocked ground is tinted, north up: the river at z 510, not at 1024 - 510.
     const QColor river = a.shown(300, 510), ground = a.shown(300, 700);
     EXPECT_GT(river.red(), ground.red() + 30);
@@ -245,6 +246,61 @@ TEST(PathmapWindow, ADamagedFileIsAFindingAndTheMainWindowOpensIt) {
     opened->rectangle({0, 0}, {10, 10}, true);
     EXPECT_FALSE(form.close());  // "Cancel"
     EXPECT_TRUE(opened->isVisible());
+}
+
+} // namespace
+} // namespace tw
+
+namespace tw {
+namespace {
+
+// The height map's layers follow the chosen map's maxSlope and waterDepth:
+// a ramp of 3.6 degrees that turns into a cliff of 32 degrees in the east
+// half, and water 2 m deep in the west and 8 m in the east of its south edge.
+TEST(PathmapWindow, TerrainLayersTakeTheShownMapsValues) {
+    Addon a;
+    a.tmp.write("AIPathFinding.con", "ai.addSearchMap Tank0 0 0 25 3.0 0.3 2.5 0\r\n"
+                                     "ai.addSearchMap Infantry1 0 5 40 1.0 0.4 2.0 1\r\n");
+    a.tmp.write("level/Init/Terrain.con", "GeometryTemplate.worldSize 1024\r\nGeometryTemplate.yScale 4\r\n"
+                                          "GeometryTemplate.waterLevel 50\r\n");
+    std::string raw;
+    for (int row = 0; row < 64; ++row)
+        for (int col = 0; col < 64; ++col) {
+            double metres = col < 32 ? 60 + col : 92 + (col - 32) * 10;
+            if (row < 8) metres = col < 32 ? 48 : 42;
+            const auto v = static_cast<uint16_t>(std::lround(metres / 1024 * 65535));
+            raw += static_cast<char>(v & 0xFF);
+            raw += static_cast<char>(v >> 8);
+        }
+    a.tmp.write("level/Heightmap.raw", raw);
+    a.window.open(a.tmp.dir(), "", {}, a.tmp.dir() + "level/");
+    struct Case {
+        int map;
+        QString slopeText, waterText;
+        bool cliff, shallow, deep;  // shown at 800/600, 200/40, 800/40
+    };
+    for (const Case& c : {Case{0, "Steeper than 25\u00B0 (Tank0's maxSlope)", "Water deeper than 0 m (Tank0's waterDepth)",
+                               true, true, true},
+                          Case{1, "Steeper than 40\u00B0 (Infantry1's maxSlope)",
+                               "Water deeper than 5 m (Infantry1's waterDepth)", false, false, true}}) {
+        a.window.mapChoice->setCurrentIndex(c.map);
+        EXPECT_EQ(a.window.layerSlope->text(), c.slopeText);
+        EXPECT_EQ(a.window.layerWater->text(), c.waterText);
+        const QImage& slope = a.window.slopeOverlay();
+        const QImage& water = a.window.waterOverlay();
+        ASSERT_EQ(slope.size(), QSize(64, 64));
+        const auto at = [](const QImage& layer, double x, double z) {
+            return qAlpha(layer.pixel(static_cast<int>(x / 16), static_cast<int>((1024 - z) / 16))) > 0;
+        };
+        EXPECT_EQ(at(slope, 800, 600), c.cliff) << c.map;
+        EXPECT_FALSE(at(slope, 200, 600)) << c.map;
+        EXPECT_EQ(at(water, 200, 40), c.shallow) << c.map;
+        EXPECT_EQ(at(water, 800, 40), c.deep) << c.map;
+    }
+    // Each can be switched off.
+    a.window.layerSlope->setChecked(false);
+    EXPECT_FALSE(a.window.view->layerShown(QStringLiteral("Too steep")));
+    EXPECT_TRUE(a.window.view->layerShown(QStringLiteral("Too deep")));
 }
 
 } // namespace

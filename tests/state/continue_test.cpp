@@ -72,6 +72,7 @@ std::string snapshot(Sitting& s) {
     out += "state " + st.LevelDir + " | " + st.MapDir + " | " + st.MapName + " | " + st.GamePath + " | " +
            std::to_string(st.WorldSize) + " | " + std::to_string(st.WorldScale) + " | " + st.PackTarget + " | " +
            std::to_string(st.ActivePoint) + "\n";
+    out += "shown " + s.form.PageControl1->currentWidget()->objectName().toStdString() + "\n";
     return out;
 }
 
