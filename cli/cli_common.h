@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include <unistd.h>
+#include "platform/process.h"
 
 namespace tw::cli {
 
@@ -33,7 +33,7 @@ inline std::optional<int> commonOption(const std::string& arg, const char* tool,
 class ProgressBar {
 public:
     explicit ProgressBar(const char* verb)
-        : verb_(verb), enabled_(::isatty(2) == 1 || std::getenv("TARNWICK_PROGRESS") != nullptr) {}
+        : verb_(verb), enabled_(platform::standardErrorIsTerminal() || std::getenv("TARNWICK_PROGRESS") != nullptr) {}
     ~ProgressBar() { finish(); }
     void operator()(uint64_t done, uint64_t total) {
         if (!enabled_ || total < (uint64_t{16} << 20)) return;

@@ -5,20 +5,13 @@
 #include "packing/packing_rules.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/text.h"
 #include "tools/run_footprint.h"
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -127,28 +120,9 @@ void refuseOnProblems(const packing::Problems& problems) {
 
 // ---- Ctrl+C
 
-namespace {
-volatile std::sig_atomic_t interruptedFlag = 0;
-int wakePipe[2] = {-1, -1};
+void catchInterrupts() { platform::catchInterrupts(); }
 
-void onInterrupt(int) {
-    interruptedFlag = 1;
-    if (wakePipe[1] >= 0) {
-        const char c = 'i';
-        [[maybe_unused]] const auto n = ::write(wakePipe[1], &c, 1);
-    }
-}
-} // namespace
-
-void catchInterrupts() {
-    if (wakePipe[0] < 0 && ::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) wakePipe[0] = wakePipe[1] = -1;
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-}
-
-bool interrupted() { return interruptedFlag != 0; }
+bool interrupted() { return platform::interrupted(); }
 
 KeptFile::KeptFile(std::string path) : path_(std::move(path)) {
     if (fileExists(path_)) bytes_ = readBytes(path_);
@@ -178,7 +152,7 @@ namespace {
 // 16 MB or more: a bar on a terminal, a plain line for each tenth otherwise.
 class OutputShown {
 public:
-    OutputShown() : terminal_(::isatty(2) == 1) {}
+    OutputShown() : terminal_(platform::standardErrorIsTerminal()) {}
     ~OutputShown() { endBar(); }
 
     void take(const char* data, size_t n) {
@@ -249,7 +223,7 @@ RunOutcome runBatch(const std::string& programDir, const std::string& folder, co
     tools::keepReplacedFiles(footprint);
     // A journal as the wizard's runs leave: should this command be killed,
     // the wizard's next start removes the run's temporary files.
-    const std::string journal = programDir + "temp/run-" + std::to_string(::getpid()) + "-cli.journal";
+    const std::string journal = programDir + "temp/run-" + std::to_string(platform::processId()) + "-cli.journal";
     bool journalled = false;
     try {
         writeBytes(journal, tools::journalText(footprint));
@@ -257,72 +231,30 @@ RunOutcome runBatch(const std::string& programDir, const std::string& folder, co
     } catch (const std::exception&) {
     }
 
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) throw AppError("The batch " + name + " could not be started (no pipe)");
-    const std::string runner = programDir + "tarnwick-batch";
+    const std::string runner = programDir + platform::executableName("tarnwick-batch");
     const std::string workFolder = resolvePath(folder).string();
-    const pid_t child = ::fork();
-    if (child == 0) {
-        // Its own process group: Ctrl+C reaches this command, which stops
-        // the run and cleans up after it, not the runner in the middle of a line.
-        ::setpgid(0, 0);
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        ::dup2(out[1], 1);
-        ::dup2(out[1], 2);
-        ::signal(SIGINT, SIG_DFL);
-        if (::chdir(workFolder.c_str()) != 0) ::_exit(127);
-        ::setenv("TARNWICK_PROGRESS", "1", 1);
-        ::execl(runner.c_str(), "tarnwick-batch", name.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    if (child < 0) {
-        ::close(out[0]);
+    OutputShown shown;
+    const platform::ChildOutcome run = platform::runChild(
+        runner, {name}, workFolder, "TARNWICK_PROGRESS=1",
+        [&](const char* data, size_t n) { shown.take(data, n); }, [] { return interrupted(); });
+    if (!run.started) {
         if (journalled) deleteFile(journal);
         tools::dropKeptFiles(footprint);
         throw AppError("The batch " + name + " could not be started");
     }
-    ::setpgid(child, child);
-
-    OutputShown shown;
-    bool stopping = false;
-    char buffer[4096];
-    for (;;) {
-        if (interrupted() && !stopping) {
-            stopping = true;
-            ::kill(-child, SIGKILL);
-            ::kill(child, SIGKILL);
-        }
-        pollfd fds[2] = {{out[0], POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
-        const int ready = ::poll(fds, wakePipe[0] >= 0 ? 2 : 1, 200);
-        if (ready < 0 && errno != EINTR) break;
-        if (ready > 0 && (fds[1].revents & POLLIN)) {
-            while (::read(wakePipe[0], buffer, sizeof buffer) > 0) {
-            }
-        }
-        if (ready > 0 && (fds[0].revents & (POLLIN | POLLHUP))) {
-            const ssize_t n = ::read(out[0], buffer, sizeof buffer);
-            if (n <= 0) break;
-            if (!stopping) shown.take(buffer, static_cast<size_t>(n));
-        }
-    }
-    ::close(out[0]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
     shown.finish();
     if (journalled) deleteFile(journal);
-    if (stopping) {
+    if (run.stopped) {
         tools::undoRun(footprint);
         return RunOutcome::Stopped;
     }
-    if (!WIFEXITED(status)) {
+    if (!run.exited) {
         // A runner that died mid-line leaves its half work: taken away.
         tools::undoRun(footprint);
         return RunOutcome::Failed;
     }
     tools::dropKeptFiles(footprint);
-    return WEXITSTATUS(status) == 0 ? RunOutcome::Succeeded : RunOutcome::Failed;
+    return run.exitCode == 0 ? RunOutcome::Succeeded : RunOutcome::Failed;
 }
 
 } // namespace tw::cli

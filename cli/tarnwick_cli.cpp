@@ -5,6 +5,7 @@
 
 #include "cli_common.h"
 #include "packing/merged_folder.h"
+#include "platform/process.h"
 #include "platform/program_lock.h"
 #include "tools/run_footprint.h"
 #include "platform/text.h"
@@ -109,7 +110,7 @@ std::optional<int> holdProgramFolder() {
 }
 
 std::string programDir() {
-    return std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/";
+    return platform::ownProgramFolder();
 }
 
 } // namespace tw::cli

@@ -13,13 +13,13 @@
 #include "pathmaps/findings.h"
 #include "pathmaps/pathmap_set.h"
 #include "platform/files.h"
+#include "platform/process.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <random>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -122,7 +122,7 @@ void makeAddon(const std::string& a) {
 int main() {
     constexpr int kRuns = 21;
     constexpr double kGoalMs = 100;
-    const fs::path root = fs::temp_directory_path() / ("tw-check-bench-" + std::to_string(::getpid()));
+    const fs::path root = fs::temp_directory_path() / ("tw-check-bench-" + std::to_string(tw::platform::processId()));
     const std::string addon = (root / "Big_001").string() + "/";
     makeAddon(addon);
 

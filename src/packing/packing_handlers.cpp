@@ -5,6 +5,7 @@
 #include "packing/operations.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "packing/packing_rules.h"
 #include "state/conversion_state.h"
 
@@ -35,11 +36,13 @@ bool sameFolder(std::string a, std::string b) {
 } // namespace
 
 void PackingPage::Image9Click() {
-    // The game in a Wine prefix lies in a folder the dialog hides: it opens there.
-    const std::string wine =
-        packing::wineGameFolder(QDir::homePath().toStdString(), qEnvironmentVariable("WINEPREFIX").toStdString());
+    // Where the game usually lies; elsewhere than on Windows, the game in
+    // a Wine prefix, whose folder the dialog hides.
+    std::string first = platform::usualGameFolder();
+    if (first.empty())
+        first = packing::wineGameFolder(QDir::homePath().toStdString(), qEnvironmentVariable("WINEPREFIX").toStdString());
     const auto chosen =
-        services_.dialogs.choose({FileDialogRequest::Kind::Open, "OpenDialog2", "BF1942.exe |BF1942.exe", {}, wine});
+        services_.dialogs.choose({FileDialogRequest::Kind::Open, "OpenDialog2", "BF1942.exe |BF1942.exe", {}, first});
     if (!chosen) return;
     const std::string folder = folderOf(*chosen);
     Edit4->setText(q(folder));

@@ -3,10 +3,10 @@
 #include "packing/packing_rules.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/text.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include <filesystem>
 
 namespace tw::packing {
 namespace {
@@ -24,9 +24,13 @@ std::string generateFirst(const std::string& from) {
 // refused to him as well, decided from the mode bits, as it is to everyone
 // else by the system. Empty when it may be read.
 std::string unreadable(const std::string& path) {
-    struct stat st {};
-    if (::geteuid() != 0 || ::stat(resolvePath(path).c_str(), &st) != 0) return {};
-    return (st.st_mode & S_IRUSR) == 0 ? msg::systemReason(wincode::AccessDenied) : std::string();
+    if (!platform::runningAsSuperuser()) return {};
+    std::error_code ec;
+    const auto st = std::filesystem::status(resolvePath(path), ec);
+    if (ec || !std::filesystem::exists(st)) return {};
+    return (st.permissions() & std::filesystem::perms::owner_read) == std::filesystem::perms::none
+               ? msg::systemReason(wincode::AccessDenied)
+               : std::string();
 }
 
 } // namespace

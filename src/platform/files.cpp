@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include "platform/errors.h"
+#include "platform/fd_io.h"
 
 #include <algorithm>
 #include <atomic>
@@ -17,14 +18,19 @@
 #include <direct.h>
 #include <io.h>
 #include <process.h>
-#define tw_chdir _chdir
+#include <windows.h>
+#define tw_chdir _wchdir
 #define tw_getpid _getpid
+#define tw_fdopen _fdopen
+#define tw_close _close
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #define tw_chdir ::chdir
 #define tw_getpid ::getpid
+#define tw_fdopen ::fdopen
+#define tw_close ::close
 #endif
 
 namespace fs = std::filesystem;
@@ -38,7 +44,12 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 FilePtr openFile(const fs::path& p, const char* mode) {
+#ifdef _WIN32
+    const std::string m(mode);
+    return FilePtr(::_wfopen(p.c_str(), std::wstring(m.begin(), m.end()).c_str()));
+#else
     return FilePtr(std::fopen(p.c_str(), mode));
+#endif
 }
 
 bool existsNoThrow(const fs::path& p) {
@@ -111,10 +122,10 @@ int writeAtomically(const fs::path& target, const std::function<bool(std::FILE*)
     fs::path temp;
     const int fd = createTempFile(target.parent_path(), temp);
     if (fd < 0) return windowsCodeFor(errno, target);
-    FilePtr out(::fdopen(fd, "wb"));
+    FilePtr out(tw_fdopen(fd, "wb"));
     if (!out) {
         const int err = errno;
-        ::close(fd);
+        tw_close(fd);
         std::error_code ec;
         fs::remove(temp, ec);
         return windowsCodeFor(err, target);
@@ -143,11 +154,7 @@ int createTempFile(const fs::path& folder, fs::path& created, const std::functio
     const fs::path dir = folder.empty() ? fs::path(".") : folder;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const fs::path candidate = dir / nextName();
-#ifdef _WIN32
-        const int fd = ::_open(candidate.string().c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, 0666);
-#else
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-#endif
+        const int fd = platform::createNewFile(candidate);
         if (fd >= 0) {
             created = candidate;
             return fd;
@@ -346,6 +353,25 @@ bool createFolder(std::string_view path) {
 }
 
 std::optional<FileIdentity> fileIdentity(std::string_view path) {
+#ifdef _WIN32
+    const HANDLE h = ::CreateFileW(resolvePath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool got = ::GetFileInformationByHandle(h, &info) != 0;
+    ::CloseHandle(h);
+    if (!got || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+    FileIdentity id;
+    id.device = info.dwVolumeSerialNumber;
+    id.inode = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    id.size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    // 100 ns steps since 1601: enough to tell one version from another.
+    id.modifiedNs = static_cast<long long>(
+        ((static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+         info.ftLastWriteTime.dwLowDateTime) * 100ULL);
+    return id;
+#else
     struct stat st {};
     if (::stat(resolvePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
     FileIdentity id;
@@ -354,6 +380,7 @@ std::optional<FileIdentity> fileIdentity(std::string_view path) {
     id.size = static_cast<unsigned long long>(st.st_size);
     id.modifiedNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
     return id;
+#endif
 }
 
 void changeFolder(std::string_view path) {

@@ -6,9 +6,7 @@
 #include <cerrno>
 #include <string>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/fd_io.h"
 
 namespace tw {
 
@@ -17,25 +15,25 @@ std::string readLevelBytes(std::string_view path) {
     const std::string shown(path);
     // Opening without blocking: a pipe with no writer must not hold the
     // window; what was opened is looked at before a byte is read.
-    const int fd = ::open(resolved.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = platform::openForReading(resolved, platform::kOpenNoWait);
     if (fd < 0) {
         const int err = errno;
         throw AppError(msg::fileOpen(shown, msg::systemReason(windowsCodeFor(err, resolved))));
     }
     struct Closer {
         int fd;
-        ~Closer() { ::close(fd); }
+        ~Closer() { platform::closeFile(fd); }
     } closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    const auto size = platform::ordinaryFileSize(fd);
+    if (!size)
         throw AppError("The level file " + shown +
                        " is not an ordinary file (a pipe, a device or a folder); it was not read");
-    if (static_cast<uint64_t>(st.st_size) > kMaxLevelFileSize)
+    if (*size > kMaxLevelFileSize)
         throw AppError("The level file " + shown + " is larger than 64 MiB, far more than any level file; it was not read");
     std::string bytes;
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const long long n = platform::readSome(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw AppError(msg::fileOpen(shown, msg::systemReason(windowsCodeFor(errno, resolved))));
         if (n == 0) break;

@@ -1,6 +1,7 @@
 #include "rfa/extractor.h"
 
 #include "platform/errors.h"
+#include "platform/fd_io.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "rfa/names.h"
@@ -18,9 +19,6 @@
 #include <thread>
 #include <unordered_map>
 
-#include <fcntl.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -123,11 +121,10 @@ private:
 class Staging {
 public:
     explicit Staging(const fs::path& target) {
-        std::string pattern = (target / ".tw-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
+        path_ = platform::createScratchFolder(target);
+        if (path_.empty())
             throw AppError("A folder for unpacking cannot be made in " + target.string() + ": " + std::strerror(errno) +
                            ". Nothing was extracted.");
-        path_ = pattern;
     }
     ~Staging() {
         std::error_code ec;
@@ -152,9 +149,9 @@ struct DiskRoom {
     uint64_t block = 4096;       // what one file takes at least
 };
 DiskRoom freeSpace(const fs::path& folder) {
-    struct statvfs st {};
-    if (::statvfs(folder.c_str(), &st) != 0) return {};
-    return {static_cast<uint64_t>(st.f_bavail) * st.f_frsize, std::max<uint64_t>(st.f_frsize, 512)};
+    const auto space = platform::diskSpace(folder);
+    if (!space) return {};
+    return {space->free, space->block};
 }
 
 // Moves an unpacked file to its place; across disks (a mount inside the
@@ -169,15 +166,15 @@ void moveIntoPlace(const fs::path& from, const fs::path& to, const std::string& 
     const std::string failText = "The entry \"" + inner + "\" cannot be written";
     try {
         OutFile out = newTempFile(to.parent_path(), temp, failText);
-        const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        const int in = platform::openForReading(from, platform::kOpenNoFollow);
         if (in < 0) throw AppError(failText + ": " + std::strerror(errno));
         try {
             out.copyFrom(in, 0, fs::file_size(from), failText);
         } catch (...) {
-            ::close(in);
+            platform::closeFile(in);
             throw;
         }
-        ::close(in);
+        platform::closeFile(in);
         out.close();
         fs::rename(temp, to, ec);
         if (ec) throw AppError(failText + ": " + ec.message());
@@ -262,7 +259,7 @@ ExtractResult extractArchive(const std::string& archive, const std::string& targ
         const Entry& e = *kept[i];
         const std::string failText = "The entry \"" + decodeCp1252(e.name) + "\" cannot be written";
         const fs::path file = staging.file(i);
-        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        const int fd = platform::createNewFile(file);
         if (fd < 0) throw AppError(failText + ": " + std::strerror(errno));
         OutFile out(fd, failText);
         if (const auto raw = reader.rawOffset(e))

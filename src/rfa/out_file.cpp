@@ -1,19 +1,17 @@
 #include "rfa/out_file.h"
 
 #include "platform/errors.h"
+#include "platform/fd_io.h"
 #include "platform/files.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace tw::rfa {
 
 OutFile::~OutFile() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) platform::closeFile(fd_);
 }
 
 void OutFile::write(const void* data, size_t n) {
@@ -29,23 +27,23 @@ void OutFile::write(const void* data, size_t n) {
 
 void OutFile::copyFrom(int in, uint64_t offset, uint64_t n, const std::string& shortText) {
     flush();
-    auto inOff = static_cast<off_t>(offset);
-    auto outOff = static_cast<off_t>(pos_);
+    uint64_t inOff = offset;
     while (n > 0) {
-        const ssize_t c = ::copy_file_range(in, &inOff, fd_, &outOff, static_cast<size_t>(std::min<uint64_t>(n, 1u << 30)), 0);
+        const long long c = platform::copyInKernel(in, inOff, fd_, pos_, static_cast<size_t>(std::min<uint64_t>(n, 1u << 30)));
         if (c < 0 && errno == EINTR) continue;
         if (c <= 0) break;  // not possible here: copy the rest through a buffer
         n -= static_cast<uint64_t>(c);
+        inOff += static_cast<uint64_t>(c);
         pos_ += static_cast<uint64_t>(c);
     }
     std::vector<unsigned char> buffer;
     while (n > 0) {
         buffer.resize(static_cast<size_t>(std::min<uint64_t>(n, kBufferSize)));
-        const ssize_t r = ::pread(in, buffer.data(), buffer.size(), inOff);
+        const long long r = platform::readAt(in, buffer.data(), buffer.size(), inOff);
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0) throw AppError(shortText);
         write(buffer.data(), static_cast<size_t>(r));
-        inOff += r;
+        inOff += static_cast<uint64_t>(r);
         n -= static_cast<uint64_t>(r);
     }
 }
@@ -57,7 +55,7 @@ void OutFile::patch(uint64_t offset, const void* data, size_t n) {
 
 void OutFile::close() {
     flush();
-    if (::close(fd_) != 0) {
+    if (platform::closeFile(fd_) != 0) {
         fd_ = -1;
         fail(errno);
     }
@@ -72,7 +70,7 @@ void OutFile::flush() {
 
 void OutFile::writeAll(const unsigned char* p, size_t n, uint64_t offset) {
     while (n > 0) {
-        const ssize_t w = ::pwrite(fd_, p, n, static_cast<off_t>(offset));
+        const long long w = platform::writeAt(fd_, p, n, offset);
         if (w < 0 && errno == EINTR) continue;
         if (w <= 0) fail(w < 0 ? errno : ENOSPC);
         p += w;

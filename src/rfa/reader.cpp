@@ -9,9 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/fd_io.h"
 
 namespace tw::rfa {
 namespace {
@@ -70,18 +68,17 @@ ArchiveReader::ArchiveReader(const std::string& path) : path_(path) {
     const auto resolved = resolvePath(path);
     // Opened without blocking, so that a named pipe in an archive's place is
     // refused at once instead of waiting for a writer that never comes.
-    fd_ = ::open(resolved.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    fd_ = platform::openForReading(resolved, platform::kOpenNoWait);
     if (fd_ < 0) {
         throw AppError("The archive " + path + " cannot be opened: " + std::strerror(errno));
     }
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd_);
+    const auto ordinarySize = platform::ordinaryFileSize(fd_);
+    if (!ordinarySize) {
+        platform::closeFile(fd_);
         fd_ = -1;
         throw AppError("The archive " + path + " cannot be opened: it is not a file");
     }
-    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
-    size_ = static_cast<uint64_t>(st.st_size);
+    size_ = *ordinarySize;
     // A header that does not read as an archive's: most likely some other
     // file chosen by mistake.
     const auto notAnArchive = [&path] {
@@ -140,7 +137,7 @@ ArchiveReader::ArchiveReader(const std::string& path) : path_(path) {
         }
         if (rest != 0 && !(rest == 4 && hasTail_)) warn("unexpected bytes after the entry table");
     } catch (...) {
-        ::close(fd_);
+        platform::closeFile(fd_);
         fd_ = -1;
         throw;
     }
@@ -189,13 +186,13 @@ void ArchiveReader::warn(std::string warning) const {
 }
 
 ArchiveReader::~ArchiveReader() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) platform::closeFile(fd_);
 }
 
 void ArchiveReader::readAt(uint64_t offset, void* buffer, size_t size) const {
     auto* p = static_cast<unsigned char*>(buffer);
     while (size > 0) {
-        const ssize_t n = ::pread(fd_, p, size, static_cast<off_t>(offset));
+        const long long n = platform::readAt(fd_, p, size, offset);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) throw AppError(damaged(n == 0 ? "the file ends early" : std::string("read error: ") + std::strerror(errno)));
         p += n;

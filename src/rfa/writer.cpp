@@ -16,8 +16,7 @@
 #include <filesystem>
 #include <set>
 
-#include <fcntl.h>
-#include <unistd.h>
+#include "platform/fd_io.h"
 
 namespace fs = std::filesystem;
 
@@ -37,14 +36,14 @@ std::string systemText(int err, const fs::path&) { return std::strerror(err); }
 class InFile {
 public:
     explicit InFile(const SourceFile& file) : file_(file) {
-        fd_ = ::open(file.path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd_ = platform::openForReading(platform::pathFromUtf8(file.path));
         if (fd_ < 0) throw AppError("The file " + file.path + " cannot be read: " + systemText(errno, file.path));
     }
-    ~InFile() { ::close(fd_); }
+    ~InFile() { platform::closeFile(fd_); }
     int descriptor() const { return fd_; }
     void read(unsigned char* out, size_t n) {
         while (n > 0) {
-            const ssize_t r = ::read(fd_, out, n);
+            const long long r = platform::readSome(fd_, out, n);
             if (r < 0 && errno == EINTR) continue;
             if (r < 0) throw AppError("The file " + file_.path + " cannot be read: " + systemText(errno, file_.path));
             if (r == 0) throw AppError("The file " + file_.path + " became shorter while it was being packed");

@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/process.h"
 
 #include <algorithm>
 #include <cctype>
@@ -451,8 +452,7 @@ std::vector<ListedConversion> listConversions(const std::string& programDir) {
 
 std::string nowStamp() {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm utc{};
-    gmtime_r(&now, &utc);
+    const std::tm utc = platform::utcTime(now);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &utc);
     return text;

@@ -1,5 +1,7 @@
 #include "tools/console_window.h"
 
+#include "platform/qt_process.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -11,11 +13,6 @@
 
 #include <algorithm>
 #include <set>
-
-#ifdef __linux__
-#include <csignal>
-#include <sys/prctl.h>
-#endif
 
 namespace tw {
 namespace {
@@ -98,11 +95,9 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TARNWICK_PROGRESS"), QStringLiteral("1"));
     process_->setProcessEnvironment(environment);
-#ifdef __linux__
     // A batch does not outlive a wizard that is killed: its journal lets the
     // next start clean up after it, which must not race a run still going.
-    process_->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-#endif
+    platform::endWithThisProgram(*process_);
     connect(process_, &QProcess::readyRead, this, [this] { append(process_->readAll()); });
     connect(process_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
         append(process_->readAll());

@@ -1,6 +1,7 @@
 #include "tools/qt_shell.h"
 
 #include "platform/files.h"
+#include "platform/process.h"
 #include "tools/console_window.h"
 #include "tools/run_footprint.h"
 
@@ -51,15 +52,11 @@ std::function<void()> QtShell::startBatch(const std::string& batchName, const st
         if (journalled) deleteFile(journal);
         if (onFinished) onFinished(ok);
     };
-#ifdef _WIN32
-    auto* console = new ConsoleWindow(q(batchName), QStringLiteral("cmd.exe"), {QStringLiteral("/c"), q(batchName)},
-                                      workFolder, std::move(finished), nullptr, &messages_, std::move(footprint));
-#else
-    // Without the Windows command interpreter the program's own runner
-    // carries out the batch file, in the batch file's folder.
-    auto* console = new ConsoleWindow(q(batchName), q(programDir_ + "tarnwick-batch"), {q(batchName)}, workFolder,
-                                      std::move(finished), nullptr, &messages_, std::move(footprint));
-#endif
+    // Never the command interpreter: the program's own runner carries out
+    // the batch file, in the batch file's folder, and checks every line.
+    auto* console = new ConsoleWindow(q(batchName), q(programDir_ + platform::executableName("tarnwick-batch")),
+                                      {q(batchName)}, workFolder, std::move(finished), nullptr, &messages_,
+                                      std::move(footprint));
     std::erase_if(consoles_, [](const QPointer<ConsoleWindow>& c) { return c.isNull(); });
     consoles_.push_back(console);
     console->show();

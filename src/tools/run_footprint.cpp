@@ -1,6 +1,7 @@
 #include "tools/run_footprint.h"
 
 #include "platform/files.h"
+#include "platform/process.h"
 #include "rfa/names.h"
 #include "rfa/reader.h"
 #include "tools/batch_runner.h"
@@ -12,7 +13,6 @@
 #include <set>
 #include <sstream>
 
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -159,7 +159,7 @@ void keepReplacedFiles(RunFootprint& fp) {
     for (const std::string& file : fp.replaced) {
         std::error_code ec;
         if (!fs::is_regular_file(fs::symlink_status(file, ec))) continue;
-        const fs::path keep = fs::path(file).parent_path() / (".tw-kept-" + std::to_string(::getpid()) + "-" +
+        const fs::path keep = fs::path(file).parent_path() / (".tw-kept-" + std::to_string(platform::processId()) + "-" +
                                                               std::to_string(++serial) + ".tmp");
         fs::create_hard_link(file, keep, ec);
         if (!ec) fp.kept.emplace_back(file, keep.string());

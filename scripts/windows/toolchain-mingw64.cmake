@@ -1,0 +1,20 @@
+# Cross-compiling for 64-bit Windows with Debian's mingw-w64 (posix threads).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(TW_MINGW x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${TW_MINGW}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TW_MINGW}-g++-posix)
+set(CMAKE_RC_COMPILER ${TW_MINGW}-windres)
+set(CMAKE_AR ${TW_MINGW}-gcc-ar-posix CACHE FILEPATH "")
+set(CMAKE_RANLIB ${TW_MINGW}-gcc-ranlib-posix CACHE FILEPATH "")
+# Headers and libraries only from the mingw sysroot and the cached
+# dependencies, programs (moc, rcc, ...) from the host.
+list(APPEND CMAKE_FIND_ROOT_PATH /usr/${TW_MINGW})
+if(DEFINED ENV{TW_WIN_PREFIXES})
+    string(REPLACE ":" ";" _tw_prefixes "$ENV{TW_WIN_PREFIXES}")
+    list(APPEND CMAKE_FIND_ROOT_PATH ${_tw_prefixes})
+endif()
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

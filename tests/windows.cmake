@@ -1,0 +1,58 @@
+# The test programs of the Windows build, run under Windows (or Wine) by
+# scripts/windows/test-wine.sh. Test files that start command lines through
+# a shell, switch users or plant POSIX files (links, pipes, mode bits) stay
+# with the Linux build; the script names them.
+set(T "${PROJECT_SOURCE_DIR}/tests")
+add_library(tw_test_program INTERFACE)
+target_compile_definitions(tw_test_program INTERFACE
+  TW_DATA_DIR="${PROJECT_SOURCE_DIR}/data"
+  TW_SAMPLE_ARCHIVE="${TARNWICK_SAMPLE_ARCHIVE}"
+  TW_SECOND_SAMPLE_ARCHIVE="${TARNWICK_SECOND_SAMPLE_ARCHIVE}"
+  TW_BUILT_BATCH="$<TARGET_FILE:tarnwick-batch>"
+  TW_BUILT_CLI="$<TARGET_FILE:tarnwick-cli>"
+  TW_BUILT_RFAPACK="$<TARGET_FILE:rfapack>"
+  TW_BUILT_RFAUNPACK="$<TARGET_FILE:rfaunpack>"
+  TW_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+  TW_SAMPLE_GAME="${TARNWICK_SAMPLE_GAME}"
+  TW_PROGRAM_DIR="${TARNWICK_PROGRAM_DIR}")
+target_include_directories(tw_test_program INTERFACE "${T}")
+
+set(TW_WINDOWS_TESTS "")
+macro(tw_windows_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE tw_test_program)
+  add_dependencies(${name} tarnwick-batch tarnwick-cli rfapack rfaunpack samples program_folder)
+  list(APPEND TW_WINDOWS_TESTS ${name})
+endmacro()
+
+tw_windows_test(test_platform ${T}/platform/text_test.cpp ${T}/platform/errors_test.cpp
+  ${T}/platform/jpeg_test.cpp ${T}/platform/program_folder_test.cpp)
+target_link_libraries(test_platform PRIVATE tw_platform GTest::gtest_main)
+
+tw_windows_test(test_rfa ${T}/rfa/archive_test.cpp)
+target_link_libraries(test_rfa PRIVATE tw_rfa GTest::gtest_main)
+
+tw_windows_test(test_tools ${T}/tools/scripts_test.cpp ${T}/tools/batch_runner_test.cpp
+  ${T}/tools/run_footprint_test.cpp)
+target_link_libraries(test_tools PRIVATE tw_content tw_tools GTest::gtest_main)
+
+tw_windows_test(test_content ${T}/generator/scripts_content_test.cpp ${T}/generator/spawn_reader_test.cpp
+  ${T}/areas/area_script_test.cpp ${T}/areas/dds_test.cpp ${T}/areas/proposals_test.cpp
+  ${T}/check/addon_check_test.cpp ${T}/areas/area_set_test.cpp ${T}/state/record_test.cpp)
+target_link_libraries(test_content PRIVATE tw_content tw_check Qt6::Core GTest::gtest_main)
+
+tw_windows_test(test_pathmaps ${T}/pathmaps/formats_test.cpp ${T}/pathmaps/rebuild_test.cpp
+  ${T}/pathmaps/pathmap_set_test.cpp)
+target_link_libraries(test_pathmaps PRIVATE tw_pathmaps GTest::gtest_main)
+
+tw_windows_test(test_app ${T}/support/gui_main.cpp ${T}/app/main_window_test.cpp
+  ${T}/intake/map_intake_test.cpp ${T}/areas/areas_page_test.cpp
+  ${T}/areas/areas_page_edit_test.cpp ${T}/pathmaps/pathmap_window_test.cpp
+  ${T}/packing/packing_for_real_test.cpp ${T}/packing/check_window_test.cpp
+  ${T}/platform/qt_dialogs_test.cpp ${T}/state/continue_test.cpp ${T}/state/overwrite_test.cpp)
+target_link_libraries(test_app PRIVATE tw_gui Qt6::Test GTest::gtest)
+
+tw_windows_test(test_e2e ${T}/support/gui_main.cpp ${T}/e2e/conversion_test.cpp ${T}/e2e/come_back_test.cpp)
+target_link_libraries(test_e2e PRIVATE tw_gui Qt6::Test GTest::gtest)
+
+add_custom_target(windows_tests DEPENDS ${TW_WINDOWS_TESTS})
