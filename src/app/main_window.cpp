@@ -105,8 +105,13 @@ TForm1::TForm1(Services& services, QWidget* parent)
 
     // A finding of the add-on's check leads to its area on the Areas page,
     // or to the pathmap window.
-    connect(t4, &PackingPage::pathmapFindingChosen, this,
-            [this](const QString&) { guarded(services_.messages, [this] { openPathmaps(); }); });
+    connect(t4, &PackingPage::pathmapFindingChosen, this, [this](const QString& map, QPointF at, bool placed) {
+        guarded(services_.messages, [&] {
+            PathmapWindow* window = openPathmaps();
+            if (placed) window->goToPlace(map, at);
+            else window->goToMap(map);
+        });
+    });
     connect(t4, &PackingPage::areaFindingChosen, this, [this](const QString& name) {
         if (!t3->isEnabled()) return;
         PageControl1->setCurrentWidget(t3);
@@ -251,7 +256,7 @@ void TForm1::offerMapNumberMend(const std::string& addon) {
     services_.messages.info(check::mendedMessage(addon, mend));
 }
 
-void TForm1::openPathmaps() {
+PathmapWindow* TForm1::openPathmaps() {
     auto* window = new PathmapWindow(services_, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     std::vector<PathmapWindow::AreaMark> areas;
@@ -270,6 +275,7 @@ void TForm1::openPathmaps() {
                  t3->pictureFitted() ? t3->loadedPicture() : QImage());
     window->show();
     emit pathmapsOpened(window);
+    return window;
 }
 
 void TForm1::setPageEnabled(QWidget* page, bool enabled) {

@@ -441,7 +441,9 @@ void AreasPage::paintCombatArea(QPainter& painter) const {
 
 void AreasPage::movePoint(int dx, int dy) {
     if (state_.ActivePoint != 1 && state_.ActivePoint != 2) return;
-    const int step = parseInteger(Edit1z->text().toStdString());
+    const int step = parseIntegerField(Edit1z->text().toStdString(),
+                                       "The field between \"Left\" and \"Right\" (Current Point - Options) takes the "
+                                       "pixels the point moves at each click: type a whole number such as 1 or 10.");
     PictureBox* dot = state_.ActivePoint == 2 ? gruen : rot;
     PictureBox* flag = state_.ActivePoint == 2 ? fg : fr;
     // No bound but the toolkit's coordinate range: far beyond any map.
@@ -615,7 +617,9 @@ void AreasPage::Label9zClick() {
         return;
     }
     state_.AreaName = name;
-    state_.AreaPriority = parseInteger(Edit3z->text().toStdString());
+    state_.AreaPriority = parseIntegerField(Edit3z->text().toStdString(),
+                                            "The priority field of \"Area fertigstellen\" takes how important the area "
+                                            "is: type a whole number from 1 to 200 (unimportant 10, important 150).");
 
     areas::AreaSpec a;
     a.name = name;

@@ -80,6 +80,21 @@ MapPage::MapPage(Services& services, ConversionState& state, QWidget* parent)
     ListConversions->setCursor(Qt::PointingHandCursor);
     GroupBoxContinue->hide();
 
+    // What the captions in German or in short mean.
+    const std::pair<QWidget*, const char*> tips[] = {
+        {GroupBox7, "Your map (\"Deine Map\"): the level to convert, as its .rfa archive or as an unpacked level "
+                    "folder. Choose it with the folder picture, then click \"OK\"."},
+        {pack, "The map is a packed level archive (.rfa), e.g. from the game's Archives/bf1942/levels folder."},
+        {unpack, "The map is an unpacked level folder: choose its init.con."},
+        {Image12, "Choose the map's archive or its init.con."},
+        {GroupBox8, "The scripts (.con files) the bots need: \"Start\" makes the add-on with them."},
+        {Button2, "Makes the add-on: the level's folder with \"_001\" added, holding the bots' scripts."},
+        {GroupBox9, "The add-on's scripts (\"CONS\"): click one to see it on the right and change it there."},
+        {Button3, "Save changes (\"Safe changings\"): writes the script shown on the right back into its file in "
+                  "the add-on."},
+    };
+    for (const auto& [widget, tip] : tips) widget->setToolTip(QString::fromUtf8(tip));
+
     on(Image12, &PictureBox::clicked, [this] { Image12Click(); });
     on(Button1, &QPushButton::clicked, [this] { Button1Click(); });
     on(Button2, &QPushButton::clicked, [this] { Button2Click(); });

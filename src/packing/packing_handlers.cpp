@@ -319,7 +319,7 @@ void PackingPage::copyPass() {
                        msg::systemReason(copy->result()) + ". The archive there was left as it was; mend the cause "
                        "and click \"Pack\" again.");
     packing::endFinalPacking(services_.programDir, state_);
-    services_.messages.info("Done");
+    services_.messages.info(packing::packedMessage(copy->to()));
 }
 
 } // namespace tw

@@ -144,9 +144,10 @@ public:
     QLabel* Label51;
 
 signals:
-    // A finding of the check was chosen: its area, its search map.
+    // A finding of the check was chosen: its area, its search map (and its
+    // place in metres when `placed`).
     void areaFindingChosen(const QString& name);
-    void pathmapFindingChosen(const QString& map);
+    void pathmapFindingChosen(const QString& map, QPointF at, bool placed);
     // "Copy the generated pathmaps" was asked to go into the add-on that
     // temp/pathf.bf names rather than the one shown: its folder.
     void transferIntoOther(const std::string& addonDir);

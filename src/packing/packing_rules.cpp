@@ -54,6 +54,12 @@ std::string wineGameFolder(const std::string& home, const std::string& winePrefi
     return found.back() == '/' ? found : found + "/";
 }
 
+std::string packedMessage(const std::string& archive) {
+    std::string folder = folderOf(archive);
+    if (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+    return "Done\n\nThe add-on is packed into " + nameOf(archive) + " in the folder " + folder + ".";
+}
+
 std::string explained(const std::string& message, const std::string& nextStep) {
     return withFinalPeriod(message) + "\n\n" + nextStep;
 }

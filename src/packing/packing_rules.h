@@ -35,6 +35,10 @@ std::string gameLevelArchives(const std::string& gamePath);
 // there is no prefix: the dialog hides the prefix's folder, named with a dot.
 std::string wineGameFolder(const std::string& home, const std::string& winePrefix);
 
+// What "Pack" says at its end: "Done", then the archive's name and its
+// folder, where the game is to find it.
+std::string packedMessage(const std::string& archive);
+
 // A failure's own message as its first line (with its period), then a
 // paragraph that names the file or folder and says what to do next.
 std::string explained(const std::string& message, const std::string& nextStep);

@@ -675,7 +675,8 @@ TEST(FinalPacking, ReportsDoneOnlyForANewArchive) {
     writeBytes("C:\\Tools\\MyMap_001.rfa", "new archive");  // appears as the packer makes it
     t.finishBatch(1);
     ASSERT_TRUE(t.waitFor([&] { return !t.scripted.messages.infos.empty(); })) << ::testing::PrintToString(t.scripted.messages.errors);
-    EXPECT_EQ(t.scripted.messages.infos, std::vector<std::string>{"Done"});
+    EXPECT_EQ(t.scripted.messages.infos,
+              std::vector<std::string>{"Done\n\nThe add-on is packed into MyMap_001.rfa in the folder D:\\Archives."});
     EXPECT_EQ(t.tmp.read("D:/Archives/MyMap_001.rfa"), "new archive");
 }
 
@@ -935,6 +936,19 @@ TEST(NetworkMerge, TheAddonArchiveGoesOnlyAfterAGoodMergedArchive) {
             EXPECT_EQ(n.scripted.messages.infos, std::vector<std::string>{"Done"}) << c.what;
         }
     }
+}
+
+// An add-on archive packed by an older version holds the pathmap window's
+// backups: the merged archive leaves them out, as every packing now does,
+// and that is no missing entry.
+TEST(NetworkMerge, TheBackupsOfAnOlderAddonArchiveAreLeftOut) {
+    Network n;
+    n.tmp.write("D:/Maps/MyMap_001.rfa", archiveOf({{"ai.con", "ai"}, {"Pathfinding/Originals/Tank0Level0Map.raw", "old"}}));
+    n.click(n.page.fix1);
+    n.unpackAndConnect();
+    n.packEnds(true);
+    EXPECT_TRUE(n.scripted.messages.errors.empty()) << n.scripted.messages.errors[0];
+    EXPECT_FALSE(fs::exists("D:/Maps/MyMap_001.rfa"));
 }
 
 TEST(NetworkMerge, RefusalsBeforeAnythingIsWrittenOrDeleted) {
