@@ -5,6 +5,8 @@
 #include "tools/scripts.h"
 #include "platform/errors.h"
 
+#include <QPointer>
+
 namespace tw {
 
 MapPage::MapPage(Services& services, ConversionState& state, QWidget* parent)
@@ -136,6 +138,14 @@ void MapPage::Image12Click() {
             unpackRun_ = tools::BatchRun::start(services_.shell, services_.programDir, "unpack.bat");
             unpack->setEnabled(false);
             pack->setEnabled(false);
+            // An unpack that fails or is stopped leaves no level: the kind
+            // of map may be chosen anew.
+            unpackRun_->whenEnded([page = QPointer<MapPage>(this)](const tools::BatchRun& run) {
+                if (page && !run.succeeded() && page->GroupBox7->isEnabled()) {
+                    page->pack->setEnabled(true);
+                    page->unpack->setEnabled(true);
+                }
+            });
         }
     }
     Button1->setEnabled(true);
@@ -149,11 +159,23 @@ void MapPage::Button1Click() {
         if (unpackRun_->running())
             throw AppError("The map is still being unpacked. Wait until the console window of unpack.bat says "
                            "\"finished\", then click \"OK\".");
-        if (!unpackRun_->succeeded())
+        if (!unpackRun_->succeeded()) {
+            pack->setEnabled(true);
+            unpack->setEnabled(true);
             throw AppError("Unpacking the map did not succeed (its console window shows why), so there is no level "
                            "to read. Choose the map archive again.");
+        }
     }
-    emit mapAnalysed(intake::analyse(state_, services_.programDir, pack->isChecked(), chosenInitFolder_));
+    intake::MapDisplays displays;
+    try {
+        displays = intake::analyse(state_, services_.programDir, pack->isChecked(), chosenInitFolder_);
+    } catch (...) {
+        // A map that cannot be read: archive or folder may be chosen anew.
+        pack->setEnabled(true);
+        unpack->setEnabled(true);
+        throw;
+    }
+    emit mapAnalysed(displays);
     GroupBox7->setEnabled(false);
     GroupBox8->setEnabled(true);
     GroupBox9->setEnabled(true);

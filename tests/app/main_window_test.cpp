@@ -8,6 +8,7 @@
 #include "support/temp_folder.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -349,7 +350,7 @@ TEST(ClosingWhileBusy, StopNowAfterTheStepHasEnded) {
     scripted.messages.answers.push_back(1);
     scripted.messages.whileAsking = [&] {
         w.batchEndsWell();
-        (void)QTest::qWaitFor([&] { return !form.busy(); }, 3000);
+        QTest::qWait(3 * PackingPage::kPollMilliseconds);
     };
     form.close();
     EXPECT_TRUE(closed);
@@ -357,6 +358,58 @@ TEST(ClosingWhileBusy, StopNowAfterTheStepHasEnded) {
     ASSERT_EQ(scripted.messages.infos.size(), 1u);
     EXPECT_NE(scripted.messages.infos[0].find("had already ended"), std::string::npos) << scripted.messages.infos[0];
     EXPECT_TRUE(std::filesystem::exists("C:/Tools/temp/pathf.bf"));
+}
+
+// "Pack" ends while the close question is open: its "Done" comes after the
+// question, not over it, and "Wait" then closes the window.
+TEST(ClosingWhileBusy, NoDoneOverTheQuestion) {
+    test::TempFolder tmp;
+    test::InFolder in(tmp.path());
+    tmp.write("C:/Tools/temp/pathf.bf",
+              "C:\\Tools\\bf1942\\levels\\MyMap_001\\\r\nD:\\Game\\\r\nD:\\Archives\\MyMap_001\r\nMyMap\r\n");
+    tmp.write("C:/Tools/bf1942/levels/MyMap_001/ai.con", "ai.createallmaps\r\n");
+    tmp.write("D:/Game/bf1942/levels/MyMap/Pathfinding/Tank0Level1Map.raw", "tank");
+    std::filesystem::create_directories("D:/Archives");
+    test::ScriptedServices scripted("C:\\Tools\\");
+    TForm1 form(scripted.services);
+    bool closed = false;
+    QObject::connect(&form, &TForm1::closed, [&] { closed = true; });
+    form.show();
+    QTest::mouseClick(form.t4->Button6, Qt::LeftButton);
+    scripted.messages.infos.clear();
+    scripted.messages.answers = {0, 0};  // "Pack anyway" (a stand-in add-on), then "Wait"
+    QTest::mouseClick(form.t4->Button7, Qt::LeftButton);
+    ASSERT_EQ(scripted.shell.batches.size(), 1u);
+    std::vector<std::string> saidWhileAsking;
+    scripted.messages.whileAsking = [&] {
+        tmp.write("C:/Tools/MyMap_001.rfa", "packed");
+        scripted.shell.finishers[0](true);
+        (void)QTest::qWaitFor([&] { return !scripted.messages.infos.empty(); }, 1500);
+        saidWhileAsking = scripted.messages.infos;
+    };
+    form.close();
+    EXPECT_EQ(saidWhileAsking, std::vector<std::string>{});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closed; }, 3000));
+    ASSERT_FALSE(scripted.messages.infos.empty());
+    EXPECT_EQ(scripted.messages.infos.back().rfind("Done", 0), 0u) << ::testing::PrintToString(scripted.messages.errors);
+}
+
+// The "Pathmaps" link beside the tabs stands wholly inside the window.
+TEST(StartingState, ThePathmapsLinkIsNotClippedAtTheWindowsEdge) {
+    test::TempFolder tmp;
+    test::ScriptedServices scripted(tmp.dir());
+    TForm1 form(scripted.services);
+    form.resize(760, 621);
+    form.show();
+    form.state.LevelDir = tmp.dir();  // an add-on folder that exists: the link is shown
+    form.PageControl1->setCurrentWidget(form.t4);
+    QApplication::processEvents();
+    const auto* link = form.findChild<QLabel*>(QStringLiteral("LabelPathmaps"));
+    ASSERT_NE(link, nullptr);
+    ASSERT_TRUE(link->isVisible());
+    const QRect text = link->contentsRect();
+    EXPECT_GE(text.width(), link->fontMetrics().horizontalAdvance(link->text()));
+    EXPECT_LE(link->mapTo(&form, text.topRight()).x(), form.width() - 1);
 }
 
 TEST(ClosingWhileBusy, AnIdleWindowClosesWithoutAQuestion) {
