@@ -6,6 +6,7 @@
 #include "generator/addon_run.h"
 #include "intake/analysis.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "state/conversion_state.h"
 #include "state/script_guard.h"
@@ -27,9 +28,14 @@ int addonCommand(const QStringList& arguments) {
     const QCommandLineOption replace(
         "replace", "Scripts you changed since Tarnwick wrote them are copied into a dated folder inside the add-on, "
                    "then written again. Without it they are kept as they are.");
+    const QCommandLineOption afresh(
+        "afresh", "When the add-on's conversion has recorded areas or transferred pathmaps: copy its areas, "
+                  "StrategicAreas.con, ai.con and the record into a dated folder inside the add-on, then make the "
+                  "add-on anew. Without it such an add-on is left as it is.");
     parser.addOption(ships);
     parser.addOption(landingCrafts);
     parser.addOption(replace);
+    parser.addOption(afresh);
     if (auto end = parseArguments(parser, arguments, 1, 1)) return *end;
     catchInterrupts();
 
@@ -65,6 +71,23 @@ int addonCommand(const QStringList& arguments) {
     // Scripts the user changed since Tarnwick wrote them are kept, or with
     // --replace copied aside first.
     const std::string addon = addonDir(program, state);
+    // An add-on whose conversion has areas or pathmaps is made anew only on
+    // request, after its work is copied aside.
+    std::string setAside;
+    if (const state::LoadedRecord saved = state::loadRecord(addon); saved.kind == state::LoadedRecord::Kind::Ok) {
+        const std::string work = state::finishedWork(saved.record, addon);
+        if (!work.empty() && !parser.isSet(afresh))
+            throw AppError("The add-on " + addon + " holds a conversion of " + saved.record.mapName + " with " + work +
+                           " (saved " + saved.record.savedAt + " UTC); it was left as it is. Add --afresh to copy its "
+                           "areas, StrategicAreas.con, ai.con and " + state::kRecordFileName +
+                           " into a dated folder inside the add-on and make the add-on anew, or continue that "
+                           "conversion in the wizard (\"Continue a conversion\")");
+        if (!work.empty()) {
+            setAside = state::copyConversionAside(addon, state::nowStamp());
+            state::forgetFinishedWork(state.Record);
+            if (fileExists(addon + "tarnwick-areas.txt")) deleteFile(addon + "tarnwick-areas.txt");
+        }
+    }
     const Lines& scripts = generator::editableScripts();
     const state::OverwritePlan plan = state::planWithoutAsking(state.Record, addon, scripts, parser.isSet(replace));
     generator::AddonRunHooks hooks;
@@ -86,6 +109,9 @@ int addonCommand(const QStringList& arguments) {
                      names.c_str());
     }
     if (!plan.copiedTo.empty()) std::fprintf(stderr, "%s\n", state::copiedMessage(plan).c_str());
+    if (!setAside.empty())
+        std::fprintf(stderr, "The earlier conversion's areas, StrategicAreas.con, ai.con and %s were copied to %s.\n",
+                     state::kRecordFileName, setAside.c_str());
     std::printf("%s\n", state.LevelDir.c_str());
     if (!result.seedWarning.empty()) std::fprintf(stderr, "%s\n", result.seedWarning.c_str());
     return kDone;

@@ -20,6 +20,8 @@ int checkCommand(const QStringList& arguments) {
     parser.setApplicationDescription(
         "Checks an add-on before the game reads it: scripts, areas, strategies, pathmaps and spawns.\n"
         "Prints one finding a line: <severity> <code> <file:line or x/z> <message>.\n"
+        "Causes come first; the findings that follow from one come right after it and end with\n"
+        "\"(follows from <code> at <place>)\"; in the JSON, \"cause\" is the index of that cause.\n"
         "With --mend, first mends the map numbers of AIPathFinding.con and prints each line it changed.\n"
         "Exits with 1 when there is an error, else with 0.");
     parser.addPositionalArgument("addon", "The add-on folder.");
@@ -64,11 +66,17 @@ int checkCommand(const QStringList& arguments) {
             if (f.at) o["at"] = QJsonObject{{"x", f.at->x}, {"z", f.at->z}};
             if (!f.area.empty()) o["area"] = QString::fromStdString(f.area);
             if (!f.pathmap.empty()) o["pathmap"] = QString::fromStdString(f.pathmap);
+            if (f.cause) o["cause"] = static_cast<qint64>(*f.cause);
             array.append(o);
         }
         std::fputs(QJsonDocument(array).toJson(QJsonDocument::Indented).constData(), stdout);
     } else {
-        for (const check::Finding& f : findings) std::printf("%s\n", check::findingLine(f).c_str());
+        for (const check::Finding& f : findings) {
+            std::string line = check::findingLine(f);
+            if (f.cause && *f.cause < findings.size())
+                line += " (follows from " + findings[*f.cause].code + " at " + check::placeText(findings[*f.cause]) + ")";
+            std::printf("%s\n", line.c_str());
+        }
     }
     return check::countOf(findings, check::Severity::Error) > 0 ? kFailed : kDone;
 }

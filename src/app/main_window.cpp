@@ -13,6 +13,8 @@
 #include "platform/files.h"
 #include "tools/console_window.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
@@ -103,8 +105,13 @@ TForm1::TForm1(Services& services, QWidget* parent)
 
     // A finding of the add-on's check leads to its area on the Areas page,
     // or to the pathmap window.
-    connect(t4, &PackingPage::pathmapFindingChosen, this,
-            [this](const QString&) { guarded(services_.messages, [this] { openPathmaps(); }); });
+    connect(t4, &PackingPage::pathmapFindingChosen, this, [this](const QString& map, QPointF at, bool placed) {
+        guarded(services_.messages, [&] {
+            PathmapWindow* window = openPathmaps();
+            if (placed) window->goToPlace(map, at);
+            else window->goToMap(map);
+        });
+    });
     connect(t4, &PackingPage::areaFindingChosen, this, [this](const QString& name) {
         if (!t3->isEnabled()) return;
         PageControl1->setCurrentWidget(t3);
@@ -140,12 +147,23 @@ TForm1::TForm1(Services& services, QWidget* parent)
     connect(t1, &MapPage::continueChosen, this, [this](std::string addon) {
         guarded(services_.messages, [&] { continueConversion(addon); });
     });
+    // The pathmaps into another conversion than the one shown: that one is
+    // continued first, so the page shows where they went.
+    connect(t4, &PackingPage::transferIntoOther, this, [this](std::string addon) {
+        guarded(services_.messages, [&] {
+            continueConversion(addon);
+            if (equalsIgnoreCase(state.MapName + "_001", nameOf(addon.substr(0, addon.size() - 1))))
+                t4->Button6Click();
+        });
+    });
 
     // "Pathmaps" beside the tabs, on the Areas page and page 3 once the
     // add-on folder exists: the pathmap window over the level's picture.
     auto* pathmapsLink = linkLabel(nullptr, "LabelPathmaps", QStringLiteral("Pathmaps"), 0, 0);
     pathmapsLink->setToolTip(QStringLiteral("Show the pathmaps of the add-on: see, check and mend them"));
-    pathmapsLink->setContentsMargins(0, 0, 8, 0);
+    // The tab control reaches past the window's right edge: the link keeps
+    // its margin inside the window.
+    pathmapsLink->setContentsMargins(0, 0, 8 + std::max(0, PageControl1->geometry().right() + 1 - width()), 0);
     PageControl1->setCornerWidget(pathmapsLink, Qt::TopRightCorner);
     const auto showLink = [this, pathmapsLink] {
         const QWidget* page = PageControl1->currentWidget();
@@ -213,6 +231,8 @@ void TForm1::continueConversion(std::string addon) {
     }
     if (r.has(state::Step::AreasWritten)) openPackingPage();
     t4->restoreConversion(r);
+    // A moved program folder, or paths outside it that are gone: said once.
+    if (!loaded.notes.empty()) services_.messages.info(loaded.notes);
     // On where it was left: the areas, or the packing once they are written.
     if (r.has(state::Step::AreasWritten)) PageControl1->setCurrentWidget(t4);
     else if (r.has(state::Step::AddonMade)) PageControl1->setCurrentWidget(t3);
@@ -236,7 +256,7 @@ void TForm1::offerMapNumberMend(const std::string& addon) {
     services_.messages.info(check::mendedMessage(addon, mend));
 }
 
-void TForm1::openPathmaps() {
+PathmapWindow* TForm1::openPathmaps() {
     auto* window = new PathmapWindow(services_, this);
     window->setAttribute(Qt::WA_DeleteOnClose);
     std::vector<PathmapWindow::AreaMark> areas;
@@ -255,6 +275,7 @@ void TForm1::openPathmaps() {
                  t3->pictureFitted() ? t3->loadedPicture() : QImage());
     window->show();
     emit pathmapsOpened(window);
+    return window;
 }
 
 void TForm1::setPageEnabled(QWidget* page, bool enabled) {
@@ -312,10 +333,12 @@ void TForm1::closeEvent(QCloseEvent* event) {
             return;
         }
     if (busy()) {
+        t4->holdPolling(true);  // no "Done" over the question
         const int answer = services_.messages.ask(
             ConsoleWindow::closeQuestion("A step of the conversion (a batch in its console window, or a packing "
                                          "that is waiting for its archive or copying it)"),
             {"Wait", "Stop now", "Cancel"});
+        t4->holdPolling(false);
         if (answer == 0) {
             setWindowTitle(kTitle + QStringLiteral(" - closes when the running step has finished"));
             closeWhenIdle_.start();

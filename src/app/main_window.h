@@ -45,7 +45,7 @@ public:
 
     // The pathmap window for the add-on folder, over the level's picture,
     // with the areas of the Areas page.
-    void openPathmaps();
+    PathmapWindow* openPathmaps();
 
     // Whether a batch runs or a packing wait has not done its follow-up.
     bool busy() const;

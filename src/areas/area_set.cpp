@@ -315,7 +315,12 @@ AreaScript readAreaScript(const Lines& script) {
     AreaScript out;
     std::unordered_map<std::string, size_t> first;  // folded name: first area of that name
     std::optional<size_t> active;
-    const auto problem = [&](size_t line, std::string what) { out.problems.emplace_back(line, std::move(what)); };
+    std::optional<size_t> lostBy;  // the problem that left the lines after it without an area
+    const auto problem = [&](size_t line, std::string what, AreaScript::Tie tie = {}) {
+        out.problems.emplace_back(line, std::move(what));
+        out.ties.push_back(std::move(tie));
+        return out.problems.size() - 1;
+    };
     generator::walkScript(script, [&](const generator::ScriptLine& line, const generator::ScriptVariables&) {
         const std::string key = foldCase(line.command);
         const Lines w = wordsOf(line.argument);
@@ -328,8 +333,10 @@ AreaScript readAreaScript(const Lines& script) {
             const auto c2 = end >= 4 ? scriptPair(w[end - 2]) : std::nullopt;
             const auto value = end >= 4 ? scriptNumber(w[end - 1]) : std::nullopt;
             if (!c1 || !c2 || !value) {
-                problem(line.number, "The line does not read as \"aiStrategicArea.create <name> <x>/<z> "
-                                     "<centre x>/<centre z> <value>\".");
+                lostBy = problem(line.number,
+                                 "The line does not read as \"aiStrategicArea.create <name> <x>/<z> <centre x>/<centre z> "
+                                 "<value>\".",
+                                 {true, w.empty() ? std::string() : w[0], std::nullopt, {}});
                 active.reset();
                 return;
             }
@@ -346,17 +353,27 @@ AreaScript readAreaScript(const Lines& script) {
             out.areas.push_back(std::move(a));
             first.emplace(foldCase(out.areas.back().name), out.areas.size() - 1);
             active = out.areas.size() - 1;
+            lostBy.reset();
         } else if (key == "aistrategicarea.setactive") {
             const auto it = first.find(foldCase(line.argument));
             if (it == first.end()) {
-                problem(line.number, "\"" + line.argument + "\" is made active, but no area of that name is created "
-                                     "before it.");
+                lostBy = problem(line.number,
+                                 "\"" + line.argument + "\" is made active, but no area of that name is created before it.",
+                                 {false, line.argument, std::nullopt, {}});
                 active.reset();
             } else {
                 active = it->second;
+                lostBy.reset();
             }
         } else if (key == "aistrategicarea.addneighbour" || key == "aistrategicarea.addobjecttypeflag" ||
                    key == "aistrategicarea.setside" || key == "aistrategicarea.setorderposition") {
+            if (!active && lostBy) {
+                problem(line.number,
+                        "The line belongs to no area: the area line before it (line " +
+                            std::to_string(out.problems[*lostBy].first) + ") does not give one.",
+                        {false, {}, lostBy, key + (w.empty() ? std::string() : " " + foldCase(w[0]))});
+                return;
+            }
             if (!active) {
                 problem(line.number, "The line belongs to no area: no aiStrategicArea.setActive or create line comes "
                                      "before it.");

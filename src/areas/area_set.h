@@ -39,6 +39,17 @@ struct AreaScript {
     std::vector<ScriptArea> areas;  // in the order created
     // Lines the game cannot read as an area's, each with what is wrong.
     std::vector<std::pair<size_t, std::string>> problems;
+    // What ties each problem (same index) to others: the name a create line
+    // that does not read starts with (`create`), or the name made active in
+    // vain; for a line left without its area, the problem that left it so
+    // and the line's command with its first word (folded).
+    struct Tie {
+        bool create = false;
+        std::string name;
+        std::optional<size_t> lostBy;
+        std::string command;
+    };
+    std::vector<Tie> ties;
 };
 
 // Reads StrategicAreas.con as the game runs it (generator/level_script.h):

@@ -441,7 +441,9 @@ void AreasPage::paintCombatArea(QPainter& painter) const {
 
 void AreasPage::movePoint(int dx, int dy) {
     if (state_.ActivePoint != 1 && state_.ActivePoint != 2) return;
-    const int step = parseInteger(Edit1z->text().toStdString());
+    const int step = parseIntegerField(Edit1z->text().toStdString(),
+                                       "The field between \"Left\" and \"Right\" (Current Point - Options) takes the "
+                                       "pixels the point moves at each click: type a whole number such as 1 or 10.");
     PictureBox* dot = state_.ActivePoint == 2 ? gruen : rot;
     PictureBox* flag = state_.ActivePoint == 2 ? fg : fr;
     // No bound but the toolkit's coordinate range: far beyond any map.
@@ -615,7 +617,9 @@ void AreasPage::Label9zClick() {
         return;
     }
     state_.AreaName = name;
-    state_.AreaPriority = parseInteger(Edit3z->text().toStdString());
+    state_.AreaPriority = parseIntegerField(Edit3z->text().toStdString(),
+                                            "The priority field of \"Area fertigstellen\" takes how important the area "
+                                            "is: type a whole number from 1 to 200 (unimportant 10, important 150).");
 
     areas::AreaSpec a;
     a.name = name;
@@ -981,7 +985,8 @@ std::string AreasPage::workFile() const { return state_.LevelDir + areas::kWorkF
 
 areas::AreasWork AreasPage::work() const {
     areas::AreasWork w;
-    w.picture = picturePath_;
+    // Inside the program folder relative to it, so that the folder may move.
+    w.picture = state::storedPath(picturePath_, services_.programDir);
     w.pictureFitted = fitted_ && !picturePath_.empty();
     set_.toWork(w);
     w.proposedNeighbours = proposedNeighbours_;
@@ -1009,17 +1014,36 @@ void AreasPage::saveWork() {
     }
 }
 
-void AreasPage::restore(const areas::AreasWork& w) {
+bool AreasPage::restore(const areas::AreasWork& w) {
     proposedNeighbours_ = w.proposedNeighbours;
     history_.clear();
     setAreas(areas::AreaSet::fromWork(w).value_or(areas::AreaSet{}));
     if (set_.size() != 0) finishOutline();  // idle, as after recording an area
+    if (w.picture.empty()) return false;
+    std::string picture = state::loadedPath(w.picture, services_.programDir);
+    if (!fileExists(picture)) {
+        // A program folder that moved: the picture at its new place.
+        const std::string moved =
+            state::movedPath(picture, state::formerProgramDir(picture, state_.MapName), services_.programDir);
+        if (moved.empty()) {
+            services_.messages.info("The map picture " + picture + " chosen earlier is no longer there" +
+                                    (state_.MapDir.empty() ? "" : "; the level's own picture is shown when it has one") +
+                                    ". Choose it again with \"Load map image\" on page 2.");
+            return false;
+        }
+        picture = moved;
+    }
     // The level's own map picture saved by an earlier version: the world
     // picture shows it in its place.
-    const bool own = ground_ && !ground_->mapPicture.empty() && !w.picture.empty() && fileExists(w.picture) &&
-                     resolvePath(w.picture) == resolvePath(ground_->mapPicture);
-    if (!w.picture.empty() && !own) guarded(services_.messages, [&] { loadPicture(w.picture); });
-    if (w.pictureFitted && !loadedPicture_.isNull()) fitPictureToCombatArea();
+    if (ground_ && !ground_->mapPicture.empty() && resolvePath(picture) == resolvePath(ground_->mapPicture))
+        return false;
+    bool loaded = false;
+    guarded(services_.messages, [&] {
+        loadPicture(picture);
+        loaded = true;
+    });
+    if (loaded && w.pictureFitted && !loadedPicture_.isNull()) fitPictureToCombatArea();
+    return loaded;
 }
 
 void AreasPage::addonOpened(bool continuing) {
@@ -1075,8 +1099,7 @@ void AreasPage::addonOpened(bool continuing) {
             (!finished && askContinue("Areas drawn earlier for this add-on were found (" +
                                       std::to_string(saved->listEntries.size()) +
                                       "). Continue with them? \"No\" starts afresh."))) {
-            restore(*saved);
-            pictureRestored = !saved->picture.empty() && picturePath_ == saved->picture;
+            pictureRestored = restore(*saved);
         } else {
             state_.Record.areasWork.clear();
             saveWork();

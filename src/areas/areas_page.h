@@ -250,7 +250,7 @@ private:
     void showPictureStatus();
     void paintCombatArea(QPainter& painter) const;
     areas::AreasWork work() const;
-    void restore(const areas::AreasWork& work);
+    bool restore(const areas::AreasWork& work);  // true when its picture is shown
     void saveWork();
     void paintOutlines(QPainter& painter) const;
     areas::AreaSet set_;

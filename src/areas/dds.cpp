@@ -106,6 +106,69 @@ size_t storageOf(const Header& h, uint32_t width, uint32_t height) {
     return static_cast<size_t>(width) * height * static_cast<size_t>(h.bytesPerPixel);
 }
 
+// The four shades of a colour block, R, G, B, A each; three shades and
+// transparent black for a DXT1 block whose first end colour is not the
+// larger.
+void shadesOf(const uint8_t* block, bool dxt1, uint8_t shades[4][4]) {
+    const uint32_t c[2] = {block[0] | static_cast<uint32_t>(block[1]) << 8, block[2] | static_cast<uint32_t>(block[3]) << 8};
+    for (int k = 0; k < 2; ++k) {
+        const uint32_t r = (c[k] >> 11) & 31, g = (c[k] >> 5) & 63, b = c[k] & 31;
+        shades[k][0] = static_cast<uint8_t>(r << 3 | r >> 2);
+        shades[k][1] = static_cast<uint8_t>(g << 2 | g >> 4);
+        shades[k][2] = static_cast<uint8_t>(b << 3 | b >> 2);
+        shades[k][3] = 255;
+    }
+    const bool three = dxt1 && c[0] <= c[1];
+    for (int ch = 0; ch < 4; ++ch) {
+        const int a = shades[0][ch], b = shades[1][ch];
+        shades[2][ch] = static_cast<uint8_t>(three ? (a + b) / 2 : (2 * a + b) / 3);
+        shades[3][ch] = static_cast<uint8_t>(three ? 0 : (a + 2 * b) / 3);
+    }
+}
+
+// Decodes DXT1, DXT3 or DXT5 blocks into the picture (pixels beyond its
+// edges in the last blocks are dropped).
+void decodeBlocks(int kind, const uint8_t* in, RgbaImage& image) {
+    const bool dxt1 = kind == squish::kDxt1;
+    const size_t blockBytes = dxt1 ? 8 : 16;
+    const int across = (image.width + 3) / 4, down = (image.height + 3) / 4;
+    for (int by = 0; by < down; ++by)
+        for (int bx = 0; bx < across; ++bx, in += blockBytes) {
+            const uint8_t* colour = dxt1 ? in : in + 8;
+            uint8_t shades[4][4];
+            shadesOf(colour, dxt1, shades);
+            uint8_t alpha[16];
+            if (kind == squish::kDxt3) {
+                for (int i = 0; i < 16; ++i) alpha[i] = static_cast<uint8_t>(((in[i / 2] >> (4 * (i % 2))) & 15) * 17);
+            } else if (kind == squish::kDxt5) {
+                const int a0 = in[0], a1 = in[1];
+                uint8_t levels[8] = {static_cast<uint8_t>(a0), static_cast<uint8_t>(a1)};
+                if (a0 <= a1) {
+                    for (int i = 2; i < 6; ++i) levels[i] = static_cast<uint8_t>(((6 - i) * a0 + (i - 1) * a1) / 5);
+                    levels[6] = 0;
+                    levels[7] = 255;
+                } else {
+                    for (int i = 2; i < 8; ++i) levels[i] = static_cast<uint8_t>(((8 - i) * a0 + (i - 1) * a1) / 7);
+                }
+                for (int half = 0; half < 2; ++half) {
+                    const uint32_t bits = in[2 + 3 * half] | in[3 + 3 * half] << 8 | in[4 + 3 * half] << 16;
+                    for (int i = 0; i < 8; ++i) alpha[8 * half + i] = levels[(bits >> (3 * i)) & 7];
+                }
+            }
+            const uint32_t indices = colour[4] | colour[5] << 8 | colour[6] << 16 | static_cast<uint32_t>(colour[7]) << 24;
+            for (int i = 0; i < 16; ++i) {
+                const int x = bx * 4 + i % 4, y = by * 4 + i / 4;
+                if (x >= image.width || y >= image.height) continue;
+                uint8_t* out = image.pixels.data() + (static_cast<size_t>(y) * image.width + x) * 4;
+                const uint8_t* shade = shades[(indices >> (2 * i)) & 3];
+                out[0] = shade[0];
+                out[1] = shade[1];
+                out[2] = shade[2];
+                out[3] = dxt1 ? shade[3] : alpha[i];
+            }
+        }
+}
+
 // Decodes the picture of `width` x `height` that starts at `data`; nothing
 // when the data ends early.
 std::optional<RgbaImage> decodeOne(const Header& h, std::string_view data, uint32_t width, uint32_t height) {
@@ -115,7 +178,7 @@ std::optional<RgbaImage> decodeOne(const Header& h, std::string_view data, uint3
     image.height = static_cast<int>(height);
     image.pixels.assign(static_cast<size_t>(width) * height * 4, 0xFF);
     if (h.kind != 0) {
-        squish::DecompressImage(image.pixels.data(), image.width, image.height, data.data(), h.kind);
+        decodeBlocks(h.kind, reinterpret_cast<const uint8_t*>(data.data()), image);
         return image;
     }
     // Rows are packed; a pitch in the header is not trusted beyond that.
@@ -145,23 +208,15 @@ std::optional<RgbaImage> decodeBlockMeans(const Header& h, std::string_view data
     const auto* in = reinterpret_cast<const uint8_t*>(data.data());
     for (size_t i = 0; i < static_cast<size_t>(across) * down; ++i) {
         const uint8_t* block = in + i * blockBytes + colourAt;
-        const uint32_t c0 = block[0] | block[1] << 8, c1 = block[2] | block[3] << 8;
         const uint32_t bits = block[4] | block[5] << 8 | block[6] << 16 | static_cast<uint32_t>(block[7]) << 24;
         int used[4] = {0, 0, 0, 0};
         for (int k = 0; k < 16; ++k) ++used[(bits >> (2 * k)) & 3];
-        const auto expand = [](uint32_t c, int channel) {
-            if (channel == 0) return static_cast<int>(((c >> 11) & 31) * 255 / 31);
-            if (channel == 1) return static_cast<int>(((c >> 5) & 63) * 255 / 63);
-            return static_cast<int>((c & 31) * 255 / 31);
-        };
-        const bool threeShades = h.kind == squish::kDxt1 && c0 <= c1;
+        uint8_t shades[4][4];
+        shadesOf(block, h.kind == squish::kDxt1, shades);
         uint8_t* out = image.pixels.data() + i * 4;
-        for (int ch = 0; ch < 3; ++ch) {
-            const int a = expand(c0, ch), b = expand(c1, ch);
-            const int shade2 = threeShades ? (a + b) / 2 : (2 * a + b) / 3;
-            const int shade3 = threeShades ? 0 : (a + 2 * b) / 3;
-            out[ch] = static_cast<uint8_t>((used[0] * a + used[1] * b + used[2] * shade2 + used[3] * shade3) / 16);
-        }
+        for (int ch = 0; ch < 3; ++ch)
+            out[ch] = static_cast<uint8_t>(
+                (used[0] * shades[0][ch] + used[1] * shades[1][ch] + used[2] * shades[2][ch] + used[3] * shades[3][ch]) / 16);
         out[3] = 0xFF;
     }
     return image;

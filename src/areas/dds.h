@@ -1,7 +1,7 @@
 // DirectDraw Surface pictures, as levels carry their in-game map
 // (Textures/InGameMap.dds): the top picture of a plain 2D surface, DXT1,
-// DXT3 or DXT5 compressed (decoded by libsquish) or uncompressed with 24 or
-// 32 bits per pixel. The header is checked field by field before any pixel
+// DXT3 or DXT5 compressed (written by libsquish, decoded here) or uncompressed
+// with 24 or 32 bits per pixel. The header is checked field by field before any pixel
 // is read.
 #pragma once
 

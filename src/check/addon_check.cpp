@@ -109,8 +109,8 @@ public:
         strategies();
         pathmaps();
         spawns();
-        std::stable_sort(out_.begin(), out_.end(),
-                         [](const Finding& a, const Finding& b) { return a.severity < b.severity; });
+        linkCauses();
+        orderByCause(out_);
         return std::move(out_);
     }
 
@@ -127,6 +127,19 @@ private:
         size_t line;
     };
     std::vector<SearchType> types_;  // ai.addSearchType lines
+
+    // What ties a finding to its cause, noted by the checks (finding indexes
+    // into out_) and linked at the end.
+    std::map<size_t, std::string> unreadableCreate_;  // a create line the check cannot read: its name
+    std::map<size_t, size_t> blankName_;               // an area the game cannot read for the blank in its name
+    std::map<size_t, std::string> soughtName_;         // a line that names an area in vain: that name
+    std::map<size_t, size_t> lostLine_;                // a line left without its area: what left it so
+    std::map<size_t, std::set<std::string>> lostCommands_;  // what left lines so: their commands (folded)
+    std::map<size_t, std::vector<size_t>> island_;     // an island: its areas and those of the route it misses
+    std::map<size_t, size_t> uncoveredBy_;             // a control point only an unreadable area covers
+    std::map<size_t, std::string> uncoveredPoint_;     // an uncovered control point: its name
+    std::map<size_t, int> sideWithoutBase_;
+    std::map<size_t, std::string> unusedKind_;        // a kind no area carries (folded)
 
     Finding& add(Severity severity, const char* code, std::string message, std::string file = {}, size_t line = 0) {
         Finding f;
@@ -212,14 +225,29 @@ private:
 
     // --- Areas ---------------------------------------------------------
 
-    void areaLine(size_t line, const std::string& what) {
+    size_t areaLine(size_t line, const std::string& what) {
         add(Severity::Error, "area-line",
             what + " Correct the line, or write the areas again on the Areas page.", "AI/StrategicAreas.con", line);
+        return out_.size() - 1;
     }
+
+    // The game reads an area's name as one word: one with a blank in it
+    // breaks its create line, so the area is not there for the game.
+    static bool unreadable(const Area& a) { return a.name.find_first_of(" \t") != std::string::npos; }
 
     void readAreas(const Lines& lines) {
         const areas::AreaScript script = areas::readAreaScript(lines);
-        for (const auto& [line, what] : script.problems) areaLine(line, what);
+        std::vector<size_t> found;  // a problem's finding
+        for (size_t i = 0; i < script.problems.size(); ++i) {
+            found.push_back(areaLine(script.problems[i].first, script.problems[i].second));
+            const areas::AreaScript::Tie& tie = i < script.ties.size() ? script.ties[i] : areas::AreaScript::Tie{};
+            if (tie.lostBy && *tie.lostBy < found.size()) {
+                lostLine_[found.back()] = found[*tie.lostBy];
+                lostCommands_[found[*tie.lostBy]].insert(tie.command);
+            } else if (!tie.name.empty()) {
+                (tie.create ? unreadableCreate_ : soughtName_)[found.back()] = tie.name;
+            }
+        }
         for (const areas::ScriptArea& s : script.areas) {
             Area a;
             a.name = s.name;
@@ -252,8 +280,10 @@ private:
         std::set<std::string> seen;
         for (const Area& a : areas_) {
             const std::string fault = areaNameFault(a.name);
-            if (!fault.empty())
+            if (!fault.empty()) {
                 add(Severity::Error, "area-name-bad", fault, file, a.line).area = a.name;
+                if (unreadable(a)) blankName_[out_.size() - 1] = static_cast<size_t>(&a - areas_.data());
+            }
             if (!seen.insert(foldCase(a.name)).second)
                 add(Severity::Error, "area-name-duplicate",
                     "A second area is named \"" + a.name + "\"; the game takes both for one. Rename one of them on "
@@ -307,6 +337,7 @@ private:
                         "name. Correct the neighbours on the Areas page.",
                         file, line)
                         .area = a.name;
+                    soughtName_[out_.size() - 1] = name;
                 } else {
                     links[i].insert(it->second);
                 }
@@ -362,6 +393,9 @@ private:
                     " a neighbour among the other areas on the Areas page.",
                 file, areas_[members[g][0]].line)
                 .area = areas_[members[g][0]].name;
+            std::vector<size_t>& involved = island_[out_.size() - 1];
+            involved = members[g];
+            involved.insert(involved.end(), members[0].begin(), members[0].end());
         }
     }
 
@@ -373,28 +407,110 @@ private:
             return;  // unreadable files are found by the spawn checks
         }
         for (const areas::ControlPoint& cp : points) {
-            const bool covered = std::any_of(areas_.begin(), areas_.end(), [&](const Area& a) {
-                return a.x1 <= cp.x && cp.x <= a.x2 && a.z1 <= cp.y && cp.y <= a.z2;
-            });
-            if (covered) continue;
+            const auto covers = [&](const Area& a) { return a.x1 <= cp.x && cp.x <= a.x2 && a.z1 <= cp.y && cp.y <= a.z2; };
+            const auto by = std::find_if(areas_.begin(), areas_.end(), covers);
+            const auto readableBy = std::find_if(areas_.begin(), areas_.end(),
+                                                 [&](const Area& a) { return !unreadable(a) && covers(a); });
+            if (readableBy != areas_.end()) continue;
             Finding& f = add(Severity::Warning, "control-point-uncovered",
                              "The control point " + cp.templateName +
                                  " lies in no area, so the bots do not go for it. Draw an area around it on the "
                                  "Areas page.");
             f.at = WorldPosition{cp.x, cp.y};
+            if (by != areas_.end()) uncoveredBy_[out_.size() - 1] = static_cast<size_t>(by - areas_.begin());
+            uncoveredPoint_[out_.size() - 1] = cp.templateName;
         }
     }
 
     void bases(const std::string& file) {
         for (const int side : {1, 2}) {
-            const bool has = std::any_of(areas_.begin(), areas_.end(),
-                                         [&](const Area& a) { return a.side == side && a.kinds.count("base"); });
-            if (!has)
-                add(Severity::Warning, "side-no-base",
-                    "Side " + std::to_string(side) + " has no area of the kind Base. Mark its base area as Base "
-                    "with side " + std::to_string(side) + " on the Areas page.",
-                    file);
+            const bool has = std::any_of(areas_.begin(), areas_.end(), [&](const Area& a) {
+                return a.side == side && a.kinds.count("base") && !unreadable(a);
+            });
+            if (has) continue;
+            add(Severity::Warning, "side-no-base",
+                "Side " + std::to_string(side) + " has no area of the kind Base. Mark its base area as Base "
+                "with side " + std::to_string(side) + " on the Areas page.",
+                file);
+            sideWithoutBase_[out_.size() - 1] = side;
         }
+    }
+
+    // --- Causes --------------------------------------------------------
+
+    // A name as it was meant, whatever broke it: letter case, blanks and
+    // underscores aside ("CP Village" for "CP_Village").
+    static std::string meant(const std::string& name) {
+        std::string out;
+        for (const char c : foldCase(name))
+            if (c != ' ' && c != '\t' && c != '_') out += c;
+        return out;
+    }
+
+    std::optional<size_t> rootOf(size_t i) const {
+        for (size_t steps = 0; steps <= out_.size() && out_[i].cause; ++steps) i = *out_[i].cause;
+        return out_[i].cause ? std::nullopt : std::optional<size_t>(i);
+    }
+
+    // Links what follows from an area the game cannot read (its lines, the
+    // neighbours and the route it breaks, the flags it was to cover) to it.
+    void linkCauses() {
+        std::map<std::string, size_t> broken;  // the name meant: its cause
+        std::map<size_t, size_t> areaCause;    // an unreadable area: its cause
+        for (const auto& [finding, name] : unreadableCreate_)
+            if (!name.empty()) broken.emplace(meant(name), finding);
+        for (const auto& [finding, area] : blankName_) {
+            // Meant as one name, or as its first word (which the game takes).
+            const std::string& name = areas_[area].name;
+            broken.emplace(meant(name), finding);
+            broken.emplace(meant(name.substr(0, name.find_first_of(" \t"))), finding);
+            areaCause.emplace(area, finding);
+        }
+        const auto link = [&](size_t finding, size_t cause) {
+            if (finding != cause && !out_[finding].cause) out_[finding].cause = cause;
+        };
+        for (const auto& [finding, name] : soughtName_)
+            if (const auto it = broken.find(meant(name)); it != broken.end()) link(finding, it->second);
+        for (const auto& [finding, by] : lostLine_) link(finding, by);
+        for (size_t i = 0; i < out_.size(); ++i) {
+            const auto area = out_[i].area.empty() ? areaIndex_.end() : areaIndex_.find(foldCase(out_[i].area));
+            if (area == areaIndex_.end()) continue;
+            if (const auto cause = areaCause.find(area->second); cause != areaCause.end()) link(i, cause->second);
+        }
+        for (const auto& [finding, area] : uncoveredBy_)
+            if (const auto cause = areaCause.find(area); cause != areaCause.end()) link(finding, cause->second);
+        // The wizard names an area after the control point it proposed it
+        // for: an unreadable area of that name was to cover it.
+        for (const auto& [finding, name] : uncoveredPoint_)
+            if (const auto it = broken.find(meant(name)); it != broken.end()) link(finding, it->second);
+        for (const auto& [finding, side] : sideWithoutBase_) {
+            for (const auto& [area, cause] : areaCause)
+                if (areas_[area].side == side && areas_[area].kinds.count("base")) link(finding, cause);
+            for (const auto& [cause, commands] : lostCommands_)
+                if (commands.count("aistrategicarea.addobjecttypeflag base") || commands.count("aistrategicarea.setside"))
+                    link(finding, cause);
+        }
+        for (const auto& [finding, kind] : unusedKind_) {
+            for (const auto& [area, cause] : areaCause)
+                if (areas_[area].kinds.count(kind)) link(finding, cause);
+            for (const auto& [cause, commands] : lostCommands_)
+                if (commands.count("aistrategicarea.addobjecttypeflag " + kind)) link(finding, cause);
+        }
+        // An island that an unreadable area, or a link lost with it, cuts off.
+        std::map<size_t, std::set<size_t>> touched;  // cause: the areas it concerns
+        for (const auto& [area, cause] : areaCause) touched[cause].insert(area);
+        for (size_t i = 0; i < out_.size(); ++i) {
+            if (!out_[i].cause || out_[i].area.empty()) continue;
+            const auto root = rootOf(i);
+            const auto area = areaIndex_.find(foldCase(out_[i].area));
+            if (root && area != areaIndex_.end()) touched[*root].insert(area->second);
+        }
+        for (const auto& [finding, involved] : island_)
+            for (const auto& [cause, areas] : touched)
+                if (std::any_of(involved.begin(), involved.end(), [&](size_t a) { return areas.count(a) != 0; })) {
+                    link(finding, cause);
+                    break;
+                }
     }
 
     // --- Strategies ----------------------------------------------------
@@ -459,14 +575,15 @@ private:
         for (const auto& [flag, strategy] : modifiers) {
             const std::string folded = foldCase(flag.name);
             if (folded == "front" || folded == "safe" || folded == "enemy" || folded == "neutral") continue;
-            const bool carried =
-                std::any_of(areas_.begin(), areas_.end(), [&](const Area& a) { return a.kinds.count(folded) != 0; });
+            const bool carried = std::any_of(areas_.begin(), areas_.end(),
+                                             [&](const Area& a) { return a.kinds.count(folded) != 0 && !unreadable(a); });
             if (carried || !reported.insert(folded).second) continue;
             add(Severity::Information, "area-kind-unused",
                 "The strategy \"" + strategy + "\" values areas of the kind " + flag.name +
                     ", but no area has that kind; the strategy then goes by its other kinds. Mark areas as " +
                     flag.name + " on the Areas page if the map has such places.",
                 "AI/strategies.con", flag.line);
+            unusedKind_[out_.size() - 1] = folded;
         }
     }
 

@@ -30,6 +30,9 @@ struct Finding {
     std::optional<WorldPosition> at;
     std::string area;     // the area concerned, for going to it
     std::string pathmap;  // the search map concerned, for opening its pathmaps
+    // The finding this one follows from (an area the game cannot read, hence
+    // its unknown neighbours ...): its index in the same list; none: a cause.
+    std::optional<size_t> cause;
     bool operator==(const Finding&) const = default;
 };
 
@@ -40,5 +43,16 @@ std::string placeText(const Finding& finding);
 std::string findingLine(const Finding& finding);
 
 size_t countOf(const std::vector<Finding>& findings, Severity severity);
+
+// Puts the causes first, errors before warnings before information (each
+// severity in the order given), each cause followed at once by the findings
+// that follow from it, in their order; the cause links are renumbered to the
+// new places. A link to a finding that follows from another goes to the one
+// that starts the chain; a link to itself, out of range, in a ring, or to a
+// milder cause (a warning for an error) is dropped.
+void orderByCause(std::vector<Finding>& findings);
+
+// The findings that follow from findings[index] (directly or not).
+size_t consequencesOf(const std::vector<Finding>& findings, size_t index);
 
 } // namespace tw::check

@@ -18,12 +18,40 @@ void MapPage::fillScriptList() {
 }
 
 void MapPage::Button2Click() {
-    // Scripts the user changed since Tarnwick wrote them are asked about.
     const std::string addon = addonDir(services_.programDir, state_);
+    // An add-on whose conversion has areas or pathmaps is not made anew
+    // without asking: continue it, or start afresh after copying its work.
+    bool afresh = false;
+    if (const state::LoadedRecord saved = state::loadRecord(addon); saved.kind == state::LoadedRecord::Kind::Ok) {
+        const std::string work = state::finishedWork(saved.record, addon);
+        if (!work.empty()) {
+            const int answer = services_.messages.ask(
+                "The add-on " + addon + " holds a conversion of " + saved.record.mapName + " with " + work +
+                    " (saved " + saved.record.savedAt + " UTC). \"Start\" would make the add-on anew: "
+                    "StrategicAreas.con without areas, and \"ai.createallmaps\" in ai.con again.\n\n"
+                    "\"Continue that conversion\" takes it up where it was left; \"Start afresh\" first copies "
+                    "its areas, StrategicAreas.con, ai.con and " + state::kRecordFileName +
+                    " into a dated folder inside the add-on; \"Cancel\" changes nothing.",
+                {"Continue that conversion", "Start afresh", "Cancel"});
+            if (answer == 0) {
+                emit continueChosen(addon);
+                return;
+            }
+            if (answer != 1) return;
+            afresh = true;
+        }
+    }
+    // Scripts the user changed since Tarnwick wrote them are asked about.
     const Lines& scripts = generator::editableScripts();
     const state::OverwritePlan plan =
         state::askBeforeOverwriting(services_.messages, state_.Record, addon, scripts, "\"Start\"");
     if (!plan.go) return;
+    std::string setAside;
+    if (afresh) {
+        setAside = state::copyConversionAside(addon, state::nowStamp());
+        state::forgetFinishedWork(state_.Record);
+        if (fileExists(addon + "tarnwick-areas.txt")) deleteFile(addon + "tarnwick-areas.txt");
+    }
     generator::AddonRunHooks hooks;
     hooks.readVehicleBoxes = [this] { return std::pair{shipp->isChecked(), landp->isChecked()}; };
     hooks.fillScriptList = [this](const Lines&) { fillScriptList(); };
@@ -43,7 +71,13 @@ void MapPage::Button2Click() {
     state_.Record.ships = shipp->isChecked();
     state_.Record.landingCrafts = landp->isChecked();
     if (!plan.copiedTo.empty()) services_.messages.info(state::copiedMessage(plan));
+    if (!setAside.empty())
+        services_.messages.info("The earlier conversion's areas, StrategicAreas.con, ai.con and " +
+                                std::string(state::kRecordFileName) + " were copied to " + setAside +
+                                " before the add-on was made anew.");
     rememberStep(state_, services_.programDir, state::Step::AddonMade);
+    // A list of conversions on view shows this one's new step and date.
+    if (!GroupBoxContinue->isHidden()) showConversions();
     if (!result.seedWarning.empty()) services_.messages.info(result.seedWarning);
 }
 

@@ -5,6 +5,8 @@
 #include "tools/scripts.h"
 #include "platform/errors.h"
 
+#include <QPointer>
+
 namespace tw {
 
 MapPage::MapPage(Services& services, ConversionState& state, QWidget* parent)
@@ -78,6 +80,21 @@ MapPage::MapPage(Services& services, ConversionState& state, QWidget* parent)
     ListConversions->setCursor(Qt::PointingHandCursor);
     GroupBoxContinue->hide();
 
+    // What the captions in German or in short mean.
+    const std::pair<QWidget*, const char*> tips[] = {
+        {GroupBox7, "Your map (\"Deine Map\"): the level to convert, as its .rfa archive or as an unpacked level "
+                    "folder. Choose it with the folder picture, then click \"OK\"."},
+        {pack, "The map is a packed level archive (.rfa), e.g. from the game's Archives/bf1942/levels folder."},
+        {unpack, "The map is an unpacked level folder: choose its init.con."},
+        {Image12, "Choose the map's archive or its init.con."},
+        {GroupBox8, "The scripts (.con files) the bots need: \"Start\" makes the add-on with them."},
+        {Button2, "Makes the add-on: the level's folder with \"_001\" added, holding the bots' scripts."},
+        {GroupBox9, "The add-on's scripts (\"CONS\"): click one to see it on the right and change it there."},
+        {Button3, "Save changes (\"Safe changings\"): writes the script shown on the right back into its file in "
+                  "the add-on."},
+    };
+    for (const auto& [widget, tip] : tips) widget->setToolTip(QString::fromUtf8(tip));
+
     on(Image12, &PictureBox::clicked, [this] { Image12Click(); });
     on(Button1, &QPushButton::clicked, [this] { Button1Click(); });
     on(Button2, &QPushButton::clicked, [this] { Button2Click(); });
@@ -121,6 +138,14 @@ void MapPage::Image12Click() {
             unpackRun_ = tools::BatchRun::start(services_.shell, services_.programDir, "unpack.bat");
             unpack->setEnabled(false);
             pack->setEnabled(false);
+            // An unpack that fails or is stopped leaves no level: the kind
+            // of map may be chosen anew.
+            unpackRun_->whenEnded([page = QPointer<MapPage>(this)](const tools::BatchRun& run) {
+                if (page && !run.succeeded() && page->GroupBox7->isEnabled()) {
+                    page->pack->setEnabled(true);
+                    page->unpack->setEnabled(true);
+                }
+            });
         }
     }
     Button1->setEnabled(true);
@@ -134,11 +159,23 @@ void MapPage::Button1Click() {
         if (unpackRun_->running())
             throw AppError("The map is still being unpacked. Wait until the console window of unpack.bat says "
                            "\"finished\", then click \"OK\".");
-        if (!unpackRun_->succeeded())
+        if (!unpackRun_->succeeded()) {
+            pack->setEnabled(true);
+            unpack->setEnabled(true);
             throw AppError("Unpacking the map did not succeed (its console window shows why), so there is no level "
                            "to read. Choose the map archive again.");
+        }
     }
-    emit mapAnalysed(intake::analyse(state_, services_.programDir, pack->isChecked(), chosenInitFolder_));
+    intake::MapDisplays displays;
+    try {
+        displays = intake::analyse(state_, services_.programDir, pack->isChecked(), chosenInitFolder_);
+    } catch (...) {
+        // A map that cannot be read: archive or folder may be chosen anew.
+        pack->setEnabled(true);
+        unpack->setEnabled(true);
+        throw;
+    }
+    emit mapAnalysed(displays);
     GroupBox7->setEnabled(false);
     GroupBox8->setEnabled(true);
     GroupBox9->setEnabled(true);

@@ -263,16 +263,19 @@ QRect pixelRect(const WorldRect& r, int worldSize, int size) {
 }
 
 QRgb reliefColour(const Heightmap& h, std::optional<double> waterLevel, double x, double z) {
-    const double ground = h.heightAt(x, z);
+    const double d = h.metresPerSample();
+    const double gx = (h.heightAt(x + d, z) - h.heightAt(x - d, z)) / (2 * d);
+    const double gz = (h.heightAt(x, z + d) - h.heightAt(x, z - d)) / (2 * d);
+    return reliefShade(h.heightAt(x, z), gx, gz, waterLevel);
+}
+
+QRgb reliefShade(double ground, double gx, double gz, std::optional<double> waterLevel) {
     if (waterLevel && ground < *waterLevel) {
         const double depth = std::min((*waterLevel - ground) / 20.0, 1.0);
         return qRgb(static_cast<int>(70 - 40 * depth), static_cast<int>(130 - 60 * depth),
                     static_cast<int>(200 - 50 * depth));
     }
     // Lit from the north-west: slopes facing it lighter, the others darker.
-    const double d = h.metresPerSample();
-    const double gx = (h.heightAt(x + d, z) - h.heightAt(x - d, z)) / (2 * d);
-    const double gz = (h.heightAt(x, z + d) - h.heightAt(x, z - d)) / (2 * d);
     const double light = std::clamp(0.8 + 1.6 * (-gx + gz) * 0.7071, 0.35, 1.25);
     return qRgb(std::clamp(static_cast<int>(168 * light), 0, 255), std::clamp(static_cast<int>(152 * light), 0, 255),
                 std::clamp(static_cast<int>(112 * light), 0, 255));
@@ -292,11 +295,32 @@ WorldPicture paintWorldPicture(const LevelGround& g, int size, const QImage* own
 
     // The relief, under everything.
     if (g.heights) {
+        // One height per pixel centre, three rows at a time; the slope from
+        // the pixels around, at least a sample apart.
         const double k = s / size;
-        for (int v = 0; v < size; ++v) {
-            auto* line = reinterpret_cast<QRgb*>(out.image.scanLine(v));
+        const int step = std::max(1, static_cast<int>(std::lround(g.heights->metresPerSample() / k)));
+        const auto rowAt = [&](int v, std::vector<double>& row) {
+            row.resize(static_cast<size_t>(size) + 2 * static_cast<size_t>(step));
             const double z = s - (v + 0.5) * k;
-            for (int u = 0; u < size; ++u) line[u] = reliefColour(*g.heights, g.terrain.waterLevel, (u + 0.5) * k, z);
+            for (int u = -step; u < size + step; ++u)
+                row[static_cast<size_t>(u + step)] = g.heights->heightAt((u + 0.5) * k, z);
+        };
+        std::vector<std::vector<double>> rows(static_cast<size_t>(2 * step + 1));
+        for (int i = 0; i <= 2 * step; ++i) rowAt(i - step, rows[static_cast<size_t>(i)]);
+        for (int v = 0; v < size; ++v) {
+            if (v > 0) {
+                std::rotate(rows.begin(), rows.begin() + 1, rows.end());
+                rowAt(v + step, rows.back());
+            }
+            const std::vector<double>& north = rows.front();
+            const std::vector<double>& here = rows[static_cast<size_t>(step)];
+            const std::vector<double>& south = rows.back();
+            auto* line = reinterpret_cast<QRgb*>(out.image.scanLine(v));
+            for (int u = 0; u < size; ++u) {
+                const size_t i = static_cast<size_t>(u + step);
+                line[u] = reliefShade(here[i], (here[i + step] - here[i - step]) / (2 * step * k),
+                                      (north[i] - south[i]) / (2 * step * k), g.terrain.waterLevel);
+            }
         }
         out.sources.push_back({SourceKind::Relief, g.heightmapFile, world,
                                "relief from " + g.heightmapFile + " (" + std::to_string(g.heights->side()) + " x " +

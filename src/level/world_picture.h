@@ -86,7 +86,9 @@ QRect pixelRect(const WorldRect& r, int worldSize, int size);
 QImage slopeLayer(const Heightmap& heights, double maxSlope, int size);
 QImage waterLayer(const Heightmap& heights, double waterLevel, double waterDepth, int size);
 
-// The relief's colours: land shaded by slope, water by depth.
+// The relief's colours: land shaded by slope, water by depth; `gx` and
+// `gz` are the ground's rise per metre eastwards and northwards.
 QRgb reliefColour(const Heightmap& heights, std::optional<double> waterLevel, double x, double z);
+QRgb reliefShade(double ground, double gx, double gz, std::optional<double> waterLevel);
 
 } // namespace tw::level

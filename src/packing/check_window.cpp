@@ -6,8 +6,10 @@
 #include "packing/packing_page.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "tools/console_window.h"
 
 #include <QEvent>
+#include <QScreen>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QVBoxLayout>
@@ -40,6 +42,23 @@ private:
 } // namespace
 
 void giveWayTo(QWidget* link, QWidget* bar) { new GiveWay(link, bar); }
+
+void CheckWindow::placeBesideMainWindow(QWidget& main) {
+    // As the consoles are placed: beside the main window, so that going to
+    // an area or a pathmap happens in sight; wholly on the screen.
+    const QScreen* screen = main.screen();
+    if (!screen) return;
+    const QSize border = main.frameGeometry().size() - main.size();
+    const QRect frame = consoleFrame(screen->availableGeometry(), main.frameGeometry(), QSize(760, 420) + border,
+                                     QSize(360, 260) + border, {});
+    resize(frame.size() - border);
+    move(frame.topLeft());
+    // A narrow room keeps "What to do" in sight; the chosen finding is
+    // shown whole below the list.
+    const double share = std::min(1.0, width() / 760.0);
+    findingsTree->setColumnWidth(0, static_cast<int>(230 * share));
+    findingsTree->setColumnWidth(1, static_cast<int>(170 * share));
+}
 
 CheckWindow::CheckWindow(std::function<std::vector<check::Finding>()> recheck, QWidget* parent)
     : QDialog(parent), recheck_(std::move(recheck)) {
@@ -82,10 +101,18 @@ CheckWindow::CheckWindow(std::function<std::vector<check::Finding>()> recheck, Q
     connect(findingsTree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         const QVariant index = item ? item->data(0, Qt::UserRole) : QVariant();
         if (!index.isValid()) return details->clear();
-        const check::Finding& f = findings_.at(index.toULongLong());
-        details->setText(QStringLiteral("%1 %2 at %3: %4")
-                             .arg(QString::fromLatin1(check::severityName(f.severity)), QString::fromStdString(f.code),
-                                  QString::fromStdString(check::placeText(f)), QString::fromStdString(f.message)));
+        const size_t i = index.toULongLong();
+        const check::Finding& f = findings_.at(i);
+        QString text = QStringLiteral("%1 %2 at %3: %4")
+                           .arg(QString::fromLatin1(check::severityName(f.severity)), QString::fromStdString(f.code),
+                                QString::fromStdString(check::placeText(f)), QString::fromStdString(f.message));
+        if (f.cause && *f.cause < findings_.size())
+            text += QStringLiteral("\nThis follows from %1 at %2.")
+                        .arg(QString::fromStdString(findings_[*f.cause].code),
+                             QString::fromStdString(check::placeText(findings_[*f.cause])));
+        else if (const size_t following = check::consequencesOf(findings_, i))
+            text += QStringLiteral("\n%1 more finding(s) follow from this one: expand its row to see them.").arg(following);
+        details->setText(text);
     });
     connect(findingsTree, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         const QVariant index = item->data(0, Qt::UserRole);
@@ -98,28 +125,55 @@ void CheckWindow::showFindings(const std::vector<check::Finding>& findings) {
     findingsTree->clear();
     const size_t errors = check::countOf(findings, check::Severity::Error),
                  warnings = check::countOf(findings, check::Severity::Warning);
+    size_t causes = 0;  // of errors and warnings
+    for (const check::Finding& f : findings) causes += !f.cause && f.severity != check::Severity::Information;
     summary->setText(errors + warnings == 0
                          ? QStringLiteral("Nothing the game would stumble over was found.")
-                         : QStringLiteral("%1 error(s) and %2 warning(s). Double-click an area's or a pathmap's "
+                         : QStringLiteral("%1 error(s) and %2 warning(s)%3. Double-click an area's or a pathmap's "
                                           "finding to go to it.")
                                .arg(errors)
-                               .arg(warnings));
+                               .arg(warnings)
+                               .arg(causes < errors + warnings
+                                        ? QStringLiteral(" from %1 cause(s); what follows from a cause is listed "
+                                                         "under it").arg(causes)
+                                        : QString()));
+    const auto addRow = [&](QTreeWidgetItem* parent, size_t i, const QString& more) {
+        const check::Finding& f = findings[i];
+        auto* row = new QTreeWidgetItem(parent, {QString::fromStdString(check::placeText(f)),
+                                                 QString::fromStdString(f.code),
+                                                 QString::fromStdString(f.message) + more});
+        row->setData(0, Qt::UserRole, QVariant::fromValue<qulonglong>(i));
+        row->setToolTip(2, QString::fromStdString(f.message));
+        return row;
+    };
+    // A group per severity of the causes; what follows from a cause is
+    // listed under it, whatever its own severity.
     for (const auto severity : {check::Severity::Error, check::Severity::Warning, check::Severity::Information}) {
-        const size_t count = check::countOf(findings, severity);
+        size_t count = 0, roots = 0;
+        for (size_t i = 0; i < findings.size(); ++i)
+            if (!findings[i].cause && findings[i].severity == severity) {
+                ++roots;
+                count += 1 + check::consequencesOf(findings, i);
+            }
         if (count == 0) continue;
-        auto* group = new QTreeWidgetItem(findingsTree, {QStringLiteral("%1 (%2)").arg(groupTitle(severity)).arg(count)});
+        auto* group = new QTreeWidgetItem(
+            findingsTree, {roots == count ? QStringLiteral("%1 (%2)").arg(groupTitle(severity)).arg(count)
+                                          : QStringLiteral("%1 (%2 cause(s), %3 findings)")
+                                                .arg(groupTitle(severity))
+                                                .arg(roots)
+                                                .arg(count)});
         group->setFirstColumnSpanned(true);
         QFont bold = group->font(0);
         bold.setBold(true);
         group->setFont(0, bold);
         for (size_t i = 0; i < findings.size(); ++i) {
-            const check::Finding& f = findings[i];
-            if (f.severity != severity) continue;
-            auto* row = new QTreeWidgetItem(group, {QString::fromStdString(check::placeText(f)),
-                                                    QString::fromStdString(f.code),
-                                                    QString::fromStdString(f.message)});
-            row->setData(0, Qt::UserRole, QVariant::fromValue<qulonglong>(i));
-            row->setToolTip(2, QString::fromStdString(f.message));
+            if (findings[i].cause || findings[i].severity != severity) continue;
+            const size_t following = check::consequencesOf(findings, i);
+            QTreeWidgetItem* cause =
+                addRow(group, i, following == 0 ? QString()
+                                                : QStringLiteral(" (%1 more below follow from this)").arg(following));
+            for (size_t j = 0; j < findings.size(); ++j)
+                if (findings[j].cause == i) addRow(cause, j, QString());
         }
         group->setExpanded(true);
     }
@@ -130,7 +184,9 @@ void CheckWindow::showFindings(const std::vector<check::Finding>& findings) {
 
 void CheckWindow::choose(const check::Finding& finding) {
     if (!finding.area.empty()) emit areaChosen(QString::fromStdString(finding.area));
-    else if (!finding.pathmap.empty()) emit pathmapChosen(QString::fromStdString(finding.pathmap));
+    else if (!finding.pathmap.empty())
+        emit pathmapChosen(QString::fromStdString(finding.pathmap),
+                           finding.at ? QPointF(finding.at->x, finding.at->z) : QPointF(), finding.at.has_value());
 }
 
 std::vector<check::Finding> PackingPage::checkFindings() const {
@@ -148,26 +204,35 @@ void PackingPage::LabelCheckClick() {
         connect(checkWindow_, &CheckWindow::pathmapChosen, this, &PackingPage::pathmapFindingChosen);
     }
     checkWindow_->showFindings(findings);
+    if (!checkWindow_->isVisible()) checkWindow_->placeBesideMainWindow(*window());
     checkWindow_->show();
     checkWindow_->raise();
 }
 
 bool PackingPage::packingCheckPasses() {
     const auto findings = check::checkAddon(state_.LevelDir, state_.MapDir);
-    std::string errors;
-    size_t count = 0;
-    for (const check::Finding& f : findings)
-        if (f.severity == check::Severity::Error) {
-            if (++count <= 10) errors.append(1, '\n').append(check::placeText(f)).append(": ").append(f.message);
-        }
+    const size_t count = check::countOf(findings, check::Severity::Error);
     if (count == 0) return true;
-    if (count > 10)
-        errors.append("\n... and ").append(std::to_string(count - 10)).append(" more (\"Check the add-on\" shows them all).");
+    // The causes of the errors, each with what follows from it.
+    std::string causes;
+    size_t shown = 0, all = 0;
+    for (size_t i = 0; i < findings.size(); ++i) {
+        const check::Finding& f = findings[i];
+        if (f.cause || f.severity != check::Severity::Error || ++all > 10) continue;
+        ++shown;
+        causes.append(1, '\n').append(check::placeText(f)).append(": ").append(f.message);
+        if (const size_t following = check::consequencesOf(findings, i))
+            causes.append(" (").append(std::to_string(following)).append(following == 1 ? " finding follows" : " findings follow").append(" from it)");
+    }
+    if (all > shown)
+        causes.append("\n... and ").append(std::to_string(all - shown)).append(" more (\"Check the add-on\" shows them all).");
     std::string text = "The check of the add-on in ";
     text.append(state_.LevelDir).append(" found ").append(std::to_string(count));
-    text.append(count == 1 ? " error" : " errors").append(" the game will misbehave with:").append(errors);
+    text.append(count == 1 ? " error" : " errors").append(" the game will misbehave with");
+    if (all < count) text.append(", from ").append(std::to_string(all)).append(all == 1 ? " cause" : " causes");
+    text.append(":").append(causes);
     text.append("\n\nMend them and pack again, or pack the add-on as it is.");
-    return services_.messages.ask(text, {"Pack anyway", "Cancel"}) == 0;
+    return services_.messages.askWithDefault(text, {"Pack anyway", "Cancel"}, 1) == 0;
 }
 
 } // namespace tw

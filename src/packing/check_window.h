@@ -25,6 +25,9 @@ public:
     const std::vector<check::Finding>& findings() const { return findings_; }
     // Goes where the finding leads (what choosing its row does).
     void choose(const check::Finding& finding);
+    // Beside `main` (as the consoles open), not over it, where the screen
+    // has room; resized to the room there.
+    void placeBesideMainWindow(QWidget& main);
 
     QLabel* summary;
     QTreeWidget* findingsTree;  // one group per severity, a row per finding
@@ -34,7 +37,8 @@ public:
 
 signals:
     void areaChosen(const QString& name);
-    void pathmapChosen(const QString& map);
+    // `at` (in metres) when `placed`: the place of the finding.
+    void pathmapChosen(const QString& map, QPointF at, bool placed);
 
 private:
     std::function<std::vector<check::Finding>()> recheck_;

@@ -56,11 +56,12 @@ void PackingPage::fixClick(QCheckBox* clicked) {
 }
 
 void PackingPage::Button9Click() {
-    fix2->setChecked(true);
-    fixClick(fix2);
     const auto chosen = services_.dialogs.choose(
         {FileDialogRequest::Kind::Save, "fixenpath", "Refractor Archives|*.rfa", backupProposal_});
+    // "Cancel" leaves the choice of a backup as it was.
     if (!chosen) return;
+    fix2->setChecked(true);
+    fixClick(fix2);
     state_.NetAddonBackup = *chosen;
     backupStatus->setText(QString::fromStdString("Backup: " + nameOf(*chosen)));
     backupStatus->setToolTip(QString::fromStdString(*chosen));

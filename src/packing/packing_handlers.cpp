@@ -9,9 +9,12 @@
 #include "packing/packing_rules.h"
 #include "state/conversion_state.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QPointer>
 #include <QStyle>
 
+#include <filesystem>
 #include <optional>
 
 namespace tw {
@@ -21,11 +24,25 @@ using packing::kPackingAlready;  // one packing at a time: both use pack.bat and
 void refuseOnProblems(const packing::Problems& problems) {
     if (!problems.empty()) throw AppError(problems.front());
 }
+// Two spellings of one folder, letter case and a final separator aside.
+bool sameFolder(std::string a, std::string b) {
+    for (std::string* f : {&a, &b})
+        while (f->size() > 1 && (f->back() == '/' || f->back() == '\\')) f->pop_back();
+    std::error_code ec1, ec2;
+    const auto x = std::filesystem::weakly_canonical(std::filesystem::absolute(resolvePath(a)), ec1);
+    const auto y = std::filesystem::weakly_canonical(std::filesystem::absolute(resolvePath(b)), ec2);
+    return !ec1 && !ec2 && x == y;
+}
 } // namespace
 
 void PackingPage::Image9Click() {
-    const auto chosen = services_.dialogs.choose({FileDialogRequest::Kind::Open, "OpenDialog2", "BF1942.exe |BF1942.exe", {},
-                                                  platform::usualGameFolder()});
+    // Where the game usually lies; elsewhere than on Windows, the game in
+    // a Wine prefix, whose folder the dialog hides.
+    std::string first = platform::usualGameFolder();
+    if (first.empty())
+        first = packing::wineGameFolder(QDir::homePath().toStdString(), qEnvironmentVariable("WINEPREFIX").toStdString());
+    const auto chosen =
+        services_.dialogs.choose({FileDialogRequest::Kind::Open, "OpenDialog2", "BF1942.exe |BF1942.exe", {}, first});
     if (!chosen) return;
     const std::string folder = folderOf(*chosen);
     Edit4->setText(q(folder));
@@ -50,11 +67,30 @@ std::string PackingPage::packedArchive() const { return packing::packedArchive(s
 
 bool PackingPage::packingUnderWay() const { return waiting_ != Wait::None || tools::isRunning(packRun_); }
 
+// The second click of a double click on "Pack" (or the first packing's
+// link), which started the packing under way, is no second request.
+bool PackingPage::secondClickOfStart(Wait wait) const {
+    return startedWait_ == wait && packingStarted_.isValid() &&
+           packingStarted_.elapsed() <= QApplication::doubleClickInterval();
+}
+
 bool PackingPage::busy() const {
     if (packingUnderWay() || tools::isRunning(mergeRun_)) return true;
     for (const auto& run : unpackRuns_)
         if (run->running()) return true;
     return false;
+}
+
+void PackingPage::holdPolling(bool hold) {
+    if (hold) {
+        waitTimer_.stop();
+        return;
+    }
+    if (waiting_ == Wait::None) return;
+    // A step that ended meanwhile does its follow-up now, before the answer
+    // is acted on.
+    guarded(services_.messages, [this] { poll(); });
+    if (waiting_ != Wait::None) waitTimer_.start();
 }
 
 void PackingPage::stopLongSteps() {
@@ -76,11 +112,24 @@ void PackingPage::showFirstPackingLink() {
 }
 
 void PackingPage::Label42Click() {
+    if (packingUnderWay() && secondClickOfStart(Wait::First)) return;
     if (packingUnderWay()) throw AppError(kPackingAlready);
     refuseOnProblems(packing::firstPackingProblems(state_));
+    // The dialog opens where the last first packing put its archive (this
+    // conversion's, else the newest conversion's that has one), else in the
+    // game's folder for level archives; in a sitting, where it was last used.
+    std::string earlierTarget = state_.PackTarget;
+    if (earlierTarget.empty())
+        for (const state::ListedConversion& c : state::listConversions(services_.programDir))
+            if (c.loaded.kind == state::LoadedRecord::Kind::Ok && !c.loaded.record.packTarget.empty()) {
+                earlierTarget = c.loaded.record.packTarget;
+                break;
+            }
+    std::string first = folderOf(earlierTarget);
+    if (first.empty() || !folderExists(first)) first = packing::gameLevelArchives(state_.GamePath);
     const auto chosen =
         services_.dialogs.choose({FileDialogRequest::Kind::Save, "rfapacks", "Refractor Archive Levels (*.rfa)|*.rfa",
-                                  state_.MapName + "_001.rfa", {}, packing::gameLevelArchives(state_.GamePath)});
+                                  state_.MapName + "_001.rfa", first});
     if (!chosen) return;
     // The target is a stem ".rfa" is added to: a name given with it keeps it once.
     const std::string stem = packing::archiveStem(*chosen);
@@ -102,12 +151,48 @@ void PackingPage::Label42Click() {
     packbar->setValue(50);
     startWait(Wait::First);
     packbar->setValue(66);
+    // The record knows the target from now on: should Tarnwick be ended
+    // before the packing's end is recorded, the next sitting can say what
+    // became of an archive replaced there.
+    try {
+        saveRemembered(state_, services_.programDir);
+    } catch (const AppError&) {
+        // The end of the packing saves it again, and says so when it cannot.
+    }
 }
 
 void PackingPage::Button6Click() {
     // The pathmaps go into the folder that a running pack.bat is packing.
     if (packingUnderWay()) throw AppError(kPackingAlready);
-    packing::restorePackingState(services_.programDir, state_);
+    // The pathmaps go into the conversion shown. temp/pathf.bf, written by
+    // the last first packing, is taken up when no conversion is shown (the
+    // wizard was started again) or when it names the one shown; naming
+    // another add-on, it is asked about.
+    const bool shown = state_.Record.has(state::Step::AddonMade) && !state_.MapName.empty();
+    const std::string stateFile = packing::packingStateFile(services_.programDir);
+    if (!shown || fileExists(stateFile)) {
+        ConversionState packed;
+        packing::restorePackingState(services_.programDir, packed);
+        const std::string addon = addonDir(services_.programDir, state_);
+        if (!shown || (equalsIgnoreCase(packed.MapName, state_.MapName) && sameFolder(packed.LevelDir, addon))) {
+            packing::restorePackingState(services_.programDir, state_);
+        } else {
+            const std::string other = packed.LevelDir;
+            const std::string otherName = nameOf(other.substr(0, other.size() - (other.empty() ? 0 : 1)));
+            const std::string shownName = state_.MapName + "_001";
+            const int answer = services_.messages.ask(
+                stateFile + ", written by the last first packing, names the add-on " + other + ", not the one shown, " +
+                    addon + ". Into which add-on shall the pathmaps the game generated go?\n\n\"Into " + shownName +
+                    "\" copies those of " + state_.MapName + " into the add-on shown; \"Into " + otherName +
+                    "\" continues that conversion first, then copies those of its map; \"Cancel\" changes nothing.",
+                {"Into " + shownName, "Into " + otherName, "Cancel"});
+            if (answer == 1) {
+                emit transferIntoOther(other);
+                return;
+            }
+            if (answer != 0) return;
+        }
+    }
     const packing::PathmapTransfer transfer = packing::takePathmaps(services_.programDir, state_);
     FileListBox2->clear();
     const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
@@ -118,6 +203,7 @@ void PackingPage::Button6Click() {
 }
 
 void PackingPage::Button7Click() {
+    if (packingUnderWay() && secondClickOfStart(Wait::Final)) return;
     if (packingUnderWay()) throw AppError(kPackingAlready);
     refuseOnProblems(packing::finalPackingProblems(state_));
     if (const std::string stale = packing::staleTransfer(state_); !stale.empty() &&
@@ -132,6 +218,11 @@ void PackingPage::Button7Click() {
 
 void PackingPage::startWait(Wait wait) {
     waiting_ = wait;
+    startedWait_ = wait;
+    packingStarted_.start();
+    // What the line said before belongs to the steps before this packing.
+    packingStatus->clear();
+    packingStatus->setToolTip({});
     packRun_ = tools::BatchRun::start(services_.shell, services_.programDir, "pack.bat");
     // A first packing that is stopped or fails leaves the state file as it
     // was before: the wait may already have saved it, met by the archives of
@@ -228,7 +319,7 @@ void PackingPage::copyPass() {
                        msg::systemReason(copy->result()) + ". The archive there was left as it was; mend the cause "
                        "and click \"Pack\" again.");
     packing::endFinalPacking(services_.programDir, state_);
-    services_.messages.info("Done");
+    services_.messages.info(packing::packedMessage(copy->to()));
 }
 
 } // namespace tw

@@ -179,6 +179,37 @@ PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* pa
                            416, 14, 312, 40);
     Label51 = label(GroupBox20, "Label51", QStringLiteral("Thanks, we are the community!"), 416, 58);
 
+    // What the captions in German or in short mean.
+    const std::pair<QWidget*, const char*> tips[] = {
+        {GroupBox12, "Part 1: the game folder, the map's names, and the first packing, after which the game makes "
+                     "the pathmaps."},
+        {Edit4, "The game folder (\"BF Pfad\": Battlefield 1942's path), the one that holds BF1942.exe. Click the "
+                "game's picture to choose it."},
+        {Image9, "Choose the game folder."},
+        {Button5, "Takes the game folder above, remembers it for the next time and opens \"Your Map\"."},
+        {Label37, "The base path: where the game looks for the level's files inside its archives. Most of the time "
+                  "it is right as it is."},
+        {Button4, "Takes the base path typed beside it."},
+        {GroupBox17, "Part 2: once the game has made the pathmaps, copy them into the add-on and pack it for good."},
+        {Button7, "Packs the add-on with its pathmaps into its archive (the add-on's check runs first)."},
+        {GroupBox19, "Network games (\"Network ?\"): puts the map and its add-on together into one archive, for "
+                     "games with human players on a dedicated server."},
+        {Image13, "Choose the map's archive (.rfa)."},
+        {Edit6, "The map's archive; choose it with the picture beside it."},
+        {Image14, "Choose the add-on's archive (<map>_001.rfa)."},
+        {Edit7, "The add-on's archive (<map>_001.rfa, \"_00x\"); choose it with the picture beside it."},
+        {oldfix, "For an add-on made by an older Tarnwick: also writes the Coop.con scripts that network games need "
+                 "into the merged level."},
+        {fix1, "Deletes the add-on's archive once the merged archive is made and checked."},
+        {fix2, "Moves the add-on's archive to the place chosen with \"Path\" once the merged archive is made and "
+               "checked."},
+        {Button9, "Choose where the backup of the add-on's archive goes."},
+        {fix3, "Leaves the add-on's archive where it is."},
+        {Button10, "Unpacks both archives into the program's Network folder."},
+        {Button8, "Packs the unpacked map and add-on into one archive, which takes the map archive's place."},
+    };
+    for (const auto& [widget, tip] : tips) widget->setToolTip(QString::fromUtf8(tip));
+
     // Once checked, the network fix stays checked for the rest of the run.
     on(oldfix, &QRadioButton::clicked, [this] { oldfix->setChecked(true); });
     on(Image15, &PictureBox::clicked, [this] { Image15Click(); });

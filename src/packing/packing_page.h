@@ -11,6 +11,7 @@
 #include "packing/check_window.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -78,6 +79,9 @@ public:
     // Stops every batch of the page and ends its waits without their
     // follow-up and without messages (the window is being closed).
     void stopLongSteps();
+    // While a question of the main window is open, a packing's end is not
+    // reported over it: the page's wait holds, and goes on afterwards.
+    void holdPolling(bool hold);
 
     // "Part 1"
     QGroupBox* GroupBox12;
@@ -140,9 +144,13 @@ public:
     QLabel* Label51;
 
 signals:
-    // A finding of the check was chosen: its area, its search map.
+    // A finding of the check was chosen: its area, its search map (and its
+    // place in metres when `placed`).
     void areaFindingChosen(const QString& name);
-    void pathmapFindingChosen(const QString& map);
+    void pathmapFindingChosen(const QString& map, QPointF at, bool placed);
+    // "Copy the generated pathmaps" was asked to go into the add-on that
+    // temp/pathf.bf names rather than the one shown: its folder.
+    void transferIntoOther(const std::string& addonDir);
     // "Open StrategicAreas.con in the script editor" below the status line.
     void areasScriptChosen();
 
@@ -151,6 +159,7 @@ private:
     QPointer<CheckWindow> checkWindow_;
     enum class Wait { None, First, Final, Copy };
     bool packingUnderWay() const;
+    bool secondClickOfStart(Wait wait) const;
     void startWait(Wait wait);
     void poll();
     void firstPackingPass();
@@ -165,6 +174,8 @@ private:
     static void showArchivePath(QLineEdit* edit, const std::string& path);
 
     QTimer waitTimer_;
+    QElapsedTimer packingStarted_;  // since the click that started the packing under way
+    Wait startedWait_ = Wait::None;  // which packing that click started
     Wait waiting_ = Wait::None;
     tools::RunHandle packRun_;  // the page's pack.bat: one at a time
     std::unique_ptr<packing::ArchiveCopy> copy_;  // "Pack"'s copy of the new archive to its target

@@ -23,6 +23,10 @@ void PackingPage::restoreConversion(const state::ConversionRecord& r) {
                             false);
         writeLines(program + "temp" + sep + "pathf.bf", packing::packingStateLines(state_), true);
     }
+    // A first packing whose end was never recorded, with an archive it replaced.
+    if (!r.has(state::Step::FirstPacked))
+        if (const std::string told = packing::unfinishedFirstPacking(r.packTarget); !told.empty())
+            services_.messages.info(told);
     if (r.has(state::Step::PathmapsTransferred)) {
         FileListBox2->clear();
         const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);

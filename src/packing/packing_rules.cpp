@@ -37,6 +37,29 @@ std::string gameLevelArchives(const std::string& gamePath) {
     return fs::absolute(resolvePath(folder)).lexically_normal().string() + "/";
 }
 
+std::string wineGameFolder(const std::string& home, const std::string& winePrefix) {
+    std::string prefix = winePrefix;
+    if (prefix.empty()) {
+        if (home.empty()) return {};
+        prefix = home + (home.back() == '/' ? "" : "/") + ".wine";
+    }
+    if (prefix.back() != '/') prefix += '/';
+    const std::string drive = prefix + "drive_c/";
+    for (const char* programs : {"Program Files (x86)", "Program Files"}) {
+        const std::string game = drive + programs + "/EA GAMES/Battlefield 1942";
+        if (folderExists(game)) return fs::absolute(resolvePath(game)).lexically_normal().string() + "/";
+    }
+    if (!folderExists(drive)) return {};
+    std::string found = fs::absolute(resolvePath(drive)).lexically_normal().string();
+    return found.back() == '/' ? found : found + "/";
+}
+
+std::string packedMessage(const std::string& archive) {
+    std::string folder = folderOf(archive);
+    if (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+    return "Done\n\nThe add-on is packed into " + nameOf(archive) + " in the folder " + folder + ".";
+}
+
 std::string explained(const std::string& message, const std::string& nextStep) {
     return withFinalPeriod(message) + "\n\n" + nextStep;
 }
@@ -86,6 +109,24 @@ bool mayReplaceArchive(Messages& messages, const std::string& archive) {
     if (!copyFile(archive, copy))
         throw AppError(archive + " could not be copied to " + copy + ", so it was not replaced. Nothing was packed");
     return true;
+}
+
+std::string unfinishedFirstPacking(const std::string& packTarget) {
+    if (packTarget.empty()) return {};
+    const std::string archive = packTarget + ".rfa";
+    // The newest copy is the one with the highest number.
+    std::string kept;
+    for (int n = 1; n < 1000; ++n) {
+        const std::string copy = archive + ".bak" + (n == 1 ? "" : std::to_string(n));
+        if (!pathExists(copy)) break;
+        kept = copy;
+    }
+    if (kept.empty()) return {};
+    return "The first packing to " + archive + " was under way when Tarnwick was last ended, and its end was not "
+           "recorded. " + kept + " is the archive it replaced there, copied first. Pack for the first time again on "
+           "page 3 (it asks before replacing " + nameOf(archive) + "); if you want the earlier archive back instead, "
+           "rename " + nameOf(kept) + " to " + nameOf(archive) + " first. Delete " + nameOf(kept) +
+           " once you no longer need it.";
 }
 
 } // namespace tw::packing

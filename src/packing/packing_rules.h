@@ -28,6 +28,17 @@ bool isSkippedPathmap(const std::string& name);
 // ending in '/'; empty when the game folder holds none.
 std::string gameLevelArchives(const std::string& gamePath);
 
+// Where the game-folder dialog opens at first: the game's folder in the Wine
+// prefix (`winePrefix`, else home + "/.wine"), "drive_c/Program Files
+// (x86)/EA GAMES/Battlefield 1942/" or the same below "Program Files/",
+// letter case aside; else that prefix's drive_c; ending in '/'. Empty when
+// there is no prefix: the dialog hides the prefix's folder, named with a dot.
+std::string wineGameFolder(const std::string& home, const std::string& winePrefix);
+
+// What "Pack" says at its end: "Done", then the archive's name and its
+// folder, where the game is to find it.
+std::string packedMessage(const std::string& archive);
+
 // A failure's own message as its first line (with its period), then a
 // paragraph that names the file or folder and says what to do next.
 std::string explained(const std::string& message, const std::string& nextStep);
@@ -45,5 +56,11 @@ std::string archiveStem(const std::string& chosen);
 // nothing lies there; otherwise the user is asked, and "Replace it" first
 // copies the archive to a free name beside it ("<archive>.bak").
 bool mayReplaceArchive(Messages& messages, const std::string& archive);
+
+// A first packing to `packTarget` (without ".rfa") whose end was never
+// recorded, Tarnwick having been ended while it ran or just after: when the
+// copy of the archive it replaced lies beside the target, what it is and
+// what to do; else "".
+std::string unfinishedFirstPacking(const std::string& packTarget);
 
 } // namespace tw::packing

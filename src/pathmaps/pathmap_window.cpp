@@ -171,17 +171,35 @@ PathmapWindow::PathmapWindow(Services& services, QWidget* parent) : QWidget(pare
     view->addLayer(QStringLiteral("Seed points"), [this](QPainter& painter, const QRect&) {
         if (!set_ || mapChoice->currentIndex() < 0) return;
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(QColor(60, 230, 60), 3));
+        painter.setPen(QPen(QColor(60, 230, 60), 3, Qt::SolidLine, Qt::FlatCap));
+        // The cross leaves its middle open, the size of the pathmap pixel
+        // under the seed, so that one shows whether the seed stands free.
+        const double gap = std::max(3.0, pixelMetres() * view->pixelsPerMetre() * 0.75 + 2);
         for (const auto& p : set_->maps()[static_cast<size_t>(mapChoice->currentIndex())].declared.seeds) {
             const QPointF c = view->toWidget(p.x, p.z);
-            painter.drawLine(c + QPointF(-6, -6), c + QPointF(6, 6));
-            painter.drawLine(c + QPointF(-6, 6), c + QPointF(6, -6));
+            for (const QPointF d : {QPointF(-1, -1), QPointF(1, 1), QPointF(-1, 1), QPointF(1, -1)})
+                painter.drawLine(c + d * (gap / 1.41421356), c + d * ((gap + 7) / 1.41421356));
         }
     });
     view->addLayer(QStringLiteral("Strategic areas"), [this](QPainter& painter, const QRect&) {
         for (const AreaMark& a : areas_)
             paintAreaOutline(painter, view->widgetRect(a.minX, a.minZ, a.maxX, a.maxZ), a.name, sideColour(a.side),
                              QPen(sideColour(a.side), 2));
+    });
+    // The place of the chosen finding: a ring around it, open in the middle.
+    view->addLayer(QStringLiteral("Chosen place"), [this](QPainter& painter, const QRect&) {
+        if (!mark_) return;
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QPointF c = view->toWidget(mark_->x(), mark_->y());
+        // Outside a seed's cross there.
+        const double r = pixelMetres() * view->pixelsPerMetre() * 0.75 + 17;
+        for (const auto& [colour, width] : {std::pair{QColor(20, 20, 20), 5}, std::pair{QColor(255, 220, 0), 3}}) {
+            painter.setPen(QPen(colour, width));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(c, r, r);
+            for (const QPointF d : {QPointF(1, 0), QPointF(-1, 0), QPointF(0, 1), QPointF(0, -1)})
+                painter.drawLine(c + d * (r + 4), c + d * (r + 12));
+        }
     });
     // The brush under the mouse, and the rectangle being drawn.
     view->setMouseTracking(true);
@@ -405,7 +423,37 @@ void PathmapWindow::chooseFinding(int row) {
             const int l = levelChoice->findText(QString::number(f.level));
             if (l >= 0) levelChoice->setCurrentIndex(l);
         }
-    if (f.place) view->centreOn(f.place->x, f.place->z);
+    if (f.place) zoomTo(QPointF(f.place->x, f.place->z));
+    else mark_.reset(), view->update();
+}
+
+void PathmapWindow::goToMap(const QString& map) {
+    const int i = mapChoice->findText(map);
+    if (i >= 0) mapChoice->setCurrentIndex(i);
+}
+
+void PathmapWindow::goToPlace(const QString& map, QPointF at) {
+    for (size_t row = 0; row < findings_.size(); ++row) {
+        const pathmaps::Finding& f = findings_[row];
+        if (q(f.map) == map && f.place && std::abs(f.place->x - at.x()) < 0.5 && std::abs(f.place->z - at.y()) < 0.5) {
+            findingsList->setCurrentRow(static_cast<int>(row));  // chooses it
+            return;
+        }
+    }
+    goToMap(map);
+    zoomTo(at);
+}
+
+void PathmapWindow::zoomTo(QPointF at) {
+    // About 128 metres across the view's shorter side: the pathmap's pixels
+    // around the place show one by one.
+    constexpr double kMetresAcross = 128;
+    view->fitWorld();
+    const double wanted = std::max(1, std::min(view->width(), view->height())) / kMetresAcross;
+    view->zoomBy(wanted / view->pixelsPerMetre(), QPointF(view->width() / 2.0, view->height() / 2.0));
+    view->centreOn(at.x(), at.y());
+    mark_ = at;
+    view->update();
 }
 
 bool PathmapWindow::canPaint() {

@@ -57,7 +57,15 @@ public:
     void undo();
     void redo();
     void save();
+    // A finding of the list: its map and level, and its place zoomed in on
+    // and marked.
     void chooseFinding(int row);
+    // From elsewhere (the add-on's check): a search map; a place on it,
+    // through its finding in the list when there is one.
+    void goToMap(const QString& map);
+    void goToPlace(const QString& map, QPointF at);
+    // The place marked on the view, if any.
+    const std::optional<QPointF>& markedPlace() const { return mark_; }
     // For an image editor: the shown level as a PNG (north up, black free,
     // white blocked), and a base level read from a picture of its size.
     void exportPicture();
@@ -100,6 +108,7 @@ private:
     void showTerrainLayers();
     void showFindings();
     void repaintPixels(const QRect& pixels);  // the overlay and the view, only there
+    void zoomTo(QPointF at);                   // close enough to see its pixels, marked
     bool canPaint();
     void beginEdit();
     void endEdit(const QRect& changed);
@@ -128,6 +137,7 @@ private:
     bool pressBlocks_ = true;
     QRect stroke_;  // pixels changed by the stroke under way
     bool changedSinceSave_ = false;
+    std::optional<QPointF> mark_;
 };
 
 } // namespace tw

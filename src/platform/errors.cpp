@@ -1,5 +1,7 @@
 #include "platform/errors.h"
 
+#include "platform/text.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -57,6 +59,14 @@ std::string systemReason(int windowsCode) {
 }
 
 } // namespace msg
+
+int parseIntegerField(const std::string& text, const std::string& field) {
+    try {
+        return parseInteger(text);
+    } catch (const AppError& e) {
+        throw AppError(withFinalPeriod(e.what()) + "\n" + field);
+    }
+}
 
 int parseInteger(const std::string& text) {
     size_t i = 0;

@@ -52,5 +52,10 @@ constexpr int NotADirectory = 267;
 // does (optional blanks before, a sign, decimal digits or a '$' hex number);
 // anything else raises the integer error naming the text.
 int parseInteger(const std::string& text);
+// parseInteger for a field the user types in: a text that is no integer
+// raises the framework's message as its first line ("'abc' ist kein
+// gültiger Integerwert."), then `field` (which field it is and what to
+// type there) as a line of its own.
+int parseIntegerField(const std::string& text, const std::string& field);
 
 } // namespace tw

@@ -80,12 +80,16 @@ void QtMessages::info(const std::string& text) {
 }
 
 int QtMessages::ask(const std::string& text, const std::vector<std::string>& answers) {
+    return askWithDefault(text, answers, 0);
+}
+
+int QtMessages::askWithDefault(const std::string& text, const std::vector<std::string>& answers, size_t defaultAnswer) {
     QMessageBox box(QMessageBox::Question, applicationTitle(), q(text), QMessageBox::NoButton, owner_);
     std::vector<QPushButton*> buttons;
     for (const std::string& answer : answers) buttons.push_back(box.addButton(q(answer), QMessageBox::ActionRole));
     if (buttons.empty()) return -1;
     box.setEscapeButton(buttons.back());
-    box.setDefaultButton(buttons.front());
+    box.setDefaultButton(buttons[defaultAnswer < buttons.size() ? defaultAnswer : 0]);
     box.exec();
     for (size_t i = 0; i < buttons.size(); ++i)
         if (box.clickedButton() == buttons[i]) return static_cast<int>(i);

@@ -38,6 +38,7 @@ public:
     void error(const std::string& text) override;
     void info(const std::string& text) override;
     int ask(const std::string& text, const std::vector<std::string>& answers) override;
+    int askWithDefault(const std::string& text, const std::vector<std::string>& answers, size_t defaultAnswer) override;
 
 private:
     QWidget* owner_;

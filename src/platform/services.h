@@ -46,6 +46,12 @@ public:
         (void)text;
         return static_cast<int>(answers.size()) - 1;
     }
+    // The same with answers[defaultAnswer] as the button Enter presses
+    // (for ask, the first): a question whose first answer risks something.
+    virtual int askWithDefault(const std::string& text, const std::vector<std::string>& answers, size_t defaultAnswer) {
+        (void)defaultAnswer;
+        return ask(text, answers);
+    }
 };
 
 class Shell {

@@ -79,25 +79,30 @@ ArchiveReader::ArchiveReader(const std::string& path) : path_(path) {
         throw AppError("The archive " + path + " cannot be opened: it is not a file");
     }
     size_ = *ordinarySize;
+    // A header that does not read as an archive's: most likely some other
+    // file chosen by mistake.
+    const auto notAnArchive = [&path] {
+        return AppError("The file " + path + " is not a level archive (.rfa), or its beginning is damaged: Tarnwick "
+                        "cannot read it as one. Choose a level's .rfa archive.");
+    };
     try {
-        if (size_ < 8) throw AppError(damaged("the file is shorter than an archive header"));
+        if (size_ < 8) throw notAnArchive();
         unsigned char head[36] = {};
         readAt(0, head, static_cast<size_t>(std::min<uint64_t>(size_, sizeof head)));
         if (size_ >= kV11Signature.size() &&
             std::memcmp(head, kV11Signature.data(), kV11Signature.size()) == 0) {
-            if (size_ < 32) throw AppError(damaged("the file is shorter than an archive header"));
+            if (size_ < 32) throw notAnArchive();
             v11_ = true;
             tableOffset_ = getU32(head + 28);
             dataStart_ = 32;
         } else {
-            if (size_ < kHeaderSize) throw AppError(damaged("the file is shorter than an archive header"));
+            if (size_ < kHeaderSize) throw notAnArchive();
             tableOffset_ = getU32(head);
             flag_ = getU32(head + 4);
-            if (flag_ > 1) throw AppError(damaged("the compression flag is neither 0 nor 1"));
+            if (flag_ > 1) throw notAnArchive();
             dataStart_ = 8;
         }
-        if (tableOffset_ < dataStart_ || tableOffset_ > size_ - 4)
-            throw AppError(damaged("the table offset lies outside the file"));
+        if (tableOffset_ < dataStart_ || tableOffset_ > size_ - 4) throw notAnArchive();
 
         Cursor cursor(*this, [this](uint64_t o, void* b, size_t n) { readAt(o, b, n); }, tableOffset_, size_);
         const uint32_t count = cursor.u32("the entry count");

@@ -67,13 +67,11 @@ void walk(const fs::path& dir, const std::string& relative, const std::string& p
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
         const std::string utf8 = entry.path().filename().string();
+        if (isWizardsOwn(relative + utf8)) continue;
         const std::string name = encodeCp1252(utf8);
         if (decodeCp1252(name) != utf8)
             throw AppError("The file name " + entry.path().string() +
                            " cannot be stored in an archive: only Windows-1252 characters can");
-        // The wizard's own records beside an add-on's files (its conversion
-        // record, copies of replaced scripts) never go into the game's archive.
-        if (relative.empty() && upperAscii(name).rfind("TARNWICK-", 0) == 0) continue;
         Item item{upperAscii(name), name, entry.path()};
         std::error_code e2;
         const fs::file_status own = entry.symlink_status(e2);
@@ -242,6 +240,14 @@ void verifyPacked(const fs::path& temp, const std::vector<Entry>& entries, const
 }
 
 } // namespace
+
+bool isWizardsOwn(const std::string& relative) {
+    const std::string key = upperAscii(relative);
+    // Its records at the top (the conversion record, copies of replaced
+    // scripts), and the pathmap window's copies of the pathmaps it replaced.
+    if (key.find('/') == std::string::npos) return key.rfind("TARNWICK-", 0) == 0;
+    return key == "PATHFINDING/ORIGINALS" || key.rfind("PATHFINDING/ORIGINALS/", 0) == 0;
+}
 
 LeftOutError::LeftOutError(const std::string& archive, std::vector<std::string> items)
     : AppError(std::to_string(items.size()) + " item(s) of the folder cannot be packed; " + archive +

@@ -17,11 +17,18 @@ struct SourceFile {
     uint64_t size = 0;
 };
 
+// The wizard's own files beside an add-on's, which never go into the game's
+// archive: its records at the top of the packed folder ("tarnwick-*") and
+// the pathmap window's backups below "Pathfinding/Originals", letter case
+// aside. `relative` is the path below the packed folder, '/' separated.
+bool isWizardsOwn(const std::string& relative);
+
 // The files below `folder` in the order the classic packer stores them: per
 // folder its files, then its sub-folders, each sorted by their names in
 // upper case, byte by byte. Links (to files or folders) and special files
 // (pipes, devices, sockets) are never packed: each one left out is described
-// in `leftOut`, one line each, when it is given.
+// in `leftOut`, one line each, when it is given. The wizard's own files
+// (isWizardsOwn) are passed over without a word.
 std::vector<SourceFile> collectFiles(const std::string& folder, const std::string& prefix,
                                      std::vector<std::string>* leftOut = nullptr);
 

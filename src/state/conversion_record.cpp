@@ -5,6 +5,7 @@
 #include "platform/process.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -245,6 +246,132 @@ ParsedRecord parseRecord(std::string_view text) {
 
 std::string recordFile(const std::string& addonDir) { return addonDir + kRecordFileName; }
 
+namespace {
+
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+std::string lowerWithSlashes(std::string_view path) {
+    std::string out(path);
+    for (char& c : out) c = c == '\\' ? '/' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool startsInFolder(std::string_view path, std::string_view folder) {
+    return !folder.empty() && path.size() > folder.size() && lowerWithSlashes(path.substr(0, folder.size())) == lowerWithSlashes(folder);
+}
+
+// A file, a folder, or a packing target (named without ".rfa") that is there.
+bool present(const std::string& path) { return pathExists(path) || pathExists(path + ".rfa"); }
+
+// The record's paths, and how the user chooses each again.
+struct PathField {
+    std::string ConversionRecord::*field;
+    const char* what;
+    const char* chooseAgain;
+};
+const PathField kPathFields[] = {
+    {&ConversionRecord::mapSource, "the map", "the map on page 1"},
+    {&ConversionRecord::mapFolder, "the map folder", "the map on page 1"},
+    {&ConversionRecord::gamePath, "the game folder", "the game folder on page 3 (\"Part 1\")"},
+    {&ConversionRecord::packTarget, "the first packing's target", "the archive's place at the first packing"},
+};
+
+void resolvePaths(LoadedRecord& loaded, const std::string& programDir) {
+    ConversionRecord& r = loaded.record;
+    std::string former;
+    for (const PathField& f : kPathFields) {
+        std::string& path = r.*f.field;
+        path = loadedPath(path, programDir);
+        if (former.empty()) former = formerProgramDir(path, r.mapName);
+    }
+    if (!former.empty() && lowerWithSlashes(former) == lowerWithSlashes(programDir)) former.clear();
+    bool moved = false;
+    std::vector<std::string> gone, chooseAgain;
+    for (const PathField& f : kPathFields) {
+        std::string& path = r.*f.field;
+        if (path.empty()) continue;
+        if (const std::string now = movedPath(path, former, programDir); !now.empty()) {
+            path = now;
+            moved = true;
+            continue;
+        }
+        // The map's own source matters only until the add-on is made, and
+        // its folder is named in its place.
+        if (f.field == &ConversionRecord::mapSource && (r.has(Step::AddonMade) || !r.mapIsArchive)) continue;
+        const bool there = f.field == &ConversionRecord::packTarget ? folderExists(folderOf(path)) : present(path);
+        if (there) continue;
+        gone.push_back(std::string(f.what) + " " + path);
+        if (std::find(chooseAgain.begin(), chooseAgain.end(), f.chooseAgain) == chooseAgain.end())
+            chooseAgain.emplace_back(f.chooseAgain);
+    }
+    const auto joined = [](const std::vector<std::string>& parts) {
+        std::string out;
+        for (size_t i = 0; i < parts.size(); ++i)
+            out += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+        return out;
+    };
+    if (moved)
+        loaded.notes = "The program folder was moved from " + former + " to " + programDir +
+                       ": this conversion's paths inside it are taken from " + programDir + ".";
+    if (!gone.empty())
+        loaded.notes += std::string(loaded.notes.empty() ? "" : " ") +
+                        (gone.size() == 1 ? "This path of the conversion is" : "These paths of the conversion are") +
+                        " no longer there: " + joined(gone) + ". Choose " + joined(chooseAgain) + " again.";
+}
+
+} // namespace
+
+std::string programDirOf(const std::string& addonDir) {
+    // ProgramDir, "bf1942", "levels", the add-on's name, each ending in a separator.
+    if (addonDir.size() < 2 || !isSeparator(addonDir.back())) return {};
+    size_t end = addonDir.size() - 1;
+    std::string names[3];
+    for (std::string& name : names) {
+        const size_t sep = addonDir.find_last_of("/\\", end - 1);
+        if (sep == std::string::npos || end == 0) return {};
+        name = addonDir.substr(sep + 1, end - sep - 1);
+        end = sep;
+    }
+    if (names[0].empty() || !equalsIgnoreCase(names[1], "levels") || !equalsIgnoreCase(names[2], "bf1942")) return {};
+    return addonDir.substr(0, end + 1);
+}
+
+bool isAbsolutePath(std::string_view path) {
+    return !path.empty() &&
+           (isSeparator(path[0]) || (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':'));
+}
+
+std::string storedPath(const std::string& path, const std::string& programDir) {
+    if (!startsInFolder(path, programDir) || !isSeparator(programDir.back())) return path;
+    // "C:\\Tools\\" + "\\samples\\..." (a doubled separator) is still inside.
+    const size_t rest = path.find_first_not_of("/\\", programDir.size());
+    return rest == std::string::npos ? path : path.substr(rest);
+}
+
+std::string loadedPath(const std::string& stored, const std::string& programDir) {
+    return stored.empty() || isAbsolutePath(stored) || programDir.empty() ? stored : programDir + stored;
+}
+
+std::string formerProgramDir(const std::string& path, const std::string& mapName) {
+    if (mapName.empty() || !isAbsolutePath(path)) return {};
+    const std::string lower = lowerWithSlashes(path), map = lowerWithSlashes(mapName);
+    for (const std::string& tail :
+         {"/bf1942/levels/" + map + "/", "/bf1942/levels/" + map + "_001/", "/samples/" + map + "/", "/samples/" + map + ".rfa"}) {
+        const size_t at = lower.rfind(tail);
+        if (at != std::string::npos) return path.substr(0, at + 1);
+    }
+    return {};
+}
+
+std::string movedPath(const std::string& path, const std::string& formerDir, const std::string& programDir) {
+    if (formerDir.empty() || programDir.empty() || !startsInFolder(path, formerDir) || present(path)) return {};
+    std::string rest = path.substr(formerDir.size());
+    const char sep = trailingSeparator(programDir);
+    std::replace_if(rest.begin(), rest.end(), isSeparator, sep);
+    const std::string now = programDir + rest;
+    return present(now) ? now : std::string();
+}
+
 LoadedRecord loadRecord(const std::string& addonDir) {
     LoadedRecord loaded;
     const std::string file = recordFile(addonDir);
@@ -262,6 +389,7 @@ LoadedRecord loadRecord(const std::string& addonDir) {
         if (parsed.kind == ParsedRecord::Kind::Ok) {
             loaded.kind = LoadedRecord::Kind::Ok;
             loaded.record = parsed.record;
+            if (const std::string program = programDirOf(addonDir); !program.empty()) resolvePaths(loaded, program);
             return loaded;
         }
         if (parsed.kind == ParsedRecord::Kind::Newer) {
@@ -293,7 +421,10 @@ LoadedRecord loadRecord(const std::string& addonDir) {
 }
 
 void saveRecord(const std::string& addonDir, const ConversionRecord& record) {
-    writeBytes(recordFile(addonDir), serialiseRecord(record));
+    ConversionRecord stored = record;
+    if (const std::string program = programDirOf(addonDir); !program.empty())
+        for (const PathField& f : kPathFields) stored.*f.field = storedPath(record.*f.field, program);
+    writeBytes(recordFile(addonDir), serialiseRecord(stored));
 }
 
 std::vector<ListedConversion> listConversions(const std::string& programDir) {

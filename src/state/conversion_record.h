@@ -110,13 +110,38 @@ struct LoadedRecord {
     ConversionRecord record;
     std::string aside;    // SetAside: where the damaged file went
     std::string message;  // every kind but Missing and Ok: what happened and what to do
+    // Ok: what loading chose for paths of a moved program folder, and which
+    // of the record's paths no longer exist, with what to choose again;
+    // empty when there is nothing to say.
+    std::string notes;
 };
+// Paths inside the program folder the add-on lies in are stored relative to
+// it and come back whole, so that the program folder may move. A path of an
+// older record that lay inside the former program folder and is gone is
+// taken from the program folder's new place when it is there.
 LoadedRecord loadRecord(const std::string& addonDir);
 
 // Writes the record atomically into the add-on folder, stamping nothing:
 // the caller marks the step (and its date) first. Raises the file-create
 // text on failure.
 void saveRecord(const std::string& addonDir, const ConversionRecord& record);
+
+// The program folder of an add-on folder (ProgramDir + "bf1942\levels\" +
+// name + separator), or "" when the folder does not lie so.
+std::string programDirOf(const std::string& addonDir);
+// Whether a path is absolute on Windows or here ("\\", "/", "C:").
+bool isAbsolutePath(std::string_view path);
+// A path as a record keeps it: relative to `programDir` when inside it.
+std::string storedPath(const std::string& path, const std::string& programDir);
+// A kept path made whole: a relative one is taken from `programDir`.
+std::string loadedPath(const std::string& stored, const std::string& programDir);
+// The program folder a path of the conversion of `mapName` lay in: the part
+// before "bf1942\levels\<map>\" (or "<map>_001\"), or before the samples'
+// "samples\<map>\" or "samples\<map>.rfa"; "" when it holds none.
+std::string formerProgramDir(const std::string& path, const std::string& mapName);
+// A path inside `formerDir` that is gone, taken from `programDir` instead
+// when it is there; "" otherwise.
+std::string movedPath(const std::string& path, const std::string& formerDir, const std::string& programDir);
 
 // The conversions of a program folder: every folder below
 // ProgramDir + "bf1942/levels/" holding a record, newest first. Records that

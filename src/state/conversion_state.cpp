@@ -70,7 +70,15 @@ std::string beginConversion(ConversionState& s, const std::string& programDir, c
     if (s.Record.has(state::Step::GameFolderConfirmed) && !fresh.has(state::Step::GameFolderConfirmed))
         fresh.done.push_back(state::Step::GameFolderConfirmed);
     s.Record = fresh;
-    rememberStep(s, programDir, state::Step::MapAnalysed);
+    // The saved conversion of a made add-on stays as it is until "Start"
+    // (which asks first when it holds finished work): leaving now, or
+    // continuing it, finds it whole.
+    if (earlier.kind == state::LoadedRecord::Kind::Ok && earlier.record.has(state::Step::AddonMade)) {
+        syncRecord(s);
+        s.Record.mark(state::Step::MapAnalysed, state::nowStamp());
+    } else {
+        rememberStep(s, programDir, state::Step::MapAnalysed);
+    }
     return earlier.message;
 }
 

@@ -65,7 +65,9 @@ std::string addonDir(const std::string& programDir, const ConversionState& state
 // folder), keeping of an earlier record of the same add-on what guards the
 // user's work (the checksums of the scripts written then, the areas drawn)
 // and what making the add-on again does not redo (the game folder, the
-// first packing's target, the pathmap transfer). The step is remembered. Returns what to tell about an earlier
+// first packing's target, the pathmap transfer). The step is remembered, and
+// saved unless the earlier record is that of a made add-on: that one stays as
+// it is until "Start". Returns what to tell about an earlier
 // record that cannot be used (set aside, or newer and then never saved
 // over), else "".
 std::string beginConversion(ConversionState& state, const std::string& programDir, const std::string& mapSource,

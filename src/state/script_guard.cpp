@@ -73,7 +73,13 @@ std::string copyAside(const std::string& addonDir, const std::vector<std::string
     for (int n = 2; pathExists(folder); ++n) folder = addonDir + name + "-" + std::to_string(n);
     folder += sep;
     for (const std::string& entry : entries) {
-        const std::string target = inAddon(folder, entry);
+        // The copy takes the file's own letter case, not the entry's.
+        std::string actual = entry;
+        std::error_code relativeError;
+        const auto relative = std::filesystem::path(resolvePath(inAddon(addonDir, entry)))
+                                  .lexically_relative(resolvePath(addonDir));
+        if (!relative.empty() && relative.native().rfind("..", 0) != 0) actual = relative.generic_string();
+        const std::string target = inAddon(folder, actual);
         std::error_code ec;
         std::filesystem::create_directories(resolvePath(folderOf(target)), ec);
         if (ec || !copyFile(inAddon(addonDir, entry), target))
@@ -127,6 +133,35 @@ OverwritePlan planWithoutAsking(const ConversionRecord& record, const std::strin
             throw AppError(inAddon(addonDir, entry) + " is read-only, so it cannot be replaced; nothing was written");
     plan.copiedTo = copyAside(addonDir, changed, nowStamp());
     return plan;
+}
+
+std::string finishedWork(const ConversionRecord& saved, const std::string& addonDir) {
+    const bool areas = !saved.areasWork.empty() || saved.has(Step::AreasWritten) ||
+                       fileExists(addonDir + "tarnwick-areas.txt");
+    const bool pathmaps = saved.has(Step::PathmapsTransferred) || !saved.pathmaps.empty();
+    if (areas && pathmaps) return "recorded areas and transferred pathmaps";
+    return areas ? "recorded areas" : pathmaps ? "transferred pathmaps" : "";
+}
+
+std::string copyConversionAside(const std::string& addonDir, const std::string& stamp) {
+    std::vector<std::string> present;
+    for (const char* entry : {"tarnwick-areas.txt", "AI/StrategicAreas.con", "ai.con", kRecordFileName})
+        if (fileExists(inAddon(addonDir, entry))) present.emplace_back(entry);
+    try {
+        return copyAside(addonDir, present, stamp);
+    } catch (const AppError& e) {
+        throw AppError("The earlier conversion could not be copied into a dated folder inside " + addonDir +
+                       ", so nothing was written (" + e.what() +
+                       "). Free some room there, or choose \"Continue that conversion\"");
+    }
+}
+
+void forgetFinishedWork(ConversionRecord& record) {
+    // The pathmaps stay in the add-on's Pathfinding folder, and what the
+    // record knows of them stays with them.
+    record.areasWork.clear();
+    std::erase_if(record.done, [](Step s) { return s == Step::AreasWritten || s == Step::Packed; });
+    if (record.lastStep && !record.has(*record.lastStep)) record.lastStep = record.done.empty() ? std::nullopt : std::optional(record.done.back());
 }
 
 std::string copiedMessage(const OverwritePlan& plan) {

@@ -52,4 +52,18 @@ OverwritePlan planWithoutAsking(const ConversionRecord& record, const std::strin
 // The message after "Replace them".
 std::string copiedMessage(const OverwritePlan& plan);
 
+// What an add-on's saved conversion holds that making the add-on again would
+// undo: "recorded areas", "transferred pathmaps" or both joined with "and";
+// empty when it holds neither.
+std::string finishedWork(const ConversionRecord& saved, const std::string& addonDir);
+
+// Before a conversion is started afresh: copies the areas' work, the areas
+// script, ai.con and the record (those that exist) into a new dated folder
+// inside the add-on (see copyAside). Returns the folder.
+std::string copyConversionAside(const std::string& addonDir, const std::string& stamp);
+
+// The record of a conversion started afresh: no areas; what the game
+// folder, the first packing and the pathmaps in the add-on know stays.
+void forgetFinishedWork(ConversionRecord& record);
+
 } // namespace tw::state

@@ -45,6 +45,8 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
     progress_->hide();
     // A narrow console keeps its buttons: the text gives way.
     progressText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // ... onto more lines rather than cut off by the bar and the button.
+    progressText_->setWordWrap(true);
     keepOpenButton_ = new QPushButton(QStringLiteral("Keep open"), this);
     keepOpenButton_->setObjectName(QStringLiteral("keepOpenButton"));
     keepOpenButton_->hide();

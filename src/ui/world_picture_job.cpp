@@ -8,14 +8,14 @@
 
 namespace tw {
 
-bool quickToPaint(const level::LevelGround& ground) {
+bool quickToPaint(const level::LevelGround& ground, int size) {
     constexpr uint64_t kQuickBytes = uint64_t{1} << 20;
-    return ground.pictureBytes <= kQuickBytes && (!ground.heights || ground.heights->side() <= 512);
+    return ground.pictureBytes <= kQuickBytes && (!ground.heights || (ground.heights->side() <= 512 && size <= 512));
 }
 
 bool paintWorldPictureFor(QObject* context, const level::LevelGround& ground, int size, const QImage& ownPicture,
                           std::function<void(const level::WorldPicture&)> done) {
-    if (quickToPaint(ground)) {
+    if (quickToPaint(ground, size)) {
         done(level::paintWorldPicture(ground, size, ownPicture.isNull() ? nullptr : &ownPicture));
         return true;
     }

@@ -12,9 +12,10 @@
 
 namespace tw {
 
-// Whether painting takes no longer than a frame or two: a few hundred
-// kilobytes of pictures and a height map of at most 512 x 512 samples.
-bool quickToPaint(const level::LevelGround& ground);
+// Whether painting at `size` pixels takes about a frame: at most a
+// megabyte of pictures, and a relief of at most 512 x 512 samples painted
+// at most 512 pixels square.
+bool quickToPaint(const level::LevelGround& ground, int size);
 
 // Paints the picture and hands it to `done` on the window's thread: at
 // once when quickToPaint, else later; never when `context` is gone by then.

@@ -8,6 +8,7 @@
 #include "support/temp_folder.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -119,6 +120,41 @@ TEST(StartingState, ControlsTheWizardLaterSwitches) {
             ASSERT_NE(b, nullptr) << row.name;
             EXPECT_EQ(b->isChecked(), *row.checked) << row.name;
         }
+    }
+}
+
+// The German and the short captions of pages 1 and 3 and the network box
+// stay as they are; their English tooltips say what they do.
+TEST(StartingState, GermanAndShortCaptionsHaveEnglishTooltips) {
+    TempFolder tmp;
+    Window w(tmp);
+    MapPage& t1 = *w.form.t1;
+    PackingPage& t4 = *w.form.t4;
+    struct Case {
+        QWidget* widget;
+        const char* caption;
+        const char* says;  // part of the tooltip
+    };
+    const Case cases[] = {
+        {t1.GroupBox7, "Deine Map", "the level to convert"},
+        {t1.pack, "RFA - Archive ", "packed level archive"},
+        {t1.unpack, "unpacked Map", "unpacked level folder"},
+        {t1.GroupBox9, "CONS", "The add-on's scripts"},
+        {t1.Button3, "Safe changings on the right side", "Save changes"},
+        {t4.GroupBox12, "Part 1", "the first packing"},
+        {t4.Edit4, "BF Pfad", "The game folder"},
+        {t4.Button5, "This path is ok | Apply the new one", "remembers it"},
+        {t4.Label37, "Basepath: ", "The base path"},
+        {t4.GroupBox17, "Part 2", "pack it for good"},
+        {t4.GroupBox19, "Network ?", "Network games"},
+        {t4.Edit7, "Addon (_00x)", "The add-on's archive"},
+        {t4.oldfix, "Addon from older Tarnwick version, fix network-bug", "older Tarnwick"},
+        {t4.fix3, "Let it be, I do that on my own", "Leaves the add-on's archive"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(captionOf(c.widget).toStdString(), c.caption);
+        EXPECT_TRUE(c.widget->toolTip().contains(QString::fromUtf8(c.says))) << c.caption << ": "
+                                                                            << c.widget->toolTip().toStdString();
     }
 }
 
@@ -314,7 +350,7 @@ TEST(ClosingWhileBusy, StopNowAfterTheStepHasEnded) {
     scripted.messages.answers.push_back(1);
     scripted.messages.whileAsking = [&] {
         w.batchEndsWell();
-        (void)QTest::qWaitFor([&] { return !form.busy(); }, 3000);
+        QTest::qWait(3 * PackingPage::kPollMilliseconds);
     };
     form.close();
     EXPECT_TRUE(closed);
@@ -322,6 +358,58 @@ TEST(ClosingWhileBusy, StopNowAfterTheStepHasEnded) {
     ASSERT_EQ(scripted.messages.infos.size(), 1u);
     EXPECT_NE(scripted.messages.infos[0].find("had already ended"), std::string::npos) << scripted.messages.infos[0];
     EXPECT_TRUE(std::filesystem::exists("C:/Tools/temp/pathf.bf"));
+}
+
+// "Pack" ends while the close question is open: its "Done" comes after the
+// question, not over it, and "Wait" then closes the window.
+TEST(ClosingWhileBusy, NoDoneOverTheQuestion) {
+    test::TempFolder tmp;
+    test::InFolder in(tmp.path());
+    tmp.write("C:/Tools/temp/pathf.bf",
+              "C:\\Tools\\bf1942\\levels\\MyMap_001\\\r\nD:\\Game\\\r\nD:\\Archives\\MyMap_001\r\nMyMap\r\n");
+    tmp.write("C:/Tools/bf1942/levels/MyMap_001/ai.con", "ai.createallmaps\r\n");
+    tmp.write("D:/Game/bf1942/levels/MyMap/Pathfinding/Tank0Level1Map.raw", "tank");
+    std::filesystem::create_directories("D:/Archives");
+    test::ScriptedServices scripted("C:\\Tools\\");
+    TForm1 form(scripted.services);
+    bool closed = false;
+    QObject::connect(&form, &TForm1::closed, [&] { closed = true; });
+    form.show();
+    QTest::mouseClick(form.t4->Button6, Qt::LeftButton);
+    scripted.messages.infos.clear();
+    scripted.messages.answers = {0, 0};  // "Pack anyway" (a stand-in add-on), then "Wait"
+    QTest::mouseClick(form.t4->Button7, Qt::LeftButton);
+    ASSERT_EQ(scripted.shell.batches.size(), 1u);
+    std::vector<std::string> saidWhileAsking;
+    scripted.messages.whileAsking = [&] {
+        tmp.write("C:/Tools/MyMap_001.rfa", "packed");
+        scripted.shell.finishers[0](true);
+        (void)QTest::qWaitFor([&] { return !scripted.messages.infos.empty(); }, 1500);
+        saidWhileAsking = scripted.messages.infos;
+    };
+    form.close();
+    EXPECT_EQ(saidWhileAsking, std::vector<std::string>{});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closed; }, 3000));
+    ASSERT_FALSE(scripted.messages.infos.empty());
+    EXPECT_EQ(scripted.messages.infos.back().rfind("Done", 0), 0u) << ::testing::PrintToString(scripted.messages.errors);
+}
+
+// The "Pathmaps" link beside the tabs stands wholly inside the window.
+TEST(StartingState, ThePathmapsLinkIsNotClippedAtTheWindowsEdge) {
+    test::TempFolder tmp;
+    test::ScriptedServices scripted(tmp.dir());
+    TForm1 form(scripted.services);
+    form.resize(760, 621);
+    form.show();
+    form.state.LevelDir = tmp.dir();  // an add-on folder that exists: the link is shown
+    form.PageControl1->setCurrentWidget(form.t4);
+    QApplication::processEvents();
+    const auto* link = form.findChild<QLabel*>(QStringLiteral("LabelPathmaps"));
+    ASSERT_NE(link, nullptr);
+    ASSERT_TRUE(link->isVisible());
+    const QRect text = link->contentsRect();
+    EXPECT_GE(text.width(), link->fontMetrics().horizontalAdvance(link->text()));
+    EXPECT_LE(link->mapTo(&form, text.topRight()).x(), form.width() - 1);
 }
 
 TEST(ClosingWhileBusy, AnIdleWindowClosesWithoutAQuestion) {

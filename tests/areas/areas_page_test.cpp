@@ -81,7 +81,10 @@ TEST(AreaCursor, MovesTheSecondPointByTheStep) {
     ed.page.Edit1z->setText("abc");
     ed.click(ed.page.Label5z);
     ASSERT_EQ(ed.scripted.messages.errors.size(), 1u);
-    EXPECT_EQ(ed.scripted.messages.errors[0], "'abc' ist kein g\xC3\xBCltiger Integerwert.");
+    // The framework's message, then which field it is and what to type.
+    EXPECT_EQ(ed.scripted.messages.errors[0],
+              "'abc' ist kein g\xC3\xBCltiger Integerwert.\nThe field between \"Left\" and \"Right\" (Current Point - "
+              "Options) takes the pixels the point moves at each click: type a whole number such as 1 or 10.");
     EXPECT_EQ(ed.dot(false), QPoint(349, 266));
 }
 
@@ -179,7 +182,10 @@ TEST(AreaProperties, NameAndPriorityChecks) {
     EXPECT_TRUE(ed.page.areafert->isVisible());
     ed.record("Hill", "Priority (from 1 - 200)");
     ASSERT_EQ(ed.scripted.messages.errors.size(), 1u);
-    EXPECT_EQ(ed.scripted.messages.errors[0], "'Priority (from 1 - 200)' ist kein g\xC3\xBCltiger Integerwert.");
+    EXPECT_EQ(ed.scripted.messages.errors[0],
+              "'Priority (from 1 - 200)' ist kein g\xC3\xBCltiger Integerwert.\nThe priority field of \"Area "
+              "fertigstellen\" takes how important the area is: type a whole number from 1 to 200 (unimportant 10, "
+              "important 150).");
     EXPECT_EQ(ed.form.state.AreaName, "Hill");
     EXPECT_EQ(ed.page.ListBox1z->count(), 0);
     EXPECT_TRUE(ed.page.areafert->isVisible());

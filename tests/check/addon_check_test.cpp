@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -237,9 +238,10 @@ TEST(AddonCheck, EachBrokenAddonGivesExactlyItsFinding) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
         std::vector<Finding> added;
-        // Information that follows from the change (a map's summary) aside.
+        // Information that follows from the change (a map's summary) aside,
+        // and what follows from the finding (listed under it).
         for (const Finding& f : findingsAfter(c.change))
-            if (std::find(clean.begin(), clean.end(), f) == clean.end() &&
+            if (std::find(clean.begin(), clean.end(), f) == clean.end() && !f.cause &&
                 (f.severity != Severity::Information || c.severity == Severity::Information))
                 added.push_back(f);
         std::vector<std::string> lines;
@@ -253,6 +255,105 @@ TEST(AddonCheck, EachBrokenAddonGivesExactlyItsFinding) {
         EXPECT_EQ(placeText(added[0]), c.place);
         EXPECT_EQ(added[0].area, c.area);
         EXPECT_FALSE(added[0].message.empty());
+    }
+}
+
+// Blanks in area names, as a script edited by hand has them (the create
+// lines changed, the rest not): each broken area is one cause, first in the
+// list with its file and line, and everything that follows from it (its
+// lines without an area, neighbours named in vain, islands, flags no longer
+// covered) is linked to it and comes right after it.
+TEST(AddonCheck, TheCausesComeFirstWithWhatFollowsFromThem) {
+    const std::string areasFile = "AI/StrategicAreas.con";
+    const auto blankIn = [&](std::vector<std::string> names) {
+        return [=](const std::string& a) {
+            for (const std::string& name : names) {
+                std::string to = name;
+                to.replace(to.find('_'), 1, " ");
+                replaceIn(a + areasFile, "create " + name + " ", "create " + to + " ");
+            }
+        };
+    };
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> change;
+        std::vector<std::string> causes;  // place: code, in this order
+        std::vector<std::string> following;  // codes that must follow from the first cause
+    };
+    const std::vector<Case> cases = {
+        {"one blank", blankIn({"CP_Village"}), {"AI/StrategicAreas.con:6 area-name-bad"},
+         {"area-line", "neighbour-unknown", "areas-island", "control-point-uncovered"}},
+        {"five blanks", blankIn({"CP_Axis_Base", "CP_Allied_Base", "CP_Village", "CP_Bridge", "CP_Hill"}),
+         {"AI/StrategicAreas.con:2 area-name-bad", "AI/StrategicAreas.con:4 area-name-bad",
+          "AI/StrategicAreas.con:6 area-name-bad", "AI/StrategicAreas.con:8 area-name-bad",
+          "AI/StrategicAreas.con:10 area-name-bad"},
+         {"area-line", "control-point-uncovered"}},
+        {"a create line that does not read",
+         [&](auto a) {
+             Lines lines = readLines(a + areasFile);
+             lines[5] = "aiStrategicArea.create CP_Village 440/460 oops";
+             writeLines(a + areasFile, lines, true);
+         },
+         {"AI/StrategicAreas.con:6 area-line"}, {"area-line", "neighbour-unknown"}},
+    };
+    const auto clean = findingsAfter([](const std::string&) {});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto findings = findingsAfter(c.change);
+        std::vector<std::string> lines, causes;
+        std::set<std::string> following;
+        for (const Finding& f : findings) {
+            lines.push_back(findingLine(f) + (f.cause ? " <- " + std::to_string(*f.cause) : std::string()));
+            if (std::find(clean.begin(), clean.end(), f) != clean.end()) continue;
+            if (!f.cause) causes.push_back(placeText(f) + " " + f.code);
+            else if (*f.cause == 0) following.insert(f.code);
+        }
+        EXPECT_EQ(causes, c.causes) << ::testing::PrintToString(lines);
+        for (const std::string& code : c.following) EXPECT_TRUE(following.count(code)) << code;
+        // Each cause is followed at once by what follows from it.
+        for (size_t i = 0; i < findings.size(); ++i)
+            if (findings[i].cause) {
+                EXPECT_LT(*findings[i].cause, i);
+                EXPECT_TRUE(!findings[i - 1].cause || findings[i - 1].cause == findings[i].cause) << lines[i];
+                EXPECT_FALSE(findings[*findings[i].cause].cause) << lines[i];
+            }
+    }
+}
+
+// The order of a list by its causes.
+TEST(AddonCheck, OrderByCause) {
+    const auto finding = [](Severity s, const char* code, std::optional<size_t> cause = std::nullopt) {
+        Finding f;
+        f.severity = s;
+        f.code = code;
+        f.cause = cause;
+        return f;
+    };
+    const auto E = Severity::Error, W = Severity::Warning, I = Severity::Information;
+    struct Case {
+        const char* what;
+        std::vector<Finding> in;
+        std::vector<std::string> out;  // code, then "<-" and the index of its cause
+    };
+    const std::vector<Case> cases = {
+        {"by severity, stable", {finding(I, "i"), finding(W, "w1"), finding(E, "e"), finding(W, "w2")},
+         {"e", "w1", "w2", "i"}},
+        {"what follows comes under its cause, whatever its severity",
+         {finding(W, "w"), finding(W, "after", 2), finding(E, "cause"), finding(E, "second", 2)},
+         {"cause", "after<-0", "second<-0", "w"}},
+        {"a chain goes to its start", {finding(E, "a"), finding(E, "b", 0), finding(E, "c", 1)}, {"a", "b<-0", "c<-0"}},
+        {"broken links are dropped",
+         {finding(E, "self", 0), finding(E, "far", 9), finding(E, "ring1", 3), finding(E, "ring2", 2)},
+         {"self", "far", "ring1", "ring2"}},
+        {"a milder cause does not hide an error", {finding(W, "w"), finding(E, "e", 0), finding(I, "i", 0)},
+         {"e", "w", "i<-1"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<Finding> findings = c.in;
+        orderByCause(findings);
+        std::vector<std::string> out;
+        for (const Finding& f : findings) out.push_back(f.code + (f.cause ? "<-" + std::to_string(*f.cause) : ""));
+        EXPECT_EQ(out, c.out) << c.what;
     }
 }
 

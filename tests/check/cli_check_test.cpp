@@ -78,6 +78,27 @@ TEST(TarnwickCliCheck, TheSampleAndThreeBrokenAddons) {
     EXPECT_TRUE(first.value("message").toString().startsWith("\"CP_Village\" names \"CP_Bridge\""));
     for (int i = 1; i < array.size(); ++i) EXPECT_EQ(array.at(i).toObject().value("severity").toString().toStdString(), "information");
 
+    // A blank in an area's name (its create line only): the cause first, what
+    // follows from it right after it, linked to it.
+    const std::string blank = broken("Blank", [](const std::string& a) {
+        std::string text = readBytes(a + "AI/StrategicAreas.con");
+        text.replace(text.find("create CP_Village "), 18, "create CP Village ");
+        writeBytes(a + "AI/StrategicAreas.con", text);
+    });
+    const auto lines = splitLines(test::runCommand(cli + " check '" + blank + "'").output);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0].rfind("error area-name-bad AI/StrategicAreas.con:", 0), 0u) << lines[0];
+    const std::string cause = lines[0].substr(20, lines[0].find(' ', 20) - 20);
+    EXPECT_NE(lines[1].find("(follows from area-name-bad at " + cause + ")"), std::string::npos) << lines[1];
+    const auto blankJson = test::runCommand(cli + " check '" + blank + "' --json 2>/dev/null");
+    const QJsonArray listed = QJsonDocument::fromJson(QByteArray::fromStdString(blankJson.output)).array();
+    ASSERT_GE(listed.size(), 3);
+    EXPECT_FALSE(listed.at(0).toObject().contains("cause"));
+    EXPECT_EQ(listed.at(0).toObject().value("code").toString().toStdString(), "area-name-bad");
+    EXPECT_EQ(listed.at(1).toObject().value("cause").toInt(-1), 0);
+    for (int i = 0; i < listed.size(); ++i)
+        EXPECT_EQ(listed.at(i).toObject().contains("cause"), lines[i].find("(follows from ") != std::string::npos) << i;
+
     EXPECT_EQ(test::runCommand(cli + " check").code, 2);
     EXPECT_EQ(test::runCommand(cli + " check '" + addon + "' --nonsense").code, 2);
     EXPECT_EQ(test::runCommand(cli + " check '" + tmp.dir() + "Nowhere'").code, 1);

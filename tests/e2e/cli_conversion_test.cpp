@@ -120,7 +120,9 @@ void convertInTheWizard(const std::string& program, const std::string& game, con
     EXPECT_TRUE(test::closeConsoles());
     w.click(t4.Button6);
     w.click(t4.Button7);
-    ASSERT_TRUE(w.infoSaid("Done")) << ::testing::PrintToString(w.messages.errors);
+    ASSERT_TRUE(w.infoSaid("Done\n\nThe add-on is packed into DemoMap_001.rfa in the folder " +
+                           out.substr(0, out.size() - 1) + "."))
+        << ::testing::PrintToString(w.messages.errors);
     EXPECT_TRUE(test::closeConsoles());
 
     w.dialogs.answer(out + "DemoMap.rfa");

@@ -189,7 +189,9 @@ TEST(Conversion, TheSampleArchiveFromStartToNetworkMerge) {
         w.click(w.form.t4->Button7);
         EXPECT_EQ(w.messages.questions.size(), 1u);
         ASSERT_TRUE(waitFor([&] { return !w.messages.infos.empty() || !w.messages.errors.empty(); }));
-        EXPECT_EQ(w.messages.infos, std::vector<std::string>{"Done"}) << ::testing::PrintToString(w.messages.errors);
+        EXPECT_EQ(w.messages.infos, std::vector<std::string>{"Done\n\nThe add-on is packed into DemoMap_001.rfa in the "
+                                                             "folder " + tmp.dir() + "Archives."})
+            << ::testing::PrintToString(w.messages.errors);
         closeConsoles();
 
         const auto addonArchive = contents(tmp.dir() + "Archives/DemoMap_001.rfa");

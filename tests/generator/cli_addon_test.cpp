@@ -113,7 +113,8 @@ TEST(TarnwickCli, ChangedScriptsAreKeptOrCopiedBeforeReplacing) {
         EXPECT_EQ(tmp.read("A/bf1942/levels/DemoMap_001/ai.con"), replace ? generated : generated + "rem mine\r\n");
         ASSERT_EQ(copies.size(), replace ? 1u : 0u);
         if (replace) {
-            std::ifstream in(copies[0] / "AI.con", std::ios::binary);
+            ASSERT_TRUE(fs::exists(copies[0] / "ai.con"));  // the file's letter case, not the list's
+            std::ifstream in(copies[0] / "ai.con", std::ios::binary);
             EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), generated + "rem mine\r\n");
             EXPECT_NE(again.output.find("copied to " + copies[0].string() + "/"), std::string::npos) << again.output;
         } else {
@@ -121,6 +122,44 @@ TEST(TarnwickCli, ChangedScriptsAreKeptOrCopiedBeforeReplacing) {
             EXPECT_NE(again.output.find("\n    AI.con\n"), std::string::npos) << again.output;
         }
     }
+}
+
+// An add-on whose conversion has transferred pathmaps is left as it is
+// unless --afresh asks for it; then its work is copied aside first.
+TEST(TarnwickCli, AConversionWithPathmapsIsMadeAnewOnlyWhenAskedTo) {
+    TempFolder tmp;
+    const std::string program = test::makeProgramFolder(tmp.path() / "A");
+    const std::string cli = "'" + program + "tarnwick-cli' addon '" + program + "samples/DemoMap/init.con'";
+    const std::string addon = program + "bf1942/levels/DemoMap_001/";
+    ASSERT_EQ(run(cli).code, 0);
+    std::string record = tmp.read("A/bf1942/levels/DemoMap_001/tarnwick-conversion.txt");
+    const size_t at = record.find("pathmaps 0\n");
+    ASSERT_NE(at, std::string::npos) << record;
+    record.replace(at, 11, "pathmaps 1\npathmap Tank0Level1Map.raw\n");
+    tmp.write("A/bf1942/levels/DemoMap_001/tarnwick-conversion.txt", record);
+    const auto before = treeOf(addon);
+    const Result refused = run(cli);
+    EXPECT_NE(refused.code, 0);
+    EXPECT_NE(refused.output.find("holds a conversion of DemoMap with transferred pathmaps"), std::string::npos)
+        << refused.output;
+    EXPECT_NE(refused.output.find("Add --afresh"), std::string::npos) << refused.output;
+    EXPECT_EQ(treeOf(addon), before);
+    const Result afresh = run(cli + " --afresh");
+    ASSERT_EQ(afresh.code, 0) << afresh.output;
+    std::vector<fs::path> copies;
+    for (const auto& e : fs::directory_iterator(addon))
+        if (e.path().filename().string().rfind("tarnwick-replaced-", 0) == 0) copies.push_back(e.path());
+    ASSERT_EQ(copies.size(), 1u);
+    auto copied = treeOf(copies[0]);
+    EXPECT_EQ(copied, (std::map<std::string, std::string>{{"AI/", ""},
+                                                          {"AI/StrategicAreas.con", before.at("AI/StrategicAreas.con")},
+                                                          {"ai.con", before.at("ai.con")},
+                                                          {"tarnwick-conversion.txt", record}}));
+    EXPECT_NE(afresh.output.find("copied to " + copies[0].string() + "/"), std::string::npos) << afresh.output;
+    EXPECT_NE(tmp.read("A/bf1942/levels/DemoMap_001/ai.con").find("ai.createallmaps"), std::string::npos);
+    // The pathmaps stay in the add-on's Pathfinding folder, and so in its record.
+    EXPECT_NE(tmp.read("A/bf1942/levels/DemoMap_001/tarnwick-conversion.txt").find("\npathmap Tank0Level1Map.raw\n"),
+              std::string::npos);
 }
 
 // The command table: usage mistakes end with 2 and say where help is, help

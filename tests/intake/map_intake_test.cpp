@@ -48,6 +48,36 @@ struct Wizard {
     MapPage& page;
 };
 
+// A map that cannot be read ("OK" fails, or the archive's unpack fails)
+// unlocks the choice between archive and folder; a good one keeps it locked.
+TEST(MapSelection, AFailedChoiceUnlocksArchiveAndFolder) {
+    enum class Fails { Nothing, Reading, Unpack };
+    const struct {
+        bool folderMode;
+        Fails fails;
+    } cases[] = {{true, Fails::Reading}, {false, Fails::Unpack}, {false, Fails::Nothing}};
+    for (const auto& c : cases) {
+        Wizard w;
+        if (c.folderMode) {
+            w.tmp.write("D:/Maps/MyMap/init.con", "rem no terrain.con beside it\r\n");
+            w.choose(true, "D:\\Maps\\MyMap\\init.con");
+        } else {
+            w.tmp.write("D:/Maps/MyMap.rfa", "archive");
+            w.tmp.write("C:/Tools/Wizard/bf1942/levels/MyMap/init/terrain.con", "GeometryTemplate.worldSize 2048\r\n");
+            w.choose(false, "D:\\Maps\\MyMap.rfa");
+            EXPECT_FALSE(w.page.pack->isEnabled());  // while it unpacks
+            w.scripted.shell.finishers.at(0)(c.fails == Fails::Nothing);
+            QTest::qWait(20);
+            EXPECT_EQ(w.page.pack->isEnabled(), c.fails == Fails::Unpack);
+        }
+        QTest::mouseClick(w.page.Button1, Qt::LeftButton);
+        EXPECT_EQ(w.scripted.messages.errors.size(), c.fails == Fails::Nothing ? 0u : 1u);
+        const bool unlocked = c.fails != Fails::Nothing;
+        EXPECT_EQ(w.page.pack->isEnabled(), unlocked) << c.folderMode;
+        EXPECT_EQ(w.page.unpack->isEnabled(), unlocked) << c.folderMode;
+    }
+}
+
 TEST(MapSelection, FolderModeTakesTheInitConsFolder) {
     Wizard w;
     w.choose(true, "D:\\Games\\bf1942\\levels\\MyMap\\init.con");

@@ -4,6 +4,7 @@
 #include "areas/areas_page.h"
 #include "packing/check_window.h"
 #include "packing/packing_page.h"
+#include "pathmaps/pathmap_set.h"
 #include "pathmaps/pathmap_window.h"
 #include "platform/files.h"
 #include "support/clean_addon.h"
@@ -104,6 +105,92 @@ TEST(CheckWindow, FindingsBySeverityAndWhereTheyLead) {
     ASSERT_EQ(tree->topLevelItemCount(), 1);
     EXPECT_TRUE(tree->topLevelItem(0)->text(0).startsWith("Information"));
     EXPECT_TRUE(c.scripted.messages.errors.empty());
+}
+
+// Blanks in area names (their create lines edited by hand): the causes are
+// the rows of the errors, each with what follows from it under it, and
+// "Pack" names the causes first, with "Cancel" as its default answer.
+TEST(CheckWindow, CausesFirstWithWhatFollowsUnderThem) {
+    struct Case {
+        std::vector<std::string> areas;  // each gets a blank in its create line
+        std::vector<int> lines;          // those lines
+    };
+    const Case cases[] = {
+        {{"CP_Village"}, {6}},
+        {{"CP_Axis_Base", "CP_Allied_Base", "CP_Village", "CP_Bridge", "CP_Hill"}, {2, 4, 6, 8, 10}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.areas.size());
+        Checked c;
+        std::string text = readBytes(c.addon + "AI/StrategicAreas.con");
+        for (const std::string& area : k.areas) {
+            const size_t at = text.find("create " + area + " ");
+            text.replace(at + 7 + area.find('_'), 1, " ");
+        }
+        writeBytes(c.addon + "AI/StrategicAreas.con", text);
+
+        QTest::mouseClick(c.form.t4->LabelCheck, Qt::LeftButton);
+        QTreeWidget* tree = c.form.t4->checkWindow()->findingsTree;
+        QTreeWidgetItem* errors = tree->topLevelItem(0);
+        ASSERT_TRUE(errors->text(0).startsWith("Errors"));
+        ASSERT_EQ(errors->childCount(), static_cast<int>(k.lines.size()));
+        for (int i = 0; i < errors->childCount(); ++i) {
+            QTreeWidgetItem* cause = errors->child(i);
+            EXPECT_EQ(cause->text(0).toStdString(), "AI/StrategicAreas.con:" + std::to_string(k.lines[i]));
+            EXPECT_EQ(cause->text(1).toStdString(), "area-name-bad");
+            EXPECT_GT(cause->childCount(), 0);
+        }
+        EXPECT_EQ(tree->currentItem(), errors->child(0));
+        // Nothing else stands beside the causes, warnings included.
+        for (int g = 1; g < tree->topLevelItemCount(); ++g)
+            EXPECT_TRUE(tree->topLevelItem(g)->text(0).startsWith("Information")) << tree->topLevelItem(g)->text(0).toStdString();
+
+        c.scripted.messages.answers = {1};
+        QTest::mouseClick(c.form.t4->Button7, Qt::LeftButton);
+        ASSERT_EQ(c.scripted.messages.questions.size(), 1u);
+        const Lines asked = splitLines(c.scripted.messages.questions[0]);
+        ASSERT_GT(asked.size(), k.lines.size());
+        for (size_t i = 0; i < k.lines.size(); ++i)
+            EXPECT_EQ(asked[1 + i].rfind("AI/StrategicAreas.con:" + std::to_string(k.lines[i]) + ": The name \"", 0), 0u)
+                << asked[1 + i];
+        EXPECT_EQ(asked[1 + k.lines.size()], "");  // then the question
+        ASSERT_EQ(c.scripted.messages.defaults.size(), 1u);
+        EXPECT_EQ(c.scripted.messages.defaults[0], 1u);  // "Cancel"
+        EXPECT_TRUE(c.scripted.shell.batches.empty());
+    }
+}
+
+// A pathmap finding with a place opens the pathmap window zoomed in there,
+// the place marked.
+TEST(CheckWindow, APathmapFindingOpensThePathmapWindowAtItsPlace) {
+    Checked c;
+    auto set = pathmaps::PathmapSet::open(c.addon);
+    pathmaps::Bitmap& base = set.editBase(0);
+    for (int z = 502; z < 509; ++z)
+        for (int x = 512; x < 519; ++x) base.set(x, z, true);  // over the village's vehicle spawn
+    set.save();
+    QTest::mouseClick(c.form.t4->LabelCheck, Qt::LeftButton);
+    QTreeWidgetItem* suspect = c.row("pathmap-suspect");
+    ASSERT_NE(suspect, nullptr);
+    EXPECT_EQ(suspect->text(0).toStdString(), "515/505");
+    emit c.form.t4->checkWindow()->findingsTree->itemActivated(suspect, 0);
+    auto* window = c.form.findChild<PathmapWindow*>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->markedPlace(), std::optional<QPointF>(QPointF(515, 505)));
+    const MapView* v = window->view;
+    EXPECT_GT(v->pixelsPerMetre(), 4 * std::min(v->width(), v->height()) / v->worldSize());
+    EXPECT_NEAR(v->toWidget(515, 505).x(), v->width() / 2.0, 1);
+}
+
+// Beside the main window, so that going to an area happens in sight.
+TEST(CheckWindow, OpensBesideTheMainWindow) {
+    Checked c;
+    const QRect screen = c.form.screen()->availableGeometry();
+    c.form.move(screen.left() - 500, screen.top());  // room on its right
+    QTest::mouseClick(c.form.t4->LabelCheck, Qt::LeftButton);
+    const QRect at = c.form.t4->checkWindow()->frameGeometry();
+    EXPECT_FALSE(at.intersects(c.form.frameGeometry())) << at.x() << "," << at.y() << " " << at.width() << "x" << at.height() << " main " << c.form.frameGeometry().x() << "," << c.form.frameGeometry().width() << " screen " << screen.width() << "x" << screen.height();
+    EXPECT_TRUE(screen.contains(at));
 }
 
 TEST(CheckWindow, BeforeTheAddonIsMadeTheLinkSaysWhatToDo) {

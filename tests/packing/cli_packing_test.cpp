@@ -124,7 +124,7 @@ TEST(TarnwickCliPacking, MakingTheAddonAgainKeepsWhatItDoesNotRedo) {
     const auto record = [&] { return state::loadRecord(c.addon + "/").record; };
     const state::ConversionRecord before = record();
     ASSERT_TRUE(before.has(state::Step::PathmapsTransferred));
-    c.ok("addon " + inQuotes(c.program + "samples/DemoMap.rfa"));
+    c.ok("addon " + inQuotes(c.program + "samples/DemoMap.rfa") + " --afresh");  // asked for: it has pathmaps
     const state::ConversionRecord after = record();
     EXPECT_EQ(after.gamePath, before.gamePath);
     EXPECT_EQ(after.packTarget, before.packTarget);

@@ -70,6 +70,13 @@ TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
     intake::analyse(made, program, false, folder);
     generator::runAddon(made, program, {});
     const std::string addon = made.LevelDir;
+    // The pathmap window's backups, kept beside the add-on's pathmaps, go
+    // into no archive.
+    fs::create_directories(addon + "Pathfinding/Originals");
+    writeBytes(addon + "Pathfinding/Originals/Tank0Level1Map.raw", std::string(3000, '\x04'));
+    const auto noBackups = [](const std::set<std::string>& names) {
+        for (const std::string& n : names) EXPECT_EQ(foldCase(n).find("/pathfinding/originals/"), std::string::npos) << n;
+    };
 
     // First packing.
     {
@@ -83,6 +90,7 @@ TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
         EXPECT_TRUE(s.messages.errors.empty());
         const auto names = namesIn(tmp.dir() + "Archives/DemoMap_001.rfa");
         EXPECT_EQ(names.size(), 19u);
+        noBackups(names);
         EXPECT_TRUE(names.count("bf1942/levels/DemoMap/ai.con"));
         EXPECT_TRUE(names.count("bf1942/levels/DemoMap/AI/StrategicAreas.con"));
         EXPECT_TRUE(fileExists(program + "temp/pathf.bf"));
@@ -106,9 +114,13 @@ TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
         QTest::mouseClick(s.form.t4->Button7, Qt::LeftButton);
         EXPECT_EQ(s.messages.questions.size(), 1u);
         ASSERT_TRUE(QTest::qWaitFor([&] { return !s.messages.infos.empty() || !s.messages.errors.empty(); }, 20000));
-        EXPECT_EQ(s.messages.infos, std::vector<std::string>{"Done"}) << ::testing::PrintToString(s.messages.errors);
+        // "Done", with the archive and its folder.
+        EXPECT_EQ(s.messages.infos, std::vector<std::string>{"Done\n\nThe add-on is packed into DemoMap_001.rfa in "
+                                                             "the folder " + tmp.dir() + "Archives."})
+            << ::testing::PrintToString(s.messages.errors);
         const std::string archive = tmp.dir() + "Archives/DemoMap_001.rfa";
         const auto names = namesIn(archive);
+        noBackups(names);
         EXPECT_TRUE(names.count("bf1942/levels/DemoMap/Pathfinding/Tank0Level1Map.raw"));
         EXPECT_TRUE(names.count("bf1942/levels/DemoMap/Pathfinding/Infantry1Level0Map.raw"));
         EXPECT_FALSE(names.count("bf1942/levels/DemoMap/Pathfinding/Tank0Level0Map8Bit.raw"));
@@ -146,6 +158,7 @@ TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
         EXPECT_TRUE(names.count("bf1942/levels/DemoMap/ai.con"));            // the add-on's
         EXPECT_TRUE(names.count("bf1942/levels/DemoMap/Pathfinding/Tank0Level1Map.raw"));
         for (const auto& n : names) EXPECT_EQ(n.rfind("bf1942/levels/DemoMap/", 0), 0u) << n;
+        noBackups(names);
         EXPECT_FALSE(names.count("bf1942/levels/DemoMap/Stale.con"));
         EXPECT_FALSE(fs::exists(program + "Network/bf1942/levels/.earlier-DemoMap"));
         closeConsoles();

@@ -9,6 +9,7 @@
 #include "support/temp_folder.h"
 #include "rfa/archive_builder.h"
 
+#include <QApplication>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -157,19 +158,119 @@ TEST(FirstPackingTest, AnEndedBatchWithoutArchiveEndsTheWaitWithAMessage) {
     EXPECT_EQ(p.scripted.messages.errors.size(), 1u);  // the wait is over
 }
 
-// The target dialog opens in the game's folder for level archives when there
-// is one, letter case aside.
-TEST(FirstPackingTest, TheDialogOpensInTheGamesLevelArchives) {
+// The target dialog opens where the last first packing put its archive (this
+// conversion's, else the newest recorded one's, so also after a restart),
+// else in the game's folder for level archives, letter case aside; never
+// forced there, so that within a sitting it opens at the last choice.
+TEST(FirstPackingTest, TheDialogOpensAtTheLastTargetElseInTheGamesLevelArchives) {
     const std::string levels = "D:/Games/Battlefield 1942/MODS/BF1942/archives/bf1942/Levels";
-    for (const bool present : {true, false}) {
+    const struct {
+        bool gameArchives;
+        const char* packTarget;  // this conversion's, or nullptr
+        const char* recorded;    // another conversion's record, or nullptr
+        std::string opens;
+    } cases[] = {
+        {true, nullptr, nullptr, "@levels/"},
+        {false, nullptr, nullptr, ""},
+        {true, "E:\\Mine\\MyMap_001", nullptr, "E:\\Mine\\"},
+        {true, nullptr, "E:\\Older\\Other_001", "E:\\Older\\"},
+        {true, "E:\\Gone\\MyMap_001", nullptr, "@levels/"},
+    };
+    for (const auto& c : cases) {
         Packing p;
-        if (present) fs::create_directories(levels);
+        if (c.gameArchives) fs::create_directories(levels);
+        fs::create_directories("E:/Mine");
+        fs::create_directories("E:/Older");
+        if (c.recorded) {
+            state::ConversionRecord other;
+            other.mapName = "Other";
+            other.packTarget = c.recorded;
+            fs::create_directories("C:/Tools/bf1942/levels/Other_001");
+            state::saveRecord("C:\\Tools\\bf1942\\levels\\Other_001\\", other);
+        }
         p.form.state.MapName = "MyMap";
         p.form.state.GamePath = "D:\\Games\\Battlefield 1942\\";
+        if (c.packTarget) p.form.state.PackTarget = c.packTarget;
         p.scripted.dialogs.answer(std::nullopt);
         p.click(p.page.Label42);
-        EXPECT_EQ(p.scripted.dialogs.requests.back().preselected,
-                  present ? (fs::current_path() / levels).string() + "/" : "") << present;
+        std::string opens = c.opens;
+        if (opens == "@levels/") opens = (fs::current_path() / levels).string() + "/";
+        EXPECT_EQ(p.scripted.dialogs.requests.back().firstFolder, opens) << (c.packTarget ? c.packTarget : "");
+        EXPECT_EQ(p.scripted.dialogs.requests.back().preselected, "");
+    }
+}
+
+// The game-folder dialog opens at the game in the Wine prefix (WINEPREFIX,
+// else ~/.wine), whose folder it hides; else at the prefix's drive_c.
+TEST(GameFolder, TheDialogOffersTheWinePrefixsGame) {
+    const struct {
+        const char* made;  // below the test's folder
+        bool inHome;       // the prefix at home/.wine, else named by WINEPREFIX
+        const char* opens; // below the test's folder
+    } cases[] = {
+        {"home/.wine/drive_c/Program Files (x86)/EA GAMES/Battlefield 1942", true,
+         "home/.wine/drive_c/Program Files (x86)/EA GAMES/Battlefield 1942/"},
+        {"prefix/drive_c/program files/ea games/BATTLEFIELD 1942", false,
+         "prefix/drive_c/program files/ea games/BATTLEFIELD 1942/"},
+        {"home/.wine/drive_c/users", true, "home/.wine/drive_c/"},
+        {"home/Games", true, nullptr},
+    };
+    for (const auto& c : cases) {
+        TempFolder tmp;
+        fs::create_directories(tmp.path() / c.made);
+        const std::string home = tmp.dir() + "home", prefix = c.inHome ? "" : tmp.dir() + "prefix";
+        EXPECT_EQ(packing::wineGameFolder(home, prefix), c.opens ? tmp.dir() + c.opens : "") << c.made;
+    }
+}
+
+// Tarnwick ended while the first packing ran, after "Replace it": the record
+// knows the target, and continuing the conversion says what the .bak beside
+// it is and what to do. A packing whose end was recorded says nothing.
+TEST(FirstPackingTest, AnUnrecordedEndIsToldWithTheReplacedArchiveAtTheNextStart) {
+    for (const bool endRecorded : {false, true}) {
+        TempFolder tmp;
+        InFolder in(tmp.path());
+        const std::string addon = "C:\\Tools\\bf1942\\levels\\MyMap_001\\";
+        tmp.write("C:/Tools/bf1942/levels/MyMap_001/ai.con", "run ai/Strategies.con\r\n");
+        fs::create_directories("C:/Tools/temp");
+        tmp.write("D:/Archives/MyMap_001.rfa", "earlier archive");
+        state::ConversionRecord r;
+        r.mapName = "MyMap";
+        r.worldSize = 2048;
+        for (const auto step : {state::Step::AddonMade, state::Step::AreasWritten, state::Step::GameFolderConfirmed})
+            r.mark(step, "2026-12-09 10:00");
+        state::saveRecord(addon, r);
+        {
+            ScriptedServices s("C:\\Tools\\");
+            TForm1 form(s.services);
+            form.continueConversion(addon);
+            s.dialogs.answer("D:\\Archives\\MyMap_001");
+            s.messages.answers.push_back(0);  // "Replace it"
+            QTest::mouseClick(form.t4->Label42, Qt::LeftButton);
+            ASSERT_EQ(s.shell.batches.size(), 1u);
+            EXPECT_EQ(tmp.read("D:/Archives/MyMap_001.rfa.bak"), "earlier archive");
+            const state::LoadedRecord begun = state::loadRecord(addon);
+            EXPECT_EQ(begun.record.packTarget, "D:\\Archives\\MyMap_001");
+            EXPECT_FALSE(begun.record.has(state::Step::FirstPacked));
+            if (endRecorded) {
+                tmp.write("C:/Tools/MyMap_001.rfa", "new archive");
+                EXPECT_TRUE(QTest::qWaitFor([&] { return state::loadRecord(addon).record.has(state::Step::FirstPacked); }, 3000));
+            }
+        }  // Tarnwick ends
+        ScriptedServices s("C:\\Tools\\");
+        TForm1 form(s.services);
+        form.continueConversion(addon);
+        EXPECT_EQ(s.messages.errors, std::vector<std::string>{});
+        if (endRecorded) {
+            EXPECT_EQ(s.messages.infos, std::vector<std::string>{});
+        } else {
+            ASSERT_EQ(s.messages.infos.size(), 1u);
+            EXPECT_EQ(s.messages.infos[0].rfind("The first packing to D:\\Archives\\MyMap_001.rfa was under way when "
+                                                "Tarnwick was last ended, and its end was not recorded. "
+                                                "D:\\Archives\\MyMap_001.rfa.bak is the archive it replaced", 0),
+                      0u)
+                << s.messages.infos[0];
+        }
     }
 }
 
@@ -458,6 +559,94 @@ TEST(PathmapTransfer, MissingFilesAndFolders) {
     }
 }
 
+// Two conversions: MyMap packed first (temp/pathf.bf names it), then Other,
+// shown now. The transfer asks which add-on; it never goes into the one not
+// chosen, and "Into MyMap_001" continues that conversion first.
+TEST(PathmapTransfer, NeverSwitchesToAnotherConversionUnasked) {
+    enum Answer { Shown = 0, Packed = 1, Cancel = 2 };
+    for (const Answer answer : {Shown, Packed, Cancel}) {
+        Transfer t;  // MyMap_001, named by pathf.bf
+        state::ConversionRecord mine;
+        mine.mapName = "MyMap";
+        mine.worldSize = 2048;
+        mine.gamePath = "D:\\Games\\Battlefield 1942\\";
+        mine.packTarget = "D:\\Archives\\MyMap_001";
+        mine.mark(state::Step::AddonMade, "2026-12-09 10:00");
+        mine.mark(state::Step::FirstPacked, "2026-12-09 10:05");
+        state::saveRecord("C:\\Tools\\bf1942\\levels\\MyMap_001\\", mine);
+        t.tmp.write("C:/Tools/bf1942/levels/Other_001/ai.con", "run ai/Strategies.con\r\nai.createallmaps\r\n");
+        t.tmp.write(t.pathmaps + "Tank0Level1Map.raw", "my tank");
+        t.tmp.write("D:/Games/Battlefield 1942/bf1942/levels/Other/Pathfinding/Tank0Level1Map.raw", "other tank");
+        ConversionState& st = t.form.state;
+        st.MapName = "Other";
+        st.WorldSize = 2048;
+        st.LevelDir = "C:\\Tools\\bf1942\\levels\\Other_001\\";
+        st.GamePath = "D:\\Games\\Battlefield 1942\\";
+        st.Record.mapName = "Other";
+        st.Record.mark(state::Step::AddonMade, "2026-12-09 11:00");
+        const auto tree = [&](const char* addon) {
+            std::map<std::string, std::string> files;
+            for (const auto& e : fs::recursive_directory_iterator(std::string("C:/Tools/bf1942/levels/") + addon))
+                if (e.is_regular_file()) files[e.path().filename().string()] = readBytes(e.path().string());
+            return files;
+        };
+        const auto myBefore = tree("MyMap_001"), otherBefore = tree("Other_001");
+        t.scripted.messages.answers.push_back(answer);
+        t.click(t.page.Button6);
+        ASSERT_EQ(t.scripted.messages.questions.size(), 1u) << answer;
+        EXPECT_NE(t.scripted.messages.questions[0].find("names the add-on C:\\Tools\\bf1942\\levels\\MyMap_001\\, not "
+                                                        "the one shown, C:\\Tools\\bf1942\\levels\\Other_001\\."),
+                  std::string::npos)
+            << t.scripted.messages.questions[0];
+        EXPECT_EQ(t.scripted.messages.errors, std::vector<std::string>{}) << answer;
+        const auto myAfter = tree("MyMap_001"), otherAfter = tree("Other_001");
+        EXPECT_EQ(myAfter == myBefore, answer != Packed) << answer;
+        EXPECT_EQ(otherAfter == otherBefore, answer != Shown) << answer;
+        if (answer == Shown) {
+            EXPECT_EQ(otherAfter.at("Tank0Level1Map.raw"), "other tank");
+            EXPECT_EQ(otherAfter.at("ai.con"), "run ai/Strategies.con\r\n");
+            EXPECT_EQ(st.MapName, "Other");
+        }
+        if (answer == Packed) {
+            EXPECT_EQ(myAfter.at("Tank0Level1Map.raw"), "my tank");
+            EXPECT_EQ(st.MapName, "MyMap");
+        }
+    }
+}
+
+// The two clicks of a double click on the first packing's link or on
+// "Pack" start one packing without a word; the status line of the steps
+// before goes. A later click still says a packing is under way.
+TEST(PackingClicks, ADoubleClickStartsOnePackingAndClearsTheOldStatus) {
+    for (const bool final : {false, true}) {
+        Transfer t;
+        t.form.state.MapName = "MyMap";
+        t.form.state.LevelDir = "C:\\Tools\\bf1942\\levels\\MyMap_001\\";
+        QWidget* button = final ? static_cast<QWidget*>(t.page.Button7) : t.page.Label42;
+        if (final) {
+            t.tmp.write(t.pathmaps + "Tank0Level1Map.raw", "tank");
+            t.click(t.page.Button6);
+            t.scripted.messages.answers = {0, 0};  // "Pack anyway" for the stand-in add-on
+        } else {
+            fs::create_directories("D:/Archives");
+            t.scripted.dialogs.answer("D:\\Archives\\MyMap_001");
+        }
+        t.page.showAreasWritten("C:\\Tools\\bf1942\\levels\\MyMap_001\\AI\\StrategicAreas.con");
+        t.scripted.messages.infos.clear();
+        t.click(button);
+        t.click(button);
+        EXPECT_EQ(t.scripted.shell.batches.size(), 1u) << final;
+        EXPECT_EQ(t.scripted.messages.errors, std::vector<std::string>{}) << final;
+        EXPECT_EQ(t.page.packingStatus->text(), QString()) << final;
+        EXPECT_EQ(t.page.packingStatus->toolTip(), QString()) << final;
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        t.click(button);
+        EXPECT_EQ(t.scripted.messages.errors.size(), 1u) << final;
+        EXPECT_EQ(t.scripted.shell.batches.size(), 1u) << final;
+        t.scripted.shell.stopBatches();
+    }
+}
+
 TEST(FinalPacking, ReportsDoneOnlyForANewArchive) {
     Transfer t;
     t.tmp.write(t.pathmaps + "Tank0Level1Map.raw", "tank");
@@ -486,7 +675,8 @@ TEST(FinalPacking, ReportsDoneOnlyForANewArchive) {
     writeBytes("C:\\Tools\\MyMap_001.rfa", "new archive");  // appears as the packer makes it
     t.finishBatch(1);
     ASSERT_TRUE(t.waitFor([&] { return !t.scripted.messages.infos.empty(); })) << ::testing::PrintToString(t.scripted.messages.errors);
-    EXPECT_EQ(t.scripted.messages.infos, std::vector<std::string>{"Done"});
+    EXPECT_EQ(t.scripted.messages.infos,
+              std::vector<std::string>{"Done\n\nThe add-on is packed into MyMap_001.rfa in the folder D:\\Archives."});
     EXPECT_EQ(t.tmp.read("D:/Archives/MyMap_001.rfa"), "new archive");
 }
 
@@ -674,13 +864,14 @@ TEST(NetworkMerge, TheChoiceIsExclusive) {
     n.click(n.page.fix1);
     EXPECT_EQ(checked(), (std::vector<bool>{false, false, false}));
     n.click(n.page.fix1);
-    n.scripted.dialogs.answer(std::nullopt);
+    n.scripted.dialogs.answer(std::nullopt);  // "Cancel" in the "Path" dialog changes no choice
     n.click(n.page.Button9);
-    EXPECT_EQ(checked(), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(checked(), (std::vector<bool>{true, false, false}));
     EXPECT_EQ(n.scripted.dialogs.requests.back().proposedName, "MyMap_001.rfa");
     EXPECT_EQ(n.form.state.NetAddonBackup, "");
     n.scripted.dialogs.answer("E:\\Backup\\MyMap_001.rfa");
     n.click(n.page.Button9);
+    EXPECT_EQ(checked(), (std::vector<bool>{false, true, false}));
     EXPECT_EQ(n.form.state.NetAddonBackup, "E:\\Backup\\MyMap_001.rfa");
 }
 
@@ -745,6 +936,19 @@ TEST(NetworkMerge, TheAddonArchiveGoesOnlyAfterAGoodMergedArchive) {
             EXPECT_EQ(n.scripted.messages.infos, std::vector<std::string>{"Done"}) << c.what;
         }
     }
+}
+
+// An add-on archive packed by an older version holds the pathmap window's
+// backups: the merged archive leaves them out, as every packing now does,
+// and that is no missing entry.
+TEST(NetworkMerge, TheBackupsOfAnOlderAddonArchiveAreLeftOut) {
+    Network n;
+    n.tmp.write("D:/Maps/MyMap_001.rfa", archiveOf({{"ai.con", "ai"}, {"Pathfinding/Originals/Tank0Level0Map.raw", "old"}}));
+    n.click(n.page.fix1);
+    n.unpackAndConnect();
+    n.packEnds(true);
+    EXPECT_TRUE(n.scripted.messages.errors.empty()) << n.scripted.messages.errors[0];
+    EXPECT_FALSE(fs::exists("D:/Maps/MyMap_001.rfa"));
 }
 
 TEST(NetworkMerge, RefusalsBeforeAnythingIsWrittenOrDeleted) {
@@ -821,7 +1025,8 @@ TEST(Messages, SayWhichFileAndWhatToDoNext) {
              n.tmp.write("D:/Maps/MyMap_001.rfa", "not an archive");
              n.unpackAndConnect();
          },
-         "The archive D:/Maps/MyMap_001.rfa is damaged", {"add-on archive again", "\"Connect map and addon\" again"}},
+         "The file D:/Maps/MyMap_001.rfa is not a level archive (.rfa)",
+         {"add-on archive again", "\"Connect map and addon\" again"}},
     };
     for (const auto& c : cases) {
         Network n;

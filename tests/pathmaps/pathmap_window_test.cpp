@@ -104,6 +104,44 @@ TEST(PathmapWindow, OpensWithLayersAndCentresOnAFinding) {
     EXPECT_NEAR(centre.y(), a.window.view->height() / 2.0, 1);
 }
 
+// A place to go to, from the list or from the add-on's check: the view
+// zooms in close enough to see the pathmap's pixels, centred on it, and
+// marks it; neither the mark nor a seed's cross hides the patch under it.
+TEST(PathmapWindow, GoingToAPlaceZoomsInAndMarksIt) {
+    struct Case {
+        const char* how;
+        QPointF place;
+        std::function<void(PathmapWindow&, QPointF)> go;
+    };
+    const Case cases[] = {
+        {"its finding in the list", {600, 510},
+         [](PathmapWindow& w, QPointF at) {
+             const auto& f = w.findings();
+             for (size_t i = 0; i < f.size(); ++i)
+                 if (f[i].place && f[i].place->x == at.x() && f[i].place->z == at.y())
+                     w.findingsList->setCurrentRow(static_cast<int>(i));
+         }},
+        {"the check's finding of the seed", {600, 510}, [](PathmapWindow& w, QPointF at) { w.goToPlace("Tank0", at); }},
+        {"a place without a finding", {300, 700}, [](PathmapWindow& w, QPointF at) { w.goToPlace("Tank0", at); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        Addon a;
+        a.open();
+        MapView* v = a.window.view;
+        c.go(a.window, c.place);
+        ASSERT_EQ(a.window.markedPlace(), std::optional<QPointF>(c.place));
+        EXPECT_NEAR(v->pixelsPerMetre(), std::min(v->width(), v->height()) / 128.0, 1e-6);
+        EXPECT_NEAR(v->toWidget(c.place.x(), c.place.y()).x(), v->width() / 2.0, 1);
+        EXPECT_NEAR(v->toWidget(c.place.x(), c.place.y()).y(), v->height() / 2.0, 1);
+        // The patch at the place looks as the same ground 20 m east of it.
+        const QColor patch = a.shown(c.place.x(), c.place.y());
+        EXPECT_EQ(patch, a.shown(c.place.x() + 20, c.place.y()));
+        a.window.layerSeeds->setChecked(false);
+        EXPECT_EQ(a.shown(c.place.x(), c.place.y()), patch);
+    }
+}
+
 TEST(PathmapWindow, EachToolWithUndoAndRedo) {
     Addon a;
     a.open();

@@ -206,6 +206,27 @@ TEST(ReadOnlyFiles, AnOrdinaryUserNeedsTheOwnersAndItsOwnWriteBit) {
     expectContents(tmp, cases);
 }
 
+// A clone in a folder other users cannot enter: the ordinary user's check
+// still runs, as that user, may change folders and come back, and keeps its
+// own temporary folders; what is closed to it stays closed.
+TEST(OrdinaryUser, RunsFromAFolderOthersCannotEnter) {
+    if (!test::isSuperuser()) GTEST_SKIP() << "runs as the superuser only";
+    TempFolder closed;
+    fs::permissions(closed.path(), fs::perms::owner_all);
+    const test::InFolder inClosed(closed.path());
+    EXPECT_EQ(test::asOrdinaryUser([&]() -> std::string {
+        if (::geteuid() == 0) return "still the superuser";
+        {
+            TempFolder own;
+            const test::InFolder there(own.path());
+            if (fs::current_path() != own.path()) return "not in its own folder";
+        }
+        std::error_code ec;
+        fs::directory_iterator(closed.path(), ec);
+        return ec ? "" : "entered a folder closed to it";
+    }), "");
+}
+
 TEST(FileOps, CopyOverwritesDeleteAndCreateReportWithoutRaising) {
     TempFolder tmp;
     tmp.write("src.rfa", std::string(100000, 'x'));

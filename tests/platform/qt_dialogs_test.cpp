@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -122,6 +124,43 @@ TEST(FileDialogs, MapChoicesStartAtTheSamplesTheRestAtHome) {
     EXPECT_EQ(asked, (std::vector<std::pair<std::string, std::string>>{
                          {"o2", samples}, {"o1", samples}, {"OpenPictureDialog1", ""}, {"OpenDialog2", ""},
                          {"rfapacks", ""}, {"fixen1dlg", samples}, {"fixen2dlg", ""}, {"fixenpath", ""}}));
+}
+
+} // namespace
+} // namespace tw
+
+namespace tw {
+namespace {
+
+// A question's box: Enter gives its default answer (the first unless one
+// is named), Escape the last.
+TEST(QuestionBox, EnterGivesTheDefaultEscapeTheLast) {
+    struct Case {
+        std::optional<size_t> defaultAnswer;
+        Qt::Key key;
+        int given;
+    };
+    const Case cases[] = {{std::nullopt, Qt::Key_Return, 0}, {1, Qt::Key_Return, 1}, {0, Qt::Key_Return, 0},
+                          {0, Qt::Key_Escape, 1}};
+    for (const Case& c : cases) {
+        QtMessages messages;
+        std::string defaultText;
+        std::function<void()> respond = [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                QTimer::singleShot(10, respond);
+                return;
+            }
+            defaultText = box->defaultButton() ? box->defaultButton()->text().toStdString() : "";
+            QTest::keyClick(box, c.key);
+        };
+        QTimer::singleShot(0, respond);
+        const std::vector<std::string> answers = {"Pack anyway", "Cancel"};
+        const int given = c.defaultAnswer ? messages.askWithDefault("Pack?", answers, *c.defaultAnswer)
+                                          : messages.ask("Pack?", answers);
+        EXPECT_EQ(given, c.given) << c.key;
+        EXPECT_EQ(defaultText, answers[c.defaultAnswer.value_or(0)]);
+    }
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <random>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -91,6 +92,36 @@ TEST(RoundTrip, BothModesGiveBackEveryNameAndByte) {
         for (const auto& [name, bytes] : files) expected["bf1942/levels/MyMap/" + name] = bytes;
         EXPECT_EQ(treeOf(tmp.path() / "out"), expected) << (compress ? "compressed" : "stored");
     }
+}
+
+// The wizard's records at the top of the add-on and the pathmap window's
+// backups never go into the game's archive, in any letter case; files of
+// the same names elsewhere do.
+TEST(RoundTrip, TheWizardsOwnFilesAreNotPacked) {
+    const std::pair<const char*, bool> files[] = {  // path below the folder, packed
+        {"ai.con", true},
+        {"tarnwick-conversion.txt", false},
+        {"TARNWICK-replaced-2026-01-01/ai.con", false},
+        {"Pathfinding/Originals/Tank0Level0Map.raw", false},
+        {"pathfinding/ORIGINALS/sub/Car4Level1Map.raw", false},
+        {"Pathfinding/Tank0Level0Map.raw", true},
+        {"Pathfinding/OriginalsX/a.raw", true},
+        {"Pathfinding/Originals.raw", true},
+        {"Originals/a.raw", true},
+        {"AI/tarnwick-notes.txt", true},
+    };
+    TempFolder tmp;
+    for (const auto& [path, packed] : files) {
+        fs::create_directories((tmp.path() / "Addon" / path).parent_path());
+        writeBytes((tmp.path() / "Addon" / path).string(), path);
+    }
+    const std::string archive = tmp.dir() + "Addon.rfa";
+    packFolder(tmp.dir() + "Addon", "bf1942/levels/Map", archive);
+    std::set<std::string> names;
+    const ArchiveReader reader(archive);
+    for (const Entry& e : reader.entries()) names.insert(e.name);
+    for (const auto& [path, packed] : files) EXPECT_EQ(names.count("bf1942/levels/Map/" + std::string(path)), packed ? 1u : 0u) << path;
+    EXPECT_EQ(names.size(), 6u);
 }
 
 TEST(StoreMode, LayoutSizeAndNameOrderAreTheClassicPackers) {

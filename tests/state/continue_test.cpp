@@ -111,6 +111,35 @@ TEST_P(ContinueAfter, EveryPageAsLeftAndTheSameFilesAtTheEnd) {
 INSTANTIATE_TEST_SUITE_P(Steps, ContinueAfter, ::testing::Range<size_t>(0, test::kSteps.size()),
                          [](const auto& info) { return std::string(test::kSteps[info.param].name); });
 
+// The program folder moved after the first packing: "Continue a conversion"
+// shows every page as it did at the old place, with the new place's paths,
+// the level's picture included, and says nothing.
+TEST(ContinueAfterAMove, EveryPageAsBeforeAtTheNewPlace) {
+    test::Place place;
+    {
+        Sitting s(place);
+        for (size_t step = 0; step <= 4; ++step) test::kSteps[step].run(s);
+    }
+    std::string before;
+    {
+        Sitting s(place);
+        s.continueFirst();
+        before = snapshot(s) + s.form.t3->picturePath();
+    }
+    std::filesystem::current_path(place.tmp.path());
+    std::filesystem::rename(place.tmp.path() / "Tarnwick", place.tmp.path() / "Moved");
+    const std::string old = place.program;
+    place.program = place.tmp.dir() + "Moved/";
+    for (size_t at = before.find(old); at != std::string::npos; at = before.find(old, at + place.program.size()))
+        before.replace(at, old.size(), place.program);
+    Sitting s(place);
+    ASSERT_EQ(s.form.t1->ListConversions->count(), 1);
+    s.continueFirst();
+    EXPECT_EQ(s.messages.errors, std::vector<std::string>{});
+    EXPECT_EQ(s.messages.infos, std::vector<std::string>{});
+    EXPECT_EQ(snapshot(s) + s.form.t3->picturePath(), before);  // the map view's picture included
+}
+
 // A record that cannot be continued is told of, and the wizard goes on as
 // usual: the map chosen again, "OK" and "Start".
 TEST(ContinueRefused, DamagedNewerOrGoneEachSaySoAndTheWizardWorks) {

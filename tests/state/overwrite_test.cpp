@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -126,6 +127,81 @@ TEST(StrategicAreasEditedByHand, AskedBeforeTheAreasAreWritten) {
                 copies.push_back(readBytes(e.path().string() + "/AI/StrategicAreas.con"));
         EXPECT_EQ(copies, written ? std::vector<std::string>{mine} : std::vector<std::string>{}) << answer;
     }
+}
+
+// "Start" over an add-on whose conversion has its areas asks: continue it,
+// start afresh after copying its work into a dated folder, or change nothing.
+TEST(StartOverAConversionWithAreas, AsksToContinueStartAfreshOrCancel) {
+    enum Answer { Continue = 0, Afresh = 1, Cancel = 2 };
+    for (const Answer answer : {Continue, Afresh, Cancel}) {
+        test::Place place;
+        const std::string addon = place.addon();
+        std::map<std::string, std::string> before;
+        {
+            test::Sitting s(place);
+            for (size_t step = 0; step <= 3; ++step) test::kSteps[step].run(s);
+            s.tick(0);
+            s.click(s.form.t3->Label16z);  // the areas are written
+            for (const char* f : {"tarnwick-conversion.txt", "ai.con", "AI/StrategicAreas.con"})
+                before[f] = readBytes(addon + f);
+        }
+        ASSERT_NE(before["AI/StrategicAreas.con"], "");
+        test::Sitting s(place);
+        s.messages.answers.push_back(answer);
+        test::kSteps[0].run(s);
+        EXPECT_EQ(readBytes(addon + "tarnwick-conversion.txt"), before["tarnwick-conversion.txt"]) << "after OK";
+        test::kSteps[1].run(s);
+        ASSERT_EQ(s.messages.questions.size(), 1u) << answer;
+        EXPECT_NE(s.messages.questions[0].find("with recorded areas"), std::string::npos) << s.messages.questions[0];
+        std::vector<std::string> copies;
+        for (const auto& e : fs::directory_iterator(addon))
+            if (e.path().filename().string().rfind("tarnwick-replaced-", 0) == 0) copies.push_back(e.path().string() + "/");
+        ASSERT_EQ(copies.size(), answer == Afresh ? 1u : 0u) << answer;
+        if (answer == Afresh) {
+            for (const auto& [file, bytes] : before) EXPECT_EQ(readBytes(copies[0] + file), bytes) << file;
+            EXPECT_EQ(s.messages.infos, std::vector<std::string>{
+                                            "The earlier conversion's areas, StrategicAreas.con, ai.con and "
+                                            "tarnwick-conversion.txt were copied to " + copies[0] +
+                                            " before the add-on was made anew."});
+            EXPECT_EQ(readBytes(addon + "AI/StrategicAreas.con"), "");
+            EXPECT_EQ(s.form.t3->areaSet().size(), 0u);
+            EXPECT_EQ(s.form.state.Record.areasWork, "");
+        } else {
+            for (const auto& [file, bytes] : before) EXPECT_EQ(readBytes(addon + file), bytes) << file << " " << answer;
+            EXPECT_EQ(s.messages.infos, std::vector<std::string>{}) << answer;
+        }
+        // "Continue that conversion" does what "Continue a conversion" does.
+        EXPECT_EQ(s.form.t3->areaSet().size(), answer == Continue ? 2u : 0u) << answer;
+        EXPECT_EQ(s.form.state.Record.has(state::Step::AreasWritten), answer == Continue) << answer;
+        EXPECT_EQ(s.messages.errors, std::vector<std::string>{}) << answer;
+    }
+}
+
+// "Start" again, with "Replace them": the list of conversions on view shows
+// the conversion's new date, not the one it was opened with.
+TEST(StartOverChangedScripts, TheListOfConversionsShowsTheNewDate) {
+    test::Place place;
+    {
+        test::Sitting s(place);
+        for (size_t step = 0; step <= 1; ++step) test::kSteps[step].run(s);
+    }
+    const std::string record = place.addon() + "tarnwick-conversion.txt";
+    std::string text = readBytes(record);
+    const size_t saved = text.find("\nsaved ");
+    ASSERT_NE(saved, std::string::npos);
+    text.replace(saved, text.find('\n', saved + 1) - saved, "\nsaved 2020-01-01 00:00");
+    writeBytes(record, text);
+    writeBytes(place.addon() + "ai.con", readBytes(place.addon() + "ai.con") + "rem mine\r\n");
+    test::Sitting s(place);
+    ASSERT_EQ(s.form.t1->ListConversions->count(), 1);
+    EXPECT_NE(s.form.t1->ListConversions->item(0)->text().toStdString().find("2020-01-01 00:00"), std::string::npos);
+    s.messages.answers.push_back(1);  // "Replace them"
+    for (size_t step = 0; step <= 1; ++step) test::kSteps[step].run(s);
+    ASSERT_EQ(s.form.t1->ListConversions->count(), 1);
+    const std::string listed = s.form.t1->ListConversions->item(0)->text().toStdString();
+    EXPECT_EQ(listed.find("2020-01-01"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("add-on made   -   " + state::loadRecord(place.addon()).record.savedAt), std::string::npos)
+        << listed;
 }
 
 // The first packing proposes a name with ".rfa" and never replaces an

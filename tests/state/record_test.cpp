@@ -2,7 +2,12 @@
 // whole record of this version is not taken for one.
 #include "state/conversion_record.h"
 
+#include "platform/files.h"
+#include "support/temp_folder.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace tw::state {
 namespace {
@@ -48,6 +53,69 @@ TEST(ConversionRecordText, ReadBackAsWrittenAndNothingLessIsTaken) {
 
     r.gamePath = "D:\\Games\nrun evil.con";
     EXPECT_THROW(serialiseRecord(r), std::exception);
+}
+
+// A program folder that moved: its paths come back at its new place, from a
+// record saved relative to it or from an older one that kept them absolute;
+// paths outside it that are gone are named once, with what to choose again.
+TEST(ConversionRecordPaths, FollowAMovedProgramFolder) {
+    namespace fs = std::filesystem;
+    enum class Saved { ThenMoved, OlderAbsolute };
+    const struct {
+        const char* what;
+        Saved saved;
+        bool archive;
+        const char* mapSource;  // the first "/" names the program folder's place
+        const char* mapFolder;
+        const char* gamePath;
+        const char* notes;
+    } cases[] = {
+        {"saved here, then moved", Saved::ThenMoved, true, "P/samples/MyMap.rfa", "P/bf1942/levels/MyMap/", "Game/", ""},
+        {"an older record", Saved::OlderAbsolute, true, "P/samples/MyMap.rfa", "P/bf1942/levels/MyMap/", "Game/",
+         "The program folder was moved from ~/Old/ to ~/New/: this conversion's paths inside it are taken from "
+         "~/New/."},
+        {"paths outside gone", Saved::ThenMoved, false, "Gone/MyMap/init.con", "Gone/MyMap/", "Gone Game/",
+         "These paths of the conversion are no longer there: the map folder ~/Gone/MyMap/ and the game folder ~/Gone "
+         "Game/. Choose the map on page 1 and the game folder on page 3 (\"Part 1\") again."},
+        {"the older folder still there", Saved::OlderAbsolute, false, "P/samples/MyMap/init.con",
+         "P/samples/MyMap/", "Game/", ""},
+    };
+    for (const auto& c : cases) {
+        test::TempFolder tmp;
+        const auto at = [&](std::string path, const std::string& program) {
+            if (path.rfind("P/", 0) == 0) path.replace(0, 2, program);
+            return tmp.dir() + path;
+        };
+        const bool formerStays = std::string(c.what) == "the older folder still there";
+        for (const char* folder : {"Old/bf1942/levels/MyMap/", "Old/bf1942/levels/MyMap_001/", "Old/samples/MyMap/",
+                                   "Game/"})
+            fs::create_directories(tmp.path() / folder);
+        tmp.write("Old/samples/MyMap.rfa", "archive");
+        ConversionRecord r;
+        r.mapName = "MyMap";
+        r.mapIsArchive = c.archive;
+        r.mapSource = at(c.mapSource, "Old/");
+        r.mapFolder = at(c.mapFolder, "Old/");
+        r.gamePath = at(c.gamePath, "Old/");
+        r.packTarget = at("Game/MyMap_001", "Old/");
+        r.mark(Step::AddonMade, "2026-12-09 10:00");
+        const std::string oldAddon = tmp.dir() + "Old/bf1942/levels/MyMap_001/";
+        if (c.saved == Saved::ThenMoved) saveRecord(oldAddon, r);
+        else writeBytes(recordFile(oldAddon), serialiseRecord(r));
+        if (formerStays) fs::copy(tmp.path() / "Old", tmp.path() / "New", fs::copy_options::recursive);
+        else fs::rename(tmp.path() / "Old", tmp.path() / "New");
+        const LoadedRecord loaded = loadRecord(tmp.dir() + "New/bf1942/levels/MyMap_001/");
+        ASSERT_EQ(loaded.kind, LoadedRecord::Kind::Ok) << c.what;
+        const std::string now = formerStays ? "Old/" : "New/";
+        EXPECT_EQ(loaded.record.mapSource, at(c.mapSource, now)) << c.what;
+        EXPECT_EQ(loaded.record.mapFolder, at(c.mapFolder, now)) << c.what;
+        EXPECT_EQ(loaded.record.gamePath, at(c.gamePath, now)) << c.what;
+        EXPECT_EQ(loaded.record.packTarget, tmp.dir() + "Game/MyMap_001") << c.what;
+        std::string notes = c.notes;  // "~/" stands for the test's folder
+        for (size_t p = notes.find("~/"); p != std::string::npos; p = notes.find("~/", p + 1))
+            notes.replace(p, 2, tmp.dir());
+        EXPECT_EQ(loaded.notes, notes) << c.what;
+    }
 }
 
 } // namespace

@@ -3,7 +3,10 @@
 // from mode bits must hold for both.
 #pragma once
 
+#include <atomic>
+#include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -26,11 +29,35 @@ inline gid_t ordinaryGid() {
     return pw ? pw->pw_gid : 65534;
 }
 
+// A folder of the ordinary user's own, below the system's temporary folder:
+// the check's current folder and its TMPDIR. The superuser's current folder
+// may lie where other users cannot enter (a clone in a 0700 folder), and a
+// check that changes folders must be able to come back.
+inline std::filesystem::path ordinaryUsersFolder() {
+    static std::atomic<int> counter{0};
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("tarnwick-ordinary-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+    std::filesystem::create_directories(folder);
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+    if (::chown(folder.c_str(), ordinaryUid(), ordinaryGid()) != 0) return {};
+    return folder;
+}
+
 // Runs `check` as an ordinary user and returns what it reports (empty when
 // it passed). A superuser runs it in a child process that has given up its
-// rights for good; an ordinary user runs it in this process.
+// rights for good, inside a folder of that user's own; an ordinary user runs
+// it in this process.
 inline std::string asOrdinaryUser(const std::function<std::string()>& check) {
     if (!isSuperuser()) return check();
+    const std::filesystem::path own = ordinaryUsersFolder();
+    if (own.empty()) return "no folder for the ordinary user";
+    struct Removed {
+        std::filesystem::path folder;
+        ~Removed() {
+            std::error_code ec;
+            std::filesystem::remove_all(folder, ec);
+        }
+    } removed{own};
     int fds[2];
     if (::pipe(fds) != 0) return "no pipe";
     const pid_t child = ::fork();
@@ -38,8 +65,11 @@ inline std::string asOrdinaryUser(const std::function<std::string()>& check) {
     if (child == 0) {
         ::close(fds[0]);
         std::string report;
-        if (::setgroups(0, nullptr) != 0 || ::setgid(ordinaryGid()) != 0 || ::setuid(ordinaryUid()) != 0 ||
-            ::setuid(0) == 0)
+        if (::chdir(own.c_str()) != 0 || ::setenv("TMPDIR", own.c_str(), 1) != 0 ||
+            ::setenv("HOME", own.c_str(), 1) != 0)
+            report = "could not enter " + own.string();
+        else if (::setgroups(0, nullptr) != 0 || ::setgid(ordinaryGid()) != 0 || ::setuid(ordinaryUid()) != 0 ||
+                 ::setuid(0) == 0)
             report = "could not become an ordinary user";
         else
             try {

@@ -41,9 +41,16 @@ public:
         this->answers.pop_front();
         return next;
     }
+    // Records the question's default answer (defaults[i] for questions[i]).
+    int askWithDefault(const std::string& text, const std::vector<std::string>& answers, size_t defaultAnswer) override {
+        defaults.resize(questions.size());
+        defaults.push_back(defaultAnswer);
+        return ask(text, answers);
+    }
     std::vector<std::string> errors;
     std::vector<std::string> infos;
     std::vector<std::string> questions;
+    std::vector<size_t> defaults;  // filled up to the last question asked with a default
     std::deque<int> answers;
     std::function<void()> whileAsking;
 };

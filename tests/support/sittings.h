@@ -185,7 +185,7 @@ inline void finish(Sitting& s) {
     // finds errors: "Pack anyway".
     s.messages.answers = {0};
     s.click(s.form.t4->Button7);
-    EXPECT_TRUE(s.waitFor([&] { return !s.messages.infos.empty() && s.messages.infos.back() == "Done"; }))
+    EXPECT_TRUE(s.waitFor([&] { return !s.messages.infos.empty() && s.messages.infos.back().rfind("Done\n\n", 0) == 0; }))
         << ::testing::PrintToString(s.messages.errors);
     EXPECT_TRUE(closeConsoles());
 }

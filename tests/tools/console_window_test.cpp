@@ -79,6 +79,14 @@ TEST(ConsoleWindow, ShowsTheRunLiveAndEndsWithItsOutcome) {
             EXPECT_EQ(tmp.read("b.txt"), "a");
         }
         EXPECT_TRUE(console->isVisible());  // it stays until the user closes it
+        // The outcome beside the button is shown whole, also in a narrow console.
+        console->resize(320, console->height());
+        QApplication::processEvents();
+        const QLabel* said = console->progressText();
+        const QRect needed =
+            said->fontMetrics().boundingRect(QRect(0, 0, said->width(), 10000), Qt::TextWordWrap, said->text());
+        EXPECT_LE(needed.width(), said->contentsRect().width()) << said->text().toStdString();
+        EXPECT_LE(needed.height(), said->contentsRect().height()) << said->text().toStdString();
         console->close();
         QApplication::processEvents();
     }
