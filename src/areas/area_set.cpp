@@ -281,25 +281,9 @@ std::optional<AreaSet> AreaSet::fromWork(const AreasWork& w) {
 
 namespace {
 
-Lines wordsOf(const std::string& text) {
-    Lines out;
-    size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-        const size_t start = i;
-        while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
-        if (i > start) out.push_back(text.substr(start, i - start));
-    }
-    return out;
-}
+Lines wordsOf(const std::string& text) { return generator::scriptWords(text); }
 
-std::optional<double> scriptNumber(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    double v = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
+std::optional<double> scriptNumber(std::string_view text) { return generator::scriptNumber(text, true); }
 
 std::optional<std::pair<double, double>> scriptPair(std::string_view text) {
     const size_t slash = text.find('/');

@@ -26,25 +26,9 @@ namespace {
 using generator::ScriptLine;
 using generator::ScriptVariables;
 
-Lines words(const std::string& text) {
-    Lines out;
-    size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-        const size_t start = i;
-        while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
-        if (i > start) out.push_back(text.substr(start, i - start));
-    }
-    return out;
-}
+Lines words(const std::string& text) { return generator::scriptWords(text); }
 
-std::optional<double> number(std::string_view text) {
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    double v = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
+std::optional<double> number(std::string_view text) { return generator::scriptNumber(text, true); }
 
 // A map number as written: a whole number from 0 on, else -1 (no map).
 int indexOf(const std::string& text) {

@@ -1,6 +1,8 @@
 #include "generator/level_script.h"
 
 #include <cctype>
+#include <charconv>
+#include <cmath>
 
 namespace tw::generator {
 namespace {
@@ -113,5 +115,25 @@ std::optional<std::string> resolveArgument(const std::string& argument, const Sc
 }
 
 bool isPositionCommand(const std::string& command) { return equalsIgnoreCase(command, "Object.absolutePosition"); }
+
+Lines scriptWords(const std::string& text) {
+    Lines out;
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+        const size_t start = i;
+        while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
+        if (i > start) out.push_back(text.substr(start, i - start));
+    }
+    return out;
+}
+
+std::optional<double> scriptNumber(std::string_view text, bool leadingPlus) {
+    if (leadingPlus && !text.empty() && text.front() == '+') text.remove_prefix(1);
+    double v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
 
 } // namespace tw::generator

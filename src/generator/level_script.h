@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace tw::generator {
@@ -41,5 +42,13 @@ std::optional<std::string> resolveArgument(const std::string& argument, const Sc
 // Whether the line is a position line ("Object.absolutePosition" in any
 // letter case, after optional blanks or tabs).
 bool isPositionCommand(const std::string& command);
+
+// The words of a script line or argument, split at blanks and tabs.
+Lines scriptWords(const std::string& text);
+
+// A number as the scripts write it: the whole text must be one finite number.
+// With `leadingPlus`, a "+" before it is taken too, as the game takes it in
+// strategic-area lines.
+std::optional<double> scriptNumber(std::string_view text, bool leadingPlus = false);
 
 } // namespace tw::generator

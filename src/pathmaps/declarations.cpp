@@ -1,5 +1,7 @@
 #include "pathmaps/declarations.h"
 
+#include "generator/level_script.h"
+
 #include "pathmaps/formats.h"
 
 #include <charconv>
@@ -8,24 +10,9 @@
 namespace tw::pathmaps {
 namespace {
 
-Lines tokensOf(const std::string& line) {
-    Lines t;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        const size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-        if (i > start) t.push_back(line.substr(start, i - start));
-    }
-    return t;
-}
+Lines tokensOf(const std::string& line) { return generator::scriptWords(line); }
 
-std::optional<double> numberOf(std::string_view text) {
-    double v = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
+std::optional<double> numberOf(std::string_view text) { return generator::scriptNumber(text); }
 
 std::optional<int> wholeOf(std::string_view text) {
     int v = 0;
