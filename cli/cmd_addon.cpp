@@ -8,7 +8,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/text.h"
-#include "state/conversion_state.h"
+#include "state/conversion.h"
 #include "state/script_guard.h"
 #include "steps.h"
 
@@ -98,7 +98,7 @@ int addonCommand(const QStringList& arguments) {
     Lines written;
     for (const std::string& entry : scripts)
         if (!plan.keeps(entry)) written.push_back(entry);
-    state::noteWritten(state.Record, state.LevelDir, written);
+    state::noteWritten(state.Record, state.AddonDir, written);
     state.Record.ships = withShips;
     state.Record.landingCrafts = withLandingCrafts;
     rememberStep(state, program, state::Step::AddonMade);
@@ -112,7 +112,7 @@ int addonCommand(const QStringList& arguments) {
     if (!setAside.empty())
         std::fprintf(stderr, "The earlier conversion's areas, StrategicAreas.con, ai.con and %s were copied to %s.\n",
                      state::kRecordFileName, setAside.c_str());
-    std::printf("%s\n", state.LevelDir.c_str());
+    std::printf("%s\n", state.AddonDir.c_str());
     if (!result.seedWarning.empty()) std::fprintf(stderr, "%s\n", result.seedWarning.c_str());
     return kDone;
 }

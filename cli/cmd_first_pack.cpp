@@ -68,7 +68,7 @@ int firstPackCommand(const QStringList& arguments) {
         packing::firstPackingProgress(program, state) != packing::FirstPackingProgress::Copied)
         throw AppError(packing::firstPackingNotMade(program, state));
     packing::endFirstPacking(program, state);
-    std::printf("Packed %s into %s.rfa; the state for the pathmap transfer is in %s\n", state.LevelDir.c_str(),
+    std::printf("Packed %s into %s.rfa; the state for the pathmap transfer is in %s\n", state.AddonDir.c_str(),
                 target.c_str(), packing::packingStateFile(program).c_str());
     return kDone;
 }

@@ -50,7 +50,7 @@ int packCommand(const QStringList& arguments) {
     const std::string packed = packing::packedArchive(program, state), target = state.PackTarget + ".rfa";
     if (!copyFile(packed, target)) throw AppError("The new archive could not be copied to " + target + ".");
     packing::endFinalPacking(program, state);
-    std::printf("Packed %s into %s.rfa\n", state.LevelDir.c_str(), state.PackTarget.c_str());
+    std::printf("Packed %s into %s.rfa\n", state.AddonDir.c_str(), state.PackTarget.c_str());
     return kDone;
 }
 

@@ -48,48 +48,7 @@ ConversionState addonState(const std::string& programDir, const std::string& add
     if (!fileExists(given + "ai.con"))
         throw AppError("The add-on " + given + " has no ai.con: make it again with tarnwick-cli addon.");
 
-    ConversionState state;
-    state.MapName = name.substr(0, name.size() - 4);
-    state.LevelDir = addonDir(programDir, state);
-    state.MapDir = levelDirIn(programDir, state.MapName);
-    // The add-on's own conversion record first; then the packing state the
-    // wizard saved, when it is about this add-on; then the game folder the
-    // wizard remembers.
-    adoptRecordOf(state, state.LevelDir);
-    const state::ConversionRecord& record = state.Record;
-    state.WorldSize = record.worldSize;
-    if (!state.WorldSize) {
-        try {
-            state.WorldSize = areas::addonWorldSize(state.LevelDir);
-        } catch (const std::exception&) {
-            // Not known: the record keeps none.
-        }
-    }
-    if (!record.mapFolder.empty()) state.MapDir = record.mapFolder;
-    if (!record.packTarget.empty() || !record.gamePath.empty()) {
-        state.GamePath = record.gamePath;
-        state.PackTarget = record.packTarget;
-        return state;
-    }
-    const std::string saved = packing::packingStateFile(programDir);
-    if (fileExists(saved)) {
-        ConversionState earlier;
-        packing::restorePackingState(earlier, readLines(saved));
-        if (!earlier.LevelDir.empty() && sameFolder(earlier.LevelDir, state.LevelDir) &&
-            equalsIgnoreCase(earlier.MapName, state.MapName)) {
-            state.GamePath = earlier.GamePath;
-            state.PackTarget = earlier.PackTarget;
-            state.MapName = earlier.MapName;
-            state.LevelDir = earlier.LevelDir;
-            return state;
-        }
-    }
-    // The game folder the wizard remembers.
-    if (fileExists(programDir + "memory.bf")) {
-        const Lines memory = readLines(programDir + "memory.bf");
-        if (!memory.empty() && memory[0] != "BF Pfad") state.GamePath = memory[0];
-    }
-    return state;
+    return state::openConversion(programDir, levelDirIn(programDir, name)).conversion;
 }
 
 std::string gameFolder(const std::string& given) {

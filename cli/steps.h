@@ -4,7 +4,7 @@
 #pragma once
 
 #include "packing/operations.h"
-#include "state/conversion_state.h"
+#include "state/conversion.h"
 
 #include <optional>
 #include <string>
@@ -14,11 +14,10 @@ namespace tw::cli {
 
 // ---- The add-on and its state.
 
-// The conversion state of the add-on folder `addon` (a folder <map>_001 in
-// the program folder's bf1942/levels/): from the saved packing state when it
-// is about this add-on, otherwise the add-on's own map name and folder with
-// the game folder the wizard remembers (memory.bf). Raises a message for a
-// missing add-on or a folder that is none of this program folder's add-ons.
+// The conversion of the add-on folder `addon` (a folder <map>_001 in the
+// program folder's bf1942/levels/), as state::openConversion takes it up.
+// Raises a message for a missing add-on or a folder that is none of this
+// program folder's add-ons.
 ConversionState addonState(const std::string& programDir, const std::string& addon);
 // A game folder given on the command line, checked and with its separator.
 std::string gameFolder(const std::string& given);

@@ -125,8 +125,8 @@ TForm1::TForm1(Services& services, QWidget* parent)
     connect(t3, &AreasPage::areasWritten, this, [this] {
         PageControl1->setCurrentWidget(t4);
         openPackingPage();
-        const char sep = trailingSeparator(state.LevelDir, services_.programDir);
-        t4->showAreasWritten(state.LevelDir + "AI" + sep + "StrategicAreas.con");
+        const char sep = trailingSeparator(state.AddonDir, services_.programDir);
+        t4->showAreasWritten(state.AddonDir + "AI" + sep + "StrategicAreas.con");
         guarded(services_.messages, [&] { rememberStep(state, services_.programDir, state::Step::AreasWritten); });
     });
 
@@ -167,7 +167,7 @@ TForm1::TForm1(Services& services, QWidget* parent)
     PageControl1->setCornerWidget(pathmapsLink, Qt::TopRightCorner);
     const auto showLink = [this, pathmapsLink] {
         const QWidget* page = PageControl1->currentWidget();
-        pathmapsLink->setVisible((page == t3 || page == t4) && !state.LevelDir.empty() && folderExists(state.LevelDir));
+        pathmapsLink->setVisible((page == t3 || page == t4) && !state.AddonDir.empty() && folderExists(state.AddonDir));
     };
     showLink();
     connect(PageControl1, &QTabWidget::currentChanged, this, showLink);
@@ -200,30 +200,22 @@ void TForm1::continueConversion(std::string addon) {
         throw AppError("The add-on folder " + addon + " is gone, so its conversion cannot be continued. Choose the "
                        "map as usual to begin it again");
     }
-    const state::LoadedRecord loaded = state::loadRecord(addon);
-    if (loaded.kind != state::LoadedRecord::Kind::Ok) {
+    const state::OpenedConversion opened = state::openConversion(services_.programDir, addon);
+    if (!opened.refusal.empty()) {
         again();
-        if (loaded.kind == state::LoadedRecord::Kind::Missing)
-            throw AppError("The add-on folder " + addon + " no longer holds its conversion (" +
-                           state::kRecordFileName + "). Choose the map as usual to begin it again");
-        services_.messages.info(loaded.message);
+        services_.messages.info(opened.refusal);
         return;
     }
-    const state::ConversionRecord& r = loaded.record;
-    // The record belongs to its own folder, and its map is one the wizard can have read.
-    if (!equalsIgnoreCase(nameOf(addon.substr(0, addon.size() - 1)), r.mapName + "_001") ||
-        (r.worldSize != 1024 && r.worldSize != 2048 && r.worldSize != 4096))
-        throw AppError("The conversion saved in " + state::recordFile(addon) + " is not one of " + addon +
-                       " (its map is \"" + r.mapName + "\"). Choose the map as usual");
-    state.Record = r;
-    state.RecordBlocked = false;
-    state.MapName = r.mapName;
-    state.WorldSize = r.worldSize;
-    state.WorldScale = r.worldSize / 512;
-    state.MapDir = r.has(state::Step::AddonMade) ? r.mapFolder : std::string();
-    state.LevelDir = r.has(state::Step::AddonMade) ? addon : r.mapFolder;
-    if (!r.gamePath.empty()) state.GamePath = r.gamePath;
-    state.PackTarget = r.packTarget;
+    if (!opened.fromRecord) {
+        again();
+        throw AppError("The add-on folder " + addon + " no longer holds its conversion (" + state::kRecordFileName +
+                       "). Choose the map as usual to begin it again");
+    }
+    // Its map is one the wizard can have read.
+    if (!state::knownWorldSize(opened.conversion.WorldSize))
+        throw AppError(state::notItsOwn(addon, opened.conversion.Record));
+    takeUp(state, opened.conversion);
+    const state::ConversionRecord& r = state.Record;
     t1->restoreConversion(r);
     if (r.has(state::Step::AddonMade)) {
         setPageEnabled(t3, true);
@@ -232,7 +224,7 @@ void TForm1::continueConversion(std::string addon) {
     if (r.has(state::Step::AreasWritten)) openPackingPage();
     t4->restoreConversion(r);
     // A moved program folder, or paths outside it that are gone: said once.
-    if (!loaded.notes.empty()) services_.messages.info(loaded.notes);
+    if (!opened.notes.empty()) services_.messages.info(opened.notes);
     // On where it was left: the areas, or the packing once they are written.
     if (r.has(state::Step::AreasWritten)) PageControl1->setCurrentWidget(t4);
     else if (r.has(state::Step::AddonMade)) PageControl1->setCurrentWidget(t3);
@@ -261,7 +253,7 @@ PathmapWindow* TForm1::openPathmaps() {
     window->setAttribute(Qt::WA_DeleteOnClose);
     std::vector<PathmapWindow::AreaMark> areas;
     // The Areas page's areas, or those of the written script (after a restart).
-    const std::string script = state.LevelDir + "AI/StrategicAreas.con";
+    const std::string script = state.AddonDir + "AI/StrategicAreas.con";
     const areas::AreaSet set = t3->areaSet().size() != 0 || !fileExists(script)
                                    ? t3->areaSet()
                                    : areas::AreaSet::fromScript(readLines(script));
@@ -271,7 +263,7 @@ PathmapWindow* TForm1::openPathmaps() {
     // The Areas page's picture: the one the user chose over the whole world,
     // else the level's world picture (with the chosen one in the combat area
     // when it was fitted there).
-    window->open(state.LevelDir, t3->pictureFitted() ? std::string() : t3->picturePath(), std::move(areas), state.MapDir,
+    window->open(state.AddonDir, t3->pictureFitted() ? std::string() : t3->picturePath(), std::move(areas), state.MapDir,
                  t3->pictureFitted() ? t3->loadedPicture() : QImage());
     window->show();
     emit pathmapsOpened(window);

@@ -1,7 +1,7 @@
 // The main window TForm1: four tab pages that lead through one conversion.
 #pragma once
 
-#include "state/conversion_state.h"
+#include "state/conversion.h"
 #include "platform/services.h"
 #include "platform/program_lock.h"
 

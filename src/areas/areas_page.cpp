@@ -588,7 +588,7 @@ void AreasPage::Label8zClick() {
     for (QWidget* bar : {static_cast<QWidget*>(oben), static_cast<QWidget*>(unten), static_cast<QWidget*>(links),
                          static_cast<QWidget*>(rechts)})
         bar->show();
-    const auto box = areas::areaOf(gruen->x(), gruen->y(), rot->x(), rot->y(), state_.WorldSize, state_.WorldScale);
+    const auto box = areas::areaOf(gruen->x(), gruen->y(), rot->x(), rot->y(), state_.WorldSize, state_.worldScale());
     if (!box) return;
     const int w = box->right - box->left, h = box->bottom - box->top;
     oben->setGeometry(box->left, box->top, w, 5);
@@ -624,7 +624,7 @@ void AreasPage::Label9zClick() {
     areas::AreaSpec a;
     a.name = name;
     a.priority = state_.AreaPriority;
-    const int scale = state_.WorldScale != 0 ? state_.WorldScale : 1;
+    const int scale = state_.worldScale() != 0 ? state_.worldScale() : 1;
     a.box.minX = state_.AreaMinX;
     a.box.minY = state_.AreaMinY;
     a.box.maxX = state_.AreaMaxX;
@@ -694,7 +694,7 @@ void AreasPage::finishNeighbours(bool all) {
     // The last waiting area writes StrategicAreas.con: one edited by hand
     // is asked about first, and "Cancel" changes nothing.
     if (all || Memo2z.size() == 1) {
-        askedPlan_ = state::askBeforeOverwriting(services_.messages, state_.Record, state_.LevelDir,
+        askedPlan_ = state::askBeforeOverwriting(services_.messages, state_.Record, state_.AddonDir,
                                                  {"AI/StrategicAreas.con"}, "Writing the areas");
         if (!askedPlan_->go) {
             askedPlan_.reset();
@@ -716,7 +716,7 @@ void AreasPage::finishNeighbours(bool all) {
     services_.messages.info("Change something if you want to.");
     // Where no program opens .con files, the packing page's status line
     // leads to the wizard's own script editor instead.
-    services_.shell.openDocument("StrategicAreas.con", state_.LevelDir + "AI/");
+    services_.shell.openDocument("StrategicAreas.con", state_.AddonDir + "AI/");
     emit areasWritten();
 }
 
@@ -872,13 +872,13 @@ void AreasPage::placeArea(QPoint first, QPoint second) {
 }
 
 void AreasPage::proposeFromControlPoints() {
-    const auto points = areas::readAddonControlPoints(state_.LevelDir);
+    const auto points = areas::readAddonControlPoints(state_.AddonDir);
     if (points.empty()) {
         services_.messages.info("This level has no control points (Singleplayer/ControlPoints.con "
                                 "and ControlpointTemplates.con).");
         return;
     }
-    proposals_ = areas::proposeAreas(points, state_.WorldSize, state_.WorldScale);
+    proposals_ = areas::proposeAreas(points, state_.WorldSize, state_.worldScale());
     proposalNames_.assign(proposals_.size(), std::nullopt);
     // Proposals recorded before (in an earlier run whose work was restored)
     // are passed over, but still count as neighbours of the new ones.
@@ -981,7 +981,7 @@ void AreasPage::tickProposedNeighbours() {
     }
 }
 
-std::string AreasPage::workFile() const { return state_.LevelDir + areas::kWorkFileName; }
+std::string AreasPage::workFile() const { return state_.AddonDir + areas::kWorkFileName; }
 
 areas::AreasWork AreasPage::work() const {
     areas::AreasWork w;
@@ -997,7 +997,7 @@ areas::AreasWork AreasPage::work() const {
 // the earlier state atomically. A folder that cannot take it is reported
 // once; drawing goes on.
 void AreasPage::saveWork() {
-    if (keepWorkFile_ || state_.LevelDir.empty() || !folderExists(state_.LevelDir)) return;
+    if (keepWorkFile_ || state_.AddonDir.empty() || !folderExists(state_.AddonDir)) return;
     const areas::AreasWork now = work();
     // Before the first area there is nothing to lose: the level's picture
     // comes back by itself. Finished areas stay too: a later sitting that
@@ -1005,7 +1005,7 @@ void AreasPage::saveWork() {
     // archive).
     state_.Record.areasWork = now.listEntries.empty() && now.checkList.empty() ? "" : areas::serialiseWork(now);
     try {
-        saveRecordIn(state_, state_.LevelDir);
+        saveRecordIn(state_, state_.AddonDir);
         // The record holds the work now: an earlier version's work file goes.
         if (fileExists(workFile())) deleteFile(workFile());
     } catch (const std::exception& error) {
@@ -1055,7 +1055,7 @@ void AreasPage::addonOpened(bool continuing) {
         if (set_.size() != 0) return;
         // A page without a conversion in memory takes the one saved here.
         if (state_.Record.done.empty()) {
-            const auto saved = state::loadRecord(state_.LevelDir);
+            const auto saved = state::loadRecord(state_.AddonDir);
             if (saved.kind == state::LoadedRecord::Kind::Ok) state_.Record = saved.record;
         }
         const std::string file = workFile();
@@ -1067,7 +1067,7 @@ void AreasPage::addonOpened(bool continuing) {
             saved = areas::parseWork(inRecord ? state_.Record.areasWork : readBytes(file));
             if (inRecord && (!saved || !areas::AreaSet::fromWork(*saved))) {
                 state_.Record.areasWork.clear();
-                services_.messages.info("The areas saved in " + state::recordFile(state_.LevelDir) +
+                services_.messages.info("The areas saved in " + state::recordFile(state_.AddonDir) +
                                         " cannot be read; the area editor starts afresh.");
                 return;
             }
@@ -1119,10 +1119,10 @@ bool AreasPage::pictureMissing() const { return e->picture().cacheKey() == place
 void AreasPage::readLevelPoints() {
     levelPoints_.clear();
     levelProposals_.clear();
-    if (state_.LevelDir.empty() || !folderExists(state_.LevelDir) || state_.WorldScale <= 0) return;
+    if (state_.AddonDir.empty() || !folderExists(state_.AddonDir) || state_.worldScale() <= 0) return;
     try {
-        levelPoints_ = areas::readAddonControlPoints(state_.LevelDir);
-        levelProposals_ = areas::proposeAreas(levelPoints_, state_.WorldSize, state_.WorldScale);
+        levelPoints_ = areas::readAddonControlPoints(state_.AddonDir);
+        levelProposals_ = areas::proposeAreas(levelPoints_, state_.WorldSize, state_.worldScale());
     } catch (const std::exception&) {
         levelPoints_.clear();
         levelProposals_.clear();
@@ -1165,7 +1165,7 @@ void AreasPage::paintEmptyView(QPainter& painter) const {
         }
     }
     painter.setRenderHint(QPainter::Antialiasing, true);
-    const int scale = state_.WorldScale > 0 ? state_.WorldScale : 1;
+    const int scale = state_.worldScale() > 0 ? state_.worldScale() : 1;
     for (const areas::ControlPoint& c : levelPoints_) {
         const QPointF at(c.x / scale, (state_.WorldSize - c.y) / scale);
         painter.setPen(QPen(Qt::white, 1.5));
@@ -1255,13 +1255,13 @@ void AreasPage::writeScript() {
     // changes" and "Cancel" leave it as it is.
     const state::OverwritePlan plan =
         askedPlan_ ? *std::exchange(askedPlan_, std::nullopt)
-                   : state::askBeforeOverwriting(services_.messages, state_.Record, state_.LevelDir,
+                   : state::askBeforeOverwriting(services_.messages, state_.Record, state_.AddonDir,
                                                  {"AI/StrategicAreas.con"}, "Writing the areas");
     if (!plan.go || !plan.keep.empty()) return;
-    const char sep = trailingSeparator(state_.LevelDir, services_.programDir);
-    writeLines(state_.LevelDir + "AI" + sep + "StrategicAreas.con", set_.size() ? set_.script() : Lines{},
+    const char sep = trailingSeparator(state_.AddonDir, services_.programDir);
+    writeLines(state_.AddonDir + "AI" + sep + "StrategicAreas.con", set_.size() ? set_.script() : Lines{},
                set_.size() != 0);
-    state::noteWritten(state_.Record, state_.LevelDir, {"AI/StrategicAreas.con"});
+    state::noteWritten(state_.Record, state_.AddonDir, {"AI/StrategicAreas.con"});
     saveWork();
     if (!plan.copiedTo.empty()) services_.messages.info(state::copiedMessage(plan));
 }
@@ -1399,7 +1399,7 @@ void AreasPage::moveArea(int row, QPoint by) {
     if (row < 0 || row >= static_cast<int>(set_.size()) || by.isNull()) return;
     areas::AreaSpec a = set_.areas()[static_cast<size_t>(row)].spec;
     const auto box = areas::areaOf(a.box.left + by.x(), a.box.top + by.y(), a.box.right + by.x(),
-                                   a.box.bottom + by.y(), state_.WorldSize, state_.WorldScale);
+                                   a.box.bottom + by.y(), state_.WorldSize, state_.worldScale());
     if (!box) return;
     a.box = *box;
     change([&] { set_.replace(static_cast<size_t>(row), a); });

@@ -38,11 +38,10 @@ AddonRunResult runAddon(ConversionState& state, const std::string& programDir, c
     const char sep = trailingSeparator(programDir);
     const std::string addon = addonDir(programDir, state);
 
-    // 1-2: the map's folder is kept; a run that failed earlier has already
-    // moved LevelDir to the add-on folder, and the map's folder stays.
-    if (state.MapDir.empty() || state.LevelDir != addon) state.MapDir = state.LevelDir;
-    state.LevelDir = addon;
-    const std::string& level = state.LevelDir;
+    // 1-2: the add-on folder is the conversion's from now on; the map's
+    // folder stays what the map's choice made it.
+    state.AddonDir = addon;
+    const std::string& level = state.AddonDir;
     // A script the user changed and chose to keep is not written again.
     const auto kept = [&](const std::string& entry) { return hooks.keep && hooks.keep(entry); };
     const auto write = [&](const std::string& entry, const Lines& lines, bool finalLineEnd) {
@@ -86,13 +85,10 @@ AddonRunResult runAddon(ConversionState& state, const std::string& programDir, c
     const std::string objectFile = level + "Singleplayer" + sep + "ObjectSpawns.con";
     const SpawnRead soldiers = readSpawnPoints(readLevelLines(level + "singleplayer/soldierspawns.con"));
     const SpawnRead objects = readSpawnPoints(readLevelLines(level + "singleplayer/ObjectSpawns.con"));
-    state.InfantrySpawnPoints = soldiers.points;
-    state.VehicleSpawnPoints = objects.points;
-    state.InfantrySpawnLine = infantrySpawnLine(state.InfantrySpawnPoints);
-    state.VehicleSpawnList = vehicleSpawnList(state.VehicleSpawnPoints);
+    const std::string infantrySpawns = infantrySpawnLine(soldiers.points);
+    const std::string vehicleSpawns = vehicleSpawnList(objects.points);
     const auto [ships, landingCrafts] = hooks.readVehicleBoxes ? hooks.readVehicleBoxes() : std::pair{false, false};
-    write("AIPathFinding.con", aiPathFinding(state.InfantrySpawnLine, state.VehicleSpawnList, ships, landingCrafts),
-          true);
+    write("AIPathFinding.con", aiPathFinding(infantrySpawns, vehicleSpawns, ships, landingCrafts), true);
 
     // 14-15: the editor's list, and an empty strategic-area script.
     if (hooks.fillScriptList) hooks.fillScriptList(editableScripts());

@@ -2,7 +2,7 @@
 // its generated scripts, the copies from the map and the AI templates.
 #pragma once
 
-#include "state/conversion_state.h"
+#include "state/conversion.h"
 #include "platform/text.h"
 
 #include <functional>
@@ -31,9 +31,8 @@ struct AddonRunResult {
 };
 
 // Runs every step in order; a failure ends the run at its step with its
-// message and leaves what was written. Afterwards LevelDir is the add-on
-// folder and MapDir the map's own folder; a repeated run after a failed one
-// keeps the map folder of the first attempt.
+// message and leaves what was written. Afterwards AddonDir is the add-on
+// folder; MapDir stays the map's own folder.
 AddonRunResult runAddon(ConversionState& state, const std::string& programDir, const AddonRunHooks& hooks);
 
 } // namespace tw::generator

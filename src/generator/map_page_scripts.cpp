@@ -57,7 +57,7 @@ void MapPage::Button2Click() {
     hooks.fillScriptList = [this](const Lines&) { fillScriptList(); };
     hooks.keep = [&plan](const std::string& entry) { return plan.keeps(entry); };
     const auto result = generator::runAddon(state_, services_.programDir, hooks);
-    statusLine->setText(QString::fromStdString("The add-on folder " + state_.LevelDir + " was made with its " +
+    statusLine->setText(QString::fromStdString("The add-on folder " + state_.AddonDir + " was made with its " +
                                                std::to_string(ListBox1->count()) +
                                                " scripts, listed on the left to read and edit. Next: draw the "
                                                "strategic areas on page 2, \"Areas\"."));
@@ -67,7 +67,7 @@ void MapPage::Button2Click() {
     Lines written;
     for (const std::string& entry : scripts)
         if (!plan.keeps(entry)) written.push_back(entry);
-    state::noteWritten(state_.Record, state_.LevelDir, written);
+    state::noteWritten(state_.Record, state_.AddonDir, written);
     state_.Record.ships = shipp->isChecked();
     state_.Record.landingCrafts = landp->isChecked();
     if (!plan.copiedTo.empty()) services_.messages.info(state::copiedMessage(plan));
@@ -84,7 +84,7 @@ void MapPage::Button2Click() {
 void MapPage::ListBox1Click() {
     const int row = ListBox1->currentRow();
     if (row < 0) return;
-    const std::string path = state_.LevelDir + ListBox1->item(row)->text().toStdString();
+    const std::string path = state_.AddonDir + ListBox1->item(row)->text().toStdString();
     Memo6->setPlainText(QString::fromStdString(generator::editorText(readBytes(path))));
 }
 
@@ -93,7 +93,7 @@ void MapPage::Button3Click() {
     if (row < 0) throw AppError(msg::listIndex(-1));
     QString text = Memo6->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n')).replace(QChar::LineSeparator, QLatin1Char('\n'));
-    const std::string path = state_.LevelDir + ListBox1->item(row)->text().toStdString();
+    const std::string path = state_.AddonDir + ListBox1->item(row)->text().toStdString();
     writeBytes(path, generator::fileBytes(text.toStdString()));
     statusLine->setText(QString::fromStdString("Saved " + path + "."));
 }

@@ -45,7 +45,7 @@ bool isProgramFolder(const std::string& folder, const std::string& programDir) {
 
 std::string takeLevelFolder(ConversionState& state, const std::string& initPath) {
     const std::string folder = folderOf(initPath);
-    state.LevelDir = folder;
+    state.MapDir = folder;
     state.MapName = levelNameOf(folder);
     return folder;
 }
@@ -66,24 +66,23 @@ void takeArchive(ConversionState& state, const std::string& programDir, const st
                        "; unpacking would replace and then delete it. Rename the archive and choose it again");
     scripts::saveScript(programDir + "unpack.bat", script, true);
     state.MapName = name;
-    state.LevelDir = levelDirIn(programDir, withoutExtension(name));
+    state.MapDir = levelDirIn(programDir, withoutExtension(name));
 }
 
 MapDisplays analyse(ConversionState& state, const std::string& programDir, bool archiveMode,
                     const std::string& chosenInitFolder) {
-    const char sep = trailingSeparator(state.LevelDir, programDir);
-    // Before a successful choice LevelDir is empty and the file is looked
+    const char sep = trailingSeparator(state.MapDir, programDir);
+    // Before a successful choice MapDir is empty and the file is looked
     // for in the current folder; the message then names it by its full path.
-    const WorldSize world = worldSizeOf(readLevelLines(absolutePath(state.LevelDir + "init" + sep + "terrain.con")));
+    const WorldSize world = worldSizeOf(readLevelLines(absolutePath(state.MapDir + "init" + sep + "terrain.con")));
     state.WorldSize = world.size;
-    state.WorldScale = world.scale;
     if (archiveMode) {
         state.MapName = withoutExtension(state.MapName);
-        state.LevelDir = levelDirIn(programDir, state.MapName);
+        state.MapDir = levelDirIn(programDir, state.MapName);
     } else {
-        state.LevelDir = chosenInitFolder;
+        state.MapDir = chosenInitFolder;
     }
-    return displaysOf(state.LevelDir, state.MapName, state.WorldSize, archiveMode, programDir);
+    return displaysOf(state.MapDir, state.MapName, state.WorldSize, archiveMode, programDir);
 }
 
 MapDisplays displaysOf(const std::string& levelFolder, const std::string& mapName, int32_t worldSize,

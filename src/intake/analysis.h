@@ -2,7 +2,7 @@
 // and its world size.
 #pragma once
 
-#include "state/conversion_state.h"
+#include "state/conversion.h"
 #include "platform/text.h"
 
 #include <cstdint>
@@ -46,17 +46,17 @@ struct MapDisplays {
 MapDisplays displaysOf(const std::string& levelFolder, const std::string& mapName, int32_t worldSize,
                        bool archiveMode, const std::string& programDir);
 
-// Folder mode: the chosen init.con sets LevelDir to its folder and MapName to
+// Folder mode: the chosen init.con sets MapDir to its folder and MapName to
 // that folder's name; returns the folder.
 std::string takeLevelFolder(ConversionState& state, const std::string& initPath);
 
 // Archive mode: MapName becomes the archive's file name, unpack.bat is
-// written into ProgramDir (copy, unpack, delete), and LevelDir names the
+// written into ProgramDir (copy, unpack, delete), and MapDir names the
 // folder the unpacking yields. Starting the script is the caller's part.
 void takeArchive(ConversionState& state, const std::string& programDir, const std::string& archivePath);
 
-// "OK": reads the world size from LevelDir's init\terrain.con (a failure
-// changes nothing), then settles MapName and LevelDir for the later steps.
+// "OK": reads the world size from MapDir's init\terrain.con (a failure
+// changes nothing), then settles MapName and MapDir for the later steps.
 MapDisplays analyse(ConversionState& state, const std::string& programDir, bool archiveMode,
                     const std::string& chosenInitFolder);
 

@@ -190,9 +190,9 @@ void CheckWindow::choose(const check::Finding& finding) {
 }
 
 std::vector<check::Finding> PackingPage::checkFindings() const {
-    if (state_.LevelDir.empty() || !folderExists(state_.LevelDir + "AI"))
+    if (state_.AddonDir.empty() || !folderExists(state_.AddonDir + "AI"))
         throw AppError("There is no add-on to check yet: choose the map and press \"Start\" on page (1) first");
-    return check::checkAddon(state_.LevelDir, state_.MapDir);
+    return check::checkAddon(state_.AddonDir, state_.MapDir);
 }
 
 void PackingPage::LabelCheckClick() {
@@ -210,7 +210,7 @@ void PackingPage::LabelCheckClick() {
 }
 
 bool PackingPage::packingCheckPasses() {
-    const auto findings = check::checkAddon(state_.LevelDir, state_.MapDir);
+    const auto findings = check::checkAddon(state_.AddonDir, state_.MapDir);
     const size_t count = check::countOf(findings, check::Severity::Error);
     if (count == 0) return true;
     // The causes of the errors, each with what follows from it.
@@ -227,7 +227,7 @@ bool PackingPage::packingCheckPasses() {
     if (all > shown)
         causes.append("\n... and ").append(std::to_string(all - shown)).append(" more (\"Check the add-on\" shows them all).");
     std::string text = "The check of the add-on in ";
-    text.append(state_.LevelDir).append(" found ").append(std::to_string(count));
+    text.append(state_.AddonDir).append(" found ").append(std::to_string(count));
     text.append(count == 1 ? " error" : " errors").append(" the game will misbehave with");
     if (all < count) text.append(", from ").append(std::to_string(all)).append(all == 1 ? " cause" : " causes");
     text.append(":").append(causes);

@@ -13,16 +13,6 @@ namespace tw {
 std::string PackingPage::networkDir() const { return packing::networkDir(services_.programDir); }
 
 namespace {
-// The box's choice as the merge operations take it.
-packing::MergeOrder mergeOrderOf(const ConversionState& state) {
-    packing::MergeOrder order;
-    order.mapArchive = state.NetMapArchive;
-    order.mapName = state.NetMapName;
-    order.addonArchive = state.NetAddonArchive;
-    order.addonName = state.NetAddonName;
-    order.backup = state.NetAddonBackup;
-    return order;
-}
 void refuseOnProblems(const packing::Problems& problems) {
     if (!problems.empty()) throw AppError(problems.front());
 }
@@ -32,18 +22,18 @@ void PackingPage::Image13Click() {
     const auto chosen = services_.dialogs.choose(
         {FileDialogRequest::Kind::Open, "fixen1dlg", "Refractor Archive|*.rfa", {}, services_.sampleFolder()});
     if (!chosen) return;
-    state_.NetMapName = intake::withoutExtension(nameOf(*chosen));
-    state_.NetMapArchive = *chosen;
-    showArchivePath(Edit6, state_.NetMapArchive);
+    mergeOrder_.mapName = intake::withoutExtension(nameOf(*chosen));
+    mergeOrder_.mapArchive = *chosen;
+    showArchivePath(Edit6, mergeOrder_.mapArchive);
 }
 
 void PackingPage::Image14Click() {
     const auto chosen =
         services_.dialogs.choose({FileDialogRequest::Kind::Open, "fixen2dlg", "Refractor - Archive|*.rfa", {}});
     if (!chosen) return;
-    state_.NetAddonName = intake::withoutExtension(nameOf(*chosen));
-    state_.NetAddonArchive = *chosen;
-    showArchivePath(Edit7, state_.NetAddonArchive);
+    mergeOrder_.addonName = intake::withoutExtension(nameOf(*chosen));
+    mergeOrder_.addonArchive = *chosen;
+    showArchivePath(Edit7, mergeOrder_.addonArchive);
     backupProposal_ = nameOf(*chosen);
 }
 
@@ -62,7 +52,7 @@ void PackingPage::Button9Click() {
     if (!chosen) return;
     fix2->setChecked(true);
     fixClick(fix2);
-    state_.NetAddonBackup = *chosen;
+    mergeOrder_.backup = *chosen;
     backupStatus->setText(QString::fromStdString("Backup: " + nameOf(*chosen)));
     backupStatus->setToolTip(QString::fromStdString(*chosen));
 }
@@ -79,7 +69,7 @@ void PackingPage::Button10Click() {
     if (tools::isRunning(mergeRun_))
         throw AppError("Map and add-on are being packed into one archive; wait until the console window of pack.bat "
                        "says \"finished\".");
-    const packing::MergeOrder order = mergeOrderOf(state_);
+    const packing::MergeOrder order = mergeOrder_;
     refuseOnProblems(packing::unpackProblems(services_.programDir, order));
     const std::string aside = packing::startUnpack(services_.programDir, order);
     unpacked_ = unpackedNow();
@@ -90,8 +80,8 @@ void PackingPage::Button10Click() {
 }
 
 PackingPage::Unpacked PackingPage::unpackedNow() const {
-    return {state_.NetMapArchive, state_.NetAddonArchive, state_.NetMapName, fileIdentity(state_.NetMapArchive),
-            fileIdentity(state_.NetAddonArchive)};
+    return {mergeOrder_.mapArchive, mergeOrder_.addonArchive, mergeOrder_.mapName, fileIdentity(mergeOrder_.mapArchive),
+            fileIdentity(mergeOrder_.addonArchive)};
 }
 
 void PackingPage::Button8Click() {
@@ -111,7 +101,7 @@ void PackingPage::Button8Click() {
         throw AppError("The archives chosen now are not the ones last unpacked, or they have changed since. Click "
                        "\"Unpack\" again; nothing was packed or deleted.");
 
-    packing::MergeOrder order = mergeOrderOf(state_);
+    packing::MergeOrder order = mergeOrder_;
     order.deleteAddon = fix1->isChecked();
     order.backupAddon = fix2->isChecked();
     order.networkFix = oldfix->isChecked();

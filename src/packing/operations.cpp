@@ -117,15 +117,13 @@ void restorePackingState(const std::string& programDir, ConversionState& state) 
 }
 
 PathmapTransfer takePathmaps(const std::string& programDir, ConversionState& state) {
-    refuseReadOnlyTarget(addonPathmapFolder(state.LevelDir, programDir));
-    Lines ai = readLines(state.LevelDir + "ai.con");
+    refuseReadOnlyTarget(addonPathmapFolder(state.AddonDir, programDir));
+    Lines ai = readLines(state.AddonDir + "ai.con");
     removeMapGeneration(ai);
-    writeLines(state.LevelDir + "ai.con", ai, true);
+    writeLines(state.AddonDir + "ai.con", ai, true);
     PathmapTransfer transfer = transferPathmaps(gamePathmapFolder(state.GamePath, state.MapName, programDir),
-                                                addonPathmapFolder(state.LevelDir, programDir));
-    // The conversion packed in temp/pathf.bf is the one remembered from here on.
-    adoptRecordOf(state, state.LevelDir);
-    state::noteWritten(state.Record, state.LevelDir, {"AI.con"});
+                                                addonPathmapFolder(state.AddonDir, programDir));
+    state::noteWritten(state.Record, state.AddonDir, {"AI.con"});
     state.Record.notCopied.clear();
     for (const PathmapFailure& f : transfer.failed) state.Record.notCopied.push_back(f.name);
     // Only pathmaps that came count as transferred: an empty folder copies
@@ -153,11 +151,11 @@ Problems finalPackingProblems(const ConversionState& state) {
 }
 
 std::string staleTransfer(const ConversionState& state) {
-    const state::LoadedRecord saved = state::loadRecord(state.LevelDir);
+    const state::LoadedRecord saved = state::loadRecord(state.AddonDir);
     if (saved.kind != state::LoadedRecord::Kind::Ok || saved.record.notCopied.empty()) return {};
     std::string text = "The last \"Copy the generated pathmaps into my addon\" did not copy " +
                        std::string(saved.record.notCopied.size() == 1 ? "this pathmap" : "these pathmaps") +
-                       " into " + addonPathmapFolder(state.LevelDir, state.LevelDir) + ":";
+                       " into " + addonPathmapFolder(state.AddonDir, state.AddonDir) + ":";
     for (const std::string& name : saved.record.notCopied) text += "\n    " + name;
     return text + "\n\nPacking now would pack the add-on without the game's new " +
            (saved.record.notCopied.size() == 1 ? "version of it." : "versions of them.");

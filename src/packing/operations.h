@@ -10,7 +10,7 @@
 #include "packing/pathmap_transfer.h"
 #include "platform/files.h"
 #include "platform/text.h"
-#include "state/conversion_state.h"
+#include "state/conversion.h"
 
 #include <optional>
 #include <string>
@@ -58,7 +58,7 @@ std::string firstPackingNotMade(const std::string& programDir, const ConversionS
 // ---- Pathmap transfer.
 
 std::string packingStateFile(const std::string& programDir);  // ProgramDir + "temp/pathf.bf"
-// Restores LevelDir, GamePath, PackTarget and MapName from the saved state;
+// Restores AddonDir, GamePath, PackTarget and MapName from the saved state;
 // a missing file raises the file-open error and changes nothing.
 void restorePackingState(const std::string& programDir, ConversionState& state);
 // Removes "ai.createallmaps" from the add-on's ai.con, then copies the

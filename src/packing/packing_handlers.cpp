@@ -7,7 +7,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "packing/packing_rules.h"
-#include "state/conversion_state.h"
+#include "state/conversion.h"
 
 #include <QApplication>
 #include <QDir>
@@ -164,20 +164,22 @@ void PackingPage::Label42Click() {
 void PackingPage::Button6Click() {
     // The pathmaps go into the folder that a running pack.bat is packing.
     if (packingUnderWay()) throw AppError(kPackingAlready);
-    // The pathmaps go into the conversion shown. temp/pathf.bf, written by
-    // the last first packing, is taken up when no conversion is shown (the
-    // wizard was started again) or when it names the one shown; naming
-    // another add-on, it is asked about.
+    // The pathmaps go into the conversion shown. When none is shown (the
+    // wizard was started again), the add-on that temp/pathf.bf names, as
+    // written by the last first packing, is taken up; naming another add-on
+    // than the one shown, it is asked about.
     const bool shown = state_.Record.has(state::Step::AddonMade) && !state_.MapName.empty();
     const std::string stateFile = packing::packingStateFile(services_.programDir);
     if (!shown || fileExists(stateFile)) {
         ConversionState packed;
         packing::restorePackingState(services_.programDir, packed);
         const std::string addon = addonDir(services_.programDir, state_);
-        if (!shown || (equalsIgnoreCase(packed.MapName, state_.MapName) && sameFolder(packed.LevelDir, addon))) {
-            packing::restorePackingState(services_.programDir, state_);
+        if (!shown) {
+            takeUp(state_, state::openConversion(services_.programDir, packed.AddonDir).conversion);
+        } else if (equalsIgnoreCase(packed.MapName, state_.MapName) && sameFolder(packed.AddonDir, addon)) {
+            // The conversion shown is the one packed last.
         } else {
-            const std::string other = packed.LevelDir;
+            const std::string other = packed.AddonDir;
             const std::string otherName = nameOf(other.substr(0, other.size() - (other.empty() ? 0 : 1)));
             const std::string shownName = state_.MapName + "_001";
             const int answer = services_.messages.ask(

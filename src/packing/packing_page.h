@@ -57,6 +57,7 @@ public:
     void Button9Click();                // the backup target
     void Button10Click();               // unpack both
     void Button8Click();                // connect map and add-on
+    const packing::MergeOrder& mergeOrder() const { return mergeOrder_; }
 
     // How often a packing wait looks for the archives.
     static constexpr int kPollMilliseconds = 100;
@@ -181,6 +182,8 @@ private:
     std::unique_ptr<packing::ArchiveCopy> copy_;  // "Pack"'s copy of the new archive to its target
     std::optional<FileIdentity> archiveAtClick_;  // the archive left by an earlier packing
     std::string backupProposal_;  // file name offered by the backup dialog
+    // The network box's choice: the archives, their names and the backup.
+    packing::MergeOrder mergeOrder_;
     // The archives the last unpack took, as files: Connect packs what they
     // gave, so it refuses when the choice or the files have changed since.
     struct Unpacked {

@@ -11,14 +11,14 @@ namespace fs = std::filesystem;
 
 namespace tw::packing {
 
-Lines packingStateLines(const ConversionState& s) { return {s.LevelDir, s.GamePath, s.PackTarget, s.MapName}; }
+Lines packingStateLines(const ConversionState& s) { return state::packingStateExport(s); }
 
 void restorePackingState(ConversionState& s, const Lines& lines) {
-    const auto line = [&](size_t i) { return i < lines.size() ? lines[i] : std::string(); };
-    s.LevelDir = line(0);
-    s.GamePath = line(1);
-    s.PackTarget = line(2);
-    s.MapName = line(3);
+    const state::Conversion saved = state::packingStateOf(lines);
+    s.AddonDir = saved.AddonDir;
+    s.GamePath = saved.GamePath;
+    s.PackTarget = saved.PackTarget;
+    s.MapName = saved.MapName;
 }
 
 bool removeMapGeneration(Lines& aiCon) {

@@ -2,7 +2,7 @@
 // ai.con and which generated pathmaps go into the add-on.
 #pragma once
 
-#include "state/conversion_state.h"
+#include "state/conversion.h"
 #include "platform/services.h"
 #include "platform/text.h"
 
@@ -11,7 +11,7 @@
 
 namespace tw::packing {
 
-// temp\pathf.bf: LevelDir, GamePath, PackTarget, MapName.
+// temp\pathf.bf: AddonDir, GamePath, PackTarget, MapName.
 Lines packingStateLines(const ConversionState& state);
 // Restores the four values; a missing line gives an empty value.
 void restorePackingState(ConversionState& state, const Lines& lines);

@@ -23,7 +23,7 @@ struct PathmapTransfer {
 };
 
 // The game's pathmap folder and the add-on's: GamePath + "bf1942\levels\" +
-// MapName + "\Pathfinding\" and LevelDir + "Pathfinding\", each joined with
+// MapName + "\Pathfinding\" and AddonDir + "Pathfinding\", each joined with
 // the separator that ends its folder (`fallback`'s when it is empty).
 std::string gamePathmapFolder(const std::string& gamePath, const std::string& mapName, const std::string& fallback);
 std::string addonPathmapFolder(const std::string& levelDir, const std::string& fallback);

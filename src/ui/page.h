@@ -2,7 +2,7 @@
 // runs every handler inside the one guard, so no failure reaches Qt.
 #pragma once
 
-#include "state/conversion_state.h"
+#include "state/conversion.h"
 #include "platform/services.h"
 
 #include <QWidget>

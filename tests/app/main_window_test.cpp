@@ -182,9 +182,9 @@ TEST(StartingState, ConversionStateStartsEmpty) {
     TempFolder folder;
     Window window(folder);
     const ConversionState& s = window.form.state;
-    EXPECT_TRUE(s.LevelDir.empty() && s.MapDir.empty() && s.MapName.empty() && s.GamePath.empty());
+    EXPECT_TRUE(s.AddonDir.empty() && s.MapDir.empty() && s.MapName.empty() && s.GamePath.empty());
     EXPECT_EQ(s.WorldSize, 0);
-    EXPECT_EQ(s.WorldScale, 0);
+    EXPECT_EQ(s.worldScale(), 0);
     EXPECT_EQ(s.AreaMinX, 0);
     EXPECT_EQ(s.AreaCenterY, 0.0);
     window.form.show();
@@ -401,7 +401,7 @@ TEST(StartingState, ThePathmapsLinkIsNotClippedAtTheWindowsEdge) {
     TForm1 form(scripted.services);
     form.resize(760, 621);
     form.show();
-    form.state.LevelDir = tmp.dir();  // an add-on folder that exists: the link is shown
+    form.state.AddonDir = tmp.dir();  // an add-on folder that exists: the link is shown
     form.PageControl1->setCurrentWidget(form.t4);
     QApplication::processEvents();
     const auto* link = form.findChild<QLabel*>(QStringLiteral("LabelPathmaps"));

@@ -23,9 +23,8 @@ using test::TempFolder;
 struct Editor {
     Editor() : scripted(tmp.dir()), form(scripted.services), page(*form.t3) {
         fs::create_directories(tmp.path() / "bf1942/levels/MyMap_001/AI");
-        form.state.LevelDir = tmp.dir() + "bf1942/levels/MyMap_001/";
+        form.state.AddonDir = tmp.dir() + "bf1942/levels/MyMap_001/";
         form.state.WorldSize = 2048;
-        form.state.WorldScale = 4;
         form.setPageEnabled(&page, true);
         form.show();
         form.PageControl1->setCurrentWidget(&page);

@@ -35,10 +35,9 @@ const std::string kSample = test::sampleLevel();
 struct Wizard {
     explicit Wizard(const TempFolder& folder) : tmp(folder), scripted(tmp.dir()), form(scripted.services), page(*form.t3) {
         fs::create_directories(tmp.path() / "bf1942/levels/DemoMap_001/AI");
-        form.state.LevelDir = tmp.dir() + "bf1942/levels/DemoMap_001/";
+        form.state.AddonDir = tmp.dir() + "bf1942/levels/DemoMap_001/";
         form.state.MapDir = tmp.dir() + "bf1942/levels/DemoMap/";
         form.state.WorldSize = 1024;
-        form.state.WorldScale = 2;
         form.setPageEnabled(&page, true);
         form.move(0, 0);  // the boxes find room beside their areas on the small test screen
         form.show();
@@ -222,7 +221,7 @@ TEST(AreaProposals, TheSampleLevelsControlPoints) {
         w.click(w.page.Label16z);
     }
     // Accepted unchanged, the file is the one written without the window.
-    const auto points = areas::readAddonControlPoints(w.form.state.LevelDir);
+    const auto points = areas::readAddonControlPoints(w.form.state.AddonDir);
     const auto ps = areas::proposeAreas(points, 1024, 2);
     std::vector<areas::AreaSpec> specs;
     for (const auto& p : ps) specs.push_back(areas::specOf(p, ps, 1024, 2));

@@ -37,10 +37,9 @@ struct Wizard {
         fs::create_directories(tmp.path() / "bf1942/levels/DemoMap_001/AI");
         for (const char* f : {"ControlPoints.con", "ControlPointTemplates.con"})
             tmp.write(std::string("bf1942/levels/DemoMap_001/Singleplayer/") + f, readBytes(kSample + "conquest/" + f));
-        form.state.LevelDir = tmp.dir() + "bf1942/levels/DemoMap_001/";
+        form.state.AddonDir = tmp.dir() + "bf1942/levels/DemoMap_001/";
         form.state.MapDir = tmp.dir() + "bf1942/levels/DemoMap/";
         form.state.WorldSize = 1024;
-        form.state.WorldScale = 2;
         form.setPageEnabled(&page, true);
         form.move(0, 0);  // as much of it on the screen as can be
         form.show();
@@ -181,7 +180,7 @@ TEST(AreaBoxes, BesideTheirAreaAndGoneWhenTheStepEnds) {
 TEST(MapPicture, TheEmptyViewExplainsAndShowsTheControlPoints) {
     TempFolder tmp;
     Wizard w(tmp);
-    const auto points = areas::readAddonControlPoints(w.form.state.LevelDir);
+    const auto points = areas::readAddonControlPoints(w.form.state.AddonDir);
     ASSERT_EQ(points.size(), 5u);
     const auto at = [&](QPoint p) { return QColor(w.page.grab(QRect(0, 0, 512, 512)).toImage().pixel(p)); };
     const QColor grey = QColor(w.page.e->picture().pixel(50, 50));

@@ -24,9 +24,8 @@ using test::TempFolder;
 struct Editor {
     Editor() : scripted(tmp.dir()), form(scripted.services), page(*form.t3) {
         fs::create_directories(tmp.path() / "bf1942/levels/MyMap_001/AI");
-        form.state.LevelDir = tmp.dir() + "bf1942/levels/MyMap_001/";
+        form.state.AddonDir = tmp.dir() + "bf1942/levels/MyMap_001/";
         form.state.WorldSize = 2048;
-        form.state.WorldScale = 4;
         form.setPageEnabled(&page, true);
         form.show();
         form.PageControl1->setCurrentWidget(&page);
@@ -255,7 +254,7 @@ TEST(Neighbours, ThreeAreasWrittenInRecordingOrder) {
               "\r\n"
               "\r\n");
     EXPECT_EQ(ed.scripted.messages.infos, std::vector<std::string>{"Change something if you want to."});
-    EXPECT_EQ(ed.scripted.shell.documents, std::vector<std::string>{ed.form.state.LevelDir + "AI/StrategicAreas.con"});
+    EXPECT_EQ(ed.scripted.shell.documents, std::vector<std::string>{ed.form.state.AddonDir + "AI/StrategicAreas.con"});
     EXPECT_EQ(ed.form.PageControl1->currentWidget(), ed.form.t4);
     EXPECT_TRUE(ed.form.t4->GroupBox14->isEnabled());
     EXPECT_TRUE(ed.form.t4->GroupBox12->isEnabled());

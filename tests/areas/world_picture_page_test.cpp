@@ -60,10 +60,9 @@ TEST(WorldPicturePage, AnAreaOverALandmarkGetsItsWorldMetres) {
         ScriptedServices scripted(tmp.dir());
         TForm1 form(scripted.services);
         AreasPage& page = *form.t3;
-        form.state.LevelDir = tmp.dir() + "bf1942/levels/DemoMap_001/";
+        form.state.AddonDir = tmp.dir() + "bf1942/levels/DemoMap_001/";
         form.state.MapDir = tmp.dir() + level;
         form.state.WorldSize = 1024;
-        form.state.WorldScale = 2;
         form.setPageEnabled(&page, true);
         form.show();
         form.PageControl1->setCurrentWidget(&page);

@@ -106,7 +106,7 @@ TEST(Conversion, TheSampleArchiveFromStartToNetworkMerge) {
         w.click(t1.Button2);
         ASSERT_TRUE(w.messages.errors.empty()) << w.messages.errors[0];
         const std::string addon = program + "bf1942/levels/DemoMap_001/";
-        EXPECT_EQ(w.form.state.LevelDir, addon);
+        EXPECT_EQ(w.form.state.AddonDir, addon);
         EXPECT_EQ(w.form.PageControl1->currentWidget(), w.form.t3);  // on to the areas by itself
 
         // An edit in the script editor.

@@ -65,7 +65,7 @@ TEST(AddonRun, AWholeRun) {
     ASSERT_TRUE(g.scripted.messages.errors.empty()) << g.scripted.messages.errors[0];
     const std::string addon = g.addon();
     EXPECT_EQ(g.form.state.MapDir, g.tmp.dir() + "Maps/MyMap/");
-    EXPECT_EQ(g.form.state.LevelDir, addon);
+    EXPECT_EQ(g.form.state.AddonDir, addon);
     EXPECT_EQ(fs::current_path(), fs::path(addon).parent_path());
     for (const char* folder : {"GameTypes", "AI", "SinglePlayer", "Pathfinding"})
         EXPECT_TRUE(fs::is_directory(addon + folder)) << folder;
@@ -93,7 +93,6 @@ TEST(AddonRun, AWholeRun) {
     EXPECT_EQ(pathfinding.size(), 29u);  // with the boat block
     EXPECT_EQ(pathfinding[12], "ai.setMapSpawnPoints 1 1120.5/780.0,990/1410.25");
     EXPECT_EQ(pathfinding[7], "ai.setMapSpawnPoints 0 10/20");
-    EXPECT_EQ(g.form.state.InfantrySpawnLine, "ai.setMapSpawnPoints 1 1120.5/780.0,990/1410.25");
 
     ASSERT_EQ(g.page().ListBox1->count(), 19);
     const Lines& entries = generator::editableScripts();
@@ -207,7 +206,7 @@ TEST(AddonRun, WithoutTheLevelsFolderItStopsBeforeWritingAnything) {
     g.start();
     ASSERT_EQ(g.scripted.messages.errors.size(), 1u);
     EXPECT_EQ(g.scripted.messages.errors[0], "Ung\xC3\xBCltiger Dateiname.");  // bf1942 itself is missing
-    EXPECT_EQ(g.form.state.LevelDir, g.addon());
+    EXPECT_EQ(g.form.state.AddonDir, g.addon());
     EXPECT_FALSE(fs::exists(g.tmp.path() / "Tarnwick/temp/stats.bf"));
     EXPECT_FALSE(fs::exists(g.addon()));
     EXPECT_TRUE(g.page().Button2->isEnabled());

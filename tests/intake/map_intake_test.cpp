@@ -85,7 +85,7 @@ TEST(MapSelection, FolderModeTakesTheInitConsFolder) {
     EXPECT_EQ(w.scripted.dialogs.requests[0].name, "o1");
     EXPECT_EQ(w.scripted.dialogs.requests[0].filter, "Main Init.con (init.con)|init.con");
     EXPECT_EQ(s(w.page.Edit3->text()), "D:\\Games\\bf1942\\levels\\MyMap\\");
-    EXPECT_EQ(w.form.state.LevelDir, "D:\\Games\\bf1942\\levels\\MyMap\\");
+    EXPECT_EQ(w.form.state.MapDir, "D:\\Games\\bf1942\\levels\\MyMap\\");
     EXPECT_EQ(w.form.state.MapName, "MyMap");
     EXPECT_FALSE(w.page.pack->isEnabled());
     EXPECT_FALSE(w.page.unpack->isEnabled());
@@ -96,7 +96,7 @@ TEST(MapSelection, FolderModeTakesTheInitConsFolder) {
     w.page.Button1Click();
     EXPECT_TRUE(w.scripted.messages.errors.empty());
     EXPECT_EQ(w.form.state.WorldSize, 2048);
-    EXPECT_EQ(w.form.state.WorldScale, 4);
+    EXPECT_EQ(w.form.state.worldScale(), 4);
     EXPECT_EQ(w.form.state.MapName, "MyMap");
     EXPECT_EQ(s(w.form.t6->Label30->text()), "D:\\Games\\bf1942\\levels\\MyMap\\");
     EXPECT_EQ(s(w.form.t6->Label31->text()), "2048");
@@ -115,7 +115,7 @@ TEST(MapSelection, FolderModeTakesTheInitConsFolder) {
 TEST(MapSelection, AnInitConInADriveRootGivesNoName) {
     Wizard w;
     w.choose(true, "C:\\init.con");
-    EXPECT_EQ(w.form.state.LevelDir, "C:\\");
+    EXPECT_EQ(w.form.state.MapDir, "C:\\");
     EXPECT_EQ(w.form.state.MapName, "");
 }
 
@@ -134,7 +134,7 @@ TEST(MapSelection, ArchiveModeWritesAndStartsTheUnpackScript) {
     EXPECT_EQ(w.scripted.shell.batches[0].folder, "C:\\Tools\\Wizard\\");
     EXPECT_EQ(s(w.page.Edit3->text()), "C:\\Downloads\\MyMap.rfa");
     EXPECT_EQ(w.form.state.MapName, "MyMap.rfa");
-    EXPECT_EQ(w.form.state.LevelDir, "C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\");
+    EXPECT_EQ(w.form.state.MapDir, "C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\");
     EXPECT_FALSE(w.page.pack->isEnabled());
     EXPECT_TRUE(w.page.Button1->isEnabled());
 
@@ -143,8 +143,8 @@ TEST(MapSelection, ArchiveModeWritesAndStartsTheUnpackScript) {
     w.page.Button1Click();
     EXPECT_EQ(w.form.state.MapName, "MyMap");
     EXPECT_EQ(w.form.state.WorldSize, 1024);
-    EXPECT_EQ(w.form.state.WorldScale, 2);
-    EXPECT_EQ(w.form.state.LevelDir, "C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\");
+    EXPECT_EQ(w.form.state.worldScale(), 2);
+    EXPECT_EQ(w.form.state.MapDir, "C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\");
     EXPECT_EQ(s(w.form.t6->Label30->text()), "C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\");
     EXPECT_EQ(s(w.form.t6->Label33->text()), "Is - RFA");
     EXPECT_EQ(s(w.form.t6->Label32->text()), "bf1942/levels/MyMap");
@@ -155,7 +155,7 @@ TEST(MapSelection, ArchiveModeWritesAndStartsTheUnpackScript) {
 TEST(MapSelection, ATwoLetterExtensionStillLosesFourCharacters) {
     Wizard w;
     w.choose(false, "C:\\Downloads\\MyMap.ab");  // "p.ab" goes
-    EXPECT_EQ(w.form.state.LevelDir, "C:\\Tools\\Wizard\\bf1942\\levels\\MyMa\\");
+    EXPECT_EQ(w.form.state.MapDir, "C:\\Tools\\Wizard\\bf1942\\levels\\MyMa\\");
     EXPECT_EQ(w.form.state.MapName, "MyMap.ab");
 }
 
@@ -173,7 +173,7 @@ TEST(MapSelection, CancellingChangesNothingButTheOkButton) {
         EXPECT_TRUE(w.page.unpack->isEnabled());
         EXPECT_TRUE(w.page.Button1->isEnabled());
         EXPECT_EQ(s(w.page.Edit3->text()), "Path");
-        EXPECT_EQ(w.form.state.LevelDir, "");
+        EXPECT_EQ(w.form.state.MapDir, "");
         EXPECT_EQ(w.form.state.MapName, "");
         EXPECT_TRUE(w.scripted.shell.batches.empty());
         EXPECT_FALSE(fs::exists("C:/Tools/Wizard/unpack.bat"));
@@ -317,7 +317,7 @@ TEST(MapIntakeForReal, TheSampleArchiveIsUnpackedByTheRunner) {
     EXPECT_TRUE(messages.errors.empty());
     EXPECT_EQ(form.state.WorldSize, 1024);
     EXPECT_EQ(form.state.MapName, "DemoMap");
-    EXPECT_EQ(form.state.LevelDir, programDir + "bf1942/levels/DemoMap/");
+    EXPECT_EQ(form.state.MapDir, programDir + "bf1942/levels/DemoMap/");
     EXPECT_TRUE(fs::exists(tmp.path() / "Downloads" / "DemoMap.rfa"));
     EXPECT_TRUE(test::closeConsoles());
 }

@@ -31,7 +31,7 @@ struct Checked {
         : program(test::makeProgramFolder(tmp.path() / "Tarnwick")), addon(program + "bf1942/levels/DemoMap_001/"),
           scripted(program), form(scripted.services) {
         test::makeCleanAddon(program, addon);
-        form.state.LevelDir = addon;
+        form.state.AddonDir = addon;
         form.state.MapDir = program + "samples/DemoMap/";
         form.state.MapName = "DemoMap";
         form.state.PackTarget = tmp.dir() + "DemoMap_001";

@@ -69,7 +69,7 @@ TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
         intake::takeLevelFolder(made, program + "samples/DemoMap/init.con");
     intake::analyse(made, program, false, folder);
     generator::runAddon(made, program, {});
-    const std::string addon = made.LevelDir;
+    const std::string addon = made.AddonDir;
     // The pathmap window's backups, kept beside the add-on's pathmaps, go
     // into no archive.
     fs::create_directories(addon + "Pathfinding/Originals");
@@ -248,7 +248,7 @@ TEST(PackingForReal, AFailedFirstPackingAndASecondAttempt) {
     fs::create_directories(tmp.path() / "Archives");
     Session s(program);
     s.form.state.MapName = "MyMap";
-    s.form.state.LevelDir = program + "bf1942/levels/MyMap_001/";
+    s.form.state.AddonDir = program + "bf1942/levels/MyMap_001/";
     PackingPage& page = *s.form.t4;
     // A folder that does not exist: the batch's copy fails whoever runs it.
     s.dialogs.answer(tmp.dir() + "NoSuchFolder/MyMap_001");

@@ -114,7 +114,7 @@ TEST(MapDisplays, LongPathsStayReachable) {
 struct FirstPacking : Packing {
     FirstPacking() {
         form.state.MapName = "MyMap";
-        form.state.LevelDir = "C:\\Tools\\bf1942\\levels\\MyMap_001\\";
+        form.state.AddonDir = "C:\\Tools\\bf1942\\levels\\MyMap_001\\";
         form.state.GamePath = "D:\\Games\\Battlefield 1942\\";
         scripted.dialogs.answer("D:\\Archives\\MyMap_001");
         click(page.Label42);
@@ -264,7 +264,7 @@ TEST(FirstPackingTest, AnUnrecordedEndIsToldWithTheReplacedArchiveAtTheNextStart
         if (endRecorded) {
             EXPECT_EQ(s.messages.infos, std::vector<std::string>{});
         } else {
-            ASSERT_EQ(s.messages.infos.size(), 1u);
+            ASSERT_EQ(s.messages.infos.size(), 1u) << ::testing::PrintToString(s.messages.infos);
             EXPECT_EQ(s.messages.infos[0].rfind("The first packing to D:\\Archives\\MyMap_001.rfa was under way when "
                                                 "Tarnwick was last ended, and its end was not recorded. "
                                                 "D:\\Archives\\MyMap_001.rfa.bak is the archive it replaced", 0),
@@ -424,7 +424,7 @@ TEST(PathmapTransfer, RestoresTheStateAndRemovesTheGenerationLine) {
         t.click(t.page.Button6);
         EXPECT_TRUE(t.scripted.messages.errors.empty());
         EXPECT_EQ(t.tmp.read("C:/Tools/bf1942/levels/MyMap_001/ai.con"), c.after);
-        EXPECT_EQ(t.form.state.LevelDir, "C:\\Tools\\bf1942\\levels\\MyMap_001\\");
+        EXPECT_EQ(t.form.state.AddonDir, "C:\\Tools\\bf1942\\levels\\MyMap_001\\");
         EXPECT_EQ(t.form.state.GamePath, "D:\\Games\\Battlefield 1942\\");
         EXPECT_EQ(t.form.state.PackTarget, "D:\\Archives\\MyMap_001");
         EXPECT_EQ(t.form.state.MapName, "MyMap");
@@ -527,7 +527,7 @@ TEST(PathmapTransfer, MissingFilesAndFolders) {
         p.click(p.page.Button6);
         ASSERT_EQ(p.scripted.messages.errors.size(), 1u);
         EXPECT_EQ(p.scripted.messages.errors[0].rfind("Datei C:\\Tools\\temp\\pathf.bf kann nicht ge\xC3\xB6" "ffnet werden.", 0), 0u);
-        EXPECT_EQ(p.form.state.LevelDir, "");
+        EXPECT_EQ(p.form.state.AddonDir, "");
     }
     {
         Transfer t;
@@ -580,7 +580,7 @@ TEST(PathmapTransfer, NeverSwitchesToAnotherConversionUnasked) {
         ConversionState& st = t.form.state;
         st.MapName = "Other";
         st.WorldSize = 2048;
-        st.LevelDir = "C:\\Tools\\bf1942\\levels\\Other_001\\";
+        st.AddonDir = "C:\\Tools\\bf1942\\levels\\Other_001\\";
         st.GamePath = "D:\\Games\\Battlefield 1942\\";
         st.Record.mapName = "Other";
         st.Record.mark(state::Step::AddonMade, "2026-12-09 11:00");
@@ -621,7 +621,7 @@ TEST(PackingClicks, ADoubleClickStartsOnePackingAndClearsTheOldStatus) {
     for (const bool final : {false, true}) {
         Transfer t;
         t.form.state.MapName = "MyMap";
-        t.form.state.LevelDir = "C:\\Tools\\bf1942\\levels\\MyMap_001\\";
+        t.form.state.AddonDir = "C:\\Tools\\bf1942\\levels\\MyMap_001\\";
         QWidget* button = final ? static_cast<QWidget*>(t.page.Button7) : t.page.Label42;
         if (final) {
             t.tmp.write(t.pathmaps + "Tank0Level1Map.raw", "tank");
@@ -808,10 +808,10 @@ struct Network : Packing {
 
 TEST(NetworkMerge, ScriptsOfTheExample) {
     Network n;
-    EXPECT_EQ(n.form.state.NetMapName, "MyMap");
+    EXPECT_EQ(n.page.mergeOrder().mapName, "MyMap");
     EXPECT_EQ(s(n.page.Edit6->text()), "D:\\Maps\\MyMap.rfa");
     EXPECT_EQ(s(n.page.Edit6->toolTip()), "D:\\Maps\\MyMap.rfa");
-    EXPECT_EQ(n.form.state.NetAddonName, "MyMap_001");
+    EXPECT_EQ(n.page.mergeOrder().addonName, "MyMap_001");
     EXPECT_EQ(s(n.page.Edit7->text()), "D:\\Maps\\MyMap_001.rfa");
     EXPECT_FALSE(n.page.Button8->isEnabled());
     n.click(n.page.Button10);
@@ -868,11 +868,11 @@ TEST(NetworkMerge, TheChoiceIsExclusive) {
     n.click(n.page.Button9);
     EXPECT_EQ(checked(), (std::vector<bool>{true, false, false}));
     EXPECT_EQ(n.scripted.dialogs.requests.back().proposedName, "MyMap_001.rfa");
-    EXPECT_EQ(n.form.state.NetAddonBackup, "");
+    EXPECT_EQ(n.page.mergeOrder().backup, "");
     n.scripted.dialogs.answer("E:\\Backup\\MyMap_001.rfa");
     n.click(n.page.Button9);
     EXPECT_EQ(checked(), (std::vector<bool>{false, true, false}));
-    EXPECT_EQ(n.form.state.NetAddonBackup, "E:\\Backup\\MyMap_001.rfa");
+    EXPECT_EQ(n.page.mergeOrder().backup, "E:\\Backup\\MyMap_001.rfa");
 }
 
 TEST(NetworkMerge, TheNetworkFixStaysCheckedOnceChecked) {
@@ -1044,7 +1044,7 @@ TEST(Messages, SayWhichFileAndWhatToDoNext) {
 // (the page comes next), and the chosen backup file.
 TEST(StatusLines, AreasWrittenAndTheBackupFile) {
     Network n;
-    n.form.state.LevelDir = "C:\\Tools\\bf1942\\levels\\MyMap_001\\";
+    n.form.state.AddonDir = "C:\\Tools\\bf1942\\levels\\MyMap_001\\";
     emit n.form.t3->areasWritten();
     EXPECT_EQ(n.form.PageControl1->currentWidget(), &n.page);
     EXPECT_EQ(n.page.packingStatus->toolTip().toStdString(),

@@ -260,9 +260,8 @@ TEST(PathmapWindow, ADamagedFileIsAFindingAndTheMainWindowOpensIt) {
     a.tmp.write("AI/StrategicAreas.con", "rem\r\naiStrategicArea.create Ford 100/480 120/500 50\r\n \r\n\r\n \r\n \r\n"
                                          "aiStrategicArea.setActive Ford\r\naiStrategicArea.setSide 2\r\n\r\n\r\n");
     TForm1 form(a.scripted.services);
-    form.state.LevelDir = a.tmp.dir();
+    form.state.AddonDir = a.tmp.dir();
     form.state.WorldSize = 1024;
-    form.state.WorldScale = 2;
     form.show();
     auto* link = form.findChild<QLabel*>(QStringLiteral("LabelPathmaps"));
     ASSERT_NE(link, nullptr);

@@ -7,6 +7,7 @@
 #include "support/checksums.h"
 #include "support/earlier_numbers.h"
 #include "support/process.h"
+#include "cli/steps.h"
 
 #include <gtest/gtest.h>
 
@@ -69,8 +70,8 @@ std::string snapshot(Sitting& s) {
     for (const Lines& p : a.params) out += "params " + join(p) + "\n";
     for (const Lines& p : a.vparams) out += "vparams " + join(p) + "\n";
     const ConversionState& st = s.form.state;
-    out += "state " + st.LevelDir + " | " + st.MapDir + " | " + st.MapName + " | " + st.GamePath + " | " +
-           std::to_string(st.WorldSize) + " | " + std::to_string(st.WorldScale) + " | " + st.PackTarget + " | " +
+    out += "state " + st.AddonDir + " | " + st.MapDir + " | " + st.MapName + " | " + st.GamePath + " | " +
+           std::to_string(st.WorldSize) + " | " + std::to_string(st.worldScale()) + " | " + st.PackTarget + " | " +
            std::to_string(st.ActivePoint) + "\n";
     out += "shown " + s.form.PageControl1->currentWidget()->objectName().toStdString() + "\n";
     return out;
@@ -261,6 +262,55 @@ TEST(ContinueAfterCliAreas, ThePageHoldsExactlyTheFilesAreas) {
         EXPECT_TRUE(s.messages.errors.empty()) << s.messages.errors[0];
         EXPECT_EQ(joinLines(s.form.t3->areaSet().script(), true),
                   readBytes(place.addon() + "AI/StrategicAreas.con"));
+    }
+}
+
+// The conversion of an add-on, value by value.
+std::string described(const state::Conversion& c) {
+    return c.AddonDir + " | " + c.MapDir + " | " + c.MapName + " | " + c.GamePath + " | " +
+           std::to_string(c.WorldSize) + " | " + c.PackTarget + " | " + (c.RecordBlocked ? "blocked" : "saved") + "\n" +
+           state::serialiseRecord(c.Record);
+}
+
+// "Continue a conversion" and the tarnwick-cli commands that take an add-on
+// (first-pack, transfer, pack) take up the same conversion, after each step
+// that made the add-on and for an add-on of an earlier version (no record;
+// the packing state of its first packing).
+TEST(OpenConversion, ContinueAndTheCommandsTakeUpTheSameConversion) {
+    const struct {
+        size_t stop;
+        bool earlierVersion;
+    } cases[] = {{1, false}, {3, false}, {4, false}, {5, false}, {4, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(test::kSteps[c.stop].name) + (c.earlierVersion ? ", earlier version" : ""));
+        test::Place place;
+        std::string left;
+        int32_t worldSize = 0;
+        {
+            Sitting s(place);
+            for (size_t step = 0; step <= c.stop; ++step) test::kSteps[step].run(s);
+            left = described(s.form.state);
+            worldSize = s.form.state.WorldSize;
+        }
+        if (c.earlierVersion) std::filesystem::remove(place.addon() + state::kRecordFileName);
+        const state::OpenedConversion opened = state::openConversion(place.program, place.addon());
+        EXPECT_EQ(opened.fromRecord, !c.earlierVersion);
+        const std::string cli = described(cli::addonState(place.program, place.addon()));
+        EXPECT_EQ(cli, described(opened.conversion));
+        if (c.earlierVersion) {
+            // What the first packing exported is what is taken up, with the
+            // world size the add-on's ai.con names.
+            EXPECT_EQ(state::packingStateExport(opened.conversion), readLines(place.program + "temp/pathf.bf"));
+            EXPECT_EQ(opened.conversion.WorldSize, worldSize);
+            continue;
+        }
+        Sitting s(place);
+        s.continueFirst();
+        EXPECT_TRUE(s.messages.errors.empty()) << s.messages.errors[0];
+        EXPECT_EQ(described(s.form.state), cli);
+        // The record written by the sitting before is the one taken up (its
+        // step's date aside, the same dates).
+        EXPECT_EQ(cli.substr(0, cli.find('\n')), left.substr(0, left.find('\n')));
     }
 }
 

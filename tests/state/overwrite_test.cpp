@@ -223,7 +223,7 @@ TEST(FirstPackingTarget, AnExistingArchiveIsAskedAboutAndCopiedFirst) {
         test::ScriptedServices s(tmp.dir() + "Tools/");
         TForm1 form(s.services);
         form.state.MapName = "MyMap";
-        form.state.LevelDir = tmp.dir() + "Tools/bf1942/levels/MyMap_001/";
+        form.state.AddonDir = tmp.dir() + "Tools/bf1942/levels/MyMap_001/";
         const std::string archive = tmp.dir() + "Archives/MyMap_001.rfa";
         if (c.existing) tmp.write("Archives/MyMap_001.rfa", "packed with its pathmaps");
         else fs::create_directories(tmp.path() / "Archives");

@@ -25,7 +25,7 @@ inline void makeCleanAddon(const std::string& program, const std::string& target
     generator::AddonRunHooks hooks;
     hooks.readVehicleBoxes = [] { return std::pair{false, false}; };
     generator::runAddon(state, program, hooks);
-    const std::string addon = state.LevelDir;
+    const std::string addon = state.AddonDir;
     const auto proposals = areas::proposeAreas(areas::readAddonControlPoints(addon), 1024, 2);
     std::vector<areas::AreaSpec> specs;
     for (const auto& p : proposals) specs.push_back(areas::specOf(p, proposals, 1024, 2));
