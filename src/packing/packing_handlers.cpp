@@ -21,9 +21,7 @@ namespace tw {
 namespace {
 QString q(const std::string& s) { return QString::fromStdString(s); }
 using packing::kPackingAlready;  // one packing at a time: both use pack.bat and the same archive
-void refuseOnProblems(const packing::Problems& problems) {
-    if (!problems.empty()) throw AppError(problems.front());
-}
+using packing::refuseOnProblems;
 // Two spellings of one folder, letter case and a final separator aside.
 bool sameFolder(std::string a, std::string b) {
     for (std::string* f : {&a, &b})
