@@ -161,6 +161,15 @@ TEST(PackingRefusals, EachStateThatStandsInTheWayGivesItsFindingAndWritesNothing
                   "A file MyMap.rfa already lies in C:\\Tools\\Network\\, where unpacking copies D:\\Maps\\MyMap.rfa "
                   "and deletes the copy afterwards. Move that file elsewhere (and choose it from there). Nothing was "
                   "unpacked.")}},
+        {"unpack: the map archive chosen in the Network folder", Step::Unpack,
+         [](Scene& s) {
+             s.tmp.write("C:/Tools/Network/MyMap.rfa", "the user's");
+             s.order.mapArchive = "C:\\Tools\\Network\\MyMap.rfa";
+         },
+         {refused("archive-in-network-folder",
+                  "A file MyMap.rfa already lies in C:\\Tools\\Network\\, where unpacking copies "
+                  "C:\\Tools\\Network\\MyMap.rfa and deletes the copy afterwards. Move that file elsewhere (and "
+                  "choose it from there). Nothing was unpacked.")}},
         {"unpack: the add-on archive chosen in the Network folder", Step::Unpack,
          [](Scene& s) {
              s.tmp.write("C:/Tools/Network/MyMap_001.rfa", "the user's");
@@ -176,8 +185,16 @@ TEST(PackingRefusals, EachStateThatStandsInTheWayGivesItsFindingAndWritesNothing
          [](Scene& s) { s.order.addonArchive = s.order.mapArchive; }, {}},
         {"archives: the same file, add-on deleted", Step::Archives,
          [](Scene& s) {
-             s.order.addonArchive = "D:\\maps\\MYMAP.rfa";
+             s.order.addonArchive = s.order.mapArchive;
              s.order.deleteAddon = true;
+         },
+         {refused("archives-same-file", "The map archive and the add-on archive are the same file, which the merged "
+                                        "archive is to replace: choose the add-on archive again. Nothing was packed or "
+                                        "deleted.")}},
+        {"archives: ... in another spelling, add-on backed up", Step::Archives,
+         [](Scene& s) {
+             s.order.addonArchive = "D:\\maps\\MYMAP.rfa";
+             s.order.backupAddon = true;
          },
          {refused("archives-same-file", "The map archive and the add-on archive are the same file, which the merged "
                                         "archive is to replace: choose the add-on archive again. Nothing was packed or "
