@@ -147,16 +147,18 @@ void PackingPage::Label42Click() {
                           "click \"Your addon gets packed for the first time ...\" again."));
     }
     packbar->setValue(50);
-    startWait(Wait::First);
-    packbar->setValue(66);
     // The record knows the target from now on: should Tarnwick be ended
     // before the packing's end is recorded, the next sitting can say what
-    // became of an archive replaced there.
+    // became of an archive replaced there. It is saved before pack.bat
+    // starts: the batch packs the add-on folder the record lies in, and would
+    // take along the record's half-written temporary file.
     try {
         saveRemembered(state_, services_.programDir);
     } catch (const AppError&) {
         // The end of the packing saves it again, and says so when it cannot.
     }
+    startWait(Wait::First);
+    packbar->setValue(66);
 }
 
 void PackingPage::Button6Click() {

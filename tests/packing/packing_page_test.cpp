@@ -246,10 +246,12 @@ TEST(FirstPackingTest, AnUnrecordedEndIsToldWithTheReplacedArchiveAtTheNextStart
             form.continueConversion(addon);
             s.dialogs.answer("D:\\Archives\\MyMap_001");
             s.messages.answers.push_back(0);  // "Replace it"
+            // Saved before pack.bat starts packing the folder it lies in.
+            state::LoadedRecord begun;
+            s.shell.onStart = [&] { begun = state::loadRecord(addon); };
             QTest::mouseClick(form.t4->Label42, Qt::LeftButton);
             ASSERT_EQ(s.shell.batches.size(), 1u);
             EXPECT_EQ(tmp.read("D:/Archives/MyMap_001.rfa.bak"), "earlier archive");
-            const state::LoadedRecord begun = state::loadRecord(addon);
             EXPECT_EQ(begun.record.packTarget, "D:\\Archives\\MyMap_001");
             EXPECT_FALSE(begun.record.has(state::Step::FirstPacked));
             if (endRecorded) {
