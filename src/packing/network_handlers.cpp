@@ -13,9 +13,7 @@ namespace tw {
 std::string PackingPage::networkDir() const { return packing::networkDir(services_.programDir); }
 
 namespace {
-void refuseOnProblems(const packing::Problems& problems) {
-    if (!problems.empty()) throw AppError(problems.front());
-}
+using packing::refuseOnProblems;
 } // namespace
 
 void PackingPage::Image13Click() {
