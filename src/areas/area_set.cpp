@@ -98,6 +98,13 @@ bool readAreaLine(const std::string& line, AreaSpec& a) {
 
 } // namespace
 
+AreaSet::AreaSet(std::vector<Area> areas, bool stepShown, Lines checkList, std::vector<bool> ticked, Picture picture,
+                 ProposedNeighbours proposed)
+    : areas_(std::move(areas)), stepShown_(stepShown), checkList_(std::move(checkList)), ticked_(std::move(ticked)),
+      picture_(std::move(picture)), proposed_(std::move(proposed)) {
+    ticked_.resize(checkList_.size(), false);
+}
+
 Lines AreaSet::names() const {
     Lines out;
     for (const Area& a : areas_) out.push_back(a.spec.name);
@@ -175,6 +182,12 @@ void AreaSet::reopen(size_t i) {
     tickNeighboursOfCurrent();
 }
 
+void AreaSet::showAllNames() {
+    stepShown_ = true;
+    checkList_ = names();
+    ticked_.assign(checkList_.size(), false);
+}
+
 // Unticks the list, then ticks the current area's neighbours: a name given
 // twice ticks two entries of that name.
 void AreaSet::tickNeighboursOfCurrent() {
@@ -224,6 +237,9 @@ void AreaSet::toWork(AreasWork& w) const {
     w.neighbourStep = stepShown_;
     w.checkList = checkList_;
     w.ticked = ticked_;
+    w.picture = picture_.path;
+    w.pictureFitted = picture_.fitted;
+    w.proposedNeighbours = proposed_;
 }
 
 std::optional<AreaSet> AreaSet::fromWork(const AreasWork& w) {
@@ -272,6 +288,8 @@ std::optional<AreaSet> AreaSet::fromWork(const AreasWork& w) {
     set.stepShown_ = w.neighbourStep;
     set.checkList_ = w.checkList;
     set.ticked_ = w.ticked;
+    set.picture_ = {w.picture, w.pictureFitted};
+    set.proposed_ = w.proposedNeighbours;
     // Only what these areas write again line for line is taken.
     AreasWork again = w;
     set.toWork(again);

@@ -66,9 +66,32 @@ public:
         bool operator==(const Area&) const = default;
     };
 
+    // The map picture the areas are drawn over: its path (relative to the
+    // program folder when inside it), empty for the level's own picture.
+    struct Picture {
+        std::string path;
+        bool fitted = false;  // shown in the level's combat area, not over the whole world
+        bool operator==(const Picture&) const = default;
+    };
+    // The neighbours proposed for each area recorded from a proposal.
+    using ProposedNeighbours = std::vector<std::pair<std::string, Lines>>;
+
+    AreaSet() = default;
+    // A set as it was saved: the areas, the neighbour step's list with its
+    // ticks (as many as names), the picture and the proposed neighbours.
+    AreaSet(std::vector<Area> areas, bool stepShown, Lines checkList, std::vector<bool> ticked, Picture picture,
+            ProposedNeighbours proposed);
+
     const std::vector<Area>& areas() const { return areas_; }
     size_t size() const { return areas_.size(); }
     Lines names() const;
+    // Nothing worth keeping: no area and no neighbour step begun.
+    bool empty() const { return areas_.empty() && checkList_.empty(); }
+
+    const Picture& picture() const { return picture_; }
+    void setPicture(Picture picture) { picture_ = std::move(picture); }
+    const ProposedNeighbours& proposedNeighbours() const { return proposed_; }
+    void setProposedNeighbours(ProposedNeighbours proposed) { proposed_ = std::move(proposed); }
 
     // A new area at the end of the list; it waits for the neighbour step.
     void record(AreaSpec spec);
@@ -95,13 +118,16 @@ public:
     // The neighbour step once more for area i alone: the list holds every
     // area's name once, with its present neighbours ticked.
     void reopen(size_t i);
+    // The neighbour step shown with every area's name once, none ticked, as
+    // after the last "Next one" of a step that listed them all.
+    void showAllNames();
 
     // StrategicAreas.con: what the properties box and the neighbour step
     // write for these areas recorded afresh in list order.
     Lines script() const;
 
-    // The areas as the work file keeps them (the picture and the proposed
-    // neighbours belong to the page and stay as they are in `work`), and back.
+    // The areas, picture and proposed neighbours as the work file of an
+    // earlier version keeps them, and back.
     void toWork(AreasWork& work) const;
     // Nothing when the work's lines do not describe areas.
     static std::optional<AreaSet> fromWork(const AreasWork& work);
@@ -121,6 +147,8 @@ private:
     bool stepShown_ = false;
     Lines checkList_;
     std::vector<bool> ticked_;
+    Picture picture_;
+    ProposedNeighbours proposed_;
 };
 
 // Undo and Redo over whole area sets: each change keeps the set before it.

@@ -334,12 +334,14 @@ void AreasPage::loadPicture(const std::string& path) {
     fitted_ = false;
     pictureProblems_.clear();
     showPictureStatus();
+    pictureShown();
     saveWork();
 }
 
 void AreasPage::fitPictureToCombatArea(bool fit) {
     if (loadedPicture_.isNull() || !ground_ || !ground_->combatArea) return;
     fitted_ = fit;
+    pictureShown();
     if (!fit) {
         ++pictureJob_;
         e->setPicture(loadedPicture_);
@@ -370,6 +372,7 @@ void AreasPage::showWorldPicture() {
     picturePath_.clear();
     loadedPicture_ = QImage();
     fitted_ = false;
+    pictureShown();
     const int job = ++pictureJob_;
     const bool done = paintWorldPictureFor(this, *ground_, 512, QImage(), [this, job](const level::WorldPicture& p) {
         if (job == pictureJob_) showWorldPicture(p);
@@ -440,12 +443,12 @@ void AreasPage::paintCombatArea(QPainter& painter) const {
 }
 
 void AreasPage::movePoint(int dx, int dy) {
-    if (state_.ActivePoint != 1 && state_.ActivePoint != 2) return;
+    if (scratch_.ActivePoint != 1 && scratch_.ActivePoint != 2) return;
     const int step = parseIntegerField(Edit1z->text().toStdString(),
                                        "The field between \"Left\" and \"Right\" (Current Point - Options) takes the "
                                        "pixels the point moves at each click: type a whole number such as 1 or 10.");
-    PictureBox* dot = state_.ActivePoint == 2 ? gruen : rot;
-    PictureBox* flag = state_.ActivePoint == 2 ? fg : fr;
+    PictureBox* dot = scratch_.ActivePoint == 2 ? gruen : rot;
+    PictureBox* flag = scratch_.ActivePoint == 2 ? fg : fr;
     // No bound but the toolkit's coordinate range: far beyond any map.
     constexpr long long kLimit = 1000000;
     const auto shifted = [&](int v, int d) {
@@ -573,13 +576,13 @@ void AreasPage::Label1zClick() {
     fg->show();
     Label1z->setEnabled(false);
     Label2z->setEnabled(true);
-    state_.ActivePoint = 2;
+    scratch_.ActivePoint = 2;
 }
 
 void AreasPage::Label2zClick() {
     rot->show();
     fr->show();
-    state_.ActivePoint = 1;
+    scratch_.ActivePoint = 1;
     Label8z->setEnabled(true);
     Label2z->setEnabled(false);
 }
@@ -595,12 +598,12 @@ void AreasPage::Label8zClick() {
     unten->setGeometry(box->left, box->bottom, w, 5);
     links->setGeometry(box->left, box->top, 5, h);
     rechts->setGeometry(box->right, box->top, 5, h);
-    state_.AreaMinX = box->minX;
-    state_.AreaMaxX = box->maxX;
-    state_.AreaMinY = box->minY;
-    state_.AreaMaxY = box->maxY;
-    state_.AreaCenterX = box->centerX;
-    state_.AreaCenterY = box->centerY;
+    scratch_.AreaMinX = box->minX;
+    scratch_.AreaMaxX = box->maxX;
+    scratch_.AreaMinY = box->minY;
+    scratch_.AreaMaxY = box->maxY;
+    scratch_.AreaCenterX = box->centerX;
+    scratch_.AreaCenterY = box->centerY;
     placeBesideArea(areafert, *box);
     areafert->show();
     areafert->raise();
@@ -616,21 +619,21 @@ void AreasPage::Label9zClick() {
         services_.messages.info(problem);
         return;
     }
-    state_.AreaName = name;
-    state_.AreaPriority = parseIntegerField(Edit3z->text().toStdString(),
+    scratch_.AreaName = name;
+    scratch_.AreaPriority = parseIntegerField(Edit3z->text().toStdString(),
                                             "The priority field of \"Area fertigstellen\" takes how important the area "
                                             "is: type a whole number from 1 to 200 (unimportant 10, important 150).");
 
     areas::AreaSpec a;
     a.name = name;
-    a.priority = state_.AreaPriority;
+    a.priority = scratch_.AreaPriority;
     const int scale = state_.WorldScale != 0 ? state_.WorldScale : 1;
-    a.box.minX = state_.AreaMinX;
-    a.box.minY = state_.AreaMinY;
-    a.box.maxX = state_.AreaMaxX;
-    a.box.maxY = state_.AreaMaxY;
-    a.box.centerX = state_.AreaCenterX;
-    a.box.centerY = state_.AreaCenterY;
+    a.box.minX = scratch_.AreaMinX;
+    a.box.minY = scratch_.AreaMinY;
+    a.box.maxX = scratch_.AreaMaxX;
+    a.box.maxY = scratch_.AreaMaxY;
+    a.box.centerX = scratch_.AreaCenterX;
+    a.box.centerY = scratch_.AreaCenterY;
     a.box.left = a.box.minX / scale;
     a.box.right = a.box.maxX / scale;
     a.box.top = (state_.WorldSize - a.box.maxY) / scale;
@@ -693,7 +696,8 @@ void AreasPage::finishNeighbours(bool all) {
     if (!set_.current()) return;
     // The last waiting area writes StrategicAreas.con: one edited by hand
     // is asked about first, and "Cancel" changes nothing.
-    if (all || Memo2z.size() == 1) {
+    const auto waiting = std::count_if(set_.areas().begin(), set_.areas().end(), [](const auto& a) { return !a.linked; });
+    if (all || waiting == 1) {
         askedPlan_ = state::askBeforeOverwriting(services_.messages, state_.Record, state_.LevelDir,
                                                  {"AI/StrategicAreas.con"}, "Writing the areas");
         if (!askedPlan_->go) {
@@ -727,8 +731,8 @@ static void putPoint(PictureBox* dot, PictureBox* flag, QPoint at) {
 }
 
 void AreasPage::mapClick(QPoint at) {
-    if (state_.ActivePoint == 2) putPoint(gruen, fg, at);
-    else if (state_.ActivePoint == 1) putPoint(rot, fr, at);
+    if (scratch_.ActivePoint == 2) putPoint(gruen, fg, at);
+    else if (scratch_.ActivePoint == 1) putPoint(rot, fr, at);
 }
 
 // A drag that opens the properties box can be taken back: its "Cancel"
@@ -749,13 +753,7 @@ AreasPage::Cursor AreasPage::cursorState() const {
     c.newArea = Label1z->isEnabled();
     c.applyPoint = Label2z->isEnabled();
     c.applyArea = Label8z->isEnabled();
-    c.activePoint = state_.ActivePoint;
-    c.minX = state_.AreaMinX;
-    c.minY = state_.AreaMinY;
-    c.maxX = state_.AreaMaxX;
-    c.maxY = state_.AreaMaxY;
-    c.centerX = state_.AreaCenterX;
-    c.centerY = state_.AreaCenterY;
+    c.scratch = scratch_;
     return c;
 }
 
@@ -768,13 +766,12 @@ void AreasPage::putBack(const Cursor& c) {
     Label1z->setEnabled(c.newArea);
     Label2z->setEnabled(c.applyPoint);
     Label8z->setEnabled(c.applyArea);
-    state_.ActivePoint = c.activePoint;
-    state_.AreaMinX = c.minX;
-    state_.AreaMinY = c.minY;
-    state_.AreaMaxX = c.maxX;
-    state_.AreaMaxY = c.maxY;
-    state_.AreaCenterX = c.centerX;
-    state_.AreaCenterY = c.centerY;
+    // The name and priority stay as "OK" last read them.
+    const std::string name = scratch_.AreaName;
+    const int32_t priority = scratch_.AreaPriority;
+    scratch_ = c.scratch;
+    scratch_.AreaName = name;
+    scratch_.AreaPriority = priority;
 }
 
 namespace {
@@ -947,17 +944,19 @@ void AreasPage::skipProposal() {
 void AreasPage::afterRecording(const std::string& name) {
     if (proposalAt_ < proposals_.size()) {
         proposalNames_[proposalAt_] = name;
+        areas::AreaSet::ProposedNeighbours proposed = set_.proposedNeighbours();
         // Every recorded proposal's neighbours among the recorded ones.
         for (size_t i = 0; i < proposals_.size(); ++i) {
             if (!proposalNames_[i]) continue;
             Lines names;
             for (const size_t n : proposals_[i].neighbours)
                 if (proposalNames_[n]) names.push_back(*proposalNames_[n]);
-            auto it = std::find_if(proposedNeighbours_.begin(), proposedNeighbours_.end(),
+            auto it = std::find_if(proposed.begin(), proposed.end(),
                                    [&](const auto& entry) { return entry.first == *proposalNames_[i]; });
-            if (it == proposedNeighbours_.end()) proposedNeighbours_.emplace_back(*proposalNames_[i], names);
+            if (it == proposed.end()) proposed.emplace_back(*proposalNames_[i], names);
             else it->second = names;
         }
+        set_.setProposedNeighbours(std::move(proposed));
         ++proposalAt_;
         showProposal();
     }
@@ -971,9 +970,9 @@ void AreasPage::tickProposedNeighbours() {
     const auto at = set_.current();
     if (!at) return;
     const std::string& name = set_.areas()[*at].spec.name;
-    const auto it = std::find_if(proposedNeighbours_.begin(), proposedNeighbours_.end(),
-                                 [&](const auto& entry) { return entry.first == name; });
-    if (it == proposedNeighbours_.end()) return;
+    const auto& proposed = set_.proposedNeighbours();
+    const auto it = std::find_if(proposed.begin(), proposed.end(), [&](const auto& entry) { return entry.first == name; });
+    if (it == proposed.end()) return;
     for (const std::string& neighbour : it->second) {
         const Lines& list = set_.checkList();
         const auto row = std::find(list.begin(), list.end(), neighbour);
@@ -983,14 +982,9 @@ void AreasPage::tickProposedNeighbours() {
 
 std::string AreasPage::workFile() const { return state_.LevelDir + areas::kWorkFileName; }
 
-areas::AreasWork AreasPage::work() const {
-    areas::AreasWork w;
+void AreasPage::pictureShown() {
     // Inside the program folder relative to it, so that the folder may move.
-    w.picture = state::storedPath(picturePath_, services_.programDir);
-    w.pictureFitted = fitted_ && !picturePath_.empty();
-    set_.toWork(w);
-    w.proposedNeighbours = proposedNeighbours_;
-    return w;
+    set_.setPicture({state::storedPath(picturePath_, services_.programDir), fitted_ && !picturePath_.empty()});
 }
 
 // After every change: written whole beside the add-on's scripts, replacing
@@ -998,15 +992,14 @@ areas::AreasWork AreasPage::work() const {
 // once; drawing goes on.
 void AreasPage::saveWork() {
     if (keepWorkFile_ || state_.LevelDir.empty() || !folderExists(state_.LevelDir)) return;
-    const areas::AreasWork now = work();
     // Before the first area there is nothing to lose: the level's picture
     // comes back by itself. Finished areas stay too: a later sitting that
     // continues the conversion edits them (the record never goes into the
     // archive).
-    state_.Record.areasWork = now.listEntries.empty() && now.checkList.empty() ? "" : areas::serialiseWork(now);
+    state_.Record.areas = set_.empty() ? areas::AreaSet{} : set_;
     try {
         saveRecordIn(state_, state_.LevelDir);
-        // The record holds the work now: an earlier version's work file goes.
+        // The record holds the areas now: an earlier version's work file goes.
         if (fileExists(workFile())) deleteFile(workFile());
     } catch (const std::exception& error) {
         if (!saveFailed_) services_.messages.error(withFinalPeriod(error.what()));
@@ -1014,13 +1007,12 @@ void AreasPage::saveWork() {
     }
 }
 
-bool AreasPage::restore(const areas::AreasWork& w) {
-    proposedNeighbours_ = w.proposedNeighbours;
+bool AreasPage::restore(const areas::AreaSet& saved) {
     history_.clear();
-    setAreas(areas::AreaSet::fromWork(w).value_or(areas::AreaSet{}));
+    setAreas(saved);
     if (set_.size() != 0) finishOutline();  // idle, as after recording an area
-    if (w.picture.empty()) return false;
-    std::string picture = state::loadedPath(w.picture, services_.programDir);
+    if (saved.picture().path.empty()) return false;
+    std::string picture = state::loadedPath(saved.picture().path, services_.programDir);
     if (!fileExists(picture)) {
         // A program folder that moved: the picture at its new place.
         const std::string moved =
@@ -1042,7 +1034,7 @@ bool AreasPage::restore(const areas::AreasWork& w) {
         loadPicture(picture);
         loaded = true;
     });
-    if (loaded && w.pictureFitted && !loadedPicture_.isNull()) fitPictureToCombatArea();
+    if (loaded && saved.picture().fitted && !loadedPicture_.isNull()) fitPictureToCombatArea();
     return loaded;
 }
 
@@ -1059,23 +1051,23 @@ void AreasPage::addonOpened(bool continuing) {
             if (saved.kind == state::LoadedRecord::Kind::Ok) state_.Record = saved.record;
         }
         const std::string file = workFile();
-        const bool inRecord = !state_.Record.areasWork.empty();
+        const bool inRecord = !state_.Record.areas.empty();
         if (!inRecord && !fileExists(file)) return;
-        std::optional<areas::AreasWork> saved;
-        try {
-            // The record's areas, else the work file of an earlier version.
-            saved = areas::parseWork(inRecord ? state_.Record.areasWork : readBytes(file));
-            if (inRecord && (!saved || !areas::AreaSet::fromWork(*saved))) {
-                state_.Record.areasWork.clear();
-                services_.messages.info("The areas saved in " + state::recordFile(state_.LevelDir) +
-                                        " cannot be read; the area editor starts afresh.");
-                return;
+        std::optional<areas::AreaSet> saved;
+        if (inRecord) {
+            saved = state_.Record.areas;
+        } else {
+            // The work file of an earlier version.
+            std::optional<areas::AreasWork> work;
+            try {
+                work = areas::parseWork(readBytes(file));
+            } catch (...) {
+                keepWorkFile_ = true;  // unreadable as a file: left as it is, never saved over
+                throw;
             }
-        } catch (...) {
-            keepWorkFile_ = true;  // unreadable as a file: left as it is, never saved over
-            throw;
+            if (work) saved = areas::AreaSet::fromWork(*work);
         }
-        if (!saved || !areas::AreaSet::fromWork(*saved)) {
+        if (!saved) {
             // Set aside under a name of its own, so that no save overwrites it.
             std::string aside = file + ".damaged";
             for (int n = 2; pathExists(aside); ++n) aside = file + ".damaged" + std::to_string(n);
@@ -1094,14 +1086,14 @@ void AreasPage::addonOpened(bool continuing) {
         }
         // Areas finished in an earlier pass are offered only when that
         // conversion is continued; a new pass starts as the first did.
-        const bool finished = saved->neighbourStep && saved->waiting.empty();
+        const bool finished = saved->stepShown() && !saved->current();
         if (continuing ||
             (!finished && askContinue("Areas drawn earlier for this add-on were found (" +
-                                      std::to_string(saved->listEntries.size()) +
+                                      std::to_string(saved->size()) +
                                       "). Continue with them? \"No\" starts afresh."))) {
             pictureRestored = restore(*saved);
         } else {
-            state_.Record.areasWork.clear();
+            state_.Record.areas = {};
             saveWork();
             if (fileExists(file)) deleteFile(file);
         }
@@ -1275,12 +1267,6 @@ void AreasPage::setAreas(areas::AreaSet set) {
 void AreasPage::showAreas() {
     areas::AreasWork shown;
     set_.toWork(shown);
-    Memo1z = shown.createLines;
-    Memo2z = shown.waiting;
-    params = shown.params;
-    vparams = shown.vparams;
-    sides = shown.sides;
-    Aread = shown.blocks;
     const int row = ListBox1z->currentRow();
     {
         const QSignalBlocker quiet(ListBox1z);
@@ -1418,6 +1404,10 @@ void AreasPage::stepThroughHistory(bool forward) {
     singleStep_ = false;
     const areas::AreaSet before = set_;
     set_ = *(forward ? history_.redo(set_) : history_.undo(set_));
+    // Undo and Redo go through the areas; the picture and the proposed
+    // neighbours stay as they are.
+    set_.setPicture(before.picture());
+    set_.setProposedNeighbours(before.proposedNeighbours());
     areasChanged(before);
 }
 

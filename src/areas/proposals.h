@@ -4,6 +4,7 @@
 #pragma once
 
 #include "areas/area_script.h"
+#include "areas/area_spec.h"
 #include "platform/text.h"
 
 #include <cstdint>
@@ -54,19 +55,6 @@ inline constexpr size_t kMaxControlPoints = 1000;  // levels have a few dozen
 // Raises an error for more than kMaxControlPoints points.
 
 std::vector<Proposal> proposeAreas(const std::vector<ControlPoint>& points, int32_t worldSize, int32_t worldScale);
-
-// An area with everything its script lines need, for writing
-// StrategicAreas.con without the window.
-struct AreaSpec {
-    std::string name;
-    AreaBox box{};
-    int32_t priority = 0;
-    Kinds kinds;
-    bool light = false, heavy = false;
-    int side = -1;  // -1: none
-    Lines neighbours;
-    bool operator==(const AreaSpec&) const = default;
-};
 
 // What a proposal records when accepted unchanged (both vehicle classes).
 AreaSpec specOf(const Proposal& p, const std::vector<Proposal>& all, int32_t worldSize, int32_t worldScale);

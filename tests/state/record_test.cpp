@@ -27,7 +27,12 @@ TEST(ConversionRecordText, ReadBackAsWrittenAndNothingLessIsTaken) {
     r.notCopied = {"Tank0Level1Map.raw"};
     r.setChecksum("AI.con", checksumOf("ai.con bytes"));
     r.setChecksum("ai.CON", checksumOf("other bytes"));  // one entry, letter case aside
-    r.areasWork = "Tarnwick areas in progress, version 1\nlist 0\n\nend\n";
+    // Names as older files and scripts bring them, with blanks, commas and '%'.
+    const areas::AreaSpec hill{"Hill top,%1", {10, 30, 20, 40, 400, 928, 1000, 1008}, 150, {.base = true, .flank = true},
+                               true, false, 2, {"Bridge"}};
+    const areas::AreaSpec bridge{"Bridge", {0, 0, 0, 0, -5, 7, 95, 107}, 10, {}, false, true, -1, {"Hill top,%1"}};
+    r.areas = areas::AreaSet({{hill, true}, {bridge, false}}, true, {"Bridge", "Hill top,%1"}, {false, true},
+                             {"samples/map one.png", true}, {{"Hill top,%1", {"Bridge", "Gone"}}});
     const std::string text = serialiseRecord(r);
     const ParsedRecord back = parseRecord(text);
     ASSERT_EQ(back.kind, ParsedRecord::Kind::Ok);
@@ -42,14 +47,14 @@ TEST(ConversionRecordText, ReadBackAsWrittenAndNothingLessIsTaken) {
         std::string text;
         ParsedRecord::Kind kind;
     } cases[] = {
-        {"Tarnwick conversion, version 2\nanything at all", ParsedRecord::Kind::Newer},
+        {"Tarnwick conversion, version 3\nanything at all", ParsedRecord::Kind::Newer},
         {"Tarnwick conversion, version 0\n" + text.substr(text.find('\n') + 1), ParsedRecord::Kind::Damaged},
         {std::string(text).insert(text.size() - 4, "x\n"), ParsedRecord::Kind::Damaged},
         {std::string(text).replace(text.find("first-packed"), 12, "first-packer"), ParsedRecord::Kind::Damaged},
         {std::string(text).replace(text.find('\n'), 1, "\r\n"), ParsedRecord::Kind::Damaged},
     };
     for (const auto& c : cases) EXPECT_EQ(parseRecord(c.text).kind, c.kind) << c.text;
-    EXPECT_EQ(parseRecord(cases[0].text).version, 2);
+    EXPECT_EQ(parseRecord(cases[0].text).version, 3);
 
     r.gamePath = "D:\\Games\nrun evil.con";
     EXPECT_THROW(serialiseRecord(r), std::exception);
