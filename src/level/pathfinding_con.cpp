@@ -22,9 +22,10 @@ std::string mapNumberText(const PathFindingLine& line) {
 }
 
 std::vector<std::optional<std::pair<double, double>>> seedPointsOf(const PathFindingLine& line) {
+    std::vector<std::optional<std::pair<double, double>>> points;
+    if (line.kind != PathFindingLine::Kind::SpawnPoints) return points;
     std::string list;
     for (size_t i = 1; i < line.words.size(); ++i) list += line.words[i];
-    std::vector<std::optional<std::pair<double, double>>> points;
     if (list.empty()) return points;
     size_t start = 0;
     while (start <= list.size()) {

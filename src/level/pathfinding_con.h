@@ -36,7 +36,7 @@ std::string mapNumberText(const PathFindingLine& line);
 
 // The seed points of an ai.setMapSpawnPoints line: the words after the map
 // number joined and split at commas, each item an x/z pair or nothing when it
-// is none. No words after the number: no items.
+// is none. No words after the number, or another kind of line: no items.
 std::vector<std::optional<std::pair<double, double>>> seedPointsOf(const PathFindingLine& line);
 
 } // namespace tw::level
