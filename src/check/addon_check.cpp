@@ -104,6 +104,8 @@ private:
         size_t line;
     };
     std::vector<SearchType> types_;  // ai.addSearchType lines
+    bool aiConRead_ = false;
+    std::optional<level::AiCon> aiCon_;  // see aiCon()
 
     // What ties a finding to its cause, noted by the checks (finding indexes
     // into out_) and linked at the end.
@@ -152,8 +154,6 @@ private:
         }
         return aiCon_;
     }
-    bool aiConRead_ = false;
-    std::optional<level::AiCon> aiCon_;
 
     void worldSize() {
         if (!aiCon() || !aiCon()->worldMapSize) return;
