@@ -1,6 +1,6 @@
 #include "areas/area_set.h"
 
-#include "generator/level_script.h"
+#include "level/script.h"
 
 #include <algorithm>
 #include <charconv>
@@ -299,17 +299,9 @@ std::optional<AreaSet> AreaSet::fromWork(const AreasWork& w) {
 
 namespace {
 
-Lines wordsOf(const std::string& text) { return generator::scriptWords(text); }
-
-std::optional<double> scriptNumber(std::string_view text) { return generator::scriptNumber(text, true); }
-
-std::optional<std::pair<double, double>> scriptPair(std::string_view text) {
-    const size_t slash = text.find('/');
-    if (slash == std::string_view::npos) return std::nullopt;
-    const auto a = scriptNumber(text.substr(0, slash)), b = scriptNumber(text.substr(slash + 1));
-    if (!a || !b) return std::nullopt;
-    return std::pair{*a, *b};
-}
+using level::scriptNumber;
+using level::scriptPair;
+Lines wordsOf(const std::string& text) { return level::scriptWords(text); }
 
 } // namespace
 
@@ -323,7 +315,7 @@ AreaScript readAreaScript(const Lines& script) {
         out.ties.push_back(std::move(tie));
         return out.problems.size() - 1;
     };
-    generator::walkScript(script, [&](const generator::ScriptLine& line, const generator::ScriptVariables&) {
+    level::walkScript(script, [&](const level::ScriptLine& line, const level::ScriptVariables&) {
         const std::string key = foldCase(line.command);
         const Lines w = wordsOf(line.argument);
         if (key == "aistrategicarea.create") {

@@ -52,7 +52,7 @@ struct AreaScript {
     std::vector<Tie> ties;
 };
 
-// Reads StrategicAreas.con as the game runs it (generator/level_script.h):
+// Reads StrategicAreas.con as the game runs it (level/script.h):
 // commands in any letter case, comments passed over; a line after
 // aiStrategicArea.setActive belongs to the first area created under that
 // name (any letter case).

@@ -5,6 +5,7 @@
 
 #include "areas/area_script.h"
 #include "areas/area_spec.h"
+#include "level/control_points.h"
 #include "platform/text.h"
 
 #include <cstdint>
@@ -14,25 +15,10 @@
 
 namespace tw::areas {
 
-struct ControlPoint {
-    std::string templateName;
-    double x = 0, y = 0;  // metres east and north (the position's first and third value)
-    int team = 0;         // 1, 2, or 0 for neither
-    double radius = 0;
-    bool fixedTeam = false;  // unableToChangeTeam
-};
-
-// The control points of the two files (either may hold templates or
-// objects): objects created from a ControlPoint template and given a
-// position. Read as the game reads a level script (generator/level_script.h):
-// keywords in any letter case and spacing, values written out or from
-// variables set earlier in the file, comments passed over, the lines inside
-// if ... endif wrappers read.
-std::vector<ControlPoint> readControlPoints(const Lines& points, const Lines& templates);
-// The same from an add-on folder's Singleplayer/ControlPoints.con and
-// Singleplayer/ControlpointTemplates.con (any letter case; a missing file
-// counts as empty).
-std::vector<ControlPoint> readAddonControlPoints(const std::string& addonDir);
+// The control points, as the level layer reads them.
+using level::ControlPoint;
+using level::readAddonControlPoints;
+using level::readControlPoints;
 
 // Pairs (i < j) of points with no third point nearer to both than they are
 // to each other: the relative-neighbourhood graph, sorted.
