@@ -77,14 +77,16 @@ std::vector<ControlPoint> readControlPoints(const Lines& points, const Lines& te
     reader.read(templates);
     reader.read(points);
     std::vector<ControlPoint> out;
-    for (const auto& [name, position, line] : reader.objects) {
-        if (!position) continue;
+    for (const auto& object : reader.objects) {
+        const std::string& name = object.templateName;
+        if (!object.position) continue;
         // The last template of that name counts, as the game's later
         // definition replaces an earlier one.
         const auto it = std::find_if(reader.templates.rbegin(), reader.templates.rend(),
                                      [&](const Template& t) { return equalsIgnoreCase(t.name, name); });
         if (it == reader.templates.rend()) continue;
-        out.push_back({it->name, position->first, position->second, it->team, it->radius, it->fixedTeam, line});
+        out.push_back({it->name, object.position->first, object.position->second, it->team, it->radius, it->fixedTeam,
+                       object.line});
     }
     return out;
 }

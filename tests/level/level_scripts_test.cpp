@@ -180,7 +180,10 @@ TEST(LevelScript, AIPathFindingCon) {
             std::string text = std::to_string(l.line) + " " + kinds[static_cast<int>(l.kind)];
             for (const std::string& w : l.words) text += " " + w;
             text += " | " + mapNumberText(l) + " |";
-            for (const auto& p : seedPointsOf(l)) text += " " + (p ? pointText(p->first, p->second) : "-");
+            for (const auto& p : seedPointsOf(l)) {
+                text += ' ';
+                text += p ? pointText(p->first, p->second) : std::string("-");
+            }
             read.push_back(text);
         }
         EXPECT_EQ(read, c.read) << c.file;
