@@ -182,6 +182,42 @@ void AreaSet::reopen(size_t i) {
     tickNeighboursOfCurrent();
 }
 
+void AreaSet::startProposals(std::vector<Proposal> proposals) {
+    walk_ = {std::move(proposals), {}, 0};
+    walk_.names.assign(walk_.proposals.size(), std::nullopt);
+    for (size_t i = 0; i < walk_.proposals.size(); ++i)
+        for (const Area& a : areas_)
+            if (equalsIgnoreCase(a.spec.name, walk_.proposals[i].name)) walk_.names[i] = a.spec.name;
+}
+
+std::optional<size_t> AreaSet::nextProposal() {
+    while (walk_.at < walk_.proposals.size() && walk_.names[walk_.at]) ++walk_.at;
+    if (walk_.at < walk_.proposals.size()) return walk_.at;
+    walk_ = {};
+    return std::nullopt;
+}
+
+void AreaSet::skipProposal() {
+    if (walk_.at < walk_.proposals.size()) ++walk_.at;
+}
+
+bool AreaSet::proposalRecorded(const std::string& name) {
+    if (walk_.at >= walk_.proposals.size()) return false;
+    walk_.names[walk_.at] = name;
+    for (size_t i = 0; i < walk_.proposals.size(); ++i) {
+        if (!walk_.names[i]) continue;
+        Lines names;
+        for (const size_t n : walk_.proposals[i].neighbours)
+            if (n < walk_.names.size() && walk_.names[n]) names.push_back(*walk_.names[n]);
+        auto it = std::find_if(proposed_.begin(), proposed_.end(),
+                               [&](const auto& entry) { return entry.first == *walk_.names[i]; });
+        if (it == proposed_.end()) proposed_.emplace_back(*walk_.names[i], names);
+        else it->second = names;
+    }
+    ++walk_.at;
+    return true;
+}
+
 void AreaSet::showAllNames() {
     stepShown_ = true;
     checkList_ = names();

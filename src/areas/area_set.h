@@ -122,6 +122,30 @@ public:
     // after the last "Next one" of a step that listed them all.
     void showAllNames();
 
+    // The proposals led through in the properties box, one at a time.
+    struct ProposalWalk {
+        std::vector<Proposal> proposals;
+        std::vector<std::optional<std::string>> names;  // the name each was recorded under
+        size_t at = 0;                                   // the one shown
+        bool operator==(const ProposalWalk&) const = default;
+    };
+    // A new walk; proposals named like a recorded area (letter case aside)
+    // count as recorded: passed over, but neighbours of the new ones.
+    void startProposals(std::vector<Proposal> proposals);
+    const ProposalWalk& walk() const { return walk_; }
+    void setWalk(ProposalWalk walk) { walk_ = std::move(walk); }
+    const std::vector<Proposal>& proposals() const { return walk_.proposals; }
+    size_t proposalShown() const { return walk_.at; }
+    bool proposalWaits(size_t i) const { return i < walk_.names.size() && !walk_.names[i]; }
+    // The proposal to show: the first not recorded from the shown one on.
+    // Nothing, and the walk is over, when none is left.
+    std::optional<size_t> nextProposal();
+    void skipProposal();
+    // The shown proposal was recorded under `name`: every recorded
+    // proposal's neighbours among the recorded ones are proposed, and the
+    // walk moves on. False when no proposal is shown.
+    bool proposalRecorded(const std::string& name);
+
     // StrategicAreas.con: what the properties box and the neighbour step
     // write for these areas recorded afresh in list order.
     Lines script() const;
@@ -149,6 +173,7 @@ private:
     std::vector<bool> ticked_;
     Picture picture_;
     ProposedNeighbours proposed_;
+    ProposalWalk walk_;
 };
 
 // Undo and Redo over whole area sets: each change keeps the set before it.

@@ -850,10 +850,11 @@ void AreasPage::placeBesideArea(QWidget* box, const areas::AreaBox& a) {
         const QRect r = QRect(QPoint(o.left, o.top), QPoint(o.right + 4, o.bottom + 4)).normalized();
         if (r != area.normalized()) others.push_back(r);
     }
-    for (size_t i = proposalAt_ + 1; i < proposals_.size(); ++i)  // the proposals still to come
-        if (!proposalNames_[i])
-            others.emplace_back(QPoint(proposals_[i].left, proposals_[i].top),
-                                QPoint(proposals_[i].right + 4, proposals_[i].bottom + 4));
+    const auto& proposals = set_.proposals();
+    for (size_t i = set_.proposalShown() + 1; i < proposals.size(); ++i)  // the proposals still to come
+        if (set_.proposalWaits(i))
+            others.emplace_back(QPoint(proposals[i].left, proposals[i].top),
+                                QPoint(proposals[i].right + 4, proposals[i].bottom + 4));
     box->move(placeBeside(area.normalized(), box->size(), e->geometry() & outer, outer, others));
 }
 
@@ -875,28 +876,21 @@ void AreasPage::proposeFromControlPoints() {
                                 "and ControlpointTemplates.con).");
         return;
     }
-    proposals_ = areas::proposeAreas(points, state_.WorldSize, state_.WorldScale);
-    proposalNames_.assign(proposals_.size(), std::nullopt);
     // Proposals recorded before (in an earlier run whose work was restored)
     // are passed over, but still count as neighbours of the new ones.
-    for (size_t i = 0; i < proposals_.size(); ++i)
-        for (const std::string& name : set_.names())
-            if (equalsIgnoreCase(name, proposals_[i].name)) proposalNames_[i] = name;
-    proposalAt_ = 0;
+    set_.startProposals(areas::proposeAreas(points, state_.WorldSize, state_.WorldScale));
     showProposal();
 }
 
 void AreasPage::showProposal() {
-    while (proposalAt_ < proposals_.size() && proposalNames_[proposalAt_]) ++proposalAt_;
+    const auto at = set_.nextProposal();
     e->update();
-    if (proposalAt_ >= proposals_.size()) {
-        proposals_.clear();
-        proposalNames_.clear();
+    if (!at) {
         LabelSkip->hide();
         LabelAcceptAll->hide();
         return;
     }
-    const areas::Proposal& p = proposals_[proposalAt_];
+    const areas::Proposal& p = set_.proposals()[*at];
     placeArea({p.left, p.top}, {p.right, p.bottom});
     Edit2z->setText(q(p.name));
     Edit3z->setText(QString::number(p.priority));
@@ -911,7 +905,7 @@ void AreasPage::showProposal() {
 }
 
 void AreasPage::acceptAllProposals() {
-    if (proposalAt_ >= proposals_.size() || !boxOpen()) return;
+    if (set_.proposalShown() >= set_.proposals().size() || !boxOpen()) return;
     const areas::AreaSet before = set_;
     const auto oneChange = [&] {
         if (set_ == before) return;
@@ -920,10 +914,10 @@ void AreasPage::acceptAllProposals() {
     };
     ++batching_;
     try {
-        while (proposalAt_ < proposals_.size() && boxOpen()) {
-            const size_t at = proposalAt_;
+        while (set_.proposalShown() < set_.proposals().size() && boxOpen()) {
+            const size_t at = set_.proposalShown();
             Label9zClick();
-            if (proposalAt_ == at) break;  // refused (a name taken, say): the box stays on that one
+            if (set_.proposalShown() == at) break;  // refused (a name taken, say): the box stays on that one
         }
     } catch (...) {  // a priority that is no number: what was recorded stays, as one step
         --batching_;
@@ -935,31 +929,14 @@ void AreasPage::acceptAllProposals() {
 }
 
 void AreasPage::skipProposal() {
-    if (proposalAt_ >= proposals_.size()) return;
+    if (set_.proposalShown() >= set_.proposals().size()) return;
     finishOutline();
-    ++proposalAt_;
+    set_.skipProposal();
     showProposal();
 }
 
 void AreasPage::afterRecording(const std::string& name) {
-    if (proposalAt_ < proposals_.size()) {
-        proposalNames_[proposalAt_] = name;
-        areas::AreaSet::ProposedNeighbours proposed = set_.proposedNeighbours();
-        // Every recorded proposal's neighbours among the recorded ones.
-        for (size_t i = 0; i < proposals_.size(); ++i) {
-            if (!proposalNames_[i]) continue;
-            Lines names;
-            for (const size_t n : proposals_[i].neighbours)
-                if (proposalNames_[n]) names.push_back(*proposalNames_[n]);
-            auto it = std::find_if(proposed.begin(), proposed.end(),
-                                   [&](const auto& entry) { return entry.first == *proposalNames_[i]; });
-            if (it == proposed.end()) proposed.emplace_back(*proposalNames_[i], names);
-            else it->second = names;
-        }
-        set_.setProposedNeighbours(std::move(proposed));
-        ++proposalAt_;
-        showProposal();
-    }
+    if (set_.proposalRecorded(name)) showProposal();
     e->update();
     saveWork();
 }
@@ -997,6 +974,7 @@ void AreasPage::saveWork() {
     // continues the conversion edits them (the record never goes into the
     // archive).
     state_.Record.areas = set_.empty() ? areas::AreaSet{} : set_;
+    state_.Record.areas.setWalk({});  // a walk through proposals lasts one sitting
     try {
         saveRecordIn(state_, state_.LevelDir);
         // The record holds the areas now: an earlier version's work file goes.
@@ -1146,7 +1124,7 @@ void AreasPage::paintEmptyView(QPainter& painter) const {
     painter.drawText(box.adjusted(8, 8, -8, -8), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
 
     // Over the text: the proposals (drawn by the walk while it runs) and the points.
-    if (proposalAt_ >= proposals_.size()) {
+    if (set_.proposalShown() >= set_.proposals().size()) {
         const Lines recorded = set_.names();
         for (const areas::Proposal& p : levelProposals_) {
             const bool taken = std::any_of(recorded.begin(), recorded.end(),
@@ -1196,9 +1174,9 @@ void AreasPage::paintOutlines(QPainter& painter) const {
                          QPen(strong ? QColor(Qt::white) : colour, strong ? 3 : 1,
                               neighbour ? Qt::DashLine : Qt::SolidLine));
     }
-    for (size_t i = proposalAt_ + 1; i < proposals_.size(); ++i) {
-        if (proposalNames_[i]) continue;  // recorded already
-        const areas::Proposal& p = proposals_[i];
+    for (size_t i = set_.proposalShown() + 1; i < set_.proposals().size(); ++i) {
+        if (!set_.proposalWaits(i)) continue;  // recorded already
+        const areas::Proposal& p = set_.proposals()[i];
         const QRect r(p.left, p.top, p.right - p.left, p.bottom - p.top);
         paintAreaOutline(painter, r, q(p.name), sideColour(p.side), QPen(sideColour(p.side), 1, Qt::DotLine));
     }
@@ -1408,6 +1386,7 @@ void AreasPage::stepThroughHistory(bool forward) {
     // neighbours stay as they are.
     set_.setPicture(before.picture());
     set_.setProposedNeighbours(before.proposedNeighbours());
+    set_.setWalk(before.walk());
     areasChanged(before);
 }
 

@@ -87,8 +87,8 @@ public:
     // The recorded areas as they stand.
     const areas::AreaSet& areaSet() const { return set_; }
     // The areas still proposed, and which of them the properties box shows.
-    const std::vector<areas::Proposal>& proposals() const { return proposals_; }
-    size_t proposalShown() const { return proposalAt_; }
+    const std::vector<areas::Proposal>& proposals() const { return set_.proposals(); }
+    size_t proposalShown() const { return set_.proposalShown(); }
 
     // The area being drawn: its outline once "Apply the current area" has
     // placed it, its name and priority once "OK" has read them; and which
@@ -269,9 +269,6 @@ private:
     std::optional<int> moving_;      // the area dragged by the mouse
     bool singleStep_ = false;  // the neighbour step for one area only
     std::optional<state::OverwritePlan> askedPlan_;  // asked already by "Next one"
-    std::vector<areas::Proposal> proposals_;
-    size_t proposalAt_ = 0;
-    std::vector<std::optional<std::string>> proposalNames_;  // recorded names, by proposal
     std::string picturePath_;
     QImage loadedPicture_;  // the picture of picturePath_
     bool fitted_ = false;

@@ -32,6 +32,7 @@ struct Proposal {
     bool base;                     // Base when the point cannot change team, else ControlPoint
     int side;                      // 1, 2 or 0
     std::vector<size_t> neighbours;  // indices of other proposals, ascending
+    bool operator==(const Proposal&) const = default;
 };
 
 inline constexpr double kMinimumSide = 60;  // metres
