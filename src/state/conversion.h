@@ -22,17 +22,6 @@ struct Conversion {
     std::string MapName;
     std::string GamePath;   // the game's installation folder
     int32_t WorldSize = 0;  // 1024, 2048 or 4096 metres
-    int32_t ActivePoint = 0;// 2 = first corner point, 1 = second
-
-    // Strategic area editor: the area being finished.
-    int32_t AreaMinX = 0;
-    int32_t AreaMinY = 0;
-    int32_t AreaMaxX = 0;
-    int32_t AreaMaxY = 0;
-    double AreaCenterX = 0;
-    double AreaCenterY = 0;
-    int32_t AreaPriority = 0;
-    std::string AreaName;
 
     // Packing: the archive path chosen for the add-on.
     std::string PackTarget;
