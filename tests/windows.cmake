@@ -26,7 +26,8 @@ macro(tw_windows_test name)
 endmacro()
 
 tw_windows_test(test_platform ${T}/platform/text_test.cpp ${T}/platform/errors_test.cpp
-  ${T}/platform/jpeg_test.cpp ${T}/platform/program_folder_test.cpp)
+  ${T}/platform/jpeg_test.cpp ${T}/platform/program_folder_test.cpp
+  ${T}/platform/read_only_test.cpp)
 target_link_libraries(test_platform PRIVATE tw_platform GTest::gtest_main)
 
 tw_windows_test(test_rfa ${T}/rfa/archive_test.cpp)
