@@ -53,12 +53,12 @@ int addonCommand(const QStringList& arguments) {
         intake::takeArchive(state, program, path);
         // The unpack script runs here and now, and is waited for; Ctrl+C
         // stops it and leaves the folders as they were.
-        const RunOutcome outcome = runBatch(program, program, "unpack.bat");
-        if (outcome == RunOutcome::Stopped) {
+        const tools::BatchOutcome outcome = runBatch(program, program, "unpack.bat");
+        if (outcome.stopped()) {
             script.putBack();
             return stopped("The unpack of " + map);
         }
-        if (outcome != RunOutcome::Succeeded) throw AppError("The map archive could not be unpacked: " + map);
+        if (!outcome.succeeded()) throw AppError("The map archive could not be unpacked: " + map);
     } else {
         chosenFolder = intake::takeLevelFolder(state, path);
     }

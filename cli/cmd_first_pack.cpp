@@ -59,12 +59,12 @@ int firstPackCommand(const QStringList& arguments) {
                        "beside it first), or choose another target. Nothing was packed.");
     const KeptFile script(program + "pack.bat");
     packing::startFirstPacking(program, state, target);
-    const RunOutcome outcome = runBatch(program, program, "pack.bat");
-    if (outcome == RunOutcome::Stopped) {
+    const tools::BatchOutcome outcome = runBatch(program, program, "pack.bat");
+    if (outcome.stopped()) {
         script.putBack();
         return stopped("The first packing");
     }
-    if (outcome != RunOutcome::Succeeded ||
+    if (!outcome.succeeded() ||
         packing::firstPackingProgress(program, state) != packing::FirstPackingProgress::Copied)
         throw AppError(packing::firstPackingNotMade(program, state));
     packing::endFirstPacking(program, state);

@@ -76,21 +76,21 @@ int mergeCommand(const QStringList& arguments) {
         ~Settle() { packing::endUnpack(aside, done); }
     } settle{aside, done};
 
-    RunOutcome outcome = runBatch(program, network, "unpack.bat");
-    if (outcome == RunOutcome::Stopped) {
+    tools::BatchOutcome outcome = runBatch(program, network, "unpack.bat");
+    if (outcome.stopped()) {
         putBack();
         return stopped("The network merge");
     }
-    if (outcome != RunOutcome::Succeeded)
+    if (!outcome.succeeded())
         throw AppError("Unpacking map and add-on failed (the lines above say why); nothing was packed or deleted.");
     refuseOnProblems(packing::unpackedProblems(program, order));
     packing::startConnect(program, order);
     outcome = runBatch(program, network, "pack.bat");
-    if (outcome == RunOutcome::Stopped) {
+    if (outcome.stopped()) {
         putBack();
         return stopped("The network merge");
     }
-    packing::endConnect(program, order, outcome == RunOutcome::Succeeded);
+    packing::endConnect(program, order, outcome.succeeded());
     done = true;
     std::printf("Merged %s and %s into %s%s\n", order.mapArchive.c_str(), order.addonArchive.c_str(),
                 order.mapArchive.c_str(),

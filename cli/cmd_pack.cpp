@@ -41,12 +41,12 @@ int packCommand(const QStringList& arguments) {
     const KeptFile script(program + "pack.bat");
     packing::writePackScript(program, state);
     const auto before = packing::startFinalPacking(program, state);
-    const RunOutcome outcome = runBatch(program, program, "pack.bat");
-    if (outcome == RunOutcome::Stopped) {
+    const tools::BatchOutcome outcome = runBatch(program, program, "pack.bat");
+    if (outcome.stopped()) {
         script.putBack();
         return stopped("The final packing");
     }
-    packing::checkFinalPacking(program, state, outcome == RunOutcome::Succeeded, before);
+    packing::checkFinalPacking(program, state, outcome.succeeded(), before);
     const std::string packed = packing::packedArchive(program, state), target = state.PackTarget + ".rfa";
     if (!copyFile(packed, target)) throw AppError("The new archive could not be copied to " + target + ".");
     packing::endFinalPacking(program, state);

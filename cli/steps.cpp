@@ -8,10 +8,8 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/text.h"
-#include "tools/run_footprint.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -149,56 +147,37 @@ int stopped(const std::string& what) {
 
 namespace {
 
-// What the runner prints, line by line, and its progress reports (a part
-// after a lone carriage return, "Packing X: 1.0 of 20.0 MB (5%)"), for work of
-// 16 MB or more: a bar on a terminal, a plain line for each tenth otherwise.
+// What the runner prints, line by line, and its progress reports, for work
+// of 16 MB or more: a bar on a terminal, a plain line for each tenth
+// otherwise.
 class OutputShown {
 public:
-    OutputShown() : terminal_(platform::standardErrorIsTerminal()) {}
+    explicit OutputShown(tools::RunnerOutput& output) : terminal_(platform::standardErrorIsTerminal()) {
+        output.onLine = [this](const std::string& line) {
+            if (line.empty()) return;
+            endBar();
+            std::fprintf(stderr, "%s\n", line.c_str());
+        };
+        output.onProgress = [this](const tools::ProgressReport& report, bool whole) {
+            if (whole) progress(report);
+        };
+    }
     ~OutputShown() { endBar(); }
 
-    void take(const char* data, size_t n) {
-        for (size_t i = 0; i < n; ++i) {
-            const char c = data[i];
-            if (c == '\n' || c == '\r') {
-                if (c == '\r') progressNext_ = true;
-                flush(c == '\n');
-            } else {
-                pending_ += c;
-            }
-        }
-    }
-    void finish() { flush(true); endBar(); }
-
 private:
-    void flush(bool lineEnd) {
-        if (progressPart_) {
-            if (!pending_.empty()) progress(pending_);
-        } else if (!pending_.empty()) {
-            endBar();
-            std::fprintf(stderr, "%s\n", pending_.c_str());
-        }
-        pending_.clear();
-        progressPart_ = !lineEnd && progressNext_;
-        progressNext_ = false;
-    }
-    void progress(const std::string& text) {
+    void progress(const tools::ProgressReport& report) {
         // Only work of some size is worth a bar ("... of 38.2 MB ...").
-        const size_t of = text.rfind(" of ");
-        if (of != std::string::npos && std::atof(text.c_str() + of + 4) < 16.0) return;
-        const size_t close = text.rfind("%)"), open = text.rfind('(');
-        int percent = -1;
-        if (close != std::string::npos && open != std::string::npos && open < close)
-            percent = std::atoi(text.c_str() + open + 1);
+        if (report.megabytes >= 0 && report.megabytes < 16.0) return;
+        const int percent = report.percent;
         if (terminal_) {
             const int filled = percent < 0 ? 0 : percent * 20 / 100;
-            std::fprintf(stderr, "\r%s [%s%s]", text.c_str(), std::string(filled, '#').c_str(),
+            std::fprintf(stderr, "\r%s [%s%s]", report.text.c_str(), std::string(filled, '#').c_str(),
                          std::string(20 - filled, ' ').c_str());
             std::fflush(stderr);
             barShown_ = true;
         } else if (percent / 10 != lastTenth_) {
             lastTenth_ = percent / 10;
-            std::fprintf(stderr, "%s\n", text.c_str());
+            std::fprintf(stderr, "%s\n", report.text.c_str());
         }
     }
     void endBar() {
@@ -207,57 +186,29 @@ private:
     }
 
     bool terminal_;
-    std::string pending_;
-    bool progressPart_ = false, progressNext_ = false, barShown_ = false;
+    bool barShown_ = false;
     int lastTenth_ = -1;
 };
 
 } // namespace
 
-RunOutcome runBatch(const std::string& programDir, const std::string& folder, const std::string& name) {
-    if (interrupted()) return RunOutcome::Stopped;
-    tools::RunFootprint footprint;
-    try {
-        footprint = tools::takeFootprint(folder + name, folder);
-    } catch (const std::exception&) {
-        // A batch file that cannot be read fails in the runner.
+tools::BatchOutcome runBatch(const std::string& programDir, const std::string& folder, const std::string& name) {
+    if (interrupted()) {
+        tools::BatchOutcome stopped;
+        stopped.end = tools::BatchOutcome::End::Stopped;
+        return stopped;
     }
-    tools::keepReplacedFiles(footprint);
-    // A journal as the wizard's runs leave: should this command be killed,
-    // the wizard's next start removes the run's temporary files.
-    const std::string journal = programDir + "temp" + trailingSeparator(programDir) + "run-" +
-                                std::to_string(platform::processId()) + "-cli.journal";
-    bool journalled = false;
-    try {
-        writeBytes(journal, tools::journalText(footprint));
-        journalled = true;
-    } catch (const std::exception&) {
+    // The run leaves a journal as the wizard's runs do: should this command
+    // be killed, the wizard's next start removes the run's temporary files.
+    tools::BatchJob job(programDir, folder, name, "cli");
+    tools::BatchOutcome outcome;
+    {
+        OutputShown shown(job.output());
+        outcome = tools::runToEnd(job, [] { return interrupted(); });
     }
-
-    const std::string runner = programDir + platform::executableName("tarnwick-batch");
-    const std::string workFolder = resolvePath(folder).string();
-    OutputShown shown;
-    const platform::ChildOutcome run = platform::runChild(
-        runner, {name}, workFolder, "TARNWICK_PROGRESS=1",
-        [&](const char* data, size_t n) { shown.take(data, n); }, [] { return interrupted(); });
-    if (!run.started) {
-        if (journalled) deleteFile(journal);
-        tools::dropKeptFiles(footprint);
+    if (outcome.end == tools::BatchOutcome::End::NotStarted)
         throw AppError("The batch " + name + " could not be started");
-    }
-    shown.finish();
-    if (journalled) deleteFile(journal);
-    if (run.stopped) {
-        tools::undoRun(footprint);
-        return RunOutcome::Stopped;
-    }
-    if (!run.exited) {
-        // A runner that died mid-line leaves its half work: taken away.
-        tools::undoRun(footprint);
-        return RunOutcome::Failed;
-    }
-    tools::dropKeptFiles(footprint);
-    return run.exitCode == 0 ? RunOutcome::Succeeded : RunOutcome::Failed;
+    return outcome;
 }
 
 } // namespace tw::cli

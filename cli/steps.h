@@ -5,6 +5,7 @@
 
 #include "packing/operations.h"
 #include "state/conversion_state.h"
+#include "tools/batch_service.h"
 
 #include <optional>
 #include <string>
@@ -50,14 +51,12 @@ private:
 
 // ---- Batch runs.
 
-enum class RunOutcome { Succeeded, Failed, Stopped };
-
 // Runs the batch file `name` that the step has just written in `folder` with
 // the program's batch runner, as a child process, and waits for it. Its
 // output and progress go to standard error (a bar on a terminal, plain lines
 // otherwise). On Ctrl+C the run is stopped, what it had made is removed and
 // every file it had replaced is put back, so the folders are as before.
-RunOutcome runBatch(const std::string& programDir, const std::string& folder, const std::string& name);
+tools::BatchOutcome runBatch(const std::string& programDir, const std::string& folder, const std::string& name);
 
 // The line of a stopped step.
 int stopped(const std::string& what);

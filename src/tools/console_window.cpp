@@ -6,7 +6,6 @@
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QHBoxLayout>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -18,13 +17,26 @@ namespace tw {
 namespace {
 // The button that keeps a console open counts down to its closing.
 QString keepOpenText(int seconds) { return QStringLiteral("Keep open (%1 s)").arg(seconds); }
+
+QString q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+std::vector<std::string> texts(const QStringList& list) {
+    std::vector<std::string> all;
+    for (const QString& s : list) all.push_back(s.toStdString());
+    return all;
+}
 } // namespace
 
 ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const QStringList& arguments,
                              const QString& folder, std::function<void(bool)> onFinished, QWidget* parent,
-                             Messages* messages, tools::RunFootprint footprint)
-    : QWidget(parent, Qt::Window), onFinished_(std::move(onFinished)), messages_(messages),
-      footprint_(std::move(footprint)) {
+                             Messages* messages)
+    : ConsoleWindow(title,
+                    std::make_unique<tools::BatchJob>(program.toStdString(), texts(arguments), folder.toStdString()),
+                    std::move(onFinished), messages, parent) {}
+
+ConsoleWindow::ConsoleWindow(const QString& title, std::unique_ptr<tools::BatchJob> job,
+                             std::function<void(bool)> onFinished, Messages* messages, QWidget* parent)
+    : QWidget(parent, Qt::Window), onFinished_(std::move(onFinished)), messages_(messages), job_(std::move(job)) {
     setObjectName(QStringLiteral("ConsoleWindow"));
     all().insert(this);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -88,12 +100,17 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
     layout->addLayout(bottom);
     placeBesideMainWindow();
 
+    // What the runner prints: its lines kept, its progress shown in place.
+    job_->output().onLine = [this](const std::string& line) { showLine(line); };
+    job_->output().onProgress = [this](const tools::ProgressReport& report, bool) { showProgress(report); };
+
     process_ = new QProcess(this);
-    process_->setWorkingDirectory(folder);
+    process_->setWorkingDirectory(q(job_->workFolder()));
     process_->setProcessChannelMode(QProcess::MergedChannels);
     // The archive tools report their progress when asked to.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TARNWICK_PROGRESS"), QStringLiteral("1"));
+    const QString variable = QString::fromLatin1(tools::BatchJob::progressVariable());
+    environment.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
     process_->setProcessEnvironment(environment);
     // A batch does not outlive a wizard that is killed: its journal lets the
     // next start clean up after it, which must not race a run still going.
@@ -102,26 +119,16 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
     connect(process_, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
         append(process_->readAll());
         if (stopping_) return;  // stop() ends the run itself, after its clean-up
-        if (status != QProcess::NormalExit) {
-            // A runner that died mid-line (killed, crashed) leaves its half
-            // work behind: taken away as when the user stops it.
-            tools::undoRun(footprint_, !othersRunning());
-            end(false, QStringLiteral("failed: the runner stopped unexpectedly; what it had half made was removed"));
-        }
-        else {
-            tools::dropKeptFiles(footprint_);  // it ended by itself: what it replaced stays replaced
-            if (code != 0) end(false, QStringLiteral("failed: some lines did not succeed (exit code %1)").arg(code));
-            else end(true, QStringLiteral("finished"));
-        }
+        // A runner that died mid-line (killed, crashed) leaves its half work
+        // behind: taken away as when the user stops it.
+        end(status != QProcess::NormalExit ? job_->died() : job_->exited(code));
     });
     connect(process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) {
-            tools::dropKeptFiles(footprint_);
-            end(false, QStringLiteral("failed: %1 could not be started (%2)")
-                           .arg(process_->program(), process_->errorString()));
-        }
+        if (error == QProcess::FailedToStart) end(job_->notStarted(process_->errorString().toStdString()));
     });
-    process_->start(program, arguments);
+    QStringList arguments;
+    for (const std::string& a : job_->arguments()) arguments << q(a);
+    process_->start(q(job_->program()), arguments);
 }
 
 std::string ConsoleWindow::closeQuestion(const std::string& what) {
@@ -135,8 +142,7 @@ void ConsoleWindow::stop() {
     stopping_ = true;
     process_->kill();
     process_->waitForFinished(5000);
-    tools::undoRun(footprint_, !othersRunning());
-    end(false, QStringLiteral("failed: stopped by the user; what it had half made was removed"));
+    end(job_->stopped());
 }
 
 void ConsoleWindow::closeEvent(QCloseEvent* event) {
@@ -168,63 +174,44 @@ void ConsoleWindow::closeEvent(QCloseEvent* event) {
 }
 
 void ConsoleWindow::append(const QByteArray& bytes) {
-    pending_ += bytes;
-    // Lines end with LF or CR LF; a part after a lone CR is a progress report
-    // that replaces the one before, as on a console, and is not kept.
-    QString lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < pending_.size(); ++i) {
-        const char c = pending_[i];
-        if (c != '\n' && c != '\r') continue;
-        if (c == '\r' && i + 1 == pending_.size() && !ended_) break;  // CR LF or a lone CR: not known yet
-        const QByteArray part = pending_.mid(start, i - start);
-        const bool crlf = c == '\r' && i + 1 < pending_.size() && pending_[i + 1] == '\n';
-        const bool loneCr = c == '\r' && !crlf;
-        if (progressPart_) {
-            if (!part.isEmpty()) showProgress(QString::fromLocal8Bit(part));
-        } else if (!(loneCr && part.isEmpty())) {
-            lines += QString::fromLocal8Bit(part) + QLatin1Char('\n');
-        }
-        if (crlf) ++i;
-        progressPart_ = loneCr;
-        start = i + 1;
-    }
-    pending_ = pending_.mid(start);
-    if (progressPart_ && !pending_.isEmpty() && !pending_.contains('\r'))
-        showProgress(QString::fromLocal8Bit(pending_));  // an unfinished report, shown as it stands
-    if (lines.isEmpty()) return;
+    job_->output().take(bytes.constData(), static_cast<size_t>(bytes.size()));
+    if (lines_.isEmpty()) return;
     output_->moveCursor(QTextCursor::End);
-    output_->insertPlainText(lines);
+    output_->insertPlainText(lines_);
+    lines_.clear();
     output_->verticalScrollBar()->setValue(output_->verticalScrollBar()->maximum());
 }
 
-void ConsoleWindow::showProgress(const QString& text) {
-    progressText_->setText(text.trimmed());
-    static const QRegularExpression percent(QStringLiteral("(\\d{1,3})%"));
-    const auto match = percent.match(text);
-    if (!match.hasMatch()) return;
-    progress_->setValue(std::min(100, match.captured(1).toInt()));
+void ConsoleWindow::showLine(const std::string& line) {
+    lines_ += QString::fromLocal8Bit(line.data(), static_cast<qsizetype>(line.size())) + QLatin1Char('\n');
+}
+
+void ConsoleWindow::showProgress(const tools::ProgressReport& report) {
+    progressText_->setText(QString::fromLocal8Bit(report.text.data(), static_cast<qsizetype>(report.text.size())));
+    if (report.percent < 0) return;
+    progress_->setValue(report.percent);
     progress_->show();
 }
 
-// Every console window of the program, for othersRunning.
+// Every console window of the program, for their places.
 std::set<const ConsoleWindow*>& ConsoleWindow::all() {
     static std::set<const ConsoleWindow*> consoles;
     return consoles;
 }
 
-bool ConsoleWindow::othersRunning() const {
-    for (const ConsoleWindow* c : all())
-        if (c != this && c->isRunning()) return true;
-    return false;
+ConsoleWindow::~ConsoleWindow() {
+    all().erase(this);
+    // A run still going when its window goes is killed with its process;
+    // its journal lets the next start clean up after it.
+    process_->disconnect(this);
 }
 
-ConsoleWindow::~ConsoleWindow() { all().erase(this); }
-
-void ConsoleWindow::end(bool ok, const QString& outcome) {
+void ConsoleWindow::end(const tools::BatchOutcome& result) {
     if (ended_) return;
     ended_ = true;
-    if (!pending_.isEmpty()) append("\n");
+    append({});  // the last lines, which the run's end let out
+    const bool ok = result.succeeded();
+    const QString outcome = q(result.line());
     output_->appendPlainText(QStringLiteral("\n") + outcome);
     if (ok && progress_->isVisible()) progress_->setValue(100);
     progressText_->setText(outcome);

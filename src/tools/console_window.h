@@ -8,7 +8,7 @@
 #pragma once
 
 #include "platform/services.h"
-#include "tools/run_footprint.h"
+#include "tools/batch_service.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -19,6 +19,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <vector>
@@ -37,12 +38,13 @@ QRect consoleFrame(const QRect& available, const std::optional<QRect>& mainFrame
 class ConsoleWindow : public QWidget {
     Q_OBJECT
 public:
-    // Starts `program` with `arguments` in `folder`; `title` names the batch.
-    // `messages` asks the close question; `footprint` is what stopping the
-    // run takes away again.
+    // Shows the run `job` and starts it; `title` names the batch. `messages`
+    // asks the close question.
+    ConsoleWindow(const QString& title, std::unique_ptr<tools::BatchJob> job, std::function<void(bool)> onFinished,
+                  Messages* messages = nullptr, QWidget* parent = nullptr);
+    // Starts `program` with `arguments` in `folder`, a run without footprint.
     ConsoleWindow(const QString& title, const QString& program, const QStringList& arguments, const QString& folder,
-                  std::function<void(bool)> onFinished, QWidget* parent = nullptr, Messages* messages = nullptr,
-                  tools::RunFootprint footprint = {});
+                  std::function<void(bool)> onFinished, QWidget* parent = nullptr, Messages* messages = nullptr);
 
     ~ConsoleWindow() override;
 
@@ -70,12 +72,11 @@ protected:
 
 private:
     void append(const QByteArray& bytes);
-    void showProgress(const QString& text);
-    void end(bool ok, const QString& outcome);
+    void showLine(const std::string& line);
+    void showProgress(const tools::ProgressReport& report);
+    void end(const tools::BatchOutcome& outcome);
     void placeBesideMainWindow();
     static std::set<const ConsoleWindow*>& all();
-    // Whether another batch of the program is running beside this one.
-    bool othersRunning() const;
 
     QPlainTextEdit* output_;
     QLabel* progressText_;
@@ -87,9 +88,8 @@ private:
     QProcess* process_;
     std::function<void(bool)> onFinished_;
     Messages* messages_;
-    tools::RunFootprint footprint_;
-    QByteArray pending_;  // output after the last line end or carriage return
-    bool progressPart_ = false;  // pending_ follows a lone CR
+    std::unique_ptr<tools::BatchJob> job_;
+    QString lines_;  // lines of the output not shown yet
     bool ended_ = false;
     bool stopping_ = false;
     bool closeWhenEnded_ = false;

@@ -1,11 +1,9 @@
 #include "tools/qt_shell.h"
 
 #include "platform/files.h"
-#include "platform/process.h"
+#include "tools/batch_service.h"
 #include "tools/console_window.h"
-#include "tools/run_footprint.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QString>
 #include <QUrl>
@@ -19,7 +17,7 @@ QString q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast
 
 } // namespace
 
-std::string QtShell::journalFolder() const { return programDir_ + "temp" + trailingSeparator(programDir_); }
+std::string QtShell::journalFolder() const { return tools::journalFolder(programDir_); }
 
 void QtShell::runBatch(const std::string& batchName, const std::string& folder,
                        std::function<void(bool)> onFinished) {
@@ -28,35 +26,11 @@ void QtShell::runBatch(const std::string& batchName, const std::string& folder,
 
 std::function<void()> QtShell::startBatch(const std::string& batchName, const std::string& folder,
                                           std::function<void(bool)> onFinished) {
-    const QString workFolder = q(resolvePath(folder).string());
-    // What the run would make, noted before it starts, so that stopping it
-    // (or the next start after a killed run) can take it away again.
-    tools::RunFootprint footprint;
-    try {
-        footprint = tools::takeFootprint(folder + batchName, folder);
-        tools::keepReplacedFiles(footprint);
-    } catch (const std::exception&) {
-        // A batch file that cannot be read fails in its console.
-    }
     static unsigned serial = 0;
-    const std::string journal = journalFolder() + "run-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
-                                std::to_string(++serial) + ".journal";
-    bool journalled = false;
-    try {
-        writeBytes(journal, tools::journalText(footprint));
-        journalled = true;
-    } catch (const std::exception&) {
-        // Without a temp folder the run goes on without a journal.
-    }
-    auto finished = [journal, journalled, onFinished = std::move(onFinished)](bool ok) {
-        if (journalled) deleteFile(journal);
-        if (onFinished) onFinished(ok);
-    };
+    auto job = std::make_unique<tools::BatchJob>(programDir_, folder, batchName, std::to_string(++serial));
     // Never the command interpreter: the program's own runner carries out
     // the batch file, in the batch file's folder, and checks every line.
-    auto* console = new ConsoleWindow(q(batchName), q(programDir_ + platform::executableName("tarnwick-batch")),
-                                      {q(batchName)}, workFolder, std::move(finished), nullptr, &messages_,
-                                      std::move(footprint));
+    auto* console = new ConsoleWindow(q(batchName), std::move(job), std::move(onFinished), &messages_);
     std::erase_if(consoles_, [](const QPointer<ConsoleWindow>& c) { return c.isNull(); });
     consoles_.push_back(console);
     console->show();

@@ -15,6 +15,7 @@
 #include "support/temp_folder.h"
 #include "tools/qt_shell.h"
 
+#include <QDeadlineTimer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -63,6 +64,7 @@ public:
     }
     void openDocument(const std::string&, const std::string&) override {}
     void openUrl(const std::string&) override {}
+    bool batchesRunning() const override { return real_.batchesRunning(); }
 
 private:
     QtShell real_;
@@ -76,7 +78,20 @@ struct Wizard {
         QTest::mouseClick(splash.Image1, Qt::LeftButton);
     }
     void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
-    bool waitFor(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 30000); }
+    // As long as a batch runs, however slowly a loaded machine runs it (up
+    // to ten minutes, so that a hung run fails instead of hanging); once
+    // none runs, 30 s more for what follows its end.
+    bool waitFor(const std::function<bool()>& condition) {
+        QDeadlineTimer idle(30000);
+        (void)QTest::qWaitFor(
+            [&] {
+                if (condition()) return true;
+                if (shell.batchesRunning()) idle.setRemainingTime(30000);
+                return idle.hasExpired();
+            },
+            600000);
+        return condition();
+    }
     bool infoSaid(const std::string& text) {
         return waitFor([&] { return !messages.infos.empty() && messages.infos.back() == text; });
     }
