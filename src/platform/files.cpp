@@ -182,7 +182,8 @@ fs::path resolvePath(std::string_view path) {
     for (char& c : p)
         if (c == '\\') c = '/';
 #ifdef _WIN32
-    return fs::u8path(p);
+    // Windows finds the letter case itself; shown and stored with its own separator.
+    return fs::u8path(p).make_preferred();
 #else
     fs::path result;
     if (!p.empty() && p.front() == '/') result = "/";
