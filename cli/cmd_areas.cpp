@@ -19,11 +19,11 @@ namespace tw::cli {
 
 namespace {
 
-// The Areas page's work for the areas written: every area through the
+// The areas written as the Areas page keeps them: every area through the
 // neighbour step with the neighbours of the file, in the file's order, and
-// its outline on the map view; the picture of the earlier work is kept.
-std::string recordedAreas(const std::string& earlier, const std::vector<areas::AreaSpec>& list, const Lines& script,
-                          int32_t worldSize) {
+// its outline on the map view; the picture of the earlier areas is kept.
+areas::AreaSet recordedAreas(const areas::AreaSet& earlier, const std::vector<areas::AreaSpec>& list,
+                             const Lines& script, int32_t worldSize) {
     areas::AreaSet set = areas::AreaSet::fromScript(script);
     const int32_t scale = std::max<int32_t>(1, worldSize / 512);
     for (size_t i = 0; i < set.size() && i < list.size(); ++i) {
@@ -34,13 +34,9 @@ std::string recordedAreas(const std::string& earlier, const std::vector<areas::A
         spec.box.bottom = (worldSize - spec.box.minY) / scale;
         set.replace(i, spec);
     }
-    areas::AreasWork work;
-    if (const auto old = earlier.empty() ? std::nullopt : areas::parseWork(earlier)) work.picture = old->picture;
-    set.toWork(work);
-    work.neighbourStep = true;
-    work.checkList = set.names();
-    work.ticked.assign(work.checkList.size(), false);
-    return areas::serialiseWork(work);
+    set.setPicture(earlier.picture());
+    set.showAllNames();
+    return set;
 }
 
 } // namespace
@@ -102,7 +98,7 @@ int areasCommand(const QStringList& arguments) {
     if (loaded.kind == state::LoadedRecord::Kind::Ok) {
         state::noteWritten(loaded.record, addon, {entry});
         // "Continue a conversion" shows the areas of the record: these.
-        loaded.record.areasWork = recordedAreas(loaded.record.areasWork, list, script, areas::addonWorldSize(addon));
+        loaded.record.areas = recordedAreas(loaded.record.areas, list, script, areas::addonWorldSize(addon));
         state::saveRecord(addon, loaded.record);
     }
     if (!plan.copiedTo.empty()) std::fprintf(stderr, "%s\n", state::copiedMessage(plan).c_str());

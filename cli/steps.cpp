@@ -111,13 +111,6 @@ std::string packTargetStem(const std::string& given, const ConversionState& stat
     return stem;
 }
 
-void refuseOnProblems(const packing::Problems& problems) {
-    if (problems.empty()) return;
-    std::string text = problems.front();
-    for (size_t i = 1; i < problems.size(); ++i) text += "\n" + problems[i];
-    throw AppError(text);
-}
-
 // ---- Ctrl+C
 
 void catchInterrupts() { platform::catchInterrupts(); }

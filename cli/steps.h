@@ -28,8 +28,8 @@ std::string gameFolder(const std::string& given);
 // ".rfa" to; raises a message for anything else or a place that cannot be
 // written.
 std::string packTargetStem(const std::string& given, const ConversionState& state);
-// Raises the first problem, each on a line of its own when there are more.
-void refuseOnProblems(const packing::Problems& problems);
+// A step's problems refuse it as the window's do.
+using packing::refuseOnProblems;
 
 // ---- Ctrl+C.
 

@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Builds a fuzz target with clang (libFuzzer, address and undefined-behaviour
 # sanitizers) and runs it. Not part of the test run.
-#   fuzz/run.sh [seconds] [reader|extract|pathmaps]      (default 600 reader)
+#   fuzz/run.sh [seconds] [reader|extract|pathmaps|level]      (default 600 reader)
 #   reader:   any bytes opened, listed and read as an archive
 #   extract:  any bytes extracted into a folder that holds links leading out
 #   pathmaps: any bytes read as each kind of pathmap file
+#   level:    any bytes read as each kind of level file
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-600}"
 target="${2:-reader}"
 case "$target" in
-  reader|extract|pathmaps) ;;
-  *) echo "unknown target $target (reader, extract or pathmaps)"; exit 1 ;;
+  reader|extract|pathmaps|level) ;;
+  *) echo "unknown target $target (reader, extract, pathmaps or level)"; exit 1 ;;
 esac
 out="$root/build-fuzz"
 corpus="$out/corpus-$target"
@@ -19,7 +20,12 @@ corpus="$out/corpus-$target"
 mkdir -p "$corpus"
 command -v clang++ >/dev/null || { echo "clang++ is needed (Debian: clang libclang-rt-dev)"; exit 1; }
 
-if [ "$target" = pathmaps ]; then
+if [ "$target" = level ]; then
+  name=level
+  sources=("$root"/src/level/{script,ai_con,pathfinding_con,control_points,terrain}.cpp
+           "$root"/src/pathmaps/{declarations,formats}.cpp "$root"/src/platform/{text,errors,files,level_files,fd_io}.cpp)
+  libs=()
+elif [ "$target" = pathmaps ]; then
   name=pathmaps
   sources=("$root"/src/pathmaps/{formats,rebuild}.cpp "$root"/src/platform/{text,errors}.cpp)
   libs=()
@@ -44,8 +50,15 @@ if [ "$target" = pathmaps ] && [ -z "$(ls -A "$corpus")" ]; then
   done
 fi
 
+# Seeds for the level readers: the sample level's scripts.
+if [ "$target" = level ] && [ -z "$(ls -A "$corpus")" ]; then
+  find "$root/data" -iname '*.con' -size -64k | head -40 | while read -r f; do
+    cp "$f" "$corpus/$(echo "$f" | md5sum | cut -c1-12).con"
+  done
+fi
+
 # Seeds: archives of both kinds made by our own packer, under two inner paths.
-if [ "$target" != pathmaps ] && [ -x "$root/build/Tarnwick/rfapack" ] && [ -z "$(ls -A "$corpus")" ]; then
+if [ "$target" != pathmaps ] && [ "$target" != level ] && [ -x "$root/build/Tarnwick/rfapack" ] && [ -z "$(ls -A "$corpus")" ]; then
   seed="$(mktemp -d)"
   mkdir -p "$seed/lvl/sub"
   printf 'run objects\r\nrun weapons\r\n' > "$seed/lvl/init.con"

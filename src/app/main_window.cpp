@@ -297,7 +297,7 @@ void TForm1::FormShow() {
         t4->Edit4->setText(QString::fromStdString(lines.front()));
         state.GamePath = lines.front();
     });
-    state.ActivePoint = 1;
+    t3->windowShown();
     // The conversions begun earlier, to continue one.
     guarded(services_.messages, [&] { t1->showConversions(); });
     if (splash_) {

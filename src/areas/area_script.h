@@ -2,6 +2,7 @@
 // each area contributes, and the layout of StrategicAreas.con.
 #pragma once
 
+#include "areas/area_spec.h"
 #include "platform/text.h"
 
 #include <cstdint>
@@ -9,14 +10,6 @@
 #include <string>
 
 namespace tw::areas {
-
-// An area's outline on the 512 x 512 map view (pixels) and in world metres.
-struct AreaBox {
-    int left, right, top, bottom;  // pixels
-    int32_t minX, minY, maxX, maxY;
-    double centerX, centerY;
-    bool operator==(const AreaBox&) const = default;
-};
 
 // The rectangle of the two corner points, or nothing when they share a row
 // or a column. Pixel column x is X = x * scale; pixel row y is
@@ -30,10 +23,6 @@ std::string numberText(double value);
 std::string listEntry(const std::string& name, const AreaBox& box, int32_t priority);
 std::string createLine(const std::string& name, const AreaBox& box, int32_t priority);
 
-struct Kinds {
-    bool base = false, controlPoint = false, strongPoint = false, airfield = false, flank = false, center = false;
-    bool operator==(const Kinds&) const = default;
-};
 // One line per ticked kind, always in the order Base, ControlPoint,
 // StrongPoint, airfield, flank, center.
 Lines kindLines(const Kinds& kinds);

@@ -1,6 +1,6 @@
 #include "areas/area_set.h"
 
-#include "generator/level_script.h"
+#include "level/script.h"
 
 #include <algorithm>
 #include <charconv>
@@ -98,6 +98,13 @@ bool readAreaLine(const std::string& line, AreaSpec& a) {
 
 } // namespace
 
+AreaSet::AreaSet(std::vector<Area> areas, bool stepShown, Lines checkList, std::vector<bool> ticked, Picture picture,
+                 ProposedNeighbours proposed)
+    : areas_(std::move(areas)), stepShown_(stepShown), checkList_(std::move(checkList)), ticked_(std::move(ticked)),
+      picture_(std::move(picture)), proposed_(std::move(proposed)) {
+    ticked_.resize(checkList_.size(), false);
+}
+
 Lines AreaSet::names() const {
     Lines out;
     for (const Area& a : areas_) out.push_back(a.spec.name);
@@ -175,6 +182,48 @@ void AreaSet::reopen(size_t i) {
     tickNeighboursOfCurrent();
 }
 
+void AreaSet::startProposals(std::vector<Proposal> proposals) {
+    walk_ = {std::move(proposals), {}, 0};
+    walk_.names.assign(walk_.proposals.size(), std::nullopt);
+    for (size_t i = 0; i < walk_.proposals.size(); ++i)
+        for (const Area& a : areas_)
+            if (equalsIgnoreCase(a.spec.name, walk_.proposals[i].name)) walk_.names[i] = a.spec.name;
+}
+
+std::optional<size_t> AreaSet::nextProposal() {
+    while (walk_.at < walk_.proposals.size() && walk_.names[walk_.at]) ++walk_.at;
+    if (walk_.at < walk_.proposals.size()) return walk_.at;
+    walk_ = {};
+    return std::nullopt;
+}
+
+void AreaSet::skipProposal() {
+    if (walk_.at < walk_.proposals.size()) ++walk_.at;
+}
+
+bool AreaSet::proposalRecorded(const std::string& name) {
+    if (walk_.at >= walk_.proposals.size()) return false;
+    walk_.names[walk_.at] = name;
+    for (size_t i = 0; i < walk_.proposals.size(); ++i) {
+        if (!walk_.names[i]) continue;
+        Lines names;
+        for (const size_t n : walk_.proposals[i].neighbours)
+            if (n < walk_.names.size() && walk_.names[n]) names.push_back(*walk_.names[n]);
+        auto it = std::find_if(proposed_.begin(), proposed_.end(),
+                               [&](const auto& entry) { return entry.first == *walk_.names[i]; });
+        if (it == proposed_.end()) proposed_.emplace_back(*walk_.names[i], names);
+        else it->second = names;
+    }
+    ++walk_.at;
+    return true;
+}
+
+void AreaSet::showAllNames() {
+    stepShown_ = true;
+    checkList_ = names();
+    ticked_.assign(checkList_.size(), false);
+}
+
 // Unticks the list, then ticks the current area's neighbours: a name given
 // twice ticks two entries of that name.
 void AreaSet::tickNeighboursOfCurrent() {
@@ -224,6 +273,9 @@ void AreaSet::toWork(AreasWork& w) const {
     w.neighbourStep = stepShown_;
     w.checkList = checkList_;
     w.ticked = ticked_;
+    w.picture = picture_.path;
+    w.pictureFitted = picture_.fitted;
+    w.proposedNeighbours = proposed_;
 }
 
 std::optional<AreaSet> AreaSet::fromWork(const AreasWork& w) {
@@ -272,6 +324,8 @@ std::optional<AreaSet> AreaSet::fromWork(const AreasWork& w) {
     set.stepShown_ = w.neighbourStep;
     set.checkList_ = w.checkList;
     set.ticked_ = w.ticked;
+    set.picture_ = {w.picture, w.pictureFitted};
+    set.proposed_ = w.proposedNeighbours;
     // Only what these areas write again line for line is taken.
     AreasWork again = w;
     set.toWork(again);
@@ -281,17 +335,9 @@ std::optional<AreaSet> AreaSet::fromWork(const AreasWork& w) {
 
 namespace {
 
-Lines wordsOf(const std::string& text) { return generator::scriptWords(text); }
-
-std::optional<double> scriptNumber(std::string_view text) { return generator::scriptNumber(text, true); }
-
-std::optional<std::pair<double, double>> scriptPair(std::string_view text) {
-    const size_t slash = text.find('/');
-    if (slash == std::string_view::npos) return std::nullopt;
-    const auto a = scriptNumber(text.substr(0, slash)), b = scriptNumber(text.substr(slash + 1));
-    if (!a || !b) return std::nullopt;
-    return std::pair{*a, *b};
-}
+using level::scriptNumber;
+using level::scriptPair;
+Lines wordsOf(const std::string& text) { return level::scriptWords(text); }
 
 } // namespace
 
@@ -305,7 +351,7 @@ AreaScript readAreaScript(const Lines& script) {
         out.ties.push_back(std::move(tie));
         return out.problems.size() - 1;
     };
-    generator::walkScript(script, [&](const generator::ScriptLine& line, const generator::ScriptVariables&) {
+    level::walkScript(script, [&](const level::ScriptLine& line, const level::ScriptVariables&) {
         const std::string key = foldCase(line.command);
         const Lines w = wordsOf(line.argument);
         if (key == "aistrategicarea.create") {

@@ -52,7 +52,7 @@ struct AreaScript {
     std::vector<Tie> ties;
 };
 
-// Reads StrategicAreas.con as the game runs it (generator/level_script.h):
+// Reads StrategicAreas.con as the game runs it (level/script.h):
 // commands in any letter case, comments passed over; a line after
 // aiStrategicArea.setActive belongs to the first area created under that
 // name (any letter case).
@@ -66,9 +66,32 @@ public:
         bool operator==(const Area&) const = default;
     };
 
+    // The map picture the areas are drawn over: its path (relative to the
+    // program folder when inside it), empty for the level's own picture.
+    struct Picture {
+        std::string path;
+        bool fitted = false;  // shown in the level's combat area, not over the whole world
+        bool operator==(const Picture&) const = default;
+    };
+    // The neighbours proposed for each area recorded from a proposal.
+    using ProposedNeighbours = std::vector<std::pair<std::string, Lines>>;
+
+    AreaSet() = default;
+    // A set as it was saved: the areas, the neighbour step's list with its
+    // ticks (as many as names), the picture and the proposed neighbours.
+    AreaSet(std::vector<Area> areas, bool stepShown, Lines checkList, std::vector<bool> ticked, Picture picture,
+            ProposedNeighbours proposed);
+
     const std::vector<Area>& areas() const { return areas_; }
     size_t size() const { return areas_.size(); }
     Lines names() const;
+    // Nothing worth keeping: no area and no neighbour step begun.
+    bool empty() const { return areas_.empty() && checkList_.empty(); }
+
+    const Picture& picture() const { return picture_; }
+    void setPicture(Picture picture) { picture_ = std::move(picture); }
+    const ProposedNeighbours& proposedNeighbours() const { return proposed_; }
+    void setProposedNeighbours(ProposedNeighbours proposed) { proposed_ = std::move(proposed); }
 
     // A new area at the end of the list; it waits for the neighbour step.
     void record(AreaSpec spec);
@@ -95,13 +118,40 @@ public:
     // The neighbour step once more for area i alone: the list holds every
     // area's name once, with its present neighbours ticked.
     void reopen(size_t i);
+    // The neighbour step shown with every area's name once, none ticked, as
+    // after the last "Next one" of a step that listed them all.
+    void showAllNames();
+
+    // The proposals led through in the properties box, one at a time.
+    struct ProposalWalk {
+        std::vector<Proposal> proposals;
+        std::vector<std::optional<std::string>> names;  // the name each was recorded under
+        size_t at = 0;                                   // the one shown
+        bool operator==(const ProposalWalk&) const = default;
+    };
+    // A new walk; proposals named like a recorded area (letter case aside)
+    // count as recorded: passed over, but neighbours of the new ones.
+    void startProposals(std::vector<Proposal> proposals);
+    const ProposalWalk& walk() const { return walk_; }
+    void setWalk(ProposalWalk walk) { walk_ = std::move(walk); }
+    const std::vector<Proposal>& proposals() const { return walk_.proposals; }
+    size_t proposalShown() const { return walk_.at; }
+    bool proposalWaits(size_t i) const { return i < walk_.names.size() && !walk_.names[i]; }
+    // The proposal to show: the first not recorded from the shown one on.
+    // Nothing, and the walk is over, when none is left.
+    std::optional<size_t> nextProposal();
+    void skipProposal();
+    // The shown proposal was recorded under `name`: every recorded
+    // proposal's neighbours among the recorded ones are proposed, and the
+    // walk moves on. False when no proposal is shown.
+    bool proposalRecorded(const std::string& name);
 
     // StrategicAreas.con: what the properties box and the neighbour step
     // write for these areas recorded afresh in list order.
     Lines script() const;
 
-    // The areas as the work file keeps them (the picture and the proposed
-    // neighbours belong to the page and stay as they are in `work`), and back.
+    // The areas, picture and proposed neighbours as the work file of an
+    // earlier version keeps them, and back.
     void toWork(AreasWork& work) const;
     // Nothing when the work's lines do not describe areas.
     static std::optional<AreaSet> fromWork(const AreasWork& work);
@@ -121,6 +171,9 @@ private:
     bool stepShown_ = false;
     Lines checkList_;
     std::vector<bool> ticked_;
+    Picture picture_;
+    ProposedNeighbours proposed_;
+    ProposalWalk walk_;
 };
 
 // Undo and Redo over whole area sets: each change keeps the set before it.

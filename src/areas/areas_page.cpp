@@ -334,12 +334,14 @@ void AreasPage::loadPicture(const std::string& path) {
     fitted_ = false;
     pictureProblems_.clear();
     showPictureStatus();
+    pictureShown();
     saveWork();
 }
 
 void AreasPage::fitPictureToCombatArea(bool fit) {
     if (loadedPicture_.isNull() || !ground_ || !ground_->combatArea) return;
     fitted_ = fit;
+    pictureShown();
     if (!fit) {
         ++pictureJob_;
         e->setPicture(loadedPicture_);
@@ -370,6 +372,7 @@ void AreasPage::showWorldPicture() {
     picturePath_.clear();
     loadedPicture_ = QImage();
     fitted_ = false;
+    pictureShown();
     const int job = ++pictureJob_;
     const bool done = paintWorldPictureFor(this, *ground_, 512, QImage(), [this, job](const level::WorldPicture& p) {
         if (job == pictureJob_) showWorldPicture(p);
@@ -440,12 +443,12 @@ void AreasPage::paintCombatArea(QPainter& painter) const {
 }
 
 void AreasPage::movePoint(int dx, int dy) {
-    if (state_.ActivePoint != 1 && state_.ActivePoint != 2) return;
+    if (scratch_.ActivePoint != 1 && scratch_.ActivePoint != 2) return;
     const int step = parseIntegerField(Edit1z->text().toStdString(),
                                        "The field between \"Left\" and \"Right\" (Current Point - Options) takes the "
                                        "pixels the point moves at each click: type a whole number such as 1 or 10.");
-    PictureBox* dot = state_.ActivePoint == 2 ? gruen : rot;
-    PictureBox* flag = state_.ActivePoint == 2 ? fg : fr;
+    PictureBox* dot = scratch_.ActivePoint == 2 ? gruen : rot;
+    PictureBox* flag = scratch_.ActivePoint == 2 ? fg : fr;
     // No bound but the toolkit's coordinate range: far beyond any map.
     constexpr long long kLimit = 1000000;
     const auto shifted = [&](int v, int d) {
@@ -573,13 +576,13 @@ void AreasPage::Label1zClick() {
     fg->show();
     Label1z->setEnabled(false);
     Label2z->setEnabled(true);
-    state_.ActivePoint = 2;
+    scratch_.ActivePoint = 2;
 }
 
 void AreasPage::Label2zClick() {
     rot->show();
     fr->show();
-    state_.ActivePoint = 1;
+    scratch_.ActivePoint = 1;
     Label8z->setEnabled(true);
     Label2z->setEnabled(false);
 }
@@ -595,12 +598,12 @@ void AreasPage::Label8zClick() {
     unten->setGeometry(box->left, box->bottom, w, 5);
     links->setGeometry(box->left, box->top, 5, h);
     rechts->setGeometry(box->right, box->top, 5, h);
-    state_.AreaMinX = box->minX;
-    state_.AreaMaxX = box->maxX;
-    state_.AreaMinY = box->minY;
-    state_.AreaMaxY = box->maxY;
-    state_.AreaCenterX = box->centerX;
-    state_.AreaCenterY = box->centerY;
+    scratch_.AreaMinX = box->minX;
+    scratch_.AreaMaxX = box->maxX;
+    scratch_.AreaMinY = box->minY;
+    scratch_.AreaMaxY = box->maxY;
+    scratch_.AreaCenterX = box->centerX;
+    scratch_.AreaCenterY = box->centerY;
     placeBesideArea(areafert, *box);
     areafert->show();
     areafert->raise();
@@ -616,21 +619,21 @@ void AreasPage::Label9zClick() {
         services_.messages.info(problem);
         return;
     }
-    state_.AreaName = name;
-    state_.AreaPriority = parseIntegerField(Edit3z->text().toStdString(),
+    scratch_.AreaName = name;
+    scratch_.AreaPriority = parseIntegerField(Edit3z->text().toStdString(),
                                             "The priority field of \"Area fertigstellen\" takes how important the area "
                                             "is: type a whole number from 1 to 200 (unimportant 10, important 150).");
 
     areas::AreaSpec a;
     a.name = name;
-    a.priority = state_.AreaPriority;
+    a.priority = scratch_.AreaPriority;
     const int scale = state_.WorldScale != 0 ? state_.WorldScale : 1;
-    a.box.minX = state_.AreaMinX;
-    a.box.minY = state_.AreaMinY;
-    a.box.maxX = state_.AreaMaxX;
-    a.box.maxY = state_.AreaMaxY;
-    a.box.centerX = state_.AreaCenterX;
-    a.box.centerY = state_.AreaCenterY;
+    a.box.minX = scratch_.AreaMinX;
+    a.box.minY = scratch_.AreaMinY;
+    a.box.maxX = scratch_.AreaMaxX;
+    a.box.maxY = scratch_.AreaMaxY;
+    a.box.centerX = scratch_.AreaCenterX;
+    a.box.centerY = scratch_.AreaCenterY;
     a.box.left = a.box.minX / scale;
     a.box.right = a.box.maxX / scale;
     a.box.top = (state_.WorldSize - a.box.maxY) / scale;
@@ -693,7 +696,8 @@ void AreasPage::finishNeighbours(bool all) {
     if (!set_.current()) return;
     // The last waiting area writes StrategicAreas.con: one edited by hand
     // is asked about first, and "Cancel" changes nothing.
-    if (all || Memo2z.size() == 1) {
+    const auto waiting = std::count_if(set_.areas().begin(), set_.areas().end(), [](const auto& a) { return !a.linked; });
+    if (all || waiting == 1) {
         askedPlan_ = state::askBeforeOverwriting(services_.messages, state_.Record, state_.LevelDir,
                                                  {"AI/StrategicAreas.con"}, "Writing the areas");
         if (!askedPlan_->go) {
@@ -727,8 +731,8 @@ static void putPoint(PictureBox* dot, PictureBox* flag, QPoint at) {
 }
 
 void AreasPage::mapClick(QPoint at) {
-    if (state_.ActivePoint == 2) putPoint(gruen, fg, at);
-    else if (state_.ActivePoint == 1) putPoint(rot, fr, at);
+    if (scratch_.ActivePoint == 2) putPoint(gruen, fg, at);
+    else if (scratch_.ActivePoint == 1) putPoint(rot, fr, at);
 }
 
 // A drag that opens the properties box can be taken back: its "Cancel"
@@ -749,13 +753,7 @@ AreasPage::Cursor AreasPage::cursorState() const {
     c.newArea = Label1z->isEnabled();
     c.applyPoint = Label2z->isEnabled();
     c.applyArea = Label8z->isEnabled();
-    c.activePoint = state_.ActivePoint;
-    c.minX = state_.AreaMinX;
-    c.minY = state_.AreaMinY;
-    c.maxX = state_.AreaMaxX;
-    c.maxY = state_.AreaMaxY;
-    c.centerX = state_.AreaCenterX;
-    c.centerY = state_.AreaCenterY;
+    c.scratch = scratch_;
     return c;
 }
 
@@ -768,13 +766,12 @@ void AreasPage::putBack(const Cursor& c) {
     Label1z->setEnabled(c.newArea);
     Label2z->setEnabled(c.applyPoint);
     Label8z->setEnabled(c.applyArea);
-    state_.ActivePoint = c.activePoint;
-    state_.AreaMinX = c.minX;
-    state_.AreaMinY = c.minY;
-    state_.AreaMaxX = c.maxX;
-    state_.AreaMaxY = c.maxY;
-    state_.AreaCenterX = c.centerX;
-    state_.AreaCenterY = c.centerY;
+    // The name and priority stay as "OK" last read them.
+    const std::string name = scratch_.AreaName;
+    const int32_t priority = scratch_.AreaPriority;
+    scratch_ = c.scratch;
+    scratch_.AreaName = name;
+    scratch_.AreaPriority = priority;
 }
 
 namespace {
@@ -853,10 +850,11 @@ void AreasPage::placeBesideArea(QWidget* box, const areas::AreaBox& a) {
         const QRect r = QRect(QPoint(o.left, o.top), QPoint(o.right + 4, o.bottom + 4)).normalized();
         if (r != area.normalized()) others.push_back(r);
     }
-    for (size_t i = proposalAt_ + 1; i < proposals_.size(); ++i)  // the proposals still to come
-        if (!proposalNames_[i])
-            others.emplace_back(QPoint(proposals_[i].left, proposals_[i].top),
-                                QPoint(proposals_[i].right + 4, proposals_[i].bottom + 4));
+    const auto& proposals = set_.proposals();
+    for (size_t i = set_.proposalShown() + 1; i < proposals.size(); ++i)  // the proposals still to come
+        if (set_.proposalWaits(i))
+            others.emplace_back(QPoint(proposals[i].left, proposals[i].top),
+                                QPoint(proposals[i].right + 4, proposals[i].bottom + 4));
     box->move(placeBeside(area.normalized(), box->size(), e->geometry() & outer, outer, others));
 }
 
@@ -878,28 +876,21 @@ void AreasPage::proposeFromControlPoints() {
                                 "and ControlpointTemplates.con).");
         return;
     }
-    proposals_ = areas::proposeAreas(points, state_.WorldSize, state_.WorldScale);
-    proposalNames_.assign(proposals_.size(), std::nullopt);
     // Proposals recorded before (in an earlier run whose work was restored)
     // are passed over, but still count as neighbours of the new ones.
-    for (size_t i = 0; i < proposals_.size(); ++i)
-        for (const std::string& name : set_.names())
-            if (equalsIgnoreCase(name, proposals_[i].name)) proposalNames_[i] = name;
-    proposalAt_ = 0;
+    set_.startProposals(areas::proposeAreas(points, state_.WorldSize, state_.WorldScale));
     showProposal();
 }
 
 void AreasPage::showProposal() {
-    while (proposalAt_ < proposals_.size() && proposalNames_[proposalAt_]) ++proposalAt_;
+    const auto at = set_.nextProposal();
     e->update();
-    if (proposalAt_ >= proposals_.size()) {
-        proposals_.clear();
-        proposalNames_.clear();
+    if (!at) {
         LabelSkip->hide();
         LabelAcceptAll->hide();
         return;
     }
-    const areas::Proposal& p = proposals_[proposalAt_];
+    const areas::Proposal& p = set_.proposals()[*at];
     placeArea({p.left, p.top}, {p.right, p.bottom});
     Edit2z->setText(q(p.name));
     Edit3z->setText(QString::number(p.priority));
@@ -914,7 +905,7 @@ void AreasPage::showProposal() {
 }
 
 void AreasPage::acceptAllProposals() {
-    if (proposalAt_ >= proposals_.size() || !boxOpen()) return;
+    if (set_.proposalShown() >= set_.proposals().size() || !boxOpen()) return;
     const areas::AreaSet before = set_;
     const auto oneChange = [&] {
         if (set_ == before) return;
@@ -923,10 +914,10 @@ void AreasPage::acceptAllProposals() {
     };
     ++batching_;
     try {
-        while (proposalAt_ < proposals_.size() && boxOpen()) {
-            const size_t at = proposalAt_;
+        while (set_.proposalShown() < set_.proposals().size() && boxOpen()) {
+            const size_t at = set_.proposalShown();
             Label9zClick();
-            if (proposalAt_ == at) break;  // refused (a name taken, say): the box stays on that one
+            if (set_.proposalShown() == at) break;  // refused (a name taken, say): the box stays on that one
         }
     } catch (...) {  // a priority that is no number: what was recorded stays, as one step
         --batching_;
@@ -938,29 +929,14 @@ void AreasPage::acceptAllProposals() {
 }
 
 void AreasPage::skipProposal() {
-    if (proposalAt_ >= proposals_.size()) return;
+    if (set_.proposalShown() >= set_.proposals().size()) return;
     finishOutline();
-    ++proposalAt_;
+    set_.skipProposal();
     showProposal();
 }
 
 void AreasPage::afterRecording(const std::string& name) {
-    if (proposalAt_ < proposals_.size()) {
-        proposalNames_[proposalAt_] = name;
-        // Every recorded proposal's neighbours among the recorded ones.
-        for (size_t i = 0; i < proposals_.size(); ++i) {
-            if (!proposalNames_[i]) continue;
-            Lines names;
-            for (const size_t n : proposals_[i].neighbours)
-                if (proposalNames_[n]) names.push_back(*proposalNames_[n]);
-            auto it = std::find_if(proposedNeighbours_.begin(), proposedNeighbours_.end(),
-                                   [&](const auto& entry) { return entry.first == *proposalNames_[i]; });
-            if (it == proposedNeighbours_.end()) proposedNeighbours_.emplace_back(*proposalNames_[i], names);
-            else it->second = names;
-        }
-        ++proposalAt_;
-        showProposal();
-    }
+    if (set_.proposalRecorded(name)) showProposal();
     e->update();
     saveWork();
 }
@@ -971,9 +947,9 @@ void AreasPage::tickProposedNeighbours() {
     const auto at = set_.current();
     if (!at) return;
     const std::string& name = set_.areas()[*at].spec.name;
-    const auto it = std::find_if(proposedNeighbours_.begin(), proposedNeighbours_.end(),
-                                 [&](const auto& entry) { return entry.first == name; });
-    if (it == proposedNeighbours_.end()) return;
+    const auto& proposed = set_.proposedNeighbours();
+    const auto it = std::find_if(proposed.begin(), proposed.end(), [&](const auto& entry) { return entry.first == name; });
+    if (it == proposed.end()) return;
     for (const std::string& neighbour : it->second) {
         const Lines& list = set_.checkList();
         const auto row = std::find(list.begin(), list.end(), neighbour);
@@ -983,14 +959,9 @@ void AreasPage::tickProposedNeighbours() {
 
 std::string AreasPage::workFile() const { return state_.LevelDir + areas::kWorkFileName; }
 
-areas::AreasWork AreasPage::work() const {
-    areas::AreasWork w;
+void AreasPage::pictureShown() {
     // Inside the program folder relative to it, so that the folder may move.
-    w.picture = state::storedPath(picturePath_, services_.programDir);
-    w.pictureFitted = fitted_ && !picturePath_.empty();
-    set_.toWork(w);
-    w.proposedNeighbours = proposedNeighbours_;
-    return w;
+    set_.setPicture({state::storedPath(picturePath_, services_.programDir), fitted_ && !picturePath_.empty()});
 }
 
 // After every change: written whole beside the add-on's scripts, replacing
@@ -998,15 +969,15 @@ areas::AreasWork AreasPage::work() const {
 // once; drawing goes on.
 void AreasPage::saveWork() {
     if (keepWorkFile_ || state_.LevelDir.empty() || !folderExists(state_.LevelDir)) return;
-    const areas::AreasWork now = work();
     // Before the first area there is nothing to lose: the level's picture
     // comes back by itself. Finished areas stay too: a later sitting that
     // continues the conversion edits them (the record never goes into the
     // archive).
-    state_.Record.areasWork = now.listEntries.empty() && now.checkList.empty() ? "" : areas::serialiseWork(now);
+    state_.Record.areas = set_.empty() ? areas::AreaSet{} : set_;
+    state_.Record.areas.setWalk({});  // a walk through proposals lasts one sitting
     try {
         saveRecordIn(state_, state_.LevelDir);
-        // The record holds the work now: an earlier version's work file goes.
+        // The record holds the areas now: an earlier version's work file goes.
         if (fileExists(workFile())) deleteFile(workFile());
     } catch (const std::exception& error) {
         if (!saveFailed_) services_.messages.error(withFinalPeriod(error.what()));
@@ -1014,13 +985,12 @@ void AreasPage::saveWork() {
     }
 }
 
-bool AreasPage::restore(const areas::AreasWork& w) {
-    proposedNeighbours_ = w.proposedNeighbours;
+bool AreasPage::restore(const areas::AreaSet& saved) {
     history_.clear();
-    setAreas(areas::AreaSet::fromWork(w).value_or(areas::AreaSet{}));
+    setAreas(saved);
     if (set_.size() != 0) finishOutline();  // idle, as after recording an area
-    if (w.picture.empty()) return false;
-    std::string picture = state::loadedPath(w.picture, services_.programDir);
+    if (saved.picture().path.empty()) return false;
+    std::string picture = state::loadedPath(saved.picture().path, services_.programDir);
     if (!fileExists(picture)) {
         // A program folder that moved: the picture at its new place.
         const std::string moved =
@@ -1042,7 +1012,7 @@ bool AreasPage::restore(const areas::AreasWork& w) {
         loadPicture(picture);
         loaded = true;
     });
-    if (loaded && w.pictureFitted && !loadedPicture_.isNull()) fitPictureToCombatArea();
+    if (loaded && saved.picture().fitted && !loadedPicture_.isNull()) fitPictureToCombatArea();
     return loaded;
 }
 
@@ -1059,23 +1029,23 @@ void AreasPage::addonOpened(bool continuing) {
             if (saved.kind == state::LoadedRecord::Kind::Ok) state_.Record = saved.record;
         }
         const std::string file = workFile();
-        const bool inRecord = !state_.Record.areasWork.empty();
+        const bool inRecord = !state_.Record.areas.empty();
         if (!inRecord && !fileExists(file)) return;
-        std::optional<areas::AreasWork> saved;
-        try {
-            // The record's areas, else the work file of an earlier version.
-            saved = areas::parseWork(inRecord ? state_.Record.areasWork : readBytes(file));
-            if (inRecord && (!saved || !areas::AreaSet::fromWork(*saved))) {
-                state_.Record.areasWork.clear();
-                services_.messages.info("The areas saved in " + state::recordFile(state_.LevelDir) +
-                                        " cannot be read; the area editor starts afresh.");
-                return;
+        std::optional<areas::AreaSet> saved;
+        if (inRecord) {
+            saved = state_.Record.areas;
+        } else {
+            // The work file of an earlier version.
+            std::optional<areas::AreasWork> work;
+            try {
+                work = areas::parseWork(readBytes(file));
+            } catch (...) {
+                keepWorkFile_ = true;  // unreadable as a file: left as it is, never saved over
+                throw;
             }
-        } catch (...) {
-            keepWorkFile_ = true;  // unreadable as a file: left as it is, never saved over
-            throw;
+            if (work) saved = areas::AreaSet::fromWork(*work);
         }
-        if (!saved || !areas::AreaSet::fromWork(*saved)) {
+        if (!saved) {
             // Set aside under a name of its own, so that no save overwrites it.
             std::string aside = file + ".damaged";
             for (int n = 2; pathExists(aside); ++n) aside = file + ".damaged" + std::to_string(n);
@@ -1094,14 +1064,14 @@ void AreasPage::addonOpened(bool continuing) {
         }
         // Areas finished in an earlier pass are offered only when that
         // conversion is continued; a new pass starts as the first did.
-        const bool finished = saved->neighbourStep && saved->waiting.empty();
+        const bool finished = saved->stepShown() && !saved->current();
         if (continuing ||
             (!finished && askContinue("Areas drawn earlier for this add-on were found (" +
-                                      std::to_string(saved->listEntries.size()) +
+                                      std::to_string(saved->size()) +
                                       "). Continue with them? \"No\" starts afresh."))) {
             pictureRestored = restore(*saved);
         } else {
-            state_.Record.areasWork.clear();
+            state_.Record.areas = {};
             saveWork();
             if (fileExists(file)) deleteFile(file);
         }
@@ -1154,7 +1124,7 @@ void AreasPage::paintEmptyView(QPainter& painter) const {
     painter.drawText(box.adjusted(8, 8, -8, -8), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
 
     // Over the text: the proposals (drawn by the walk while it runs) and the points.
-    if (proposalAt_ >= proposals_.size()) {
+    if (set_.proposalShown() >= set_.proposals().size()) {
         const Lines recorded = set_.names();
         for (const areas::Proposal& p : levelProposals_) {
             const bool taken = std::any_of(recorded.begin(), recorded.end(),
@@ -1204,9 +1174,9 @@ void AreasPage::paintOutlines(QPainter& painter) const {
                          QPen(strong ? QColor(Qt::white) : colour, strong ? 3 : 1,
                               neighbour ? Qt::DashLine : Qt::SolidLine));
     }
-    for (size_t i = proposalAt_ + 1; i < proposals_.size(); ++i) {
-        if (proposalNames_[i]) continue;  // recorded already
-        const areas::Proposal& p = proposals_[i];
+    for (size_t i = set_.proposalShown() + 1; i < set_.proposals().size(); ++i) {
+        if (!set_.proposalWaits(i)) continue;  // recorded already
+        const areas::Proposal& p = set_.proposals()[i];
         const QRect r(p.left, p.top, p.right - p.left, p.bottom - p.top);
         paintAreaOutline(painter, r, q(p.name), sideColour(p.side), QPen(sideColour(p.side), 1, Qt::DotLine));
     }
@@ -1275,12 +1245,6 @@ void AreasPage::setAreas(areas::AreaSet set) {
 void AreasPage::showAreas() {
     areas::AreasWork shown;
     set_.toWork(shown);
-    Memo1z = shown.createLines;
-    Memo2z = shown.waiting;
-    params = shown.params;
-    vparams = shown.vparams;
-    sides = shown.sides;
-    Aread = shown.blocks;
     const int row = ListBox1z->currentRow();
     {
         const QSignalBlocker quiet(ListBox1z);
@@ -1418,6 +1382,11 @@ void AreasPage::stepThroughHistory(bool forward) {
     singleStep_ = false;
     const areas::AreaSet before = set_;
     set_ = *(forward ? history_.redo(set_) : history_.undo(set_));
+    // Undo and Redo go through the areas; the picture and the proposed
+    // neighbours stay as they are.
+    set_.setPicture(before.picture());
+    set_.setProposedNeighbours(before.proposedNeighbours());
+    set_.setWalk(before.walk());
     areasChanged(before);
 }
 

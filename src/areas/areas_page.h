@@ -20,7 +20,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <deque>
 #include <functional>
 #include <optional>
 
@@ -88,18 +87,24 @@ public:
     // The recorded areas as they stand.
     const areas::AreaSet& areaSet() const { return set_; }
     // The areas still proposed, and which of them the properties box shows.
-    const std::vector<areas::Proposal>& proposals() const { return proposals_; }
-    size_t proposalShown() const { return proposalAt_; }
+    const std::vector<areas::Proposal>& proposals() const { return set_.proposals(); }
+    size_t proposalShown() const { return set_.proposalShown(); }
 
-    // The recorded areas as the wizard's hidden lists hold them, in list
-    // order: a view of the area set, brought up to date with every change
-    // (changing them changes nothing).
-    Lines Memo1z;                   // create lines, each followed by a one-blank line
-    std::deque<std::string> Memo2z; // names still waiting for the neighbour step
-    std::deque<Lines> params;       // kind lines per waiting area
-    std::deque<Lines> vparams;      // order-position lines per waiting area
-    std::deque<std::string> sides;  // side line per waiting area, empty for none
-    Lines Aread;                    // the blocks of the areas through the neighbour step
+    // The area being drawn: its outline once "Apply the current area" has
+    // placed it, its name and priority once "OK" has read them; and which
+    // corner point the cursor keys move (2 the first, 1 the second, 0 none
+    // before the window is shown).
+    struct Scratch {
+        int32_t AreaMinX = 0, AreaMinY = 0, AreaMaxX = 0, AreaMaxY = 0;
+        double AreaCenterX = 0, AreaCenterY = 0;
+        int32_t AreaPriority = 0;
+        std::string AreaName;
+        int32_t ActivePoint = 0;
+        bool operator==(const Scratch&) const = default;
+    };
+    const Scratch& scratch() const { return scratch_; }
+    // The window is shown: the cursor keys move the second corner point.
+    void windowShown() { scratch_.ActivePoint = 1; }
 
     // Changing recorded areas: the selected one in the list is edited in
     // the properties box, deleted, or led through the neighbour step alone;
@@ -217,9 +222,7 @@ private:
     struct Cursor {
         std::vector<std::pair<QRect, bool>> widgets;  // points, flags, bars: place and shown
         bool newArea, applyPoint, applyArea;           // Label1z, Label2z, Label8z enabled
-        int activePoint;
-        int32_t minX, minY, maxX, maxY;
-        double centerX, centerY;
+        Scratch scratch;
     };
     Cursor cursorState() const;
     void putBack(const Cursor& c);
@@ -249,10 +252,12 @@ private:
     void showWorldPicture(const level::WorldPicture& picture);
     void showPictureStatus();
     void paintCombatArea(QPainter& painter) const;
-    areas::AreasWork work() const;
-    bool restore(const areas::AreasWork& work);  // true when its picture is shown
+    // The picture shown, as the area set keeps it.
+    void pictureShown();
+    bool restore(const areas::AreaSet& saved);  // true when its picture is shown
     void saveWork();
     void paintOutlines(QPainter& painter) const;
+    Scratch scratch_;
     areas::AreaSet set_;
     areas::AreaHistory history_;
     std::optional<size_t> editing_;  // the area the properties box edits
@@ -264,10 +269,6 @@ private:
     std::optional<int> moving_;      // the area dragged by the mouse
     bool singleStep_ = false;  // the neighbour step for one area only
     std::optional<state::OverwritePlan> askedPlan_;  // asked already by "Next one"
-    std::vector<areas::Proposal> proposals_;
-    size_t proposalAt_ = 0;
-    std::vector<std::optional<std::string>> proposalNames_;  // recorded names, by proposal
-    std::vector<std::pair<std::string, Lines>> proposedNeighbours_;
     std::string picturePath_;
     QImage loadedPicture_;  // the picture of picturePath_
     bool fitted_ = false;

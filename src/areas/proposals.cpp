@@ -1,13 +1,11 @@
 #include "areas/proposals.h"
 
-#include "generator/level_script.h"
-
+#include "level/ai_con.h"
 #include "platform/level_files.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <optional>
 #include <unordered_map>
@@ -15,76 +13,6 @@
 
 namespace tw::areas {
 namespace {
-
-Lines tokens(const std::string& line) {
-    Lines out;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        const size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-        if (i > start) out.push_back(line.substr(start, i - start));
-    }
-    return out;
-}
-
-std::optional<double> number(std::string_view text) {
-    double v = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
-
-struct Template {
-    std::string name;
-    int team = 0;
-    double radius = 0;
-    bool fixedTeam = false;
-};
-
-struct Reader {
-    std::vector<Template> templates;
-    std::vector<std::pair<std::string, std::optional<std::pair<double, double>>>> objects;
-    std::optional<size_t> current;  // the ControlPoint template being set up
-
-    void read(const Lines& lines) {
-        current.reset();
-        generator::walkScript(lines, [&](const generator::ScriptLine& line, const generator::ScriptVariables& vars) {
-            const std::string key = foldCase(line.command);
-            const Lines t = tokens(line.argument);
-            if (key == "objecttemplate.create") {
-                current.reset();
-                if (t.size() >= 2 && foldCase(t[0]) == "controlpoint") {
-                    templates.push_back({t[1]});
-                    current = templates.size() - 1;
-                }
-            } else if (key == "object.create" && !t.empty()) {
-                objects.push_back({t[0], std::nullopt});
-            } else if (generator::isPositionCommand(line.command) && !t.empty() && !objects.empty()) {
-                const auto value = generator::resolveArgument(line.argument, vars);
-                if (!value) return;
-                std::string joined;
-                for (const std::string& part : tokens(*value)) joined += part;
-                Lines parts;
-                size_t start = 0;
-                for (size_t slash; (slash = joined.find('/', start)) != std::string::npos; start = slash + 1)
-                    parts.push_back(joined.substr(start, slash - start));
-                parts.push_back(joined.substr(start));
-                if (parts.size() != 3) return;
-                const auto x = number(parts[0]), y = number(parts[2]);
-                if (x && y && std::fabs(*x) < 1e7 && std::fabs(*y) < 1e7) objects.back().second = {{*x, *y}};
-            } else if (current && !t.empty()) {
-                const auto text = generator::resolveArgument(t[0], vars);
-                const auto v = text ? number(*text) : std::nullopt;
-                if (!v) return;
-                Template& t0 = templates[*current];
-                if (key == "objecttemplate.setteam") t0.team = (*v == 1 || *v == 2) ? static_cast<int>(*v) : 0;
-                else if (key == "objecttemplate.radius" && *v > 0 && *v < 1e6) t0.radius = *v;
-                else if (key == "objecttemplate.unabletochangeteam") t0.fixedTeam = *v != 0;
-            }
-        });
-    }
-};
 
 // A name the script can carry as one word: letters, digits and '_'.
 std::string oneWord(const std::string& name) {
@@ -94,31 +22,6 @@ std::string oneWord(const std::string& name) {
 }
 
 } // namespace
-
-std::vector<ControlPoint> readControlPoints(const Lines& points, const Lines& templates) {
-    Reader reader;
-    reader.read(templates);
-    reader.read(points);
-    std::vector<ControlPoint> out;
-    for (const auto& [name, position] : reader.objects) {
-        if (!position) continue;
-        // The last template of that name counts, as the game's later
-        // definition replaces an earlier one.
-        const auto it = std::find_if(reader.templates.rbegin(), reader.templates.rend(),
-                                     [&](const Template& t) { return equalsIgnoreCase(t.name, name); });
-        if (it == reader.templates.rend()) continue;
-        out.push_back({it->name, position->first, position->second, it->team, it->radius, it->fixedTeam});
-    }
-    return out;
-}
-
-std::vector<ControlPoint> readAddonControlPoints(const std::string& addonDir) {
-    const auto lines = [&](const char* name) {
-        const std::string path = addonDir + "Singleplayer/" + name;
-        return fileExists(path) ? readLevelLines(path) : Lines{};
-    };
-    return readControlPoints(lines("ControlPoints.con"), lines("ControlpointTemplates.con"));
-}
 
 std::vector<std::pair<size_t, size_t>> neighbourPairs(const std::vector<std::pair<double, double>>& p) {
     const size_t n = p.size();
@@ -240,13 +143,10 @@ Lines scriptOf(const std::vector<AreaSpec>& areas) {
 }
 
 int32_t addonWorldSize(const std::string& addonDir) {
-    for (const std::string& line : readLevelLines(addonDir + "ai.con")) {
-        const Lines t = tokens(line);
-        if (t.size() >= 2 && equalsIgnoreCase(t[0], "aiSettings.setWorldMapSize")) {
-            const auto v = number(t[1]);
-            if (v && *v >= 512 && *v <= 65536 && std::fmod(*v, 512) == 0) return static_cast<int32_t>(*v);
-            break;
-        }
+    const auto size = level::readAiCon(readLevelLines(addonDir + "ai.con")).worldMapSize;
+    if (size && size->value) {
+        const double v = *size->value;
+        if (v >= 512 && v <= 65536 && std::fmod(v, 512) == 0) return static_cast<int32_t>(v);
     }
     throw AppError("The add-on's ai.con names no world size: " + addonDir + "ai.con");
 }

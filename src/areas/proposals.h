@@ -4,6 +4,8 @@
 #pragma once
 
 #include "areas/area_script.h"
+#include "areas/area_spec.h"
+#include "level/control_points.h"
 #include "platform/text.h"
 
 #include <cstdint>
@@ -13,25 +15,10 @@
 
 namespace tw::areas {
 
-struct ControlPoint {
-    std::string templateName;
-    double x = 0, y = 0;  // metres east and north (the position's first and third value)
-    int team = 0;         // 1, 2, or 0 for neither
-    double radius = 0;
-    bool fixedTeam = false;  // unableToChangeTeam
-};
-
-// The control points of the two files (either may hold templates or
-// objects): objects created from a ControlPoint template and given a
-// position. Read as the game reads a level script (generator/level_script.h):
-// keywords in any letter case and spacing, values written out or from
-// variables set earlier in the file, comments passed over, the lines inside
-// if ... endif wrappers read.
-std::vector<ControlPoint> readControlPoints(const Lines& points, const Lines& templates);
-// The same from an add-on folder's Singleplayer/ControlPoints.con and
-// Singleplayer/ControlpointTemplates.con (any letter case; a missing file
-// counts as empty).
-std::vector<ControlPoint> readAddonControlPoints(const std::string& addonDir);
+// The control points, as the level layer reads them.
+using level::ControlPoint;
+using level::readAddonControlPoints;
+using level::readControlPoints;
 
 // Pairs (i < j) of points with no third point nearer to both than they are
 // to each other: the relative-neighbourhood graph, sorted.
@@ -45,6 +32,7 @@ struct Proposal {
     bool base;                     // Base when the point cannot change team, else ControlPoint
     int side;                      // 1, 2 or 0
     std::vector<size_t> neighbours;  // indices of other proposals, ascending
+    bool operator==(const Proposal&) const = default;
 };
 
 inline constexpr double kMinimumSide = 60;  // metres
@@ -54,19 +42,6 @@ inline constexpr size_t kMaxControlPoints = 1000;  // levels have a few dozen
 // Raises an error for more than kMaxControlPoints points.
 
 std::vector<Proposal> proposeAreas(const std::vector<ControlPoint>& points, int32_t worldSize, int32_t worldScale);
-
-// An area with everything its script lines need, for writing
-// StrategicAreas.con without the window.
-struct AreaSpec {
-    std::string name;
-    AreaBox box{};
-    int32_t priority = 0;
-    Kinds kinds;
-    bool light = false, heavy = false;
-    int side = -1;  // -1: none
-    Lines neighbours;
-    bool operator==(const AreaSpec&) const = default;
-};
 
 // What a proposal records when accepted unchanged (both vehicle classes).
 AreaSpec specOf(const Proposal& p, const std::vector<Proposal>& all, int32_t worldSize, int32_t worldScale);

@@ -5,7 +5,9 @@
 #include "areas/proposals.h"
 #include "check/map_numbers.h"
 #include "generator/addon_run.h"
-#include "generator/level_script.h"
+#include "level/ai_con.h"
+#include "level/pathfinding_con.h"
+#include "level/script.h"
 #include "pathmaps/findings.h"
 #include "pathmaps/pathmap_set.h"
 #include "platform/errors.h"
@@ -23,26 +25,17 @@
 namespace tw::check {
 namespace {
 
-using generator::ScriptLine;
-using generator::ScriptVariables;
+using level::ScriptLine;
+using level::ScriptVariables;
 
-Lines words(const std::string& text) { return generator::scriptWords(text); }
+Lines words(const std::string& text) { return level::scriptWords(text); }
 
-std::optional<double> number(std::string_view text) { return generator::scriptNumber(text, true); }
+std::optional<double> number(std::string_view text) { return level::scriptNumber(text); }
 
 // A map number as written: a whole number from 0 on, else -1 (no map).
 int indexOf(const std::string& text) {
     const auto v = number(text);
     return v && *v >= 0 && *v <= 1e6 && std::floor(*v) == *v ? static_cast<int>(*v) : -1;
-}
-
-// "x/z" as two numbers.
-std::optional<WorldPosition> pairOf(const std::string& text) {
-    const size_t slash = text.find('/');
-    if (slash == std::string::npos) return std::nullopt;
-    const auto x = number(std::string_view(text).substr(0, slash)), z = number(std::string_view(text).substr(slash + 1));
-    if (!x || !z) return std::nullopt;
-    return WorldPosition{*x, *z};
 }
 
 // "x/y/z" as x and z.
@@ -111,6 +104,8 @@ private:
         size_t line;
     };
     std::vector<SearchType> types_;  // ai.addSearchType lines
+    bool aiConRead_ = false;
+    std::optional<level::AiCon> aiCon_;  // see aiCon()
 
     // What ties a finding to its cause, noted by the checks (finding indexes
     // into out_) and linked at the end.
@@ -150,17 +145,20 @@ private:
         }
     }
 
-    void worldSize() {
-        const auto lines = read("ai.con");
-        if (!lines) return;
-        for (const std::string& line : *lines) {
-            const Lines w = words(line);
-            if (w.size() >= 2 && equalsIgnoreCase(w[0], "aiSettings.setWorldMapSize")) {
-                const auto v = number(w[1]);
-                if (v && *v >= 256 && *v <= 65536) worldSize_ = static_cast<int32_t>(*v);
-                return;
-            }
+    // The add-on's ai.con as read once: nothing when it is missing or
+    // cannot be read.
+    const std::optional<level::AiCon>& aiCon() {
+        if (!aiConRead_) {
+            aiConRead_ = true;
+            if (const auto lines = read("ai.con")) aiCon_ = level::readAiCon(*lines);
         }
+        return aiCon_;
+    }
+
+    void worldSize() {
+        if (!aiCon() || !aiCon()->worldMapSize) return;
+        const auto v = aiCon()->worldMapSize->value;
+        if (v && *v >= 256 && *v <= 65536) worldSize_ = static_cast<int32_t>(*v);
     }
 
     bool insideWorld(WorldPosition p) const {
@@ -186,24 +184,23 @@ private:
                     entry);
         for (const char* file : {"ai.con", "Coop.con", "GameTypes/Coop.con", "SinglePlayerAllied.con",
                                  "SinglePlayerAxis.con", "Singleplayer/Bots.con", "Singleplayer/Skirmish.con"}) {
-            const auto lines = read(file);
-            if (!lines) continue;
-            bool relative = true;  // console.useRelativePaths 0: the paths start at the game folder
-            generator::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables&) {
-                const std::string key = foldCase(line.command);
-                if (key == "console.userelativepaths") {
-                    relative = line.argument != "0";
-                    return;
-                }
-                if ((key != "run" && key != "include") || !relative) return;
-                const Lines w = words(line.argument);
-                if (w.empty() || reachable(w[0])) return;
+            std::vector<level::RunLine> runs;
+            if (equalsIgnoreCase(file, "ai.con")) {
+                if (!aiCon()) continue;
+                runs = aiCon()->runs;
+            } else if (const auto lines = read(file)) {
+                runs = level::runLinesOf(*lines);
+            } else {
+                continue;
+            }
+            for (const level::RunLine& run : runs) {
+                if (!run.relative || run.target.empty() || reachable(run.target)) continue;
                 add(Severity::Error, "run-target-missing",
-                    "\"" + line.command + " " + w[0] + "\" names no file of the add-on" +
+                    "\"" + run.command + " " + run.target + "\" names no file of the add-on" +
                         (level_.empty() ? std::string() : " or of its level") +
                         ". Correct the name in the script editor, or add the file.",
-                    file, line.number);
-            });
+                    file, run.line);
+            }
         }
     }
 
@@ -384,13 +381,13 @@ private:
     }
 
     void controlPoints() {
-        std::vector<areas::ControlPoint> points;
+        std::vector<level::ControlPoint> points;
         try {
-            points = areas::readAddonControlPoints(addon_);
+            points = level::readAddonControlPoints(addon_);
         } catch (const std::exception&) {
             return;  // unreadable files are found by the spawn checks
         }
-        for (const areas::ControlPoint& cp : points) {
+        for (const level::ControlPoint& cp : points) {
             const auto covers = [&](const Area& a) { return a.x1 <= cp.x && cp.x <= a.x2 && a.z1 <= cp.y && cp.y <= a.z2; };
             const auto by = std::find_if(areas_.begin(), areas_.end(), covers);
             const auto readableBy = std::find_if(areas_.begin(), areas_.end(),
@@ -506,7 +503,7 @@ private:
         };
         const auto collect = [&](const char* file, const char* command, std::vector<Named>& into) {
             if (const auto lines = read(file))
-                generator::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables&) {
+                level::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables&) {
                     const Lines w = words(line.argument);
                     if (equalsIgnoreCase(line.command, command) && !w.empty()) into.push_back({w[0], line.number});
                 });
@@ -520,7 +517,7 @@ private:
         collect("AI/conditions.con", "aiStrategy.createConstantCondition", conditionNames);
         if (const auto lines = read("AI/strategies.con")) {
             std::string current;
-            generator::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables&) {
+            level::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables&) {
                 const Lines w = words(line.argument);
                 if (equalsIgnoreCase(line.command, "aiStrategy.createStrategy") && !w.empty()) current = w[0];
                 else if (equalsIgnoreCase(line.command, "aiStrategy.setStrategicObjectsModifier") && !w.empty())
@@ -530,16 +527,14 @@ private:
         const auto known = [](const std::vector<Named>& names, const std::string& name) {
             return std::any_of(names.begin(), names.end(), [&](const Named& n) { return equalsIgnoreCase(n.name, name); });
         };
-        if (const auto lines = read("ai.con"))
-            generator::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables&) {
-                const Lines w = words(line.argument);
-                if (!equalsIgnoreCase(line.command, "ai.addSAIStrategy") || w.size() < 2 || known(strategyNames, w[1]))
-                    return;
+        if (aiCon())
+            for (const level::AiCon::Strategy& added : aiCon()->strategies) {
+                if (known(strategyNames, added.name)) continue;
                 add(Severity::Error, "strategy-missing",
-                    "The strategy \"" + w[1] + "\" is added for side " + w[0] +
+                    "The strategy \"" + added.name + "\" is added for side " + added.side +
                         ", but AI/strategies.con does not create it. Remove the line or create the strategy.",
-                    "ai.con", line.number);
-            });
+                    "ai.con", added.line);
+            }
         for (const Named& use : prerequisiteUses)
             if (!known(prerequisiteNames, use.name))
                 add(Severity::Error, "prerequisite-missing",
@@ -588,9 +583,10 @@ private:
             bool point;  // holds a point
         };
         std::vector<Seeds> seeds;
-        generator::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables&) {
-            const Lines w = words(line.argument);
-            if (equalsIgnoreCase(line.command, "ai.addSearchMap") && !w.empty()) {
+        for (const level::PathFindingLine& line : level::readPathFinding(*lines)) {
+            using Kind = level::PathFindingLine::Kind;
+            const Lines& w = line.words;
+            if (line.kind == Kind::SearchMap && !w.empty()) {
                 Map m{w[0]};
                 if (w.size() >= 10) {
                     const auto lo = number(w[8]), hi = number(w[9]);
@@ -600,26 +596,14 @@ private:
                     }
                 }
                 maps.push_back(m);
-            } else if (equalsIgnoreCase(line.command, "ai.addSearchType") && w.size() >= 2) {
-                types_.push_back({w[0], indexOf(w[1]), line.number});
-            } else if (equalsIgnoreCase(line.command, "ai.setMapSpawnPoints") && !w.empty()) {
-                const auto index = number(w[0]);
-                if (!index) return;
-                const int map = indexOf(w[0]);
-                bool point = false;
-                if (w.size() >= 2) {
-                    std::string list;
-                    for (size_t i = 1; i < w.size(); ++i) list += w[i];
-                    size_t start = 0;
-                    while (start <= list.size()) {
-                        const size_t comma = std::min(list.find(',', start), list.size());
-                        point = point || pairOf(list.substr(start, comma - start)).has_value();
-                        start = comma + 1;
-                    }
-                }
-                seeds.push_back({map, w[0], line.number, point});
+            } else if (line.kind == Kind::SearchType && w.size() >= 2) {
+                types_.push_back({w[0], indexOf(w[1]), line.line});
+            } else if (line.kind == Kind::SpawnPoints && !w.empty() && number(w[0])) {
+                const auto points = level::seedPointsOf(line);
+                const bool point = std::any_of(points.begin(), points.end(), [](const auto& p) { return p.has_value(); });
+                seeds.push_back({indexOf(w[0]), w[0], line.line, point});
             }
-        });
+        }
         // An empty file (or one of comments only) gives the game no map to
         // make: no bot moves, and there is nothing for the findings below.
         if (maps.empty()) {
@@ -667,12 +651,7 @@ private:
                     "they are meant for.",
                     "AIPathFinding.con", seed.line);
         misnumbered_ = misnumbered;
-        const auto aiCon = read("ai.con");
-        const bool generated = aiCon && std::any_of(aiCon->begin(), aiCon->end(), [](const std::string& l) {
-            const Lines w = words(l);
-            return w.size() == 1 && equalsIgnoreCase(w[0], "ai.createallmaps");
-        });
-        if (generated) {
+        if (aiCon() && !aiCon()->mapGeneration.empty()) {
             add(Severity::Information, "pathmaps-generated",
                 "ai.con still holds ai.createallmaps: the game makes the pathmaps when it first loads the add-on. "
                 "Copy them into the add-on afterwards (\"Copy the generated pathmaps into my addon\").",
@@ -834,9 +813,9 @@ private:
         std::vector<std::pair<WorldPosition, size_t>> out;
         const auto lines = read(file);
         if (!lines) return out;
-        generator::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables& vars) {
-            if (!generator::isPositionCommand(line.command)) return;
-            const auto value = generator::resolveArgument(line.argument, vars);
+        level::walkScript(*lines, [&](const ScriptLine& line, const ScriptVariables& vars) {
+            if (!level::isPositionCommand(line.command)) return;
+            const auto value = level::resolveArgument(line.argument, vars);
             const auto p = value ? positionOf(*value) : std::nullopt;
             if (p) out.emplace_back(*p, line.number);
         });
@@ -854,16 +833,16 @@ private:
         } else if (!soldiers.empty()) {
             // A spawn point belongs to the side of the control point it
             // stands nearest to.
-            std::vector<areas::ControlPoint> points;
+            std::vector<level::ControlPoint> points;
             try {
-                points = areas::readAddonControlPoints(addon_);
+                points = level::readAddonControlPoints(addon_);
             } catch (const std::exception&) {
             }
             std::set<int> sides, spawned;
             for (const auto& cp : points)
                 if (cp.team == 1 || cp.team == 2) sides.insert(cp.team);
             for (const auto& [p, line] : soldiers) {
-                const areas::ControlPoint* nearest = nullptr;
+                const level::ControlPoint* nearest = nullptr;
                 double best = 0;
                 for (const auto& cp : points) {
                     const double d = (cp.x - p.x) * (cp.x - p.x) + (cp.y - p.z) * (cp.y - p.z);

@@ -1,12 +1,11 @@
 #include "check/map_numbers.h"
 
-#include "generator/level_script.h"
+#include "level/pathfinding_con.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/level_files.h"
 #include "state/script_guard.h"
 
-#include <charconv>
 #include <filesystem>
 #include <map>
 
@@ -18,24 +17,7 @@ constexpr const char* kEntry = "AIPathfinding.con";  // as the conversion record
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-Lines words(const std::string& text) {
-    Lines out;
-    size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && isBlank(text[i])) ++i;
-        const size_t start = i;
-        while (i < text.size() && !isBlank(text[i])) ++i;
-        if (i > start) out.push_back(text.substr(start, i - start));
-    }
-    return out;
-}
-
-std::optional<int> wholeOf(std::string_view text) {
-    int v = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return v;
-}
+std::optional<int> wholeOf(std::string_view text) { return level::scriptWhole(text); }
 
 // The number a map's name ends in (Car4: 4), if any.
 std::optional<int> nameNumber(const std::string& name) {
@@ -60,23 +42,22 @@ struct NumberLine {
 std::vector<MapNumberFault> mapNumberFaults(const Lines& lines) {
     std::vector<std::string> maps;
     std::vector<NumberLine> numbered;
-    generator::walkScript(lines, [&](const generator::ScriptLine& line, const generator::ScriptVariables&) {
-        const Lines w = words(line.argument);
-        if (equalsIgnoreCase(line.command, "ai.addSearchMap")) {
+    for (const level::PathFindingLine& line : level::readPathFinding(lines)) {
+        using Read = level::PathFindingLine::Kind;
+        const Lines& w = line.words;
+        if (line.kind == Read::SearchMap) {
             if (!w.empty()) maps.push_back(w[0]);
-            return;
+            continue;
         }
-        std::optional<Kind> kind;
-        if (equalsIgnoreCase(line.command, "ai.addSearchType")) kind = Kind::Type;
-        else if (equalsIgnoreCase(line.command, "ai.setMapSpawnPoints")) kind = Kind::Seeds;
-        else if (equalsIgnoreCase(line.command, "ai.setSmoothing")) kind = Kind::Smoothing;
-        if (!kind) return;
-        const size_t at = *kind == Kind::Type ? 1 : 0;
-        const auto number = w.size() > at ? wholeOf(w[at]) : std::nullopt;
-        if (!number) return;  // the declarations' own findings cover it
-        numbered.push_back({*kind, line.number, line.command, *kind == Kind::Type ? w[0] : std::string(), *number,
+        const Kind kind = line.kind == Read::SearchType ? Kind::Type
+                          : line.kind == Read::SpawnPoints ? Kind::Seeds
+                                                            : Kind::Smoothing;
+        const std::string written = level::mapNumberText(line);
+        const auto number = written.empty() ? std::nullopt : wholeOf(written);
+        if (!number) continue;  // the declarations' own findings cover it
+        numbered.push_back({kind, line.line, line.command, kind == Kind::Type ? w[0] : std::string(), *number,
                             static_cast<int>(maps.size()) - 1});
-    });
+    }
     std::map<std::pair<Kind, int>, int> perBlock;  // lines of a kind in each map's block
     for (const NumberLine& n : numbered) ++perBlock[{n.kind, n.block}];
 

@@ -1,6 +1,6 @@
 #include "generator/ai_scripts.h"
 
-#include "generator/level_script.h"
+#include "level/script.h"
 
 #include <optional>
 
@@ -90,7 +90,7 @@ std::string pointOf(const std::string& value) {
 SpawnRead readSpawnPoints(const Lines& spawnFile) {
     static const std::string keyword = "Object.absolutePosition";
     SpawnRead read;
-    walkScript(spawnFile, [&](const ScriptLine& line, const ScriptVariables& variables) {
+    level::walkScript(spawnFile, [&](const level::ScriptLine& line, const level::ScriptVariables& variables) {
         const std::string& text = *line.text;
         std::optional<std::string> value;
         if (text.compare(0, keyword.size(), keyword) == 0) {
@@ -104,10 +104,10 @@ SpawnRead readSpawnPoints(const Lines& spawnFile) {
             std::string bare = written;
             while (!bare.empty() && (bare.back() == ' ' || bare.back() == '\t')) bare.pop_back();
             while (!bare.empty() && (bare.front() == ' ' || bare.front() == '\t')) bare.erase(0, 1);
-            value = resolveArgument(bare, variables);
+            value = level::resolveArgument(bare, variables);
             if (value && *value == bare) value = written;  // no variable: the text as written
-        } else if (isPositionCommand(line.command)) {
-            value = resolveArgument(line.argument, variables);
+        } else if (level::isPositionCommand(line.command)) {
+            value = level::resolveArgument(line.argument, variables);
         } else {
             return;
         }

@@ -31,7 +31,7 @@ struct SpawnRead {
 };
 
 // The points of a spawn file's position lines, read as the game reads the
-// file (see level_script.h): the command in any letter case after optional
+// file (see level/script.h): the command in any letter case after optional
 // blanks; the value written out or the value of a variable set earlier in
 // the file; comments passed over. A line with "Object.absolutePosition" at
 // its very start, letter case included, keeps its value from the 25th

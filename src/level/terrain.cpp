@@ -1,6 +1,6 @@
 #include "level/terrain.h"
 
-#include "generator/level_script.h"
+#include "level/script.h"
 
 #include <algorithm>
 #include <charconv>
@@ -9,30 +9,18 @@
 namespace tw::level {
 namespace {
 
-Lines tokensOf(const std::string& line) { return generator::scriptWords(line); }
-
-std::optional<double> numberOf(std::string_view text) { return generator::scriptNumber(text); }
-
-// Calls `take` with the tokens and the line number of every line the game
-// reads: rem lines and beginrem ... endrem blocks are passed over.
+// Calls `take` with the words and the line of every command line the game
+// reads (level/script.h).
 template <typename Take>
 void forEachCommand(const Lines& lines, Take take) {
-    bool inRem = false;
-    for (size_t n = 0; n < lines.size(); ++n) {
-        const Lines t = tokensOf(lines[n]);
-        if (t.empty()) continue;
-        if (inRem) {
-            inRem = !equalsIgnoreCase(t[0], "endrem");
-            continue;
-        }
-        if (equalsIgnoreCase(t[0], "beginrem")) {
-            inRem = true;
-            continue;
-        }
-        if (equalsIgnoreCase(t[0], "rem")) continue;
-        take(t, "line " + std::to_string(n + 1) + ": ");
-    }
+    walkScript(lines, [&](const ScriptLine& line, const ScriptVariables&) {
+        Lines t = scriptWords(line.argument);
+        t.insert(t.begin(), line.command);
+        take(t, line.number);
+    });
 }
+
+std::string where(size_t line) { return "line " + std::to_string(line) + ": "; }
 
 // A game path ("bf1942\levels\<Level>\Textures\Tx") as a path inside the
 // level folder ("Textures/Tx"). Nothing for a path that leaves it.
@@ -64,15 +52,16 @@ std::optional<std::string> inLevel(std::string_view gamePath) {
 
 CombatAreaLine combatAreaOf(const Lines& initCon) {
     CombatAreaLine result;
-    forEachCommand(initCon, [&](const Lines& t, const std::string& where) {
+    forEachCommand(initCon, [&](const Lines& t, size_t line) {
         if (!equalsIgnoreCase(t[0], "game.setActiveCombatArea")) return;
         std::optional<double> v[4];
-        for (size_t i = 0; i < 4; ++i) v[i] = t.size() == 5 ? numberOf(t[i + 1]) : std::nullopt;
+        for (size_t i = 0; i < 4; ++i) v[i] = t.size() == 5 ? scriptNumber(t[i + 1]) : std::nullopt;
         if (!v[0] || !v[1] || !v[2] || !v[3]) {
-            result = {std::nullopt, where + "Game.setActiveCombatArea needs four numbers: minX minZ sizeX sizeZ"};
+            result = {std::nullopt, where(line) + "Game.setActiveCombatArea needs four numbers: minX minZ sizeX sizeZ",
+                      line};
             return;
         }
-        result = {WorldRect{*v[0], *v[1], *v[0] + *v[2], *v[1] + *v[3]}, ""};
+        result = {WorldRect{*v[0], *v[1], *v[0] + *v[2], *v[1] + *v[3]}, "", line};
     });
     return result;
 }
@@ -86,28 +75,30 @@ std::optional<std::string> combatAreaFault(const WorldRect& a, int worldSize) {
 
 TerrainSettings terrainOf(const Lines& terrainCon) {
     TerrainSettings s;
-    forEachCommand(terrainCon, [&](const Lines& t, const std::string& where) {
+    forEachCommand(terrainCon, [&](const Lines& t, size_t line) {
         const std::string& word = t[0];
         constexpr std::string_view kPrefix = "geometryTemplate.";
         if (word.size() <= kPrefix.size() || !equalsIgnoreCase(word.substr(0, kPrefix.size()), kPrefix)) return;
         const std::string key = foldCase(word.substr(kPrefix.size()));
         if (t.size() < 2) return;
         const auto number = [&](auto set) {
-            const auto v = numberOf(t[1]);
-            if (!v) s.problems.push_back(where + word + " needs a number, not \"" + t[1] + "\"");
+            const auto v = scriptNumber(t[1]);
+            if (!v) s.problems.push_back(where(line) + word + " needs a number, not \"" + t[1] + "\"");
             else set(*v);
         };
         const auto path = [&](auto set) {
             const auto p = inLevel(t[1]);
-            if (!p) s.problems.push_back(where + word + " " + t[1] + " lies outside the level folder");
+            if (!p) s.problems.push_back(where(line) + word + " " + t[1] + " lies outside the level folder");
             else set(*p);
         };
         if (key == "worldsize") {
+            s.declaredWorldSize = scriptNumber(t[1]);
+            s.worldSizeLine = line;
             number([&](double v) {
                 if (v == 1024 || v == 2048 || v == 4096 || (v >= 256 && v <= 16384 && v == std::floor(v)))
                     s.worldSize = static_cast<int>(v);
                 else
-                    s.problems.push_back(where + "a world of " + t[1] + " m cannot be shown");
+                    s.problems.push_back(where(line) + "a world of " + t[1] + " m cannot be shown");
             });
         } else if (key == "yscale") {
             number([&](double v) { s.yScale = v; });

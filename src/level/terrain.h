@@ -22,13 +22,14 @@ struct WorldRect {
     bool operator==(const WorldRect&) const = default;
 };
 
-// "Game.setActiveCombatArea <minX> <minZ> <sizeX> <sizeZ>" of Init.con (any
-// letter case, rem lines and beginrem blocks passed over; the last line
-// counts, as the game applies them in order). `problem` says why a line was
-// not taken ("line N: ..."); `area` is then empty.
+// "Game.setActiveCombatArea <minX> <minZ> <sizeX> <sizeZ>" of Init.con, read
+// as the game runs it (level/script.h); the last line counts, as the game
+// applies them in order. `problem` says why that line was not taken ("line
+// N: ..."); `area` is then empty. `line` is the line taken (0: none).
 struct CombatAreaLine {
     std::optional<WorldRect> area;
     std::string problem;
+    size_t line = 0;
 };
 CombatAreaLine combatAreaOf(const Lines& initCon);
 // Whether a declared combat area can frame a picture of a world of this
@@ -36,10 +37,16 @@ CombatAreaLine combatAreaOf(const Lines& initCon);
 // reason, in words.
 std::optional<std::string> combatAreaFault(const WorldRect& area, int worldSize);
 
-// The settings of Init/Terrain.con that the world picture needs. File
-// names are relative to the level folder, with '/' between folders.
+// The settings of Init/Terrain.con that the world picture needs, read as
+// the game runs the file (level/script.h; the last line of a setting
+// counts). File names are relative to the level folder, with '/' between
+// folders.
 struct TerrainSettings {
-    std::optional<int> worldSize;
+    std::optional<int> worldSize;  // a world size the picture can show
+    // The last GeometryTemplate.worldSize line: its number as written (any
+    // number; nothing when it is none) and its line (0: no such line).
+    std::optional<double> declaredWorldSize;
+    size_t worldSizeLine = 0;
     double yScale = 1.0;
     std::optional<double> waterLevel;
     std::string heightmap = "Heightmap.raw";

@@ -23,9 +23,7 @@ packing::MergeOrder mergeOrderOf(const ConversionState& state) {
     order.backup = state.NetAddonBackup;
     return order;
 }
-void refuseOnProblems(const packing::Problems& problems) {
-    if (!problems.empty()) throw AppError(problems.front());
-}
+using packing::refuseOnProblems;
 } // namespace
 
 void PackingPage::Image13Click() {

@@ -34,27 +34,47 @@ bool sameFile(const std::optional<FileIdentity>& a, const std::optional<FileIden
     return a && b && a->device == b->device && a->inode == b->inode;
 }
 
+check::Finding refusal(const char* code, std::string message) {
+    check::Finding finding;
+    finding.severity = check::Severity::Error;
+    finding.code = code;
+    finding.message = std::move(message);
+    return finding;
+}
+
 } // namespace
+
+std::string refusalText(const Problems& problems) {
+    std::string text;
+    for (const check::Finding& problem : problems)
+        if (problem.severity == check::Severity::Error) text += (text.empty() ? "" : "\n") + problem.message;
+    return text;
+}
+
+void refuseOnProblems(const Problems& problems) {
+    if (std::string text = refusalText(problems); !text.empty()) throw AppError(text);
+}
 
 Problems archivePlaceProblems(const std::string& archive) {
     const std::string folder = folderOf(archive);
     if (!folderExists(folder))
-        return {"The folder " + folder + " does not exist, so " + archive + " cannot be written there: make the "
-                "folder or choose another place. Nothing was written."};
+        return {refusal("target-folder-missing", "The folder " + folder + " does not exist, so " + archive + " cannot be written there: make the "
+                "folder or choose another place. Nothing was written.")};
     return readOnlyPlaceProblems(archive);
 }
 
 Problems readOnlyPlaceProblems(const std::string& archive) {
     const std::string folder = folderOf(archive);
     if (readOnlyByMode(folder))
-        return {"The folder " + folder + " is read-only, so " + archive + " cannot be written there: choose "
-                "another place. Nothing was written."};
+        return {refusal("target-folder-read-only", "The folder " + folder + " is read-only, so " + archive +
+                        " cannot be written there: choose another place. Nothing was written.")};
     if (pathExists(archive)) {
         if (!fileExists(archive))
-            return {archive + " is in the way: it is not a file. Move it elsewhere or choose another place. Nothing "
-                    "was written."};
+            return {refusal("target-not-a-file", archive + " is in the way: it is not a file. Move it elsewhere or "
+                                                 "choose another place. Nothing was written.")};
         if (readOnlyByMode(archive))
-            return {archive + " is read-only, so it cannot be replaced: choose another place. Nothing was written."};
+            return {refusal("target-read-only",
+                            archive + " is read-only, so it cannot be replaced: choose another place. Nothing was written.")};
     }
     return {};
 }
@@ -62,7 +82,7 @@ Problems readOnlyPlaceProblems(const std::string& archive) {
 // ---- First packing
 
 Problems firstPackingProblems(const ConversionState& state) {
-    if (state.MapName.empty()) return {kNoMapYet};
+    if (state.MapName.empty()) return {refusal("map-unknown", kNoMapYet)};
     return {};
 }
 
@@ -71,7 +91,7 @@ Problems firstPackingTargetProblems(const std::string& programDir, const Convers
     try {
         scripts::addonPackScript(programDir, state.MapName, packTarget);
     } catch (const AppError& e) {
-        return {e.what()};
+        return {refusal("target-name-unusable", e.what())};
     }
     return readOnlyPlaceProblems(packTarget + ".rfa");
 }
@@ -147,8 +167,8 @@ std::string packedArchive(const std::string& programDir, const ConversionState& 
 
 Problems finalPackingProblems(const ConversionState& state) {
     if (state.PackTarget.empty())
-        return {"It is not known where the add-on archive goes: click \"Copy the generated pathmaps into my addon\" "
-                "first (or pack it for the first time)."};
+        return {refusal("target-unknown", "It is not known where the add-on archive goes: click \"Copy the generated "
+                                          "pathmaps into my addon\" first (or pack it for the first time).")};
     return readOnlyPlaceProblems(state.PackTarget + ".rfa");
 }
 
@@ -195,24 +215,30 @@ Problems unpackProblems(const std::string& programDir, const MergeOrder& order) 
     // there would be replaced by itself and then deleted.
     Problems problems;
     // Both archives must be there before anything is written or set aside.
-    for (const auto& [archive, what, picture] :
-         {std::tuple{order.mapArchive, "map", "MAP"}, std::tuple{order.addonArchive, "add-on", "ADD"}}) {
+    for (const auto& [archive, what, picture, notChosen, missing] :
+         {std::tuple{order.mapArchive, "map", "MAP", "map-archive-not-chosen", "map-archive-missing"},
+          std::tuple{order.addonArchive, "add-on", "ADD", "addon-archive-not-chosen", "addon-archive-missing"}}) {
         if (archive.empty())
-            problems.push_back(std::string("No ") + what + " archive has been chosen: click the " + picture +
-                               " picture and choose it, then click \"Unpack\" again. Nothing was unpacked.");
+            problems.push_back(refusal(notChosen,
+                                       std::string("No ") + what + " archive has been chosen: click the " + picture +
+                                           " picture and choose it, then click \"Unpack\" again. Nothing was "
+                                           "unpacked."));
         else if (!fileExists(archive))
-            problems.push_back(explained(msg::ioError(windowsCodeFor(ENOENT, resolvePath(archive))),
-                                         std::string("The ") + what + " archive " + archive + " is not there (any "
-                                         "more). Click the " + picture + " picture and choose it again, then click "
-                                         "\"Unpack\" again. Nothing was unpacked."));
+            problems.push_back(refusal(missing,
+                                       explained(msg::ioError(windowsCodeFor(ENOENT, resolvePath(archive))),
+                                                 std::string("The ") + what + " archive " + archive + " is not "
+                                                 "there (any more). Click the " + picture + " picture and choose it "
+                                                 "again, then click \"Unpack\" again. Nothing was unpacked.")));
     }
     if (!problems.empty()) return problems;
     for (const auto& [archive, name] :
          {std::pair{order.mapArchive, order.mapName}, std::pair{order.addonArchive, order.addonName}})
         if (!name.empty() && pathExists(networkDir(programDir) + name + ".rfa"))
-            problems.push_back("A file " + name + ".rfa already lies in " + networkDir(programDir) +
-                               ", where unpacking copies " + archive + " and deletes the copy afterwards. Move that "
-                               "file elsewhere (and choose it from there). Nothing was unpacked.");
+            problems.push_back(refusal("archive-in-network-folder",
+                                       "A file " + name + ".rfa already lies in " + networkDir(programDir) +
+                                           ", where unpacking copies " + archive + " and deletes the copy "
+                                           "afterwards. Move that file elsewhere (and choose it from there). "
+                                           "Nothing was unpacked."));
     return problems;
 }
 
@@ -237,23 +263,27 @@ Problems archiveProblems(MergeOrder& order) {
     // up onto that file would destroy the merged archive.
     const auto mapFile = fileIdentity(order.mapArchive);
     if ((order.deleteAddon || order.backupAddon) && sameFile(mapFile, fileIdentity(order.addonArchive)))
-        return {"The map archive and the add-on archive are the same file, which the merged archive is to replace: "
-                "choose the add-on archive again. Nothing was packed or deleted."};
+        return {refusal("archives-same-file", "The map archive and the add-on archive are the same file, which the "
+                                              "merged archive is to replace: choose the add-on archive again. Nothing "
+                                              "was packed or deleted.")};
     if (order.backupAddon) {
         if (sameFile(fileIdentity(order.backup), mapFile))
-            return {"The backup place " + order.backup + " is the map archive, which the merged archive is to "
-                    "replace: choose another place with \"Path\". Nothing was packed or deleted."};
+            return {refusal("backup-is-map-archive",
+                            "The backup place " + order.backup + " is the map archive, which the merged archive is "
+                            "to replace: choose another place with \"Path\". Nothing was packed or deleted.")};
         // Checked before anything is written: the add-on archive is deleted
         // only after a backup of it exists somewhere else.
         if (order.backup.empty())
-            return {"No place for the backup has been chosen (\"Path\"): the add-on archive was left where it is and "
-                    "nothing was packed."};
+            return {refusal("backup-place-not-chosen", "No place for the backup has been chosen (\"Path\"): the add-on "
+                                                       "archive was left where it is and nothing was packed.")};
         if (sameFile(fileIdentity(order.backup), fileIdentity(order.addonArchive)))
-            return {"The backup place " + order.backup + " is the add-on archive itself: choose another place with "
-                    "\"Path\". Nothing was packed or deleted."};
+            return {refusal("backup-is-addon-archive",
+                            "The backup place " + order.backup + " is the add-on archive itself: choose another "
+                            "place with \"Path\". Nothing was packed or deleted.")};
         if (!folderExists(folderOf(order.backup)))
-            return {"The folder of the backup place " + order.backup + " does not exist: the add-on archive was left "
-                    "where it is and nothing was packed."};
+            return {refusal("backup-folder-missing",
+                            "The folder of the backup place " + order.backup + " does not exist: the add-on archive "
+                            "was left where it is and nothing was packed.")};
     }
     // What the merged archive must hold, read before the pack batch replaces
     // the map archive.
@@ -263,9 +293,11 @@ Problems archiveProblems(MergeOrder& order) {
         try {
             keys = entryKeys(archive);
         } catch (const AppError& e) {
-            return {explained(e.what(), "Choose the " + std::string(archive == order.mapArchive ? "map" : "add-on") +
-                                            " archive again with its picture, then click \"Unpack\" and \"Connect "
-                                            "map and addon\" again. Nothing was packed or deleted.")};
+            const bool map = archive == order.mapArchive;
+            return {refusal(map ? "map-archive-unreadable" : "addon-archive-unreadable",
+                            explained(e.what(), "Choose the " + std::string(map ? "map" : "add-on") + " archive again "
+                                                "with its picture, then click \"Unpack\" and \"Connect map and "
+                                                "addon\" again. Nothing was packed or deleted."))};
         }
         for (std::string& key : keys) order.expected.push_back(std::move(key));
     }
@@ -275,9 +307,9 @@ Problems archiveProblems(MergeOrder& order) {
     const std::string level = foldCase("bf1942/levels/" + order.mapName + "/");
     for (const std::string& key : order.expected)
         if (key.compare(0, level.size(), level) != 0)
-            return {"The archives hold " + key + ", which lies outside " + level +
-                    ": the merged archive would lose it when it replaces the map archive. Nothing was packed or "
-                    "deleted."};
+            return {refusal("entry-outside-level",
+                            "The archives hold " + key + ", which lies outside " + level + ": the merged archive "
+                            "would lose it when it replaces the map archive. Nothing was packed or deleted.")};
     // The wizard's own files an older packing took along (the pathmap
     // window's backups) are packed no more.
     std::erase_if(order.expected, [&](const std::string& key) { return rfa::isWizardsOwn(key.substr(level.size())); });
@@ -289,8 +321,9 @@ Problems unpackedProblems(const std::string& programDir, const MergeOrder& order
     // holds: every file of both archives must be there before it starts.
     for (const std::string& key : order.expected)
         if (!fileExists(networkDir(programDir) + key))
-            return {"The unpacked folder lacks " + key + " of the archives, so the merged archive would too. Click "
-                    "\"Unpack\" again; nothing was packed or deleted."};
+            return {refusal("unpacked-file-missing",
+                            "The unpacked folder lacks " + key + " of the archives, so the merged archive would too. "
+                            "Click \"Unpack\" again; nothing was packed or deleted.")};
     return {};
 }
 

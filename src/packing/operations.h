@@ -7,6 +7,7 @@
 // console windows, the command as a child process it waits for).
 #pragma once
 
+#include "check/findings.h"
 #include "packing/pathmap_transfer.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -18,9 +19,18 @@
 
 namespace tw::packing {
 
-// Problems: messages that each say what stands in the way and what to do;
-// empty when the step may go on.
-using Problems = std::vector<std::string>;
+// Problems: what stands in the way of a step, each an error finding whose
+// message says what to do (and that nothing was written); empty when the
+// step may go on. The codes are short and stable, for tests and scripts.
+using Problems = std::vector<check::Finding>;
+
+// The one rule for a step's problems: an error among them refuses the step.
+// The refusal's text is every error's message, one a line, in their order;
+// "" when nothing refuses. The window shows it in a message box, tarnwick-cli
+// prints it.
+std::string refusalText(const Problems& problems);
+// Raises refusalText() when it is not "".
+void refuseOnProblems(const Problems& problems);
 
 // Packing and the pathmaps it takes share pack.bat and the add-on folder.
 inline constexpr const char* kPackingAlready = "The add-on is being packed already; wait until that has finished.";

@@ -21,9 +21,7 @@ namespace tw {
 namespace {
 QString q(const std::string& s) { return QString::fromStdString(s); }
 using packing::kPackingAlready;  // one packing at a time: both use pack.bat and the same archive
-void refuseOnProblems(const packing::Problems& problems) {
-    if (!problems.empty()) throw AppError(problems.front());
-}
+using packing::refuseOnProblems;
 // Two spellings of one folder, letter case and a final separator aside.
 bool sameFolder(std::string a, std::string b) {
     for (std::string* f : {&a, &b})
@@ -149,16 +147,18 @@ void PackingPage::Label42Click() {
                           "click \"Your addon gets packed for the first time ...\" again."));
     }
     packbar->setValue(50);
-    startWait(Wait::First);
-    packbar->setValue(66);
     // The record knows the target from now on: should Tarnwick be ended
     // before the packing's end is recorded, the next sitting can say what
-    // became of an archive replaced there.
+    // became of an archive replaced there. It is saved before pack.bat
+    // starts: the batch packs the add-on folder the record lies in, and would
+    // take along the record's half-written temporary file.
     try {
         saveRemembered(state_, services_.programDir);
     } catch (const AppError&) {
         // The end of the packing saves it again, and says so when it cannot.
     }
+    startWait(Wait::First);
+    packbar->setValue(66);
 }
 
 void PackingPage::Button6Click() {

@@ -42,12 +42,15 @@ struct Declarations {
     std::vector<std::string> problems;
 };
 
-// Reads the lines of AIPathFinding.con: command words in any letter case,
-// rem lines and beginrem ... endrem blocks passed over.
+// The search maps and types of AIPathFinding.con as the level layer reads
+// the file (level/pathfinding_con.h), each line checked for what a pathmap
+// needs: a line that fails is left out, with its problem.
 Declarations readDeclarations(const Lines& aiPathFinding);
 
-// "aiSettings.setWorldMapSize N N" in ai.con; "GeometryTemplate.worldSize N"
-// in init/terrain.con. Nothing when the file holds no such line.
+// "aiSettings.setWorldMapSize N N" in ai.con (its first such line);
+// "GeometryTemplate.worldSize N" in init/terrain.con (its last, as the game
+// applies them in order). Nothing when the file holds no such line or the
+// line gives no whole number.
 std::optional<int> worldSizeFromAiCon(const Lines& aiCon);
 std::optional<int> worldSizeFromTerrain(const Lines& terrain);
 

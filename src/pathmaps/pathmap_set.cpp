@@ -1,6 +1,6 @@
 #include "pathmaps/pathmap_set.h"
 
-#include "areas/proposals.h"
+#include "level/control_points.h"
 #include "pathmaps/rebuild.h"
 #include "platform/files.h"
 #include "platform/level_files.h"
@@ -38,7 +38,7 @@ std::vector<std::pair<WorldPoint, double>> controlPointsOf(const std::string& fo
             if (!points) continue;
             const auto templates = linesIfThere(dir + "ControlPointTemplates.con");
             std::vector<std::pair<WorldPoint, double>> out;
-            for (const auto& cp : areas::readControlPoints(*points, templates.value_or(Lines{})))
+            for (const auto& cp : level::readControlPoints(*points, templates.value_or(Lines{})))
                 out.push_back({{cp.x, cp.y}, cp.radius > 0 ? cp.radius : kDefaultCaptureRadius});
             return out;
         } catch (const AppError&) {

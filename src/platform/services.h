@@ -69,6 +69,16 @@ public:
         runBatch(batchName, folder, std::move(onFinished));
         return {};
     }
+    // How a started run ended: a run stopped in its console, or through
+    // what startBatch returned, counts as stopped, not as failed.
+    enum class BatchEnd { Succeeded, Failed, Stopped };
+    // As startBatch, telling a stopped run from a failed one.
+    virtual std::function<void()> startBatchRun(const std::string& batchName, const std::string& folder,
+                                                std::function<void(BatchEnd)> onEnded) {
+        return startBatch(batchName, folder, [onEnded = std::move(onEnded)](bool ok) {
+            onEnded(ok ? BatchEnd::Succeeded : BatchEnd::Failed);
+        });
+    }
     // Whether any batch started here is still running.
     virtual bool batchesRunning() const { return false; }
     // Stops every batch that is still running.

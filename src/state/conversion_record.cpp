@@ -8,6 +8,7 @@
 #include <cctype>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -58,10 +59,15 @@ struct Parser {
     Lines lines;
     size_t at = 0;
     bool ok = true;
+    std::string problem;  // the first one, with its line
 
+    void fail(std::string what, size_t line = 0) {
+        if (ok) problem = "line " + std::to_string(line ? line : std::max<size_t>(at, 1)) + ": " + std::move(what);
+        ok = false;
+    }
     std::string next() {
         if (at >= lines.size()) {
-            ok = false;
+            fail("the record ends before its \"end\" line", lines.size() + 1);
             return {};
         }
         return lines[at++];
@@ -71,21 +77,23 @@ struct Parser {
         const std::string l = next();
         const std::string prefix = std::string(key) + " ";
         // An empty value is written as the key and one blank.
-        if (l.compare(0, prefix.size(), prefix) != 0) {
-            ok = false;
+        if (ok && l.compare(0, prefix.size(), prefix) != 0) {
+            fail("\"" + std::string(key) + "\" was expected here");
             return {};
         }
-        return l.substr(prefix.size());
+        return ok ? l.substr(prefix.size()) : std::string();
     }
     long long number(std::string_view text, long long low, long long high) {
         long long v = 0;
         const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-        if (ec != std::errc() || end != text.data() + text.size() || v < low || v > high) ok = false;
+        if (ec != std::errc() || end != text.data() + text.size() || v < low || v > high)
+            fail("\"" + std::string(text.substr(0, 40)) + "\" is no whole number from " + std::to_string(low) + " to " +
+                 std::to_string(high));
         return v;
     }
     bool flag(const char* key) {
         const std::string v = value(key);
-        if (v != "0" && v != "1") ok = false;
+        if (ok && v != "0" && v != "1") fail("\"" + std::string(key) + "\" should be 0 or 1");
         return v == "1";
     }
     size_t count(const char* key) { return static_cast<size_t>(number(value(key), 0, kMaxCount)); }
@@ -99,6 +107,285 @@ Lines splitAtLf(std::string_view text) {
         out.emplace_back(text.substr(start, lf - start));
     if (start != text.size()) out.emplace_back(text.substr(start));
     return out;
+}
+
+// Names in area lines: blanks, commas and '%' (and control characters) as
+// %XX, so that any name an older file or a script brought keeps its place
+// among the line's words.
+std::string encodedName(const std::string& name) {
+    if (name.empty()) throw AppError("An area without a name cannot be remembered");
+    static const char* const hex = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u <= 0x20 || u == 0x7F || c == '%' || c == ',') out += {'%', hex[u >> 4], hex[u & 15]};
+        else out += c;
+    }
+    return out;
+}
+
+std::optional<std::string> decodedName(std::string_view word) {
+    std::string out;
+    for (size_t i = 0; i < word.size(); ++i) {
+        if (word[i] != '%') {
+            out += word[i];
+            continue;
+        }
+        unsigned v = 0;
+        if (i + 2 >= word.size()) return std::nullopt;
+        const auto [end, ec] = std::from_chars(word.data() + i + 1, word.data() + i + 3, v, 16);
+        if (ec != std::errc() || end != word.data() + i + 3 || v == 0) return std::nullopt;
+        out += static_cast<char>(v);
+        i += 2;
+    }
+    if (out.empty() || holdsLineEnd(out)) return std::nullopt;
+    return out;
+}
+
+Lines wordsAtBlanks(std::string_view text) {
+    Lines out;
+    size_t start = 0;
+    for (size_t blank; (blank = text.find(' ', start)) != std::string_view::npos; start = blank + 1)
+        out.emplace_back(text.substr(start, blank - start));
+    out.emplace_back(text.substr(start));
+    return out;
+}
+
+// Shortest text that reads back as the same value.
+std::string exactNumber(double v) {
+    char text[64];
+    const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
+    return std::string(text, ec == std::errc() ? end : text);
+}
+
+constexpr std::pair<const char*, bool areas::Kinds::*> kKindWords[] = {
+    {"Base", &areas::Kinds::base},         {"ControlPoint", &areas::Kinds::controlPoint},
+    {"StrongPoint", &areas::Kinds::strongPoint}, {"Airfield", &areas::Kinds::airfield},
+    {"Flank", &areas::Kinds::flank},       {"Center", &areas::Kinds::center},
+};
+
+// name minX/minY maxX/maxY value kinds side done|waiting centreX/centreY left/top/right/bottom [neighbour ...]
+std::string areaLine(const areas::AreaSet::Area& area) {
+    const areas::AreaSpec& a = area.spec;
+    const areas::AreaBox& b = a.box;
+    std::string kinds;
+    for (const auto& [word, flag] : kKindWords)
+        if (a.kinds.*flag) kinds += std::string(kinds.empty() ? "" : ",") + word;
+    if (a.light) kinds += std::string(kinds.empty() ? "" : ",") + "Car";
+    if (a.heavy) kinds += std::string(kinds.empty() ? "" : ",") + "Tank";
+    std::string line = "area " + encodedName(a.name) + " " + std::to_string(b.minX) + "/" + std::to_string(b.minY) + " " +
+                       std::to_string(b.maxX) + "/" + std::to_string(b.maxY) + " " + std::to_string(a.priority) + " " +
+                       (kinds.empty() ? "-" : kinds) + " " + (a.side < 0 ? "-" : std::to_string(a.side)) + " " +
+                       (area.linked ? "done" : "waiting") + " " + exactNumber(b.centerX) + "/" + exactNumber(b.centerY) +
+                       " " + std::to_string(b.left) + "/" + std::to_string(b.top) + "/" + std::to_string(b.right) + "/" +
+                       std::to_string(b.bottom);
+    for (const std::string& n : a.neighbours) line += " " + encodedName(n);
+    return line;
+}
+
+void writeAreas(Writer& w, const areas::AreaSet& set) {
+    w.value("area-picture", set.picture().path);
+    w.flag("area-picture-fitted", set.picture().fitted);
+    w.count("areas", set.size());
+    for (const auto& area : set.areas()) w.line(areaLine(area));
+    w.flag("neighbour-step", set.stepShown());
+    w.count("neighbour-list", set.checkList().size());
+    for (size_t i = 0; i < set.checkList().size(); ++i)
+        w.line(std::string("neighbour-entry ") + (set.ticked()[i] ? "1 " : "0 ") + encodedName(set.checkList()[i]));
+    w.count("proposed", set.proposedNeighbours().size());
+    for (const auto& [name, neighbours] : set.proposedNeighbours()) {
+        std::string line = "proposed-neighbours " + encodedName(name);
+        for (const std::string& n : neighbours) line += " " + encodedName(n);
+        w.line(line);
+    }
+}
+
+// Fields of one area line; a problem names the field.
+struct AreaLineReader {
+    Parser& p;
+    template <class T> T whole(std::string_view text, long long low, long long high) {
+        return static_cast<T>(p.number(text, low, high));
+    }
+    template <size_t N> void wholes(std::string_view text, const char* what, int32_t* (&out)[N], long long limit) {
+        const Lines parts = [&] {
+            Lines r;
+            size_t start = 0;
+            for (size_t slash; (slash = text.find('/', start)) != std::string_view::npos; start = slash + 1)
+                r.emplace_back(text.substr(start, slash - start));
+            r.emplace_back(text.substr(start));
+            return r;
+        }();
+        if (parts.size() != N) {
+            p.fail(std::string(what) + " should be " + std::to_string(N) + " numbers joined by '/'");
+            return;
+        }
+        for (size_t i = 0; i < N && p.ok; ++i) *out[i] = whole<int32_t>(parts[i], -limit, limit);
+    }
+};
+
+std::optional<areas::AreaSet::Area> readAreaLine(Parser& p, const std::string& line) {
+    constexpr std::string_view key = "area ";
+    if (line.compare(0, key.size(), key) != 0) {
+        p.fail("an \"area\" line was expected here");
+        return std::nullopt;
+    }
+    const Lines w = wordsAtBlanks(std::string_view(line).substr(key.size()));
+    if (w.size() < 9) {
+        p.fail("the area line should give a name, two corners, a value, kinds, a side, its neighbour step, its "
+               "centre and its outline on the map");
+        return std::nullopt;
+    }
+    areas::AreaSet::Area area;
+    areas::AreaSpec& a = area.spec;
+    areas::AreaBox& b = a.box;
+    const auto name = decodedName(w[0]);
+    if (!name) {
+        p.fail("\"" + w[0].substr(0, 40) + "\" is no area name");
+        return std::nullopt;
+    }
+    a.name = *name;
+    constexpr long long kMetres = 2147483647, kPixels = 1000000;
+    AreaLineReader r{p};
+    int32_t* corner1[] = {&b.minX, &b.minY};
+    int32_t* corner2[] = {&b.maxX, &b.maxY};
+    int32_t* outline[] = {&b.left, &b.top, &b.right, &b.bottom};
+    r.wholes(w[1], "the first corner", corner1, kMetres);
+    if (p.ok) r.wholes(w[2], "the second corner", corner2, kMetres);
+    if (p.ok) a.priority = r.whole<int32_t>(w[3], -kMetres - 1, kMetres);
+    if (!p.ok) return std::nullopt;
+    if (w[4] != "-") {
+        size_t start = 0;
+        for (;;) {
+            const size_t comma = w[4].find(',', start);
+            const std::string kind = w[4].substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+            bool known = false;
+            for (const auto& [word, flag] : kKindWords)
+                if (equalsIgnoreCase(kind, word)) known = a.kinds.*flag = true;
+            if (equalsIgnoreCase(kind, "Car")) known = a.light = true;
+            if (equalsIgnoreCase(kind, "Tank")) known = a.heavy = true;
+            if (!known) {
+                p.fail("\"" + kind.substr(0, 40) + "\" is no kind of area");
+                return std::nullopt;
+            }
+            if (comma == std::string::npos) break;
+            start = comma + 1;
+        }
+    }
+    if (w[5] != "-") a.side = r.whole<int>(w[5], 0, 2);
+    if (w[6] != "done" && w[6] != "waiting") p.fail("the neighbour step should be \"done\" or \"waiting\"");
+    area.linked = w[6] == "done";
+    if (!p.ok) return std::nullopt;
+    const size_t slash = w[7].find('/');
+    double* centre[] = {&b.centerX, &b.centerY};
+    const std::string_view parts[] = {std::string_view(w[7]).substr(0, slash),
+                                      slash == std::string::npos ? std::string_view() : std::string_view(w[7]).substr(slash + 1)};
+    for (int i = 0; i < 2; ++i) {
+        const auto [end, ec] = std::from_chars(parts[i].data(), parts[i].data() + parts[i].size(), *centre[i]);
+        if (slash == std::string::npos || ec != std::errc() || end != parts[i].data() + parts[i].size() ||
+            !std::isfinite(*centre[i]) || std::fabs(*centre[i]) > 4294967296.0) {
+            p.fail("the centre should be two numbers joined by '/'");
+            return std::nullopt;
+        }
+    }
+    r.wholes(w[8], "the outline on the map", outline, kPixels);
+    for (size_t i = 9; i < w.size() && p.ok; ++i) {
+        const auto n = decodedName(w[i]);
+        if (!n) p.fail("\"" + w[i].substr(0, 40) + "\" is no area name");
+        else a.neighbours.push_back(*n);
+    }
+    if (!p.ok) return std::nullopt;
+    return area;
+}
+
+// One name in a line of names, or a problem.
+std::optional<Lines> namesOf(Parser& p, std::string_view text) {
+    Lines out;
+    for (const std::string& word : wordsAtBlanks(text)) {
+        const auto n = decodedName(word);
+        if (!n) {
+            p.fail("\"" + word.substr(0, 40) + "\" is no area name");
+            return std::nullopt;
+        }
+        out.push_back(*n);
+    }
+    return out;
+}
+
+// A second area of a name (letter case aside, as the game reads it), and a
+// neighbour that names no area, are problems of the line they stand in.
+void checkAreas(Parser& p, const areas::AreaSet& set, const std::vector<size_t>& lineOf) {
+    std::vector<std::string> folded;
+    for (size_t i = 0; i < set.size() && p.ok; ++i) {
+        const std::string& name = set.areas()[i].spec.name;
+        if (std::find(folded.begin(), folded.end(), foldCase(name)) != folded.end())
+            p.fail("a second area is named \"" + name + "\"", lineOf[i]);
+        folded.push_back(foldCase(name));
+    }
+    const Lines names = set.names();
+    for (size_t i = 0; i < set.size() && p.ok; ++i)
+        for (const std::string& n : set.areas()[i].spec.neighbours)
+            if (p.ok && std::find(names.begin(), names.end(), n) == names.end())
+                p.fail("the area \"" + set.areas()[i].spec.name + "\" has the neighbour \"" + n +
+                           "\", but no area is named so",
+                       lineOf[i]);
+}
+
+areas::AreaSet readAreas(Parser& p) {
+    areas::AreaSet::Picture picture;
+    picture.path = p.value("area-picture");
+    picture.fitted = p.flag("area-picture-fitted");
+    std::vector<areas::AreaSet::Area> list;
+    std::vector<size_t> lineOf;
+    const size_t count = p.count("areas");
+    for (size_t i = 0; i < count && p.ok; ++i) {
+        const std::string line = p.next();
+        if (auto area = p.ok ? readAreaLine(p, line) : std::nullopt) {
+            list.push_back(std::move(*area));
+            lineOf.push_back(p.at);
+        }
+    }
+    const bool stepShown = p.flag("neighbour-step");
+    Lines checkList;
+    std::vector<bool> ticked;
+    const size_t entries = p.count("neighbour-list");
+    for (size_t i = 0; i < entries && p.ok; ++i) {
+        const std::string v = p.value("neighbour-entry");
+        if (!p.ok) break;
+        const auto name = v.size() > 2 && (v[0] == '0' || v[0] == '1') && v[1] == ' ' ? decodedName(v.substr(2)) : std::nullopt;
+        if (!name) p.fail("the entry should be 0 or 1 and an area name");
+        else {
+            ticked.push_back(v[0] == '1');
+            checkList.push_back(*name);
+        }
+    }
+    areas::AreaSet::ProposedNeighbours proposed;
+    const size_t proposals = p.count("proposed");
+    for (size_t i = 0; i < proposals && p.ok; ++i) {
+        const std::string v = p.value("proposed-neighbours");
+        if (const auto names = p.ok ? namesOf(p, v) : std::nullopt)
+            proposed.emplace_back(names->front(), Lines(names->begin() + 1, names->end()));
+    }
+    areas::AreaSet set(std::move(list), stepShown, std::move(checkList), std::move(ticked), std::move(picture),
+                       std::move(proposed));
+    if (p.ok) checkAreas(p, set, lineOf);
+    return set;
+}
+
+// Version 1 kept the areas as the older work file's text, its lines counted.
+areas::AreaSet readVersion1Areas(Parser& p) {
+    const size_t count = p.count("areas");
+    const size_t first = p.at;
+    std::string text;
+    for (size_t i = 0; i < count && p.ok; ++i) text += p.next() + "\n";
+    if (!p.ok || count == 0) return {};
+    const auto work = areas::parseWork(text);
+    const auto set = work ? areas::AreaSet::fromWork(*work) : std::nullopt;
+    if (!set) {
+        p.fail("the areas kept from here on cannot be read", first);
+        return {};
+    }
+    checkAreas(p, *set, std::vector<size_t>(set->size(), first));
+    return *set;
 }
 
 } // namespace
@@ -170,36 +457,38 @@ std::string serialiseRecord(const ConversionRecord& r) {
         if (s.checksum.find(' ') != std::string::npos) throw AppError("A script's checksum holds a blank: " + s.checksum);
         w.value("script", s.checksum + " " + s.entry);
     }
-    const Lines areas = splitAtLf(r.areasWork);
-    if (!r.areasWork.empty() && r.areasWork.back() != '\n')
-        throw AppError("The areas' work does not end with a line end and cannot be remembered");
-    if (r.areasWork.find('\r') != std::string::npos)
-        throw AppError("The areas' work holds a carriage return and cannot be remembered");
-    w.count("areas", areas.size());
-    for (const std::string& l : areas) w.line(l);
+    writeAreas(w, r.areas);
     w.line("end");
     return w.out;
 }
 
 ParsedRecord parseRecord(std::string_view text) {
     ParsedRecord result;
-    Parser p{splitAtLf(text)};
+    Parser p;
+    p.lines = splitAtLf(text);
     // A newer version may hold anything after its first line.
     const std::string header = p.next();
-    if (header.compare(0, std::string_view(kHeaderStart).size(), kHeaderStart) != 0) return result;
+    const auto damaged = [&](std::string what, size_t line) {
+        result.problem = "line " + std::to_string(line) + ": " + std::move(what);
+        return result;
+    };
+    if (header.compare(0, std::string_view(kHeaderStart).size(), kHeaderStart) != 0)
+        return damaged("it does not begin with \"" + std::string(kHeaderStart) + "\"", 1);
     const long long version = p.number(std::string_view(header).substr(std::string_view(kHeaderStart).size()), 1,
                                        1000000);
-    if (!p.ok) return result;
+    if (!p.ok) return damaged("the version is no number", 1);
     if (version > kRecordVersion) {
         result.kind = ParsedRecord::Kind::Newer;
         result.version = static_cast<int>(version);
         return result;
     }
-    if (text.back() != '\n' || text.find('\r') != std::string_view::npos) return result;
+    if (text.back() != '\n') return damaged("the last line is cut short", p.lines.size());
+    if (const size_t cr = text.find('\r'); cr != std::string_view::npos)
+        return damaged("a line holds a carriage return", static_cast<size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(cr), '\n')) + 1);
     ConversionRecord& r = result.record;
     r.mapSource = p.value("map-source");
     const std::string kind = p.value("map-kind");
-    if (kind != "archive" && kind != "folder") return result;
+    if (p.ok && kind != "archive" && kind != "folder") return damaged("the map kind should be archive or folder", p.at);
     r.mapIsArchive = kind == "archive";
     r.mapName = p.value("map-name");
     r.worldSize = static_cast<int32_t>(p.number(p.value("world-size"), 0, 1 << 20));
@@ -211,14 +500,14 @@ ParsedRecord parseRecord(std::string_view text) {
         size_t blank = done.find(' ', start);
         if (blank == std::string::npos) blank = done.size();
         const auto step = stepOfKey(std::string_view(done).substr(start, blank - start));
-        if (!step || r.has(*step)) return result;
+        if (!step || r.has(*step)) return damaged("the steps done name an unknown step, or one twice", p.at);
         r.done.push_back(*step);
         start = blank + 1;
     }
     const std::string last = p.value("last-step");
     if (!last.empty()) {
         r.lastStep = stepOfKey(last);
-        if (!r.lastStep || !r.has(*r.lastStep)) return result;
+        if (!r.lastStep || !r.has(*r.lastStep)) return damaged("the last step is no step done", p.at);
     }
     r.savedAt = p.value("saved");
     r.gamePath = p.value("game-folder");
@@ -233,12 +522,18 @@ ParsedRecord parseRecord(std::string_view text) {
     for (size_t i = 0; i < scripts && p.ok; ++i) {
         const std::string v = p.value("script");
         const size_t blank = v.find(' ');
-        if (blank == std::string::npos || blank == 0 || blank + 1 == v.size()) return result;
+        if (p.ok && (blank == std::string::npos || blank == 0 || blank + 1 == v.size()))
+            return damaged("the script line should give a checksum and a file", p.at);
+        if (!p.ok) break;
         r.scripts.push_back({v.substr(blank + 1), v.substr(0, blank)});
     }
-    const size_t areas = p.count("areas");
-    for (size_t i = 0; i < areas && p.ok; ++i) r.areasWork += p.next() + "\n";
-    if (p.next() != "end" || !p.ok || p.at != p.lines.size()) return result;
+    if (p.ok) r.areas = version == 1 ? readVersion1Areas(p) : readAreas(p);
+    if (p.ok && p.next() != "end") p.fail("\"end\" was expected here");
+    if (p.ok && p.at != p.lines.size()) p.fail("nothing should follow \"end\"", p.at + 1);
+    if (!p.ok) {
+        result.problem = p.problem;
+        return result;
+    }
     std::sort(r.done.begin(), r.done.end());
     result.kind = ParsedRecord::Kind::Ok;
     return result;
@@ -401,7 +696,7 @@ LoadedRecord loadRecord(const std::string& addonDir) {
                              "usual to begin afresh.";
             return loaded;
         }
-        reason = "it is damaged";
+        reason = parsed.problem.empty() ? "it is damaged" : "it is damaged, " + parsed.problem;
     }
     // Set aside under a name of its own, so that no later save overwrites it.
     std::string aside = file + ".damaged";

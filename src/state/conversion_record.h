@@ -5,6 +5,7 @@
 // after every step.
 #pragma once
 
+#include "areas/area_set.h"
 #include "platform/text.h"
 
 #include <cstdint>
@@ -18,7 +19,7 @@ namespace tw::state {
 // The record's file name inside the add-on folder.
 inline constexpr const char* kRecordFileName = "tarnwick-conversion.txt";
 // The version this program writes; it reads this one and older ones.
-inline constexpr int kRecordVersion = 1;
+inline constexpr int kRecordVersion = 2;
 
 // The steps of a conversion, in the wizard's order.
 enum class Step {
@@ -68,8 +69,9 @@ struct ConversionRecord {
     // Every script written by Tarnwick, with the checksum of what it wrote.
     std::vector<ScriptSum> scripts;
 
-    // The Areas page's work (its own text: the areas, neighbours, picture).
-    std::string areasWork;
+    // The strategic areas drawn so far: one line each, with the neighbour
+    // step, the map picture and the proposed neighbours.
+    areas::AreaSet areas;
 
     bool has(Step step) const;
     // Marks a step done and makes it the last step.
@@ -92,7 +94,10 @@ struct ParsedRecord {
     enum class Kind { Ok, Newer, Damaged } kind = Kind::Damaged;
     ConversionRecord record;  // when Ok
     int version = 0;          // when Newer: the file's version
+    std::string problem;      // when Damaged: the first line that does not read and why ("line 7: ...")
 };
+// Reads this version and older ones (version 1 kept the areas as the text
+// of the older work file).
 ParsedRecord parseRecord(std::string_view text);
 
 // The record file of an add-on folder (which ends in its separator).

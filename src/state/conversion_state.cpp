@@ -50,7 +50,7 @@ std::string beginConversion(ConversionState& s, const std::string& programDir, c
     if (earlier.kind == state::LoadedRecord::Kind::Ok) {
         const state::ConversionRecord& e = earlier.record;
         fresh.scripts = e.scripts;
-        fresh.areasWork = e.areasWork;
+        fresh.areas = e.areas;
         // Making the add-on again redoes neither the game folder, nor the
         // first packing, nor the pathmaps in its Pathfinding folder: what
         // the earlier record knows of them stays.

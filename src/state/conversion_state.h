@@ -18,7 +18,6 @@ struct ConversionState {
     std::string GamePath;   // the game's installation folder
     int32_t WorldSize = 0;  // 1024, 2048 or 4096 metres
     int32_t WorldScale = 0; // metres per map-view pixel
-    int32_t ActivePoint = 0;// 2 = first corner point, 1 = second
 
     // Add-on generator.
     std::vector<std::string> InfantrySpawnPoints;
@@ -27,16 +26,6 @@ struct ConversionState {
     std::string VehicleSpawnList;
     std::string SpawnPointText;
     std::string PositionValue;
-
-    // Strategic area editor: the area being finished.
-    int32_t AreaMinX = 0;
-    int32_t AreaMinY = 0;
-    int32_t AreaMaxX = 0;
-    int32_t AreaMaxY = 0;
-    double AreaCenterX = 0;
-    double AreaCenterY = 0;
-    int32_t AreaPriority = 0;
-    std::string AreaName;
 
     // Packing: the archive path chosen for the add-on.
     std::string PackTarget;

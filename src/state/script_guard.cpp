@@ -139,7 +139,7 @@ OverwritePlan planWithoutAsking(const ConversionRecord& record, const std::strin
 }
 
 std::string finishedWork(const ConversionRecord& saved, const std::string& addonDir) {
-    const bool areas = !saved.areasWork.empty() || saved.has(Step::AreasWritten) ||
+    const bool areas = !saved.areas.empty() || saved.has(Step::AreasWritten) ||
                        fileExists(addonDir + "tarnwick-areas.txt");
     const bool pathmaps = saved.has(Step::PathmapsTransferred) || !saved.pathmaps.empty();
     if (areas && pathmaps) return "recorded areas and transferred pathmaps";
@@ -162,7 +162,7 @@ std::string copyConversionAside(const std::string& addonDir, const std::string& 
 void forgetFinishedWork(ConversionRecord& record) {
     // The pathmaps stay in the add-on's Pathfinding folder, and what the
     // record knows of them stays with them.
-    record.areasWork.clear();
+    record.areas = {};
     std::erase_if(record.done, [](Step s) { return s == Step::AreasWritten || s == Step::Packed; });
     if (record.lastStep && !record.has(*record.lastStep)) record.lastStep = record.done.empty() ? std::nullopt : std::optional(record.done.back());
 }

@@ -14,7 +14,7 @@ BatchRun::BatchRun(std::string name, std::string folder)
 RunHandle BatchRun::start(Shell& shell, const std::string& folder, const std::string& name) {
     auto run = std::make_shared<BatchRun>(name, folder);
     // The shell keeps the run alive until it has ended.
-    run->stopper_ = shell.startBatch(name, folder, [run](bool ok) { run->end(ok); });
+    run->stopper_ = shell.startBatchRun(name, folder, [run](Shell::BatchEnd end) { run->end(end); });
     return run;
 }
 
@@ -29,9 +29,12 @@ void BatchRun::stop() {
     stopper_();
 }
 
-void BatchRun::end(bool ok) {
+void BatchRun::end(Shell::BatchEnd end) {
     if (!running()) return;
-    outcome_ = ok ? Outcome::Succeeded : stopping_ ? Outcome::Stopped : Outcome::Failed;
+    // A run stopped in its console, or through stop(), was stopped, not failed.
+    if (end == Shell::BatchEnd::Succeeded) outcome_ = Outcome::Succeeded;
+    else if (end == Shell::BatchEnd::Stopped || stopping_) outcome_ = Outcome::Stopped;
+    else outcome_ = Outcome::Failed;
     auto callbacks = std::move(callbacks_);
     callbacks_.clear();
     stopper_ = nullptr;

@@ -34,7 +34,7 @@ public:
     BatchRun(std::string name, std::string folder);
 
 private:
-    void end(bool ok);
+    void end(Shell::BatchEnd end);
 
     unsigned long long id_;
     std::string name_, folder_;

@@ -32,11 +32,15 @@ ConsoleWindow::ConsoleWindow(const QString& title, const QString& program, const
                              Messages* messages)
     : ConsoleWindow(title,
                     std::make_unique<tools::BatchJob>(program.toStdString(), texts(arguments), folder.toStdString()),
-                    std::move(onFinished), messages, parent) {}
+                    [onFinished = std::move(onFinished)](const tools::BatchOutcome& outcome) {
+                        if (onFinished) onFinished(outcome.succeeded());
+                    },
+                    messages, parent) {}
 
 ConsoleWindow::ConsoleWindow(const QString& title, std::unique_ptr<tools::BatchJob> job,
-                             std::function<void(bool)> onFinished, Messages* messages, QWidget* parent)
-    : QWidget(parent, Qt::Window), onFinished_(std::move(onFinished)), messages_(messages), job_(std::move(job)) {
+                             std::function<void(const tools::BatchOutcome&)> onEnded, Messages* messages,
+                             QWidget* parent)
+    : QWidget(parent, Qt::Window), onEnded_(std::move(onEnded)), messages_(messages), job_(std::move(job)) {
     setObjectName(QStringLiteral("ConsoleWindow"));
     all().insert(this);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -215,7 +219,7 @@ void ConsoleWindow::end(const tools::BatchOutcome& result) {
     output_->appendPlainText(QStringLiteral("\n") + outcome);
     if (ok && progress_->isVisible()) progress_->setValue(100);
     progressText_->setText(outcome);
-    if (onFinished_) onFinished_(ok);
+    if (onEnded_) onEnded_(result);
     // "Wait" closes the window at a good end; a failure stays readable.
     if (closeWhenEnded_ && ok) {
         close();

@@ -40,8 +40,9 @@ class ConsoleWindow : public QWidget {
 public:
     // Shows the run `job` and starts it; `title` names the batch. `messages`
     // asks the close question.
-    ConsoleWindow(const QString& title, std::unique_ptr<tools::BatchJob> job, std::function<void(bool)> onFinished,
-                  Messages* messages = nullptr, QWidget* parent = nullptr);
+    ConsoleWindow(const QString& title, std::unique_ptr<tools::BatchJob> job,
+                  std::function<void(const tools::BatchOutcome&)> onEnded, Messages* messages = nullptr,
+                  QWidget* parent = nullptr);
     // Starts `program` with `arguments` in `folder`, a run without footprint.
     ConsoleWindow(const QString& title, const QString& program, const QStringList& arguments, const QString& folder,
                   std::function<void(bool)> onFinished, QWidget* parent = nullptr, Messages* messages = nullptr);
@@ -86,7 +87,7 @@ private:
     QTimer* countdown_;
     int secondsLeft_ = 0;
     QProcess* process_;
-    std::function<void(bool)> onFinished_;
+    std::function<void(const tools::BatchOutcome&)> onEnded_;
     Messages* messages_;
     std::unique_ptr<tools::BatchJob> job_;
     QString lines_;  // lines of the output not shown yet

@@ -26,11 +26,25 @@ void QtShell::runBatch(const std::string& batchName, const std::string& folder,
 
 std::function<void()> QtShell::startBatch(const std::string& batchName, const std::string& folder,
                                           std::function<void(bool)> onFinished) {
+    return startBatchRun(batchName, folder, [onFinished = std::move(onFinished)](BatchEnd end) {
+        if (onFinished) onFinished(end == BatchEnd::Succeeded);
+    });
+}
+
+std::function<void()> QtShell::startBatchRun(const std::string& batchName, const std::string& folder,
+                                             std::function<void(BatchEnd)> onEnded) {
     static unsigned serial = 0;
     auto job = std::make_unique<tools::BatchJob>(programDir_, folder, batchName, std::to_string(++serial));
     // Never the command interpreter: the program's own runner carries out
     // the batch file, in the batch file's folder, and checks every line.
-    auto* console = new ConsoleWindow(q(batchName), std::move(job), std::move(onFinished), &messages_);
+    auto* console = new ConsoleWindow(q(batchName), std::move(job),
+                                      [onEnded = std::move(onEnded)](const tools::BatchOutcome& outcome) {
+                                          if (!onEnded) return;
+                                          onEnded(outcome.succeeded() ? BatchEnd::Succeeded
+                                                  : outcome.stopped() ? BatchEnd::Stopped
+                                                                      : BatchEnd::Failed);
+                                      },
+                                      &messages_);
     std::erase_if(consoles_, [](const QPointer<ConsoleWindow>& c) { return c.isNull(); });
     consoles_.push_back(console);
     console->show();

@@ -22,6 +22,8 @@ public:
                   std::function<void(bool)> onFinished = {}) override;
     std::function<void()> startBatch(const std::string& batchName, const std::string& folder,
                                      std::function<void(bool)> onFinished) override;
+    std::function<void()> startBatchRun(const std::string& batchName, const std::string& folder,
+                                        std::function<void(BatchEnd)> onEnded) override;
     bool batchesRunning() const override;
     void stopBatches() override;
     void openDocument(const std::string& fileName, const std::string& folder) override;

@@ -185,10 +185,9 @@ TEST(StartingState, ConversionStateStartsEmpty) {
     EXPECT_TRUE(s.LevelDir.empty() && s.MapDir.empty() && s.MapName.empty() && s.GamePath.empty());
     EXPECT_EQ(s.WorldSize, 0);
     EXPECT_EQ(s.WorldScale, 0);
-    EXPECT_EQ(s.AreaMinX, 0);
-    EXPECT_EQ(s.AreaCenterY, 0.0);
+    EXPECT_EQ(window.form.t3->scratch(), AreasPage::Scratch{});
     window.form.show();
-    EXPECT_EQ(s.ActivePoint, 1);
+    EXPECT_EQ(window.form.t3->scratch().ActivePoint, 1);
 }
 
 TEST(StartingState, AddonFolderUsesTheProgramFoldersSeparator) {
@@ -222,7 +221,7 @@ TEST(FormShow, RestoresTheGameFolderFromMemoryBf) {
         window.form.show();
         EXPECT_EQ(window.form.t4->Edit4->text(), c.shown);
         EXPECT_EQ(window.form.state.GamePath, c.gamePath);
-        EXPECT_EQ(window.form.state.ActivePoint, 1);
+        EXPECT_EQ(window.form.t3->scratch().ActivePoint, 1);
         EXPECT_TRUE(window.splash.isVisible());
         EXPECT_TRUE(window.scripted.messages.errors.empty());
     }
@@ -239,7 +238,7 @@ TEST(FormShow, AnUnreadableMemoryBfIsReportedAndTheWindowStillOpens) {
     EXPECT_TRUE(window.form.isVisible());
     EXPECT_TRUE(window.splash.isVisible());
     EXPECT_EQ(window.form.t4->Edit4->text(), QStringLiteral("BF Pfad"));
-    EXPECT_EQ(window.form.state.ActivePoint, 1);
+    EXPECT_EQ(window.form.t3->scratch().ActivePoint, 1);
 }
 
 TEST(Splash, AClickHidesItAndLeavesTheMainWindowAsItWas) {

@@ -214,6 +214,45 @@ TEST(AreaSetWork, ReadsEarlierWorkAndRefusesLinesThatDescribeNoAreas) {
     }
 }
 
+// The walk through proposals: recorded ones (by an earlier area of the same
+// name, letter case aside) are passed over but stay neighbours; each one
+// recorded proposes its neighbours among the recorded ones.
+TEST(AreaSetProposals, TheWalkPassesRecordedOnesAndProposesNeighbours) {
+    enum Act { Record, Skip };
+    const auto proposal = [](const char* name, std::vector<size_t> neighbours) {
+        return Proposal{name, 0, 0, 20, 20, 100, false, 1, std::move(neighbours)};
+    };
+    const std::vector<Proposal> proposals = {proposal("A", {1}), proposal("B", {0, 2}), proposal("C", {1})};
+    const struct {
+        const char* what;
+        std::vector<Act> acts;
+        std::vector<size_t> shown;  // before each act, and then
+        AreaSet::ProposedNeighbours proposed;
+    } cases[] = {
+        {"all recorded", {Record, Record}, {0, 2}, {{"A", {"b"}}, {"b", {"A", "C"}}, {"C", {"b"}}}},
+        {"the first passed by", {Skip, Record}, {0, 2}, {{"b", {"C"}}, {"C", {"b"}}}},
+        {"none recorded", {Skip, Skip}, {0, 2}, {}},
+    };
+    for (const auto& c : cases) {
+        AreaSet set;
+        set.record(spec("b", 10));
+        set.startProposals(proposals);
+        std::vector<size_t> shown;
+        for (const Act act : c.acts) {
+            const auto at = set.nextProposal();
+            ASSERT_TRUE(at) << c.what;
+            shown.push_back(*at);
+            if (act == Record) EXPECT_TRUE(set.proposalRecorded(set.proposals()[*at].name)) << c.what;
+            else set.skipProposal();
+        }
+        EXPECT_EQ(shown, c.shown) << c.what;
+        EXPECT_FALSE(set.nextProposal()) << c.what;
+        EXPECT_TRUE(set.proposals().empty()) << c.what;  // the walk is over
+        EXPECT_FALSE(set.proposalRecorded("D")) << c.what;
+        EXPECT_EQ(set.proposedNeighbours(), c.proposed) << c.what;
+    }
+}
+
 TEST(AreaNames, TheScriptCarriesOneWordOnce) {
     const Lines recorded = {"Hill", "AxisHQ"};
     const std::vector<std::pair<std::string, std::string>> cases = {

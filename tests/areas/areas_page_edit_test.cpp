@@ -83,7 +83,7 @@ TEST(AreaEditing, EveryChangeKeepsTheScriptOfTheAreasRecordedAfresh) {
     EXPECT_EQ(p.Edit3z->text(), QStringLiteral("70"));
     EXPECT_TRUE(p.Team2->isChecked());
     EXPECT_TRUE(p.LabelCancel->isVisible());
-    EXPECT_EQ(ed.form.state.AreaMinX, 1200);
+    EXPECT_EQ(ed.form.t3->scratch().AreaMinX, 1200);
     p.Edit2z->setText(QStringLiteral("Valley"));
     ed.click(p.Label9z);
     EXPECT_FALSE(p.areafert->isVisible());

@@ -60,7 +60,7 @@ struct Wizard {
     }
     // The active point to `to` with the step buttons: Right, then Down.
     void stepTo(QPoint to) {
-        PictureBox* dot = form.state.ActivePoint == 2 ? page.gruen : page.rot;
+        PictureBox* dot = form.t3->scratch().ActivePoint == 2 ? page.gruen : page.rot;
         page.Edit1z->setText(QString::number(to.x() - dot->x()));
         click(page.Label5z);
         page.Edit1z->setText(QString::number(to.y() - dot->y()));
@@ -132,7 +132,7 @@ TEST(AreaMouse, ClickAndDragGiveTheSameFileAsTheButtons) {
     w.form.setPageEnabled(&w.page, true);
     w.drag({200, 100}, {260, 150});  // one gesture: both corners, the box opens
     EXPECT_TRUE(w.page.areafert->isVisible());
-    EXPECT_EQ(w.form.state.AreaMinX, 400);
+    EXPECT_EQ(w.form.t3->scratch().AreaMinX, 400);
     w.record("North", true);
     w.click(w.page.Label1z);
     w.clickMap({300, 300});  // the first point
@@ -333,14 +333,14 @@ TEST(AreaWork, RestoredAfterTheWindowIsGoneGivesTheSameFile) {
     TempFolder tmp;
     // The areas in progress are kept in the conversion's record.
     const std::string addon = tmp.dir() + "bf1942/levels/DemoMap_001/";
-    const auto work = [&] { return state::loadRecord(addon).record.areasWork; };
+    const auto saved = [&] { return state::loadRecord(addon).record.areas; };
     {
         Wizard w(tmp);
         w.scripted.dialogs.answer(kSample + "Textures/InGameMap.dds");
         w.click(w.page.Label10z);
-        EXPECT_EQ(work(), "");  // nothing drawn yet
+        EXPECT_TRUE(saved().empty());  // nothing drawn yet
         drawTwo(w);
-        EXPECT_NE(work(), "");
+        EXPECT_EQ(saved(), w.page.areaSet());
     }
     {
         Wizard w(tmp);
@@ -373,7 +373,7 @@ TEST(AreaWork, RestoredAfterTheWindowIsGoneGivesTheSameFile) {
     w.continueSaved = false;  // start afresh
     w.page.addonOpened();
     EXPECT_EQ(w.page.ListBox1z->count(), 0);
-    EXPECT_EQ(work(), "");
+    EXPECT_TRUE(saved().empty());
     EXPECT_TRUE(w.scripted.messages.errors.empty());
 }
 

@@ -69,8 +69,8 @@ struct Wizard {
             s += std::to_string(w->x()) + "," + std::to_string(w->y()) + "," + std::to_string(w->width()) + "," +
                  std::to_string(w->height()) + (w->isHidden() ? "h " : "v ");
         s += std::to_string(page.Label1z->isEnabled()) + std::to_string(page.Label2z->isEnabled()) +
-             std::to_string(page.Label8z->isEnabled()) + " " + std::to_string(form.state.ActivePoint) + " " +
-             std::to_string(form.state.AreaMinX) + "/" + std::to_string(form.state.AreaMaxY);
+             std::to_string(page.Label8z->isEnabled()) + " " + std::to_string(form.t3->scratch().ActivePoint) + " " +
+             std::to_string(form.t3->scratch().AreaMinX) + "/" + std::to_string(form.t3->scratch().AreaMaxY);
         return s;
     }
 

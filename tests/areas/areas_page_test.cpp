@@ -58,7 +58,7 @@ struct Editor {
 
 TEST(AreaCursor, MovesTheSecondPointByTheStep) {
     Editor ed;
-    ASSERT_EQ(ed.form.state.ActivePoint, 1);
+    ASSERT_EQ(ed.form.t3->scratch().ActivePoint, 1);
     struct Step {
         QString step;
         QWidget* command;
@@ -135,7 +135,7 @@ TEST(AreaOutlineSteps, TheStateTableRowByRow) {
         EXPECT_EQ(p.gruen->isVisible() && p.fg->isVisible(), first);
         EXPECT_EQ(p.rot->isVisible() && p.fr->isVisible(), second);
         EXPECT_EQ(p.areafert->isVisible(), props);
-        EXPECT_EQ(ed.form.state.ActivePoint, active);
+        EXPECT_EQ(ed.form.t3->scratch().ActivePoint, active);
     };
     row(true, false, false, true, true, false, 1);
     ed.click(p.Label1z);
@@ -154,9 +154,9 @@ TEST(AreaOutlineSteps, TheStateTableRowByRow) {
     EXPECT_EQ(p.unten->geometry(), QRect(100, 300, 50, 5));
     EXPECT_EQ(p.links->geometry(), QRect(100, 260, 5, 40));
     EXPECT_EQ(p.rechts->geometry(), QRect(150, 260, 5, 40));
-    EXPECT_EQ(ed.form.state.AreaMinX, 400);
-    EXPECT_EQ(ed.form.state.AreaMaxY, 1008);
-    EXPECT_EQ(ed.form.state.AreaCenterY, 928);
+    EXPECT_EQ(ed.form.t3->scratch().AreaMinX, 400);
+    EXPECT_EQ(ed.form.t3->scratch().AreaMaxY, 1008);
+    EXPECT_EQ(ed.form.t3->scratch().AreaCenterY, 928);
     // Moving into the first point's row and applying again keeps it all.
     p.rot->move(150, 300);
     ed.click(p.Label8z);
@@ -186,7 +186,7 @@ TEST(AreaProperties, NameAndPriorityChecks) {
               "'Priority (from 1 - 200)' ist kein g\xC3\xBCltiger Integerwert.\nThe priority field of \"Area "
               "fertigstellen\" takes how important the area is: type a whole number from 1 to 200 (unimportant 10, "
               "important 150).");
-    EXPECT_EQ(ed.form.state.AreaName, "Hill");
+    EXPECT_EQ(ed.form.t3->scratch().AreaName, "Hill");
     EXPECT_EQ(ed.page.ListBox1z->count(), 0);
     EXPECT_TRUE(ed.page.areafert->isVisible());
     ed.record("Hill", "500");  // no range check

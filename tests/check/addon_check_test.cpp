@@ -415,6 +415,36 @@ TEST(AddonCheck, WhatTheGameTakesGivesNoFalseWarning) {
     EXPECT_EQ(near, 5u);
 }
 
+// Lines inside comments count for nothing, however the comment is written:
+// a world size, ai.createallmaps or a search map in a beginrem block changes
+// no finding of the clean add-on.
+TEST(AddonCheck, CommentedLinesChangeNoFinding) {
+    const auto prepend = [](const std::string& file, const std::string& text) {
+        writeBytes(file, text + readBytes(file));
+    };
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> change;
+    };
+    const std::vector<Case> cases = {
+        {"a smaller world size in a comment block before the real one",
+         [&](auto a) { prepend(a + "ai.con", "beginrem\r\naiSettings.setWorldMapSize 256 256\r\nendrem\r\n"); }},
+        {"ai.createallmaps in a comment block",
+         [](auto a) { append(a + "ai.con", "BeginRem --- generation, done\r\nai.createallmaps\r\nEndRem\r\n"); }},
+        {"a search map in a block whose words are glued to their text",
+         [&](auto a) {
+             prepend(a + "AIPathFinding.con", "beginrem***\r\nai.addSearchMap Old9 0 0 25 1 0 0 1\r\nendrem***\r\n");
+         }},
+    };
+    const auto lines = [](const std::vector<Finding>& findings) {
+        std::vector<std::string> out;
+        for (const Finding& f : findings) out.push_back(f.code + " " + f.message);
+        return out;
+    };
+    const auto clean = lines(findingsAfter([](const std::string&) {}));
+    for (const Case& c : cases) EXPECT_EQ(lines(findingsAfter(c.change)), clean) << c.what;
+}
+
 // The name rule the areas are held to.
 TEST(AddonCheck, AreaNames) {
     for (const char* good : {"CP_Village", "Hill-2", "north.camp", "A"}) EXPECT_EQ(areaNameFault(good), "") << good;

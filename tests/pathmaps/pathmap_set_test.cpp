@@ -213,6 +213,19 @@ TEST(PathmapSet, FoldersThatCannotBeUsed) {
              t.write("Init/Terrain.con", "GeometryTemplate.worldSize 1000\r\n");
          },
          "Init/Terrain.con names a world of 1000 m; pathmaps are made for 256, 512, 1024, 2048, 4096 or 8192 m."},
+        {"a world size only inside a comment block",
+         [](const TempFolder& t) {
+             t.write("AIPathFinding.con", "rem\r\n");
+             t.write("ai.con", "BeginRem\r\naiSettings.setWorldMapSize 1024 1024\r\nendrem\r\n");
+         },
+         " names no world size: neither ai.con (aiSettings.setWorldMapSize) nor init/terrain.con "
+         "(GeometryTemplate.worldSize) holds one."},
+        {"the terrain's last world size line counts, as the game applies them in order",
+         [](const TempFolder& t) {
+             t.write("AIPathFinding.con", "rem\r\n");
+             t.write("Init/Terrain.con", "GeometryTemplate.worldSize 1024\r\nGeometryTemplate.worldSize 1000\r\n");
+         },
+         "Init/Terrain.con names a world of 1000 m; pathmaps are made for 256, 512, 1024, 2048, 4096 or 8192 m."},
     };
     for (const auto& c : cases) {
         TempFolder t;

@@ -66,14 +66,16 @@ std::string snapshot(Sitting& s) {
         for (const auto& l : lines) t += std::string(l) + "|";
         return t;
     };
-    out += "areas " + join(a.Memo1z) + " waiting " + join(a.Memo2z) + " blocks " + join(a.Aread) + " sides " +
-           join(a.sides) + "\n";
-    for (const Lines& p : a.params) out += "params " + join(p) + "\n";
-    for (const Lines& p : a.vparams) out += "vparams " + join(p) + "\n";
+    areas::AreasWork w;
+    a.areaSet().toWork(w);
+    out += "areas " + join(w.createLines) + " waiting " + join(w.waiting) + " blocks " + join(w.blocks) + " sides " +
+           join(w.sides) + "\n";
+    for (const Lines& p : w.params) out += "params " + join(p) + "\n";
+    for (const Lines& p : w.vparams) out += "vparams " + join(p) + "\n";
     const ConversionState& st = s.form.state;
     out += "state " + st.LevelDir + " | " + st.MapDir + " | " + st.MapName + " | " + st.GamePath + " | " +
            std::to_string(st.WorldSize) + " | " + std::to_string(st.WorldScale) + " | " + st.PackTarget + " | " +
-           std::to_string(st.ActivePoint) + "\n";
+           std::to_string(a.scratch().ActivePoint) + "\n";
     out += "shown " + s.form.PageControl1->currentWidget()->objectName().toStdString() + "\n";
     return out;
 }
@@ -151,7 +153,7 @@ TEST(ContinueRefused, DamagedNewerOrGoneEachSaySoAndTheWizardWorks) {
         const char* said;
     } cases[] = {
         {Kind::Damaged, "It was kept as tarnwick-conversion.txt.damaged. Choose the map as usual"},
-        {Kind::Newer, "was written by a newer Tarnwick (record version 7; this one reads up to 1)"},
+        {Kind::Newer, "was written by a newer Tarnwick (record version 7; this one reads up to 2)"},
         {Kind::FolderGone, "is gone, so its conversion cannot be continued. Choose the map as usual"},
     };
     for (const auto& c : cases) {

@@ -120,7 +120,7 @@ TEST(StrategicAreasEditedByHand, AskedBeforeTheAreasAreWritten) {
         const bool written = answer == Replace;
         EXPECT_EQ(readBytes(script) == mine, !written) << answer;
         EXPECT_EQ(readBytes(script).find("aiStrategicArea.create West") != std::string::npos, written) << answer;
-        EXPECT_EQ(s.form.t3->Memo2z.size(), answer == Cancel ? 1u : 0u) << answer;  // Cancel: still to do
+        EXPECT_EQ(s.form.t3->areaSet().current().has_value(), answer == Cancel) << answer;  // Cancel: still to do
         std::vector<std::string> copies;
         for (const auto& e : fs::directory_iterator(place.addon()))
             if (e.path().filename().string().rfind("tarnwick-replaced-", 0) == 0)
@@ -165,7 +165,7 @@ TEST(StartOverAConversionWithAreas, AsksToContinueStartAfreshOrCancel) {
                                             " before the add-on was made anew."});
             EXPECT_EQ(readBytes(addon + "AI/StrategicAreas.con"), "");
             EXPECT_EQ(s.form.t3->areaSet().size(), 0u);
-            EXPECT_EQ(s.form.state.Record.areasWork, "");
+            EXPECT_TRUE(s.form.state.Record.areas.empty());
         } else {
             for (const auto& [file, bytes] : before) EXPECT_EQ(readBytes(addon + file), bytes) << file << " " << answer;
             EXPECT_EQ(s.messages.infos, std::vector<std::string>{}) << answer;

@@ -63,6 +63,7 @@ public:
     };
     void runBatch(const std::string& batchName, const std::string& folder,
                   std::function<void(bool)> onFinished = {}) override {
+        if (onStart) onStart();
         batches.push_back({batchName, folder});
         ended.push_back(false);
         // A batch ends once: by the test (finishers[i]) or by stopBatches.
@@ -95,6 +96,7 @@ public:
     }
     void openUrl(const std::string& url) override { urls.push_back(url); }
 
+    std::function<void()> onStart;  // called as each batch starts, before it runs
     std::vector<Batch> batches;
     std::vector<std::function<void(bool)>> finishers;
     std::vector<bool> ended;

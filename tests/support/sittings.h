@@ -88,6 +88,10 @@ public:
                                      std::function<void(bool)> done) override {
         return real_.startBatch(name, folder, std::move(done));
     }
+    std::function<void()> startBatchRun(const std::string& name, const std::string& folder,
+                                        std::function<void(BatchEnd)> ended) override {
+        return real_.startBatchRun(name, folder, std::move(ended));
+    }
     bool batchesRunning() const override { return real_.batchesRunning(); }
     void stopBatches() override { real_.stopBatches(); }
     void openDocument(const std::string& file, const std::string& folder) override { documents.push_back(folder + file); }

@@ -3,6 +3,7 @@
 #include "support/program_folder.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
+#include "tools/batch_run.h"
 #include "tools/console_window.h"
 #include "platform/files.h"
 #include "rfa/archive.h"
@@ -385,6 +386,43 @@ TEST(ConsoleWindow, ClosingARunningBatchAsksThenWaitsOrStops) {
         if (alive) alive->close();
         EXPECT_EQ(u.tmp.read("Program/bf1942/levels/Big/mine.con"), "the user's own file");
         EXPECT_FALSE(std::filesystem::exists(u.program + "Big.rfa"));
+    }
+}
+
+// A run knows how it ended, however it was stopped: through its handle or
+// with "Stop now" in its console; a stopped run is no failed one.
+TEST(ConsoleWindow, ARunStoppedInItsConsoleEndsAsStopped) {
+    using Outcome = tools::BatchRun::Outcome;
+    enum class How { ToItsEnd, ByItsHandle, StopNowInItsConsole };
+    const struct {
+        const char* what;
+        bool failingLine;
+        How how;
+        Outcome outcome;
+    } cases[] = {
+        {"to its end", false, How::ToItsEnd, Outcome::Succeeded},
+        {"a failing line", true, How::ToItsEnd, Outcome::Failed},
+        {"stopped by its handle", false, How::ByItsHandle, Outcome::Stopped},
+        {"\"Stop now\" in its console", false, How::StopNowInItsConsole, Outcome::Stopped},
+    };
+    for (const auto& c : cases) {
+        LongUnpack u;
+        if (c.failingLine) u.tmp.write("Program/unpack.bat", "copy \"none.rfa\" \"Big.rfa\"\r\n");
+        const auto run = tools::BatchRun::start(u.shell, u.program, "unpack.bat");
+        ConsoleWindow* console = newestConsole();
+        ASSERT_NE(console, nullptr) << c.what;
+        QPointer<ConsoleWindow> alive(console);
+        if (c.how != How::ToItsEnd)
+            ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(u.program + "Big.rfa"); }, 10000));
+        if (c.how == How::ByItsHandle) run->stop();
+        if (c.how == How::StopNowInItsConsole) {
+            u.messages.answers.push_back(1);
+            QTest::mouseClick(console->closeButton(), Qt::LeftButton);
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !run->running(); }, 30000)) << c.what;
+        EXPECT_EQ(run->outcome(), c.outcome) << c.what;
+        if (alive) alive->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }
 

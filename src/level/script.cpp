@@ -1,10 +1,10 @@
-#include "generator/level_script.h"
+#include "level/script.h"
 
 #include <cctype>
 #include <charconv>
 #include <cmath>
 
-namespace tw::generator {
+namespace tw::level {
 namespace {
 
 bool blank(char c) { return c == ' ' || c == '\t'; }
@@ -37,11 +37,6 @@ bool isScriptArgument(const std::string& folded) {
     for (size_t i = 5; i < folded.size(); ++i)
         if (!std::isdigit(static_cast<unsigned char>(folded[i]))) return false;
     return true;
-}
-
-bool isRem(const std::string& folded) {
-    return folded == "rem" || (folded.size() > 3 && folded.compare(0, 3, "rem") == 0 &&
-                               !std::isalnum(static_cast<unsigned char>(folded[3])));
 }
 
 // "name = value" (the blanks around '=' optional): sets or forgets the
@@ -81,16 +76,17 @@ void walkScript(const Lines& lines, const std::function<void(const ScriptLine&, 
         sl.argument = trimmed(std::string_view(line).substr(end));
         sl.text = &line;
         const std::string key = foldCase(sl.command);
+        const RemWord rem = remWordOf(key);
         if (inRemBlock) {
-            if (key == "endrem") inRemBlock = false;
+            if (rem == RemWord::EndRem) inRemBlock = false;
             continue;
         }
-        if (key == "beginrem") {
+        if (rem == RemWord::BeginRem) {
             inRemBlock = true;
             continue;
         }
-        if (isRem(key) || key == "if" || key == "elseif" || key == "else" || key == "endif" || key == "while" ||
-            key == "endwhile")
+        if (rem != RemWord::None || key == "if" || key == "elseif" || key == "else" || key == "endif" ||
+            key == "while" || key == "endwhile")
             continue;
         if (key == "var" || key == "const") {
             assign(sl.argument, variables, true);
@@ -128,12 +124,71 @@ Lines scriptWords(const std::string& text) {
     return out;
 }
 
-std::optional<double> scriptNumber(std::string_view text, bool leadingPlus) {
-    if (leadingPlus && !text.empty() && text.front() == '+') text.remove_prefix(1);
+namespace {
+// The text without the "+" the game takes before a number; nothing when a
+// sign follows it.
+std::optional<std::string_view> unsigned_(std::string_view text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '+' || text.front() == '-')) return std::nullopt;
+    }
+    return text;
+}
+} // namespace
+
+std::optional<double> scriptNumber(std::string_view written) {
+    const auto text = unsigned_(written);
+    if (!text) return std::nullopt;
     double v = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
+    const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), v);
+    if (ec != std::errc() || end != text->data() + text->size() || !std::isfinite(v)) return std::nullopt;
     return v;
 }
 
-} // namespace tw::generator
+std::optional<int> scriptWhole(std::string_view written) {
+    const auto text = unsigned_(written);
+    if (!text) return std::nullopt;
+    int v = 0;
+    const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), v);
+    if (ec != std::errc() || end != text->data() + text->size()) return std::nullopt;
+    return v;
+}
+
+std::optional<std::pair<double, double>> scriptPair(std::string_view text) {
+    const size_t slash = text.find('/');
+    if (slash == std::string_view::npos) return std::nullopt;
+    const auto a = scriptNumber(text.substr(0, slash)), b = scriptNumber(text.substr(slash + 1));
+    if (!a || !b) return std::nullopt;
+    return std::pair{*a, *b};
+}
+
+RemWord remWordOf(std::string_view word) {
+    const auto is = [&](std::string_view w) {
+        if (word.size() < w.size()) return false;
+        for (size_t i = 0; i < w.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(word[i])) != w[i]) return false;
+        return word.size() == w.size() || !std::isalnum(static_cast<unsigned char>(word[w.size()]));
+    };
+    if (is("rem")) return RemWord::Rem;
+    if (is("beginrem")) return RemWord::BeginRem;
+    if (is("endrem")) return RemWord::EndRem;
+    return RemWord::None;
+}
+
+std::vector<RunLine> runLinesOf(const Lines& script) {
+    std::vector<RunLine> out;
+    bool relative = true;
+    walkScript(script, [&](const ScriptLine& line, const ScriptVariables&) {
+        const std::string key = foldCase(line.command);
+        if (key == "console.userelativepaths") {
+            relative = line.argument != "0";
+            return;
+        }
+        if (key != "run" && key != "include") return;
+        const Lines w = scriptWords(line.argument);
+        out.push_back({line.number, line.command, w.empty() ? std::string() : w[0], relative});
+    });
+    return out;
+}
+
+} // namespace tw::level
