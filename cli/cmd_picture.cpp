@@ -19,7 +19,7 @@ namespace tw::cli {
 namespace {
 
 std::string withSlash(std::string folder) {
-    if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
+    if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += kNativeSeparator;
     return folder;
 }
 
@@ -76,7 +76,7 @@ int pictureCommand(const QStringList& arguments) {
     if (!parser.isSet(level) && !isLevelFolder(given)) {
         const std::string trimmed = given.substr(0, given.size() - 1);
         if (trimmed.size() > 4 && equalsIgnoreCase(trimmed.substr(trimmed.size() - 4), "_001"))
-            levelFolder = trimmed.substr(0, trimmed.size() - 4) + "/";
+            levelFolder = trimmed.substr(0, trimmed.size() - 4) + given.back();
     }
     if (!isLevelFolder(levelFolder)) {
         std::fprintf(stderr, "%s is no level folder (it has no Init.con and no Init/Terrain.con): give the level "

@@ -4,6 +4,7 @@
 #include "areas/proposals.h"
 #include "packing/packing_rules.h"
 #include "platform/errors.h"
+#include "platform/fd_io.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/text.h"
@@ -23,7 +24,7 @@ bool sameFolder(const std::string& a, const std::string& b) {
 }
 
 std::string withSeparator(std::string folder) {
-    if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += '/';
+    if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += kNativeSeparator;
     return folder;
 }
 
@@ -35,11 +36,12 @@ ConversionState addonState(const std::string& programDir, const std::string& add
     const std::string given = withSeparator(absolutePath(addon));
     if (!folderExists(given))
         throw AppError("There is no add-on folder " + given + ": make the add-on with tarnwick-cli addon first.");
-    const fs::path folder = fs::path(given.substr(0, given.size() - 1)).lexically_normal();
-    const std::string name = folder.filename().string();
-    const std::string levels = programDir + "bf1942/levels/";
+    const fs::path folder = platform::pathFromUtf8(given.substr(0, given.size() - 1)).lexically_normal();
+    const std::string name = platform::utf8FromPath(folder.filename());
+    const char sep = trailingSeparator(programDir);
+    const std::string levels = programDir + "bf1942" + sep + "levels" + sep;
     const bool isAddon = name.size() > 4 && name.compare(name.size() - 4, 4, "_001") == 0 &&
-                         sameFolder(folder.parent_path().string(), levels);
+                         sameFolder(platform::utf8FromPath(folder.parent_path()), levels);
     if (!isAddon)
         throw AppError(given + " is not an add-on of this program folder: the packing takes the add-ons in " + levels +
                        " (<map>_001, as tarnwick-cli addon makes them).");

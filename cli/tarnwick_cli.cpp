@@ -5,6 +5,7 @@
 
 #include "cli_common.h"
 #include "packing/merged_folder.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/program_lock.h"
 #include "tools/run_footprint.h"
@@ -94,7 +95,7 @@ std::optional<int> parseArguments(QCommandLineParser& parser, const QStringList&
 
 std::optional<int> holdProgramFolder() {
     // One run at a time on a program folder, the wizard's included.
-    static std::unique_ptr<QLockFile> lock;
+    static std::unique_ptr<ProgramLock> lock;
     if (lock) return std::nullopt;
     std::string refusal;
     lock = lockProgramFolder(programDir(), refusal);
@@ -105,7 +106,8 @@ std::optional<int> holdProgramFolder() {
     // As the wizard's start: what runs killed earlier left is cleaned up,
     // now that none can be running.
     tools::cleanUpKilledRuns(programDir() + "temp", programDir());
-    packing::restoreMergedFolders(programDir() + "Network/bf1942/levels/");
+    const char sep = trailingSeparator(programDir());
+    packing::restoreMergedFolders(programDir() + "Network" + sep + "bf1942" + sep + "levels" + sep);
     return std::nullopt;
 }
 

@@ -26,7 +26,8 @@ macro(tw_windows_test name)
 endmacro()
 
 tw_windows_test(test_platform ${T}/platform/text_test.cpp ${T}/platform/errors_test.cpp
-  ${T}/platform/jpeg_test.cpp ${T}/platform/program_folder_test.cpp)
+  ${T}/platform/jpeg_test.cpp ${T}/platform/program_folder_test.cpp
+  ${T}/platform/read_only_test.cpp)
 target_link_libraries(test_platform PRIVATE tw_platform GTest::gtest_main)
 
 tw_windows_test(test_rfa ${T}/rfa/archive_test.cpp)
@@ -51,6 +52,9 @@ tw_windows_test(test_app ${T}/support/gui_main.cpp ${T}/app/main_window_test.cpp
   ${T}/packing/packing_for_real_test.cpp ${T}/packing/check_window_test.cpp
   ${T}/platform/qt_dialogs_test.cpp ${T}/state/continue_test.cpp ${T}/state/overwrite_test.cpp)
 target_link_libraries(test_app PRIVATE tw_gui Qt6::Test GTest::gtest)
+# The CLI's take-up of an add-on, compared with "Continue a conversion".
+target_sources(test_app PRIVATE ${T}/../cli/steps.cpp)
+target_include_directories(test_app PRIVATE ${T}/..)
 
 tw_windows_test(test_e2e ${T}/support/gui_main.cpp ${T}/e2e/conversion_test.cpp ${T}/e2e/come_back_test.cpp)
 target_link_libraries(test_e2e PRIVATE tw_gui Qt6::Test GTest::gtest)

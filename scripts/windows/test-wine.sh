@@ -15,6 +15,8 @@
 #     (popen, "2>&1", environment assignments); the conversion below runs
 #     the same commands through Wine instead.
 #   console_window_test: it kills the runner with a POSIX signal.
+#   ContinueAfterCliAreas (continue_test): it runs tarnwick-cli through the
+#     POSIX shell; left out of the Windows build of that file.
 #   Hostile.ASymlinkInTheTargetCannotLeadOutside (test_rfa): Wine cannot
 #     make symbolic links (Windows needs a privilege for them).
 set -euo pipefail

@@ -27,6 +27,15 @@ std::filesystem::path pathFromUtf8(const std::string& utf8) {
 #endif
 }
 
+std::string utf8FromPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+#else
+    return path.string();
+#endif
+}
+
 #ifdef _WIN32
 
 namespace {

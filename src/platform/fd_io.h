@@ -14,6 +14,8 @@ namespace tw::platform {
 
 // A path given in UTF-8 as the system's path (wide characters on Windows).
 std::filesystem::path pathFromUtf8(const std::string& utf8);
+// A system path as UTF-8, the text every name and message uses.
+std::string utf8FromPath(const std::filesystem::path& path);
 
 enum OpenOption : int {
     kOpenNoFollow = 1,  // refuse a link (a reparse point on Windows) in the file's place

@@ -182,7 +182,8 @@ fs::path resolvePath(std::string_view path) {
     for (char& c : p)
         if (c == '\\') c = '/';
 #ifdef _WIN32
-    return fs::u8path(p);
+    // Windows finds the letter case itself; shown and stored with its own separator.
+    return fs::u8path(p).make_preferred();
 #else
     fs::path result;
     if (!p.empty() && p.front() == '/') result = "/";
@@ -228,7 +229,7 @@ std::string absolutePath(std::string_view path) {
     const bool drive = path.size() >= 2 && path[1] == ':' &&
                        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
     std::error_code ec;
-    std::string current = rooted || drive ? std::string() : fs::current_path(ec).string();
+    std::string current = rooted || drive ? std::string() : platform::utf8FromPath(fs::current_path(ec));
     if (current.empty()) return std::string(path);
     const char sep = static_cast<char>(fs::path::preferred_separator);
     if (current.back() != sep) current += sep;
@@ -274,11 +275,29 @@ bool folderExists(std::string_view path) {
 }
 
 bool readOnlyByMode(std::string_view path) {
+#ifdef _WIN32
+    // A file: its read-only attribute. A folder: Windows ignores the
+    // attribute there, and what decides is the folder's access list, the
+    // share and the disk, so the answer is whether this run can create a
+    // file in it (one of its own temporary files, removed at once).
+    const fs::path resolved = resolvePath(path);
+    const DWORD attributes = ::GetFileAttributesW(resolved.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    fs::path probe;
+    const int fd = createTempFile(resolved, probe);
+    if (fd < 0) return errno == EACCES;
+    platform::closeFile(fd);
+    std::error_code removed;
+    fs::remove(probe, removed);
+    return false;
+#else
     std::error_code ec;
     const auto st = fs::status(resolvePath(path), ec);
     return !ec && fs::exists(st) &&
            (st.permissions() & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)) ==
                fs::perms::none;
+#endif
 }
 
 std::string readBytes(std::string_view path) {

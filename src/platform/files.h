@@ -21,6 +21,13 @@ namespace tw {
 // relative to the current folder.
 std::filesystem::path resolvePath(std::string_view path);
 
+// The system's own separator: '\' on Windows, '/' on Linux.
+#ifdef _WIN32
+inline constexpr char kNativeSeparator = '\\';
+#else
+inline constexpr char kNativeSeparator = '/';
+#endif
+
 // The separator that ends a folder path such as ProgramDir ('\' or '/');
 // for an empty folder, the one that ends `fallback`.
 char trailingSeparator(std::string_view folder, std::string_view fallback = {});
@@ -38,9 +45,11 @@ std::string absolutePath(std::string_view path);
 bool fileExists(std::string_view path);       // an ordinary file (not a folder)
 bool pathExists(std::string_view path);       // anything of that name
 bool folderExists(std::string_view path);
-// Whether the mode bits make an existing file or folder read-only: no write
-// bit for anyone. Decided from the mode bits, not access(), because the
-// superuser passes access() everywhere.
+// Whether an existing file or folder is read-only. On Linux the mode bits
+// decide: no write bit for anyone (not access(), which the superuser passes
+// everywhere). On Windows a file's read-only attribute; a folder is
+// read-only when this run cannot create a file in it (its access list, a
+// read-only share or disk).
 bool readOnlyByMode(std::string_view path);
 
 // Whole file as bytes / as a line list (Windows-1252 decoded to UTF-8).

@@ -39,11 +39,11 @@ public:
     fs::path plan(const std::vector<std::string>& components, const std::string& inner) {
         fs::path dir = root_;
         for (size_t i = 0; i + 1 < components.size(); ++i) {
-            fs::path next = dir / nameIn(dir, components[i]);
+            fs::path next = dir / platform::pathFromUtf8(nameIn(dir, components[i]));
             if (checked_.insert(next.string()).second) checkFolder(next, inner);
             dir = std::move(next);
         }
-        fs::path file = dir / nameIn(dir, components.back());
+        fs::path file = dir / platform::pathFromUtf8(nameIn(dir, components.back()));
         std::error_code ec;
         if (fs::is_directory(fs::symlink_status(file, ec)))
             throw AppError("The entry \"" + inner + "\" cannot be written: a folder of that name exists below " + shown_);
@@ -56,7 +56,7 @@ public:
             std::error_code ec;
             if (fs::create_directory(folder, ec)) made.push_back(folder);
             if (!fs::is_directory(fs::symlink_status(folder, ec)))
-                throw AppError("The folder " + folder.string() + " cannot be made: " +
+                throw AppError("The folder " + platform::utf8FromPath(folder) + " cannot be made: " +
                                (ec ? ec.message() : std::string("something else appeared there")));
         }
     }
@@ -74,7 +74,7 @@ private:
             const auto ends = std::mismatch(canonicalRoot_.begin(), canonicalRoot_.end(), real.begin(), real.end());
             if (ec || ends.first != canonicalRoot_.end())
                 throw AppError("The entry \"" + inner + "\" would be written outside " + shown_ + " through the link " +
-                               folder.string() + ". Nothing was extracted.");
+                               platform::utf8FromPath(folder) + ". Nothing was extracted.");
         }
         if (!fs::is_directory(folder, ec))
             throw AppError("The entry \"" + inner + "\" cannot be written: a file stands where its folder belongs. "
@@ -88,7 +88,7 @@ private:
         if (!names.listed) {
             std::error_code ec;
             for (const auto& e : fs::directory_iterator(dir, ec)) {
-                const std::string n = e.path().filename().string();
+                const std::string n = platform::utf8FromPath(e.path().filename());
                 auto [it, fresh] = names.byKey.emplace(foldCase(n), n);
                 if (!fresh && n < it->second) it->second = n;
             }
@@ -97,7 +97,7 @@ private:
         const std::string key = foldCase(name);
         if (auto it = names.byKey.find(key); it != names.byKey.end()) {
             // An exact match wins over other letter-case variants.
-            return fs::exists(fs::symlink_status(dir / name)) ? name : it->second;
+            return fs::exists(fs::symlink_status(dir / platform::pathFromUtf8(name))) ? name : it->second;
         }
         names.byKey.emplace(key, name);
         return name;
@@ -123,7 +123,7 @@ public:
     explicit Staging(const fs::path& target) {
         path_ = platform::createScratchFolder(target);
         if (path_.empty())
-            throw AppError("A folder for unpacking cannot be made in " + target.string() + ": " + std::strerror(errno) +
+            throw AppError("A folder for unpacking cannot be made in " + platform::utf8FromPath(target) + ": " + std::strerror(errno) +
                            ". Nothing was extracted.");
     }
     ~Staging() {

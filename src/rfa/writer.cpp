@@ -66,32 +66,32 @@ void walk(const fs::path& dir, const std::string& relative, const std::string& p
     std::vector<Item> files, folders;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        const std::string utf8 = entry.path().filename().string();
+        const std::string utf8 = platform::utf8FromPath(entry.path().filename());
         if (isWizardsOwn(relative + utf8)) continue;
         const std::string name = encodeCp1252(utf8);
         if (decodeCp1252(name) != utf8)
-            throw AppError("The file name " + entry.path().string() +
+            throw AppError("The file name " + platform::utf8FromPath(entry.path()) +
                            " cannot be stored in an archive: only Windows-1252 characters can");
         Item item{upperAscii(name), name, entry.path()};
         std::error_code e2;
         const fs::file_status own = entry.symlink_status(e2);
         if (fs::is_symlink(own)) {
-            leftOut.push_back("Left out, a link: " + entry.path().string());
+            leftOut.push_back("Left out, a link: " + platform::utf8FromPath(entry.path()));
         } else if (fs::is_directory(own)) {
             folders.push_back(std::move(item));
         } else if (fs::is_regular_file(own)) {
             files.push_back(std::move(item));
         } else {
-            leftOut.push_back("Left out, not an ordinary file: " + entry.path().string());
+            leftOut.push_back("Left out, not an ordinary file: " + platform::utf8FromPath(entry.path()));
         }
     }
-    if (ec) throw AppError("The folder " + dir.string() + " cannot be read: " + systemText(ec.value(), dir));
+    if (ec) throw AppError("The folder " + platform::utf8FromPath(dir) + " cannot be read: " + systemText(ec.value(), dir));
     const auto order = [](const Item& a, const Item& b) { return a.key != b.key ? a.key < b.key : a.name < b.name; };
     std::sort(files.begin(), files.end(), order);
     std::sort(folders.begin(), folders.end(), order);
     for (const Item& f : files) {
         SourceFile s;
-        s.path = f.path.string();
+        s.path = platform::utf8FromPath(f.path);
         s.name = (prefix.empty() ? std::string() : prefix + "/") + relative + f.name;
         s.size = fs::file_size(f.path, ec);
         if (ec) throw AppError("The file " + s.path + " cannot be read: " + systemText(ec.value(), f.path));
@@ -232,7 +232,7 @@ void packCompressed(OutFile& out, const std::vector<SourceFile>& files, std::vec
 
 // Reads the written archive back: every file listed, under its name, at its size.
 void verifyPacked(const fs::path& temp, const std::vector<Entry>& entries, const std::string& archive) {
-    const ArchiveReader reader(temp.string());
+    const ArchiveReader reader(platform::utf8FromPath(temp));
     bool same = reader.entries().size() == entries.size();
     for (size_t i = 0; same && i < entries.size(); ++i)
         same = reader.entries()[i].name == entries[i].name && reader.entries()[i].size == entries[i].size;

@@ -78,7 +78,10 @@ std::string copyAside(const std::string& addonDir, const std::vector<std::string
         std::error_code relativeError;
         const auto relative = std::filesystem::path(resolvePath(inAddon(addonDir, entry)))
                                   .lexically_relative(resolvePath(addonDir));
-        if (!relative.empty() && relative.native().rfind("..", 0) != 0) actual = relative.generic_string();
+        if (!relative.empty() && *relative.begin() != "..") {
+            const std::u8string inside = relative.generic_u8string();
+            actual.assign(inside.begin(), inside.end());
+        }
         const std::string target = inAddon(folder, actual);
         std::error_code ec;
         std::filesystem::create_directories(resolvePath(folderOf(target)), ec);

@@ -1,5 +1,6 @@
 #include "tools/run_footprint.h"
 
+#include "platform/fd_io.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "rfa/names.h"
@@ -107,7 +108,7 @@ bool holdsOnlyStagedFiles(const fs::path& folder) {
 
 void removeUnfinishedWrites(const std::string& folder) {
     std::error_code ec;
-    for (const auto& e : fs::directory_iterator(folder, ec)) {
+    for (const auto& e : fs::directory_iterator(platform::pathFromUtf8(folder), ec)) {
         const std::string name = e.path().filename().string();
         const fs::file_status status = e.symlink_status(ec);
         if (isUnfinishedWrite(name) && fs::is_regular_file(status)) fs::remove(e.path(), ec);
@@ -158,17 +159,18 @@ void keepReplacedFiles(RunFootprint& fp) {
     static unsigned serial = 0;
     for (const std::string& file : fp.replaced) {
         std::error_code ec;
-        if (!fs::is_regular_file(fs::symlink_status(file, ec))) continue;
-        const fs::path keep = fs::path(file).parent_path() / (".tw-kept-" + std::to_string(platform::processId()) + "-" +
-                                                              std::to_string(++serial) + ".tmp");
-        fs::create_hard_link(file, keep, ec);
+        const fs::path place = platform::pathFromUtf8(file);
+        if (!fs::is_regular_file(fs::symlink_status(place, ec))) continue;
+        const fs::path keep = place.parent_path() / (".tw-kept-" + std::to_string(platform::processId()) + "-" +
+                                                     std::to_string(++serial) + ".tmp");
+        fs::create_hard_link(place, keep, ec);
         if (!ec) fp.kept.emplace_back(file, keep.string());
     }
 }
 
 void dropKeptFiles(RunFootprint& fp) {
     std::error_code ec;
-    for (const auto& [file, keep] : fp.kept) fs::remove(keep, ec);
+    for (const auto& [file, keep] : fp.kept) fs::remove(platform::pathFromUtf8(keep), ec);
     fp.kept.clear();
 }
 
@@ -177,14 +179,14 @@ void undoRun(const RunFootprint& fp, bool sweepUnfinished) {
     // Where the run has not replaced a file yet, both names are the same
     // file and the rename leaves the kept one: it goes then.
     for (const auto& [file, keep] : fp.kept) {
-        fs::rename(keep, file, ec);
-        fs::remove(keep, ec);
+        fs::rename(platform::pathFromUtf8(keep), platform::pathFromUtf8(file), ec);
+        fs::remove(platform::pathFromUtf8(keep), ec);
     }
     for (const std::string& f : fp.newFiles)
-        if (fs::is_regular_file(fs::symlink_status(f, ec))) fs::remove(f, ec);
+        if (const fs::path p = platform::pathFromUtf8(f); fs::is_regular_file(fs::symlink_status(p, ec))) fs::remove(p, ec);
     if (sweepUnfinished)
         for (const std::string& folder : fp.scanned) removeUnfinishedWrites(folder);
-    for (const std::string& folder : fp.newFolders) fs::remove(folder, ec);  // only when empty
+    for (const std::string& folder : fp.newFolders) fs::remove(platform::pathFromUtf8(folder), ec);  // only when empty
 }
 
 std::string journalText(const RunFootprint& fp) {

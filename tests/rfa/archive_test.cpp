@@ -43,7 +43,8 @@ std::map<std::string, std::string> treeOf(const fs::path& root) {
     for (const auto& e : fs::recursive_directory_iterator(root)) {
         if (!e.is_regular_file()) continue;
         std::ifstream in(e.path(), std::ios::binary);
-        tree[fs::relative(e.path(), root).generic_string()] = std::string(std::istreambuf_iterator<char>(in), {});
+        const std::u8string name = fs::relative(e.path(), root).generic_u8string();
+        tree[std::string(name.begin(), name.end())] = std::string(std::istreambuf_iterator<char>(in), {});
     }
     return tree;
 }

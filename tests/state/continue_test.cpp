@@ -6,7 +6,9 @@
 #include "ui/widgets.h"
 #include "support/checksums.h"
 #include "support/earlier_numbers.h"
+#ifndef _WIN32
 #include "support/process.h"
+#endif
 #include "cli/steps.h"
 
 #include <gtest/gtest.h>
@@ -243,8 +245,10 @@ TEST(ContinueMendsMapNumbers, EachEarlierChoiceBothAnswers) {
         }
 }
 
+#ifndef _WIN32
 // Areas written by tarnwick-cli areas are the ones "Continue" shows: the
-// page's areas write the file again line for line.
+// page's areas write the file again line for line. (It runs the command
+// through the POSIX shell: Linux only.)
 TEST(ContinueAfterCliAreas, ThePageHoldsExactlyTheFilesAreas) {
     test::Place place;
     {
@@ -266,6 +270,7 @@ TEST(ContinueAfterCliAreas, ThePageHoldsExactlyTheFilesAreas) {
                   readBytes(place.addon() + "AI/StrategicAreas.con"));
     }
 }
+#endif
 
 // The conversion of an add-on, value by value.
 std::string described(const state::Conversion& c) {

@@ -9,6 +9,16 @@
 
 namespace tw::test {
 
+// Paths and names in tests are UTF-8 text, as in the program; on Windows a
+// plain string would be read in the system's ANSI code page instead.
+inline std::filesystem::path utf8Path(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string utf8Text(const std::filesystem::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
+
 class TempFolder {
 public:
     TempFolder() {
@@ -26,15 +36,15 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
     // The folder as a ProgramDir-style text, ending with its separator.
-    std::string dir() const { return path_.string() + "/"; }
+    std::string dir() const { return utf8Text(path_) + "/"; }
 
     void write(std::string_view relative, std::string_view bytes) const {
-        const auto target = path_ / std::filesystem::path(relative);
+        const auto target = path_ / utf8Path(relative);
         std::filesystem::create_directories(target.parent_path());
         std::ofstream(target, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     }
     std::string read(std::string_view relative) const {
-        std::ifstream in(path_ / std::filesystem::path(relative), std::ios::binary);
+        std::ifstream in(path_ / utf8Path(relative), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 

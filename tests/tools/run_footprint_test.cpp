@@ -73,7 +73,7 @@ TEST(RunFootprint, AFileThatExistedBeforeIsKeptEvenWhenTheRunRewroteIt) {
 TEST(RunFootprint, AKilledRunsJournalTakesItsScratchCopyAndTemporaryFilesAtTheNextStart) {
     Unpack u;
     const RunFootprint fp = takeFootprint(u.network + "unpack.bat", u.network);
-    EXPECT_EQ(fp.scratch, std::vector<std::string>{u.network + "M.rfa"});
+    EXPECT_EQ(fp.scratch, std::vector<std::string>{resolvePath(u.network + "M.rfa").string()});
     u.tmp.write("Program/temp/run-1-1.journal", journalText(fp));
     u.tmp.write("Program/temp/keep.journal.txt", "not a journal");
     // A journal that names a file outside the program folder is not obeyed.
@@ -106,7 +106,7 @@ TEST(RunFootprint, CopyAndPackTargetsThatExistedBeforeAreNotNew) {
     tmp.write("P/pack.bat", "rfaPack.exe bf1942\\levels\\M_001  bf1942/levels/M \"old.rfa\"\r\n"
                             "copy \"" + tmp.dir() + "P/old.rfa\" \"" + tmp.dir() + "T/new.rfa\"\r\n");
     const RunFootprint fp = takeFootprint(tmp.dir() + "P/pack.bat", tmp.dir() + "P/");
-    EXPECT_EQ(fp.newFiles, std::vector<std::string>{tmp.dir() + "T/new.rfa"});
+    EXPECT_EQ(fp.newFiles, std::vector<std::string>{resolvePath(tmp.dir() + "T/new.rfa").string()});
     EXPECT_TRUE(fp.scratch.empty());
 }
 
