@@ -29,11 +29,17 @@ inline std::string makeProgramFolder(const std::filesystem::path& where) {
         {"rfapack", TW_BUILT_RFAPACK},
         {"rfaunpack", TW_BUILT_RFAUNPACK},
     };
-    for (const auto& [name, built] : tools) fs::copy_file(built, where / name);
+    // Under the built file's own extension: ".exe" on Windows, none on Linux.
+    for (const auto& [name, built] : tools)
+        fs::copy_file(built, where / (name + fs::path(built).extension().string()));
     for (const auto& entry : fs::directory_iterator(fs::path(TW_DATA_DIR) / "templates"))
         fs::copy_file(entry.path(), where / "temp/con files" / entry.path().filename());
-    fs::copy(sampleLevel(), where / "samples/DemoMap", fs::copy_options::recursive);
-    fs::copy(secondSampleLevel(), where / "samples/Ridgeback", fs::copy_options::recursive);
+    // The folders without their trailing separator: Windows copies nothing
+    // from a source that ends in one.
+    fs::copy(fs::path(sampleLevel()).parent_path(), where / "samples/DemoMap",
+             fs::copy_options::recursive);
+    fs::copy(fs::path(secondSampleLevel()).parent_path(), where / "samples/Ridgeback",
+             fs::copy_options::recursive);
     fs::copy_file(sampleArchive(), where / "samples/DemoMap.rfa");
     fs::copy_file(TW_SECOND_SAMPLE_ARCHIVE, where / "samples/Ridgeback.rfa");
     return where.string() + "/";
