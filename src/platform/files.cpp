@@ -182,7 +182,10 @@ fs::path resolvePath(std::string_view path) {
     for (char& c : p)
         if (c == '\\') c = '/';
 #ifdef _WIN32
-    // Windows finds the letter case itself; shown and stored with its own separator.
+    // Windows finds the letter case itself; shown and stored with its own
+    // separator. A folder's trailing separator goes, as on Linux, so that
+    // parent_path() is the folder above it; a drive's or the root's stays.
+    while (p.size() > 1 && p.back() == '/' && !(p.size() == 3 && p[1] == ':')) p.pop_back();
     return fs::u8path(p).make_preferred();
 #else
     fs::path result;

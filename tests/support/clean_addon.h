@@ -44,7 +44,8 @@ inline void makeCleanAddon(const std::string& program, const std::string& target
                 base.set(x, z, true);
     }
     set.save();
-    std::filesystem::rename(addon, target);
+    // The folder without its trailing separator: Windows moves nothing named so.
+    std::filesystem::rename(std::filesystem::path(addon).parent_path(), target);
 }
 
 } // namespace tw::test
