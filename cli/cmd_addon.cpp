@@ -46,7 +46,7 @@ int addonCommand(const QStringList& arguments) {
     if (!archive && !equalsIgnoreCase(std::filesystem::path(path).filename().string(), "init.con"))
         throw AppError("Choose a level folder's init.con or a level archive (.rfa): " + map);
 
-    ConversionState state;
+    state::Conversion state;
     std::string chosenFolder;
     if (archive) {
         const KeptFile script(program + "unpack.bat");

@@ -45,7 +45,7 @@ int firstPackCommand(const QStringList& arguments) {
     catchInterrupts();
 
     const std::string program = programDir();
-    ConversionState state = addonState(program, utf8(parser.positionalArguments().at(0)));
+    state::Conversion state = addonState(program, utf8(parser.positionalArguments().at(0)));
     if (parser.isSet(game)) state.GamePath = gameFolder(utf8(parser.value(game)));
     refuseOnProblems(packing::firstPackingProblems(state));
     const std::string target = packTargetStem(utf8(parser.positionalArguments().at(1)), state);

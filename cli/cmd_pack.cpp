@@ -24,7 +24,7 @@ int packCommand(const QStringList& arguments) {
     catchInterrupts();
 
     const std::string program = programDir();
-    ConversionState state = addonState(program, utf8(parser.positionalArguments().at(0)));
+    state::Conversion state = addonState(program, utf8(parser.positionalArguments().at(0)));
     if (parser.positionalArguments().size() == 2)
         state.PackTarget = packTargetStem(utf8(parser.positionalArguments().at(1)), state);
     else if (state.PackTarget.empty())

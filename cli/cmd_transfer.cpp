@@ -25,7 +25,7 @@ int transferCommand(const QStringList& arguments) {
     catchInterrupts();
 
     const std::string program = programDir();
-    ConversionState state = addonState(program, utf8(parser.positionalArguments().at(0)));
+    state::Conversion state = addonState(program, utf8(parser.positionalArguments().at(0)));
     if (parser.isSet(game)) state.GamePath = gameFolder(utf8(parser.value(game)));
     if (state.GamePath.empty())
         throw AppError("It is not known where the game is: give its folder with --game <folder>. Nothing was changed.");

@@ -32,7 +32,7 @@ std::string withSeparator(std::string folder) {
 
 // ---- The add-on and its state
 
-ConversionState addonState(const std::string& programDir, const std::string& addon) {
+state::Conversion addonState(const std::string& programDir, const std::string& addon) {
     const std::string given = withSeparator(absolutePath(addon));
     if (!folderExists(given))
         throw AppError("There is no add-on folder " + given + ": make the add-on with tarnwick-cli addon first.");
@@ -58,7 +58,7 @@ std::string gameFolder(const std::string& given) {
     return folder;
 }
 
-std::string packTargetStem(const std::string& given, const ConversionState& state) {
+std::string packTargetStem(const std::string& given, const state::Conversion& state) {
     const std::string path = absolutePath(given);
     std::string stem;
     if (folderExists(path)) stem = withSeparator(path) + state.MapName + "_001";

@@ -19,14 +19,14 @@ namespace tw::cli {
 // program folder's bf1942/levels/), as state::openConversion takes it up.
 // Raises a message for a missing add-on or a folder that is none of this
 // program folder's add-ons.
-ConversionState addonState(const std::string& programDir, const std::string& addon);
+state::Conversion addonState(const std::string& programDir, const std::string& addon);
 // A game folder given on the command line, checked and with its separator.
 std::string gameFolder(const std::string& given);
 // A target given on the command line: a folder takes <map>_001.rfa, an
 // archive path must end in ".rfa". Returns the stem the packing appends
 // ".rfa" to; raises a message for anything else or a place that cannot be
 // written.
-std::string packTargetStem(const std::string& given, const ConversionState& state);
+std::string packTargetStem(const std::string& given, const state::Conversion& state);
 // A step's problems refuse it as the window's do.
 using packing::refuseOnProblems;
 

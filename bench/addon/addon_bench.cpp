@@ -63,7 +63,7 @@ int main() {
     const fs::path saved = fs::current_path();
     std::vector<double> runs, refs;
     for (int i = 0; i < 7; ++i) {
-        tw::ConversionState state;
+        tw::state::Conversion state;
         state.LevelDir = map.string() + "/";
         state.MapName = "Big";
         state.WorldSize = 2048;

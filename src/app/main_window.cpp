@@ -265,6 +265,10 @@ PathmapWindow* TForm1::openPathmaps() {
     // when it was fitted there).
     window->open(state.AddonDir, t3->pictureFitted() ? std::string() : t3->picturePath(), std::move(areas), state.MapDir,
                  t3->pictureFitted() ? t3->loadedPicture() : QImage());
+    // Beside the main window, as the check window and the consoles are, so
+    // that the areas and the pathmaps stay in sight together; over it only
+    // where the screen has no room for the window's least size.
+    placeBeside(*window, *this, window->size(), window->minimumSizeHint());
     window->show();
     emit pathmapsOpened(window);
     return window;

@@ -50,7 +50,7 @@ public:
     // Whether a batch runs or a packing wait has not done its follow-up.
     bool busy() const;
 
-    ConversionState state;
+    state::Conversion state;
     QTabWidget* PageControl1;
     MapPage* t1;
     AreasPage* t3;

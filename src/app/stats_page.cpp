@@ -4,7 +4,7 @@
 
 namespace tw {
 
-StatsPage::StatsPage(Services& services, ConversionState& state, QWidget* parent)
+StatsPage::StatsPage(Services& services, state::Conversion& state, QWidget* parent)
     : Page("t6", services, state, parent) {
     Label26 = label(this, "Label26", QStringLiteral("Pfad:"), 16, 8);
     Label27 = label(this, "Label27", QStringLiteral("Worldsize:"), 16, 24);

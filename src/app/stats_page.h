@@ -10,7 +10,7 @@ namespace tw {
 class StatsPage : public Page {
     Q_OBJECT
 public:
-    StatsPage(Services& services, ConversionState& state, QWidget* parent = nullptr);
+    StatsPage(Services& services, state::Conversion& state, QWidget* parent = nullptr);
 
     QLabel* Label26;
     QLabel* Label27;

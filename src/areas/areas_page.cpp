@@ -40,7 +40,7 @@ QLabel* underlinedLabel(QWidget* parent, const char* name, const QString& text, 
 
 } // namespace
 
-AreasPage::AreasPage(Services& services, ConversionState& state, QWidget* parent)
+AreasPage::AreasPage(Services& services, state::Conversion& state, QWidget* parent)
     : Page("t3", services, state, parent) {
     // Pictures first, so every box lies above them.
     e = named(new MapView(this), "e");

@@ -28,7 +28,7 @@ namespace tw {
 class AreasPage : public Page {
     Q_OBJECT
 public:
-    AreasPage(Services& services, ConversionState& state, QWidget* parent = nullptr);
+    AreasPage(Services& services, state::Conversion& state, QWidget* parent = nullptr);
 
     // Map view and cursor.
     void Label10zClick();             // load map image

@@ -34,7 +34,7 @@ const Lines& editableScripts() {
     return entries;
 }
 
-AddonRunResult runAddon(ConversionState& state, const std::string& programDir, const AddonRunHooks& hooks) {
+AddonRunResult runAddon(state::Conversion& state, const std::string& programDir, const AddonRunHooks& hooks) {
     const char sep = trailingSeparator(programDir);
     const std::string addon = addonDir(programDir, state);
 

@@ -33,6 +33,6 @@ struct AddonRunResult {
 // Runs every step in order; a failure ends the run at its step with its
 // message and leaves what was written. Afterwards AddonDir is the add-on
 // folder; MapDir stays the map's own folder.
-AddonRunResult runAddon(ConversionState& state, const std::string& programDir, const AddonRunHooks& hooks);
+AddonRunResult runAddon(state::Conversion& state, const std::string& programDir, const AddonRunHooks& hooks);
 
 } // namespace tw::generator

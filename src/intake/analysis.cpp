@@ -43,14 +43,14 @@ bool isProgramFolder(const std::string& folder, const std::string& programDir) {
     return std::filesystem::equivalent(resolvePath(folder), resolvePath(programDir), ec);
 }
 
-std::string takeLevelFolder(ConversionState& state, const std::string& initPath) {
+std::string takeLevelFolder(state::Conversion& state, const std::string& initPath) {
     const std::string folder = folderOf(initPath);
     state.MapDir = folder;
     state.MapName = levelNameOf(folder);
     return folder;
 }
 
-void takeArchive(ConversionState& state, const std::string& programDir, const std::string& archivePath) {
+void takeArchive(state::Conversion& state, const std::string& programDir, const std::string& archivePath) {
     const std::string name = nameOf(archivePath);
     // An archive that already lies in the program folder is unpacked where it
     // is: never copied onto itself, never deleted. A name the script cannot
@@ -69,7 +69,7 @@ void takeArchive(ConversionState& state, const std::string& programDir, const st
     state.MapDir = levelDirIn(programDir, withoutExtension(name));
 }
 
-MapDisplays analyse(ConversionState& state, const std::string& programDir, bool archiveMode,
+MapDisplays analyse(state::Conversion& state, const std::string& programDir, bool archiveMode,
                     const std::string& chosenInitFolder) {
     const char sep = trailingSeparator(state.MapDir, programDir);
     // Before a successful choice MapDir is empty and the file is looked

@@ -48,16 +48,16 @@ MapDisplays displaysOf(const std::string& levelFolder, const std::string& mapNam
 
 // Folder mode: the chosen init.con sets MapDir to its folder and MapName to
 // that folder's name; returns the folder.
-std::string takeLevelFolder(ConversionState& state, const std::string& initPath);
+std::string takeLevelFolder(state::Conversion& state, const std::string& initPath);
 
 // Archive mode: MapName becomes the archive's file name, unpack.bat is
 // written into ProgramDir (copy, unpack, delete), and MapDir names the
 // folder the unpacking yields. Starting the script is the caller's part.
-void takeArchive(ConversionState& state, const std::string& programDir, const std::string& archivePath);
+void takeArchive(state::Conversion& state, const std::string& programDir, const std::string& archivePath);
 
 // "OK": reads the world size from MapDir's init\terrain.con (a failure
 // changes nothing), then settles MapName and MapDir for the later steps.
-MapDisplays analyse(ConversionState& state, const std::string& programDir, bool archiveMode,
+MapDisplays analyse(state::Conversion& state, const std::string& programDir, bool archiveMode,
                     const std::string& chosenInitFolder);
 
 } // namespace tw::intake

@@ -9,7 +9,7 @@
 
 namespace tw {
 
-MapPage::MapPage(Services& services, ConversionState& state, QWidget* parent)
+MapPage::MapPage(Services& services, state::Conversion& state, QWidget* parent)
     : Page("t1", services, state, parent) {
     GroupBox7 = groupBox(this, "GroupBox7", QStringLiteral("Deine Map"), 8, 8, 273, 145);
     pack = radioButton(GroupBox7, "pack", QStringLiteral("RFA - Archive "), 8, 24, 113, 17);

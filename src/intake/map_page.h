@@ -20,7 +20,7 @@ namespace tw {
 class MapPage : public Page {
     Q_OBJECT
 public:
-    MapPage(Services& services, ConversionState& state, QWidget* parent = nullptr);
+    MapPage(Services& services, state::Conversion& state, QWidget* parent = nullptr);
 
     void Image12Click();  // choose the map
     void Button1Click();  // "OK": analyse it

@@ -46,13 +46,7 @@ void giveWayTo(QWidget* link, QWidget* bar) { new GiveWay(link, bar); }
 void CheckWindow::placeBesideMainWindow(QWidget& main) {
     // As the consoles are placed: beside the main window, so that going to
     // an area or a pathmap happens in sight; wholly on the screen.
-    const QScreen* screen = main.screen();
-    if (!screen) return;
-    const QSize border = main.frameGeometry().size() - main.size();
-    const QRect frame = consoleFrame(screen->availableGeometry(), main.frameGeometry(), QSize(760, 420) + border,
-                                     QSize(360, 260) + border, {});
-    resize(frame.size() - border);
-    move(frame.topLeft());
+    placeBeside(*this, main, QSize(760, 420), QSize(360, 260));
     // A narrow room keeps "What to do" in sight; the chosen finding is
     // shown whole below the list.
     const double share = std::min(1.0, width() / 760.0);

@@ -81,12 +81,12 @@ Problems readOnlyPlaceProblems(const std::string& archive) {
 
 // ---- First packing
 
-Problems firstPackingProblems(const ConversionState& state) {
+Problems firstPackingProblems(const state::Conversion& state) {
     if (state.MapName.empty()) return {refusal("map-unknown", kNoMapYet)};
     return {};
 }
 
-Problems firstPackingTargetProblems(const std::string& programDir, const ConversionState& state,
+Problems firstPackingTargetProblems(const std::string& programDir, const state::Conversion& state,
                                     const std::string& packTarget) {
     try {
         scripts::addonPackScript(programDir, state.MapName, packTarget);
@@ -96,18 +96,18 @@ Problems firstPackingTargetProblems(const std::string& programDir, const Convers
     return readOnlyPlaceProblems(packTarget + ".rfa");
 }
 
-void startFirstPacking(const std::string& programDir, ConversionState& state, const std::string& packTarget) {
+void startFirstPacking(const std::string& programDir, state::Conversion& state, const std::string& packTarget) {
     const auto lines = scripts::addonPackScript(programDir, state.MapName, packTarget);
     state.PackTarget = packTarget;
     scripts::saveScript(programDir + "pack.bat", lines, false);
 }
 
-FirstPackingProgress firstPackingProgress(const std::string& programDir, const ConversionState& state) {
+FirstPackingProgress firstPackingProgress(const std::string& programDir, const state::Conversion& state) {
     if (!fileExists(packedArchive(programDir, state))) return FirstPackingProgress::Waiting;
     return fileExists(state.PackTarget + ".rfa") ? FirstPackingProgress::Copied : FirstPackingProgress::Packed;
 }
 
-void endFirstPacking(const std::string& programDir, ConversionState& state) {
+void endFirstPacking(const std::string& programDir, state::Conversion& state) {
     const std::string stateFile = packingStateFile(programDir);
     try {
         writeLines(stateFile, packingStateLines(state), true);
@@ -120,7 +120,7 @@ void endFirstPacking(const std::string& programDir, ConversionState& state) {
     rememberStep(state, programDir, state::Step::FirstPacked);
 }
 
-std::string firstPackingNotMade(const std::string& programDir, const ConversionState& state) {
+std::string firstPackingNotMade(const std::string& programDir, const state::Conversion& state) {
     const bool packed = firstPackingProgress(programDir, state) != FirstPackingProgress::Waiting;
     return "The first packing has ended, but " + (packed ? state.PackTarget + ".rfa" : packedArchive(programDir, state)) +
            " was not made. The console window of pack.bat shows what went wrong; you can start the packing again.";
@@ -132,11 +132,11 @@ std::string packingStateFile(const std::string& programDir) {
     return programDir + "temp" + trailingSeparator(programDir) + "pathf.bf";
 }
 
-void restorePackingState(const std::string& programDir, ConversionState& state) {
+void restorePackingState(const std::string& programDir, state::Conversion& state) {
     packing::restorePackingState(state, readLines(packingStateFile(programDir)));
 }
 
-PathmapTransfer takePathmaps(const std::string& programDir, ConversionState& state) {
+PathmapTransfer takePathmaps(const std::string& programDir, state::Conversion& state) {
     refuseReadOnlyTarget(addonPathmapFolder(state.AddonDir, programDir));
     Lines ai = readLines(state.AddonDir + "ai.con");
     removeMapGeneration(ai);
@@ -159,18 +159,18 @@ PathmapTransfer takePathmaps(const std::string& programDir, ConversionState& sta
 
 // ---- Final packing
 
-std::string packedArchive(const std::string& programDir, const ConversionState& state) {
+std::string packedArchive(const std::string& programDir, const state::Conversion& state) {
     return programDir + scripts::packName(state.PackTarget) + ".rfa";
 }
 
-Problems finalPackingProblems(const ConversionState& state) {
+Problems finalPackingProblems(const state::Conversion& state) {
     if (state.PackTarget.empty())
         return {refusal("target-unknown", "It is not known where the add-on archive goes: click \"Copy the generated "
                                           "pathmaps into my addon\" first (or pack it for the first time).")};
     return readOnlyPlaceProblems(state.PackTarget + ".rfa");
 }
 
-std::string staleTransfer(const ConversionState& state) {
+std::string staleTransfer(const state::Conversion& state) {
     const state::LoadedRecord saved = state::loadRecord(state.AddonDir);
     if (saved.kind != state::LoadedRecord::Kind::Ok || saved.record.notCopied.empty()) return {};
     std::string text = "The last \"Copy the generated pathmaps into my addon\" did not copy " +
@@ -181,16 +181,16 @@ std::string staleTransfer(const ConversionState& state) {
            (saved.record.notCopied.size() == 1 ? "version of it." : "versions of them.");
 }
 
-void writePackScript(const std::string& programDir, const ConversionState& state) {
+void writePackScript(const std::string& programDir, const state::Conversion& state) {
     scripts::saveScript(programDir + "pack.bat", scripts::addonPackScript(programDir, state.MapName, state.PackTarget),
                         false);
 }
 
-std::optional<FileIdentity> startFinalPacking(const std::string& programDir, const ConversionState& state) {
+std::optional<FileIdentity> startFinalPacking(const std::string& programDir, const state::Conversion& state) {
     return fileIdentity(packedArchive(programDir, state));
 }
 
-void checkFinalPacking(const std::string& programDir, const ConversionState& state, bool succeeded,
+void checkFinalPacking(const std::string& programDir, const state::Conversion& state, bool succeeded,
                        const std::optional<FileIdentity>& before) {
     const std::string packed = packedArchive(programDir, state), target = state.PackTarget + ".rfa";
     const auto made = fileIdentity(packed);
@@ -199,7 +199,7 @@ void checkFinalPacking(const std::string& programDir, const ConversionState& sta
                        ". The console window of pack.bat shows what went wrong.");
 }
 
-void endFinalPacking(const std::string& programDir, ConversionState& state) {
+void endFinalPacking(const std::string& programDir, state::Conversion& state) {
     rememberStep(state, programDir, state::Step::Packed);
 }
 

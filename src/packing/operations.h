@@ -49,58 +49,58 @@ Problems readOnlyPlaceProblems(const std::string& archive);
 // copies the archive to PackTarget + ".rfa"; once both exist the state is
 // saved for the pathmap transfer.
 
-Problems firstPackingProblems(const ConversionState& state);
+Problems firstPackingProblems(const state::Conversion& state);
 // A target (the stem ".rfa" is added to) whose name the batch lines cannot
 // carry, or whose place is read-only (readOnlyPlaceProblems).
-Problems firstPackingTargetProblems(const std::string& programDir, const ConversionState& state,
+Problems firstPackingTargetProblems(const std::string& programDir, const state::Conversion& state,
                                     const std::string& packTarget);
 // Sets PackTarget to `packTarget` and writes pack.bat, which the caller
 // starts in ProgramDir.
-void startFirstPacking(const std::string& programDir, ConversionState& state, const std::string& packTarget);
+void startFirstPacking(const std::string& programDir, state::Conversion& state, const std::string& packTarget);
 enum class FirstPackingProgress { Waiting, Packed, Copied };
-FirstPackingProgress firstPackingProgress(const std::string& programDir, const ConversionState& state);
+FirstPackingProgress firstPackingProgress(const std::string& programDir, const state::Conversion& state);
 // Both archives are there: saves the state (temp/pathf.bf and the add-on's
 // conversion record).
-void endFirstPacking(const std::string& programDir, ConversionState& state);
+void endFirstPacking(const std::string& programDir, state::Conversion& state);
 // The message when pack.bat has ended without making both archives.
-std::string firstPackingNotMade(const std::string& programDir, const ConversionState& state);
+std::string firstPackingNotMade(const std::string& programDir, const state::Conversion& state);
 
 // ---- Pathmap transfer.
 
 std::string packingStateFile(const std::string& programDir);  // ProgramDir + "temp/pathf.bf"
 // Restores AddonDir, GamePath, PackTarget and MapName from the saved state;
 // a missing file raises the file-open error and changes nothing.
-void restorePackingState(const std::string& programDir, ConversionState& state);
+void restorePackingState(const std::string& programDir, state::Conversion& state);
 // Removes "ai.createallmaps" from the add-on's ai.con, then copies the
 // game's pathmaps into the add-on's Pathfinding folder (transferPathmaps).
 // Raises the file errors of ai.con and of the pathmap folder; each copy that
 // fails is in the result. When every copy succeeded, the add-on's
 // conversion record notes the transfer and the pathmaps found.
-PathmapTransfer takePathmaps(const std::string& programDir, ConversionState& state);
+PathmapTransfer takePathmaps(const std::string& programDir, state::Conversion& state);
 
 // ---- Final packing: pack.bat as the first packing left it (or as
 // writePackScript writes it) packs the add-on with its pathmaps again.
 
-std::string packedArchive(const std::string& programDir, const ConversionState& state);  // ProgramDir + PackName + ".rfa"
+std::string packedArchive(const std::string& programDir, const state::Conversion& state);  // ProgramDir + PackName + ".rfa"
 // No target known yet, or a target that cannot be written.
-Problems finalPackingProblems(const ConversionState& state);
+Problems finalPackingProblems(const state::Conversion& state);
 // After a transfer that left pathmaps behind (the add-on's record names
 // them): what packing now would miss, naming them; "" otherwise. A later
 // transfer that copies everything clears it.
-std::string staleTransfer(const ConversionState& state);
+std::string staleTransfer(const state::Conversion& state);
 // pack.bat for the state's map and target (for a packing to another target).
-void writePackScript(const std::string& programDir, const ConversionState& state);
+void writePackScript(const std::string& programDir, const state::Conversion& state);
 // The archive an earlier packing left in ProgramDir, taken before pack.bat
 // starts, so that its end can tell a new archive from it.
-std::optional<FileIdentity> startFinalPacking(const std::string& programDir, const ConversionState& state);
+std::optional<FileIdentity> startFinalPacking(const std::string& programDir, const state::Conversion& state);
 // After pack.bat has ended: raises a message when the run failed or made no
 // new archive. The caller then copies packedArchive() to PackTarget + ".rfa"
 // (only the end of the run tells that the archive is complete, so the copy
 // cannot meet a half-written file or the batch's own copy).
-void checkFinalPacking(const std::string& programDir, const ConversionState& state, bool succeeded,
+void checkFinalPacking(const std::string& programDir, const state::Conversion& state, bool succeeded,
                        const std::optional<FileIdentity>& before);
 // The new archive is at its target: the add-on's conversion record notes it.
-void endFinalPacking(const std::string& programDir, ConversionState& state);
+void endFinalPacking(const std::string& programDir, state::Conversion& state);
 
 // ---- Network merge: both archives are unpacked into one level folder
 // below Network/, which is packed in place of the map archive.

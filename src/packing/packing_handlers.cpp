@@ -171,7 +171,7 @@ void PackingPage::Button6Click() {
     const bool shown = state_.Record.has(state::Step::AddonMade) && !state_.MapName.empty();
     const std::string stateFile = packing::packingStateFile(services_.programDir);
     if (!shown || fileExists(stateFile)) {
-        ConversionState packed;
+        state::Conversion packed;
         packing::restorePackingState(services_.programDir, packed);
         const std::string addon = addonDir(services_.programDir, state_);
         if (!shown) {

@@ -40,7 +40,7 @@ protected:
 
 } // namespace
 
-PackingPage::PackingPage(Services& services, ConversionState& state, QWidget* parent)
+PackingPage::PackingPage(Services& services, state::Conversion& state, QWidget* parent)
     : Page("t4", services, state, parent) {
     GroupBox12 = groupBox(this, "GroupBox12", QStringLiteral("Part 1"), 8, 1, 537, 308);
 

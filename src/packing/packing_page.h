@@ -34,7 +34,7 @@ inline constexpr const char* kSupportUrl = "https://tarnwick.example.org/click.p
 class PackingPage : public Page {
     Q_OBJECT
 public:
-    PackingPage(Services& services, ConversionState& state, QWidget* parent = nullptr);
+    PackingPage(Services& services, state::Conversion& state, QWidget* parent = nullptr);
 
     void Image15Click();
 

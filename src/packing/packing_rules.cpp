@@ -11,9 +11,9 @@ namespace fs = std::filesystem;
 
 namespace tw::packing {
 
-Lines packingStateLines(const ConversionState& s) { return state::packingStateExport(s); }
+Lines packingStateLines(const state::Conversion& s) { return state::packingStateExport(s); }
 
-void restorePackingState(ConversionState& s, const Lines& lines) {
+void restorePackingState(state::Conversion& s, const Lines& lines) {
     const state::Conversion saved = state::packingStateOf(lines);
     s.AddonDir = saved.AddonDir;
     s.GamePath = saved.GamePath;

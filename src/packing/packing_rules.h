@@ -12,9 +12,9 @@
 namespace tw::packing {
 
 // temp\pathf.bf: AddonDir, GamePath, PackTarget, MapName.
-Lines packingStateLines(const ConversionState& state);
+Lines packingStateLines(const state::Conversion& state);
 // Restores the four values; a missing line gives an empty value.
-void restorePackingState(ConversionState& state, const Lines& lines);
+void restorePackingState(state::Conversion& state, const Lines& lines);
 
 // Removes the first line that is "ai.createallmaps" (letter case aside,
 // nothing trimmed); true when one was removed.

@@ -13,13 +13,13 @@ std::string levelDirIn(const std::string& programDir, const std::string& levelNa
     return programDir + "bf1942" + sep + "levels" + sep + levelName + sep;
 }
 
-std::string addonDir(const std::string& programDir, const ConversionState& state) {
+std::string addonDir(const std::string& programDir, const state::Conversion& state) {
     return levelDirIn(programDir, state.MapName + "_001");
 }
 
 namespace {
 
-void syncRecord(ConversionState& s) {
+void syncRecord(state::Conversion& s) {
     state::ConversionRecord& r = s.Record;
     r.mapName = s.MapName;
     r.worldSize = s.WorldSize;
@@ -30,7 +30,7 @@ void syncRecord(ConversionState& s) {
 
 // Saves the record as it stands into the add-on folder, made for it when
 // its levels folder exists.
-void save(ConversionState& s, const std::string& programDir) {
+void save(state::Conversion& s, const std::string& programDir) {
     if (s.RecordBlocked || s.MapName.empty()) return;
     const std::string addon = addonDir(programDir, s);
     if (!folderExists(addon)) {
@@ -42,18 +42,18 @@ void save(ConversionState& s, const std::string& programDir) {
 
 } // namespace
 
-void rememberStep(ConversionState& s, const std::string& programDir, state::Step step) {
+void rememberStep(state::Conversion& s, const std::string& programDir, state::Step step) {
     syncRecord(s);
     s.Record.mark(step, state::nowStamp());
     save(s, programDir);
 }
 
-void saveRemembered(ConversionState& s, const std::string& programDir) {
+void saveRemembered(state::Conversion& s, const std::string& programDir) {
     syncRecord(s);
     save(s, programDir);
 }
 
-std::string beginConversion(ConversionState& s, const std::string& programDir, const std::string& mapSource,
+std::string beginConversion(state::Conversion& s, const std::string& programDir, const std::string& mapSource,
                             bool mapIsArchive) {
     state::ConversionRecord fresh;
     const state::LoadedRecord earlier = state::loadRecord(addonDir(programDir, s));
@@ -92,7 +92,7 @@ std::string beginConversion(ConversionState& s, const std::string& programDir, c
     return earlier.message;
 }
 
-void takeUp(ConversionState& shown, const state::Conversion& opened) {
+void takeUp(state::Conversion& shown, const state::Conversion& opened) {
     shown.MapDir = opened.MapDir;
     shown.AddonDir = opened.AddonDir;
     shown.MapName = opened.MapName;
@@ -104,7 +104,7 @@ void takeUp(ConversionState& shown, const state::Conversion& opened) {
     shown.RecordBlocked = opened.RecordBlocked;
 }
 
-void saveRecordIn(ConversionState& s, const std::string& addonDir) {
+void saveRecordIn(state::Conversion& s, const std::string& addonDir) {
     if (s.RecordBlocked) return;
     syncRecord(s);
     state::saveRecord(addonDir, s.Record);

@@ -71,14 +71,12 @@ Conversion packingStateOf(const Lines& lines);
 
 namespace tw {
 
-using ConversionState = state::Conversion;
-
 // ProgramDir + "bf1942\levels\" + name + "\", joined with the separator
 // that ends ProgramDir: where an unpacked map or an add-on lies.
 std::string levelDirIn(const std::string& programDir, const std::string& levelName);
 
 // The add-on's folder: levelDirIn(ProgramDir, MapName + "_001").
-std::string addonDir(const std::string& programDir, const ConversionState& state);
+std::string addonDir(const std::string& programDir, const state::Conversion& state);
 
 // After "OK": a new record for the map just analysed (MapDir is its
 // folder), keeping of an earlier record of the same add-on what guards the
@@ -89,21 +87,21 @@ std::string addonDir(const std::string& programDir, const ConversionState& state
 // it is until "Start". Returns what to tell about an earlier
 // record that cannot be used (set aside, or newer and then never saved
 // over), else "".
-std::string beginConversion(ConversionState& state, const std::string& programDir, const std::string& mapSource,
+std::string beginConversion(state::Conversion& state, const std::string& programDir, const std::string& mapSource,
                             bool mapIsArchive);
 
 // Brings the record up to date with the shared fields (map, world size,
 // map folder, game folder, packing target), marks `step` done with today's
 // date and saves it into the add-on folder. After "OK" the add-on folder is
 // made for it when its levels folder exists; otherwise nothing is saved.
-void rememberStep(ConversionState& state, const std::string& programDir, state::Step step);
+void rememberStep(state::Conversion& state, const std::string& programDir, state::Step step);
 // Saves the record as it is (the areas' work changed, say), when the add-on
 // folder exists.
-void saveRemembered(ConversionState& state, const std::string& programDir);
+void saveRemembered(state::Conversion& state, const std::string& programDir);
 // Makes `opened` the conversion shown: its shared values and its record;
 // the pages' own work in progress stays.
-void takeUp(ConversionState& shown, const state::Conversion& opened);
+void takeUp(state::Conversion& shown, const state::Conversion& opened);
 // Saves the record into `addonDir` (the folder a page works in).
-void saveRecordIn(ConversionState& state, const std::string& addonDir);
+void saveRecordIn(state::Conversion& state, const std::string& addonDir);
 
 } // namespace tw

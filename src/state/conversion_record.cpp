@@ -142,14 +142,18 @@ std::optional<std::string> decodedName(std::string_view word) {
     return out;
 }
 
-Lines wordsAtBlanks(std::string_view text) {
+// The pieces between the separators: n separators give n + 1 pieces, empty
+// ones included, so a doubled or trailing separator shows as an empty field.
+Lines piecesAt(std::string_view text, char separator) {
     Lines out;
     size_t start = 0;
-    for (size_t blank; (blank = text.find(' ', start)) != std::string_view::npos; start = blank + 1)
-        out.emplace_back(text.substr(start, blank - start));
+    for (size_t at; (at = text.find(separator, start)) != std::string_view::npos; start = at + 1)
+        out.emplace_back(text.substr(start, at - start));
     out.emplace_back(text.substr(start));
     return out;
 }
+
+Lines wordsAtBlanks(std::string_view text) { return piecesAt(text, ' '); }
 
 // Shortest text that reads back as the same value.
 std::string exactNumber(double v) {
@@ -207,14 +211,7 @@ struct AreaLineReader {
         return static_cast<T>(p.number(text, low, high));
     }
     template <size_t N> void wholes(std::string_view text, const char* what, int32_t* (&out)[N], long long limit) {
-        const Lines parts = [&] {
-            Lines r;
-            size_t start = 0;
-            for (size_t slash; (slash = text.find('/', start)) != std::string_view::npos; start = slash + 1)
-                r.emplace_back(text.substr(start, slash - start));
-            r.emplace_back(text.substr(start));
-            return r;
-        }();
+        const Lines parts = piecesAt(text, '/');
         if (parts.size() != N) {
             p.fail(std::string(what) + " should be " + std::to_string(N) + " numbers joined by '/'");
             return;

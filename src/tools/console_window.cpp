@@ -280,6 +280,16 @@ QRect consoleFrame(const QRect& room, const std::optional<QRect>& mainFrame, QSi
     return place(*best, size, QPoint(left, m.top()), 1);
 }
 
+void placeBeside(QWidget& window, const QWidget& main, QSize want, QSize minimum) {
+    const QScreen* screen = main.screen();
+    if (!screen) return;
+    const QSize border = main.frameGeometry().size() - main.size();
+    const QRect frame =
+        consoleFrame(screen->availableGeometry(), main.frameGeometry(), want + border, minimum + border, {});
+    window.resize(frame.size() - border);
+    window.move(frame.topLeft());
+}
+
 // Beside the main window, not over it, and wholly inside the screen's room,
 // frame included.
 void ConsoleWindow::placeBesideMainWindow() {

@@ -35,6 +35,11 @@ namespace tw {
 QRect consoleFrame(const QRect& available, const std::optional<QRect>& mainFrame, QSize want, QSize minimum,
                    const std::vector<QPoint>& taken);
 
+// Moves the top-level `window` (not shown yet) beside `main` as consoleFrame
+// places a console, as large as `want` where the screen allows and not
+// smaller than `minimum`; the main window's border stands for this one's.
+void placeBeside(QWidget& window, const QWidget& main, QSize want, QSize minimum);
+
 class ConsoleWindow : public QWidget {
     Q_OBJECT
 public:

@@ -11,7 +11,7 @@ namespace tw {
 
 class Page : public QWidget {
 public:
-    Page(const char* name, Services& services, ConversionState& state, QWidget* parent = nullptr)
+    Page(const char* name, Services& services, state::Conversion& state, QWidget* parent = nullptr)
         : QWidget(parent), services_(services), state_(state) {
         setObjectName(QString::fromLatin1(name));
     }
@@ -24,7 +24,7 @@ protected:
     }
 
     Services& services_;
-    ConversionState& state_;
+    state::Conversion& state_;
 };
 
 } // namespace tw

@@ -178,10 +178,10 @@ TEST(StartingState, PagesInOrderWithTheirCaptionsAndStates) {
     EXPECT_EQ(window.splash.Image1->picture().size(), QSize(369, 217));
 }
 
-TEST(StartingState, ConversionStateStartsEmpty) {
+TEST(StartingState, TheConversionStartsEmpty) {
     TempFolder folder;
     Window window(folder);
-    const ConversionState& s = window.form.state;
+    const state::Conversion& s = window.form.state;
     EXPECT_TRUE(s.AddonDir.empty() && s.MapDir.empty() && s.MapName.empty() && s.GamePath.empty());
     EXPECT_EQ(s.WorldSize, 0);
     EXPECT_EQ(s.worldScale(), 0);
@@ -191,7 +191,7 @@ TEST(StartingState, ConversionStateStartsEmpty) {
 }
 
 TEST(StartingState, AddonFolderUsesTheProgramFoldersSeparator) {
-    ConversionState s;
+    state::Conversion s;
     s.MapName = "MyMap";
     EXPECT_EQ(addonDir("C:\\Tools\\", s), "C:\\Tools\\bf1942\\levels\\MyMap_001\\");
     EXPECT_EQ(addonDir("/opt/tw/", s), "/opt/tw/bf1942/levels/MyMap_001/");

@@ -106,10 +106,11 @@ TEST(TarnwickCliAreas, KeepsAnEditedFileUnlessReplace) {
                           Case{"", 0, true, {edited}}}) {
         const auto r = test::runCommand(run + c.option);
         EXPECT_EQ(r.code, c.code) << c.option << r.output;
-        if (c.code == 1)
+        if (c.code == 1) {
             EXPECT_EQ(r.output, "You have changed " + s.addon + "AI/StrategicAreas.con since Tarnwick wrote it, so it "
                                 "was kept and nothing was written. Add --replace to copy it into a dated folder "
                                 "inside the add-on and write it again.\n");
+        }
         EXPECT_EQ(s.areasFile() != edited, c.written) << c.option;
         EXPECT_EQ(copies(), c.copies) << c.option;
     }

@@ -64,7 +64,7 @@ TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
     fs::create_directories(tmp.path() / "Archives");
 
     // The add-on of the sample level, made as the wizard makes it.
-    ConversionState made;
+    state::Conversion made;
     const std::string folder =
         intake::takeLevelFolder(made, program + "samples/DemoMap/init.con");
     intake::analyse(made, program, false, folder);

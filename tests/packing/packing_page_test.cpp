@@ -579,7 +579,7 @@ TEST(PathmapTransfer, NeverSwitchesToAnotherConversionUnasked) {
         t.tmp.write("C:/Tools/bf1942/levels/Other_001/ai.con", "run ai/Strategies.con\r\nai.createallmaps\r\n");
         t.tmp.write(t.pathmaps + "Tank0Level1Map.raw", "my tank");
         t.tmp.write("D:/Games/Battlefield 1942/bf1942/levels/Other/Pathfinding/Tank0Level1Map.raw", "other tank");
-        ConversionState& st = t.form.state;
+        state::Conversion& st = t.form.state;
         st.MapName = "Other";
         st.WorldSize = 2048;
         st.AddonDir = "C:\\Tools\\bf1942\\levels\\Other_001\\";

@@ -50,7 +50,7 @@ struct Scene {
     test::TempFolder tmp;
     test::InFolder in{tmp.path()};
     const std::string program = "C:\\Tools\\";
-    ConversionState state;
+    state::Conversion state;
     std::string firstTarget = "D:\\Archives\\MyMap_001";  // as the first packing's dialog gives it
     packing::MergeOrder order;
 };

@@ -41,7 +41,9 @@ TEST(ReadOnly, FollowsTheSystemsOwnRule) {
             fs::permissions(place, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                             fs::perm_options::remove);
         EXPECT_EQ(readOnlyByMode(tmp.dir() + c.name), c.readOnly) << c.name;
-        if (c.folder) EXPECT_TRUE(fs::is_empty(place)) << c.name;
+        if (c.folder) {
+            EXPECT_TRUE(fs::is_empty(place)) << c.name;
+        }
         fs::permissions(place, fs::perms::owner_write, fs::perm_options::add);
     }
     EXPECT_FALSE(readOnlyByMode(tmp.dir() + "missing.con"));

@@ -73,7 +73,7 @@ std::string snapshot(Sitting& s) {
            join(w.sides) + "\n";
     for (const Lines& p : w.params) out += "params " + join(p) + "\n";
     for (const Lines& p : w.vparams) out += "vparams " + join(p) + "\n";
-    const ConversionState& st = s.form.state;
+    const state::Conversion& st = s.form.state;
     out += "state " + st.AddonDir + " | " + st.MapDir + " | " + st.MapName + " | " + st.GamePath + " | " +
            std::to_string(st.WorldSize) + " | " + std::to_string(st.worldScale()) + " | " + st.PackTarget + " | " +
            std::to_string(a.scratch().ActivePoint) + "\n";

@@ -19,7 +19,7 @@ namespace tw::test {
 // pathmaps copied in and ai.createallmaps gone.
 inline void makeCleanAddon(const std::string& program, const std::string& target) {
     InFolder in(program);  // the add-on run changes the current folder
-    ConversionState state;
+    state::Conversion state;
     const std::string folder = intake::takeLevelFolder(state, program + "samples/DemoMap/init.con");
     intake::analyse(state, program, false, folder);
     generator::AddonRunHooks hooks;

@@ -85,14 +85,17 @@ TEST(BatchService, RunsABatchToItsOutcomeAndLeavesTheFoldersAccordingly) {
             runToEnd(job, [&] { return c.stopAtOnce || fs::exists(program + "tarnwick-batch.sign"); });
 
         EXPECT_EQ(outcome.end, c.end) << c.what;
-        if (c.end == End::NotStarted)
+        if (c.end == End::NotStarted) {
             EXPECT_EQ(outcome.line().rfind("failed: " + program + "tarnwick-batch could not be started (", 0), 0u)
                 << outcome.line();
-        else EXPECT_EQ(outcome.line(), c.lastLine) << c.what;
+        } else {
+            EXPECT_EQ(outcome.line(), c.lastLine) << c.what;
+        }
         EXPECT_EQ(contents(work), c.after.empty() ? before : c.after) << c.what;
         EXPECT_TRUE(contents(tmp.path() / "Program/temp").empty()) << c.what;  // the journal went with the run
-        if (!c.printed.empty())
+        if (!c.printed.empty()) {
             EXPECT_NE(std::find(lines.begin(), lines.end(), c.printed), lines.end()) << c.what;
+        }
         EXPECT_FALSE(job.running()) << c.what;
     }
 }

@@ -87,7 +87,7 @@ TEST(HostileMapArchive, TheIntakeTakesOnlyItsLevelAndNothingElseChanges) {
                           {"Network/bf1942/levels/Evil/x.con", "evil", 4}}));
     const auto source = test::checksum(tmp.path() / "Evil.rfa");
     auto before = folderChecksums(program.dir);
-    ConversionState state;
+    state::Conversion state;
     intake::takeArchive(state, program.dir, tmp.dir() + "Evil.rfa");
     const BatchRun r = runBatch(program.dir + "unpack.bat", program.dir);
     EXPECT_EQ(r.result.failed, 0) << ::testing::PrintToString(r.output);
@@ -113,7 +113,7 @@ TEST(HostileMapArchive, AnArchiveWithoutItsLevelFailsAndChangesNothing) {
     const ProgramFolder program(tmp);
     save(tmp.path() / "Mine.rfa", buildArchive(0, {{"bf1942/levels/Other/init.con", "evil", 4}}));
     const auto before = folderChecksums(program.dir);
-    ConversionState state;
+    state::Conversion state;
     intake::takeArchive(state, program.dir, tmp.dir() + "Mine.rfa");
     const BatchRun r = runBatch(program.dir + "unpack.bat", program.dir);
     EXPECT_EQ(r.result.failed, 1);
@@ -147,7 +147,7 @@ TEST(HostileNames, NamesABatchLineCannotCarryAreRefusedBeforeAnyScript) {
         tmp.write("downloads/" + c.file, "archive bytes");
         const auto programBefore = folderChecksums(program.dir);
         const auto sourceBefore = folderChecksums(tmp.path() / "downloads");
-        ConversionState state;
+        state::Conversion state;
         const std::string error = errorOf([&] { intake::takeArchive(state, program.dir, tmp.dir() + "downloads/" + c.file); });
         EXPECT_NE(error.find("\" cannot be written into unpack.bat: it holds " + c.what +
                              ", which a batch line cannot carry. Rename it and choose it again"),
@@ -159,7 +159,7 @@ TEST(HostileNames, NamesABatchLineCannotCarryAreRefusedBeforeAnyScript) {
         EXPECT_EQ(folderChecksums(tmp.path() / "downloads"), sourceBefore) << c.file;
     }
     // The exact message, for one of them.
-    ConversionState state;
+    state::Conversion state;
     EXPECT_EQ(errorOf([&] { intake::takeArchive(state, "/p/", "/d/x.rfa\" \"memory.bf\" \"tarnwick.rfa"); }),
               "The name \"/d/x.rfa\" \"memory.bf\" \"tarnwick.rfa\" cannot be written into unpack.bat: it holds the double "
               "quote \", which a batch line cannot carry. Rename it and choose it again");
@@ -173,7 +173,7 @@ TEST(HostileNames, AnArchiveNamedLikeAFileOfTheProgramFolderIsRefused) {
         tmp.write("Tarnwick/MyMap_001.rfa", "the packed add-on");
         tmp.write(std::string("downloads/") + name, "archive");
         const auto before = folderChecksums(tmp.path());
-        ConversionState state;
+        state::Conversion state;
         const std::string error = errorOf([&] { intake::takeArchive(state, program.dir, tmp.dir() + "downloads/" + name); });
         EXPECT_EQ(error, std::string("The archive's name ") + name + " is taken in the program folder by " + program.dir +
                              name + "; unpacking would replace and then delete it. Rename the archive and choose it again");
