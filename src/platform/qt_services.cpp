@@ -67,7 +67,8 @@ std::optional<std::string> QtDialogs::choose(const FileDialogRequest& request) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     const QString chosen = dialog.selectedFiles().first();
     lastFolders_[request.name] = QFileInfo(chosen).absolutePath();
-    return chosen.toStdString();
+    // With the system's own separator: the dialog gives '/' on Windows too.
+    return QDir::toNativeSeparators(chosen).toStdString();
 }
 
 void QtMessages::error(const std::string& text) {

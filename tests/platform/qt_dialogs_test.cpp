@@ -55,7 +55,8 @@ std::string openedIn(QtDialogs& dialogs, const FileDialogRequest& request, const
     };
     QTimer::singleShot(0, respond);
     const auto chosen = dialogs.choose(request);
-    EXPECT_EQ(chosen.value_or(""), answer) << request.name;
+    EXPECT_EQ(chosen.value_or(""), QDir::toNativeSeparators(QString::fromStdString(answer)).toStdString())
+        << request.name;
     return folder;
 }
 
