@@ -2,7 +2,7 @@
 // each area contributes, and the layout of StrategicAreas.con.
 #pragma once
 
-#include "areas/area_spec.h"
+#include "areas/area.h"
 #include "platform/text.h"
 
 #include <cstdint>

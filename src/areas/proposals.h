@@ -4,7 +4,7 @@
 #pragma once
 
 #include "areas/area_script.h"
-#include "areas/area_spec.h"
+#include "areas/area.h"
 #include "level/control_points.h"
 #include "platform/text.h"
 
