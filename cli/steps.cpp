@@ -48,7 +48,12 @@ state::Conversion addonState(const std::string& programDir, const std::string& a
     if (!fileExists(given + "ai.con"))
         throw AppError("The add-on " + given + " has no ai.con: make it again with tarnwick-cli addon.");
 
-    return state::openConversion(programDir, levelDirIn(programDir, name)).conversion;
+    // A record that cannot be taken up (newer, damaged and set aside) stops the
+    // command with what happened to it and what to do, as "Continue a
+    // conversion" does, instead of going on without the user's saved work.
+    state::OpenedConversion opened = state::openConversion(programDir, levelDirIn(programDir, name));
+    if (!opened.refusal.empty()) throw AppError(opened.refusal);
+    return std::move(opened.conversion);
 }
 
 std::string gameFolder(const std::string& given) {

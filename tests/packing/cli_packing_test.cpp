@@ -80,6 +80,7 @@ TEST(TarnwickCliPacking, RefusalsChangeNothing) {
         int code;
         const char* says;
         std::string readOnlyFolder = {};  // made read-only for this case only
+        bool newerRecord = false;         // the add-on's record written by a newer Tarnwick
     };
     fs::create_directories(c.addon + "/Pathfinding");
     const Case cases[] = {
@@ -102,16 +103,25 @@ TEST(TarnwickCliPacking, RefusalsChangeNothing) {
                                          " --delete-add-on --backup " + inQuotes(c.out + "b.rfa"), 2, "Give either"},
         {"transfer, read-only Pathfinding", "transfer " + inQuotes(c.addon) + " --game " + inQuotes(c.game), 1,
          "Pathfinding/ is read-only, so the pathmaps cannot be copied into it", c.addon + "/Pathfinding"},
+        {"first-pack, a newer record", "first-pack " + inQuotes(c.addon) + " " + inQuotes(c.tmp.dir() + "newer/"), 1,
+         "was written by a newer Tarnwick (record version 3", {}, true},
+        {"pack, a newer record", "pack " + inQuotes(c.addon), 1, "continue it with that Tarnwick", {}, true},
     };
+    fs::create_directories(c.tmp.dir() + "newer/");
+    const std::string record = c.addon + "/tarnwick-conversion.txt";
+    const std::string saved = readBytes(record);
+    ASSERT_EQ(saved.rfind("Tarnwick conversion, version 2\n", 0), 0u);
     constexpr auto writeBits = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     for (const Case& k : cases) {
         if (!k.readOnlyFolder.empty()) fs::permissions(k.readOnlyFolder, writeBits, fs::perm_options::remove);
+        if (k.newerRecord) writeBytes(record, "Tarnwick conversion, version 3\n" + saved.substr(saved.find('\n') + 1));
         const auto before = c.folders();
         const auto r = c.cli(k.arguments);
         if (!k.readOnlyFolder.empty()) fs::permissions(k.readOnlyFolder, fs::perms::owner_write, fs::perm_options::add);
         EXPECT_EQ(r.code, k.code) << k.what << "\n" << r.output;
         EXPECT_NE(r.output.find(k.says), std::string::npos) << k.what << "\n" << r.output;
         EXPECT_EQ(c.folders(), before) << k.what;
+        if (k.newerRecord) writeBytes(record, saved);
     }
 }
 
