@@ -60,3 +60,6 @@ tw_windows_test(test_e2e ${T}/support/gui_main.cpp ${T}/e2e/conversion_test.cpp 
 target_link_libraries(test_e2e PRIVATE tw_gui Qt6::Test GTest::gtest)
 
 add_custom_target(windows_tests DEPENDS ${TW_WINDOWS_TESTS})
+# The list scripts/windows/test-wine.sh runs, one program a line.
+list(JOIN TW_WINDOWS_TESTS "\n" tw_windows_test_lines)
+file(WRITE "${CMAKE_BINARY_DIR}/windows-tests.txt" "${tw_windows_test_lines}\n")

@@ -44,7 +44,8 @@ wineboot -i >/dev/null 2>&1 || true
 
 failed=()
 declare -A leftOut=([test_rfa]="Hostile.ASymlinkInTheTargetCannotLeadOutside")
-for t in test_platform test_rfa test_tools test_content test_pathmaps test_app test_e2e; do
+mapfile -t programs < "$build/windows-tests.txt"
+for t in "${programs[@]}"; do
     echo "== $t"
     filter="*"
     [ -n "${leftOut[$t]:-}" ] && filter="-${leftOut[$t]}"
