@@ -24,6 +24,7 @@ for p in g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev cmake ninja-build \
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need_pkgs+=("$p")
 done
 if [ ${#need_pkgs[@]} -gt 0 ]; then
+    echo "== the Debian packages the Windows build needs: ${need_pkgs[*]}"
     as_root apt-get update -qq
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need_pkgs[@]}"
 fi
@@ -54,13 +55,22 @@ fetch_source() {
     find "$dir" -mindepth 1 -maxdepth 1 -type d | head -n1
 }
 
+# Configures, builds and installs one part; what the tools print goes to
+# $cache/logs/<build folder's name>.log, and its end is shown if it fails.
 cmake_cross() { # source build prefix [cmake options...]
     local s=$1 b=$2 p=$3; shift 3
+    local log=$cache/logs/$(basename "$b").log
+    mkdir -p "$cache/logs"
     rm -rf "$b"
-    cmake -G Ninja -S "$s" -B "$b" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$p" "$@"
-    cmake --build "$b" -j"$jobs"
-    cmake --install "$b"
+    echo "   (what the build prints: $log)"
+    if ! { cmake -G Ninja -S "$s" -B "$b" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+               -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$p" "$@" &&
+           cmake --build "$b" -j"$jobs" &&
+           cmake --install "$b"; } > "$log" 2>&1; then
+        tail -n 40 "$log" >&2
+        echo "Building $(basename "$s") for Windows failed; the whole log is $log." >&2
+        exit 1
+    fi
 }
 
 mkdir -p "$deps_prefix"

@@ -35,6 +35,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DCMAKE_EXE_LINKER_FLAGS="-static-libgcc -static-libstdc++" \
     -DTARNWICK_HOST_TOOLS="$host" >/dev/null
+echo "== Tarnwick for Windows"
 targets=(wizard)
 [ "$with_tests" = 1 ] && targets+=(windows_tests)
 cmake --build "$build" -j"$jobs" --target "${targets[@]}"

@@ -30,6 +30,7 @@ build=${TARNWICK_WIN_BUILD:-$root/build-windows}
 host=${TARNWICK_BUILD:-$root/build}
 
 if ! command -v wine >/dev/null; then
+    echo "== Wine, from Debian's packages"
     if [ "$(id -u)" = 0 ]; then as_root=(); else as_root=(sudo); fi
     "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine wine64
 fi
