@@ -32,7 +32,8 @@ host=${TARNWICK_BUILD:-$root/build}
 if ! command -v wine >/dev/null; then
     echo "== Wine, from Debian's packages"
     if [ "$(id -u)" = 0 ]; then as_root=(); else as_root=(sudo); fi
-    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine wine64
+    install=("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine wine64)
+    "${install[@]}" || { "${as_root[@]}" apt-get update -qq && "${install[@]}"; }
 fi
 "$here/build.sh" --tests
 cmake --build "$host" -j"${TW_JOBS:-2}" --target wizard
