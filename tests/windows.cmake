@@ -1,7 +1,7 @@
 # The test programs of the Windows build, run under Windows (or Wine) by
-# scripts/windows/test-wine.sh. Test files that start command lines through
-# a shell, switch users or plant POSIX files (links, pipes, mode bits) stay
-# with the Linux build; the script names them.
+# scripts/windows/test-wine.sh. Test files that run a shell script, switch
+# users or plant POSIX files (links, pipes, mode bits) stay with the Linux
+# build; the script names them.
 set(T "${PROJECT_SOURCE_DIR}/tests")
 add_library(tw_test_program INTERFACE)
 target_compile_definitions(tw_test_program INTERFACE
@@ -58,6 +58,13 @@ target_include_directories(test_app PRIVATE ${T}/..)
 
 tw_windows_test(test_e2e ${T}/support/gui_main.cpp ${T}/e2e/conversion_test.cpp ${T}/e2e/come_back_test.cpp)
 target_link_libraries(test_e2e PRIVATE tw_gui Qt6::Test GTest::gtest)
+
+# The command-line tools run as a user runs them, started without a shell
+# (support/process.h).
+tw_windows_test(test_cli ${T}/tools/cli_test.cpp ${T}/generator/cli_addon_test.cpp
+  ${T}/areas/cli_areas_test.cpp ${T}/check/cli_check_test.cpp ${T}/check/map_numbers_test.cpp
+  ${T}/packing/cli_packing_test.cpp ${T}/pathmaps/cli_pathmaps_test.cpp ${T}/level/cli_picture_test.cpp)
+target_link_libraries(test_cli PRIVATE tw_check tw_level Qt6::Core GTest::gtest_main)
 
 add_custom_target(windows_tests DEPENDS ${TW_WINDOWS_TESTS})
 # The list scripts/windows/test-wine.sh runs, one program a line.

@@ -124,7 +124,7 @@ TEST(MapNumbers, CheckMendOnAnAddonOfEachChoice) {
         const std::string old = joinLines(test::earlierPathFinding(c.ships, c.landingCrafts), true);
         writeBytes(addon + "AIPathFinding.con", old);
         auto before = test::folderChecksums(addon);
-        const auto r = test::runCommand("'" + program + "tarnwick-cli' check --mend '" + addon + "'");
+        const auto r = test::runProgram(program + "tarnwick-cli", {"check", "--mend", addon});
         std::string said;
         for (const MapNumberFault& f : c.faults) said += "mended " + faultText(f) + "\n";
         EXPECT_EQ(r.output.substr(0, said.size()), said) << r.output;
@@ -148,7 +148,7 @@ TEST(MapNumbers, CheckMendOnAnAddonOfEachChoice) {
         after.erase("AIPathFinding.con");
         EXPECT_EQ(after, before);
         // Mended once, there is nothing left to mend.
-        const auto again = test::runCommand("'" + program + "tarnwick-cli' check --mend '" + addon + "'");
+        const auto again = test::runProgram(program + "tarnwick-cli", {"check", "--mend", addon});
         EXPECT_NE(again.output.find("mended nothing"), std::string::npos) << again.output;
     }
 }

@@ -44,7 +44,9 @@ TEST(CliPicture, WritesTheWorldPictureAndNamesItsSources) {
         {tmp.dir() + " " + tmp.dir() + "x.png", 2, {"is no level folder"}},
     };
     for (const Case& c : cases) {
-        const auto r = test::runCommand(std::string(TW_BUILT_CLI) + " picture " + c.arguments);
+        std::vector<std::string> arguments = test::words(c.arguments);
+        arguments.insert(arguments.begin(), "picture");
+        const auto r = test::runProgram(TW_BUILT_CLI, arguments);
         EXPECT_EQ(r.code, c.code) << c.arguments << "\n" << r.output;
         for (const std::string& line : c.printed)
             EXPECT_NE(r.output.find(line), std::string::npos) << c.arguments << ": no \"" << line << "\" in\n" << r.output;

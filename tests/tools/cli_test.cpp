@@ -17,37 +17,36 @@ namespace {
 using test::TempFolder;
 
 using Result = test::CommandResult;
-const auto shell = test::runCommand;
 
-// The tools as the build made them.
-std::string tool(const std::string& name) {
+// A tool as the build made it, run in `folder` with `arguments`.
+Result tool(const std::string& name, const std::vector<std::string>& arguments, const std::string& folder) {
     static const std::map<std::string, std::string> built = {
         {"rfapack", TW_BUILT_RFAPACK}, {"rfaunpack", TW_BUILT_RFAUNPACK}, {"tarnwick-batch", TW_BUILT_BATCH}};
-    return "'" + built.at(name) + "'";
+    return test::runProgram(built.at(name), arguments, {.folder = folder});
 }
 
 TEST(Tools, PackListAndUnpackAsTheBatchLinesCallThem) {
     TempFolder tmp;
     tmp.write("bf1942/levels/MyMap_001/ai.con", "run AIPathFinding\r\n");
     tmp.write("bf1942/levels/MyMap_001/Pathfinding/Tank0Level1Map.raw", std::string(70000, '\x07'));
-    const std::string cd = "cd '" + tmp.dir() + "' && ";
-    Result r = shell(cd + tool("rfapack") + " bf1942/levels/MyMap_001  bf1942/levels/MyMap \"MyMap_001.rfa\" ");
+    const std::string in = tmp.dir();
+    Result r = tool("rfapack", {"bf1942/levels/MyMap_001", "bf1942/levels/MyMap", "MyMap_001.rfa"}, in);
     EXPECT_EQ(r.code, 0) << r.output;
     EXPECT_NE(r.output.find("TotalFiles: 2"), std::string::npos) << r.output;
-    r = shell(cd + tool("rfapack") + " bf1942/levels/MyMap_001 bf1942/levels/MyMap c.rfa -Compress");
+    r = tool("rfapack", {"bf1942/levels/MyMap_001", "bf1942/levels/MyMap", "c.rfa", "-Compress"}, in);
     EXPECT_EQ(r.code, 0) << r.output;
 
-    r = shell(cd + tool("rfaunpack") + " -l c.rfa");
+    r = tool("rfaunpack", {"-l", "c.rfa"}, in);
     EXPECT_EQ(r.code, 0) << r.output;
     EXPECT_NE(r.output.find("Compressed archive, 2 entries"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("70000"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("bf1942/levels/MyMap/Pathfinding/Tank0Level1Map.raw"), std::string::npos);
 
     fs::create_directory(tmp.path() / "out");
-    r = shell(cd + tool("rfaunpack") + " MyMap_001.rfa out");
+    r = tool("rfaunpack", {"MyMap_001.rfa", "out"}, in);
     EXPECT_EQ(r.code, 0) << r.output;
     EXPECT_EQ(tmp.read("out/bf1942/levels/MyMap/ai.con"), "run AIPathFinding\r\n");
-    r = shell(cd + "cd out && " + tool("rfaunpack") + " ../c.rfa");  // default: the working folder
+    r = tool("rfaunpack", {"../c.rfa"}, in + "out");  // default: the working folder
     EXPECT_EQ(r.code, 0) << r.output;
     EXPECT_EQ(tmp.read("out/bf1942/levels/MyMap/Pathfinding/Tank0Level1Map.raw"), std::string(70000, '\x07'));
 }
@@ -56,24 +55,23 @@ TEST(Tools, FailuresExitNonZeroWithAMessage) {
     TempFolder tmp;
     tmp.write("bad.rfa", "not an archive at all");
     tmp.write("evil.rfa", test::buildArchive(0, {{"../evil.con", "x", 1}}));
-    const std::string cd = "cd '" + tmp.dir() + "' && ";
     struct Case {
-        std::string command, says;
+        std::string tool, arguments, says;
     };
     const Case cases[] = {
-        {tool("rfapack"), "Not enough command line arguments"},
-        {tool("rfapack") + " nofolder lvl x.rfa", "Directory does not exist"},
-        {tool("rfapack") + " . lvl x.rfa -u", "Unknown option"},
-        {tool("rfaunpack") + " bad.rfa", "is damaged"},
-        {tool("rfaunpack") + " missing.rfa", "cannot be opened"},
-        {tool("rfaunpack") + " evil.rfa", "Nothing was extracted"},
-        {tool("rfaunpack") + " bad.rfa nowhere", "is damaged"},
-        {tool("rfaunpack"), "Usage"},
+        {"rfapack", "", "Not enough command line arguments"},
+        {"rfapack", "nofolder lvl x.rfa", "Directory does not exist"},
+        {"rfapack", ". lvl x.rfa -u", "Unknown option"},
+        {"rfaunpack", "bad.rfa", "is damaged"},
+        {"rfaunpack", "missing.rfa", "cannot be opened"},
+        {"rfaunpack", "evil.rfa", "Nothing was extracted"},
+        {"rfaunpack", "bad.rfa nowhere", "is damaged"},
+        {"rfaunpack", "", "Usage"},
     };
     for (const Case& c : cases) {
-        const Result r = shell(cd + c.command);
-        EXPECT_NE(r.code, 0) << c.command;
-        EXPECT_NE(r.output.find(c.says), std::string::npos) << c.command << ": " << r.output;
+        const Result r = tool(c.tool, test::words(c.arguments), tmp.dir());
+        EXPECT_NE(r.code, 0) << c.tool << " " << c.arguments;
+        EXPECT_NE(r.output.find(c.says), std::string::npos) << c.tool << " " << c.arguments << ": " << r.output;
     }
     EXPECT_FALSE(fs::exists(tmp.path().parent_path() / "evil.con"));
 }
@@ -83,10 +81,9 @@ TEST(Tools, TheBatchRunnerExitsNonZeroWhenALineFailed) {
     tmp.write("ok.bat", "copy \"a.txt\" \"b.txt\"\r\n");
     tmp.write("a.txt", "a");
     tmp.write("bad.bat", "copy \"none.txt\" \"b.txt\"\r\n");
-    const std::string cd = "cd '" + tmp.dir() + "' && ";
-    EXPECT_EQ(shell(cd + tool("tarnwick-batch") + " ok.bat").code, 0);
+    EXPECT_EQ(tool("tarnwick-batch", {"ok.bat"}, tmp.dir()).code, 0);
     EXPECT_EQ(tmp.read("b.txt"), "a");
-    const Result bad = shell(cd + tool("tarnwick-batch") + " bad.bat");
+    const Result bad = tool("tarnwick-batch", {"bad.bat"}, tmp.dir());
     EXPECT_EQ(bad.code, 1);
     EXPECT_NE(bad.output.find(">copy \"none.txt\" \"b.txt\""), std::string::npos) << bad.output;
 }
