@@ -12,13 +12,18 @@
 #include <QBuffer>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tw::cli {
 
 namespace {
 
+// The folder as given, with the system's separators and one at its end.
 std::string withSlash(std::string folder) {
+#ifdef _WIN32
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+#endif
     if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += kNativeSeparator;
     return folder;
 }

@@ -35,7 +35,7 @@ TEST(TarnwickCliAreas, FromControlPoints) {
     SampleAddon s;
     const auto r = s.run({"areas", s.addon, "--from-control-points"});
     ASSERT_EQ(r.code, 0) << r.output;
-    EXPECT_EQ(r.output, s.addon + "AI/StrategicAreas.con\n");
+    EXPECT_EQ(r.output, test::native(s.addon + "AI/StrategicAreas.con") + "\n");
     const std::string file = s.areasFile();
     // The village in the middle links to all four others; the bases only to it.
     EXPECT_NE(file.find("aiStrategicArea.setActive CP_Village\r\n"
@@ -110,7 +110,7 @@ TEST(TarnwickCliAreas, KeepsAnEditedFileUnlessReplace) {
         const auto r = s.run(arguments);
         EXPECT_EQ(r.code, c.code) << c.option << r.output;
         if (c.code == 1) {
-            EXPECT_EQ(r.output, "You have changed " + s.addon + "AI/StrategicAreas.con since Tarnwick wrote it, so it "
+            EXPECT_EQ(r.output, "You have changed " + test::native(s.addon + "AI/StrategicAreas.con") + " since Tarnwick wrote it, so it "
                                 "was kept and nothing was written. Add --replace to copy it into a dated folder "
                                 "inside the add-on and write it again.\n");
         }

@@ -28,7 +28,7 @@ Result cli(const std::string& program, const std::vector<std::string>& arguments
 std::map<std::string, std::string> treeOf(const fs::path& root) {
     std::map<std::string, std::string> tree;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
-        const std::string rel = fs::relative(e.path(), root).string();
+        const std::string rel = fs::relative(e.path(), root).generic_string();
         if (!e.is_regular_file()) {
             tree[rel + "/"] = "";
             continue;
@@ -45,7 +45,7 @@ TEST(TarnwickCli, ArchiveAndFolderGiveTheSameAddon) {
     const std::string samples = a + "samples/";
     const Result fromArchive = cli(a, {"addon", test::sampleArchive(), "--ships"});
     ASSERT_EQ(fromArchive.code, 0) << fromArchive.output;
-    EXPECT_NE(fromArchive.output.find(a + "bf1942/levels/DemoMap_001/\n"), std::string::npos) << fromArchive.output;
+    EXPECT_NE(fromArchive.output.find(test::native(a + "bf1942/levels/DemoMap_001/") + "\n"), std::string::npos) << fromArchive.output;
     const Result fromFolder = cli(b, {"addon", "DemoMap/init.con", "--ships"}, {.folder = samples});
     ASSERT_EQ(fromFolder.code, 0) << fromFolder.output;
 
@@ -65,19 +65,19 @@ TEST(TarnwickCli, ArchiveAndFolderGiveTheSameAddon) {
 TEST(TarnwickCli, SearchMapsWithoutSeedPointsAreNamedOnStandardError) {
     TempFolder tmp;
     const std::string a = test::makeProgramFolder(tmp.path() / "A");
-    fs::copy(test::sampleLevel(), tmp.path() / "Map", fs::copy_options::recursive);
+    fs::copy(fs::path(test::sampleLevel()).parent_path(), tmp.path() / "Map", fs::copy_options::recursive);
     tmp.write("Map/conquest/ObjectSpawns.con", "object.absolutePosition v_nowhere\n");
     const Result r = cli(a, {"addon", tmp.dir() + "Map/init.con"}, {.keep = test::RunOptions::Keep::Errors});
     EXPECT_EQ(r.code, 0);
     const std::string addon = a + "bf1942/levels/Map_001/";
     EXPECT_EQ(r.output,
               "The add-on of Map is made, but some of its pathmaps have no seed point.\n"
-              "The search maps Tank0 and Car4 get no seed point: " + addon + "Singleplayer/ObjectSpawns.con has 1 "
+              "The search maps Tank0 and Car4 get no seed point: " + test::native(addon + "Singleplayer/ObjectSpawns.con") + " has 1 "
               "position line, 1 of them could not be resolved (a variable not set earlier in the file, v_arg1, or an "
               "expression).\n"
               "The game's pathmap generation spreads out from these points and blocks every place it does not reach, "
-              "so the bots would stand still. Write the points into the ai.setMapSpawnPoints lines of " + addon +
-              "AIPathFinding.con as x/z,x/z,... (the script editor opens it as AIPathfinding.con), or give the spawn "
+              "so the bots would stand still. Write the points into the ai.setMapSpawnPoints lines of " +
+              test::native(addon + "AIPathFinding.con") + " as x/z,x/z,... (the script editor opens it as AIPathfinding.con), or give the spawn "
               "file position lines with the numbers written out and start again.\n");
 }
 
@@ -86,7 +86,9 @@ TEST(TarnwickCli, FailuresExitNonZeroWithTheWizardsText) {
     const std::string a = test::makeProgramFolder(tmp.path() / "A");
     const Result missing = cli(a, {"addon", "/nonexistent/MyMap/init.con"});
     EXPECT_EQ(missing.code, 1);
-    EXPECT_EQ(missing.output, "Datei /nonexistent/MyMap/init/terrain.con kann nicht ge\xC3\xB6" "ffnet werden. "
+    // "/" is the root of the current drive on Windows.
+    const std::string root = test::native(test::utf8Text(fs::absolute("/")));
+    EXPECT_EQ(missing.output, "Datei " + root + test::native("nonexistent/MyMap/init/terrain.con") + " kann nicht ge\xC3\xB6" "ffnet werden. "
                               "Das System kann den angegebenen Pfad nicht finden.\n");
     fs::remove_all(a + "bf1942");
     tmp.write("Map/init.con", "");
@@ -122,7 +124,7 @@ TEST(TarnwickCli, ChangedScriptsAreKeptOrCopiedBeforeReplacing) {
             ASSERT_TRUE(fs::exists(copies[0] / "ai.con"));  // the file's letter case, not the list's
             std::ifstream in(copies[0] / "ai.con", std::ios::binary);
             EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), generated + "rem mine\r\n");
-            EXPECT_NE(again.output.find("copied to " + copies[0].string() + "/"), std::string::npos) << again.output;
+            EXPECT_NE(again.output.find("copied to " + test::native(test::utf8Text(copies[0]) + "/")), std::string::npos) << again.output;
         } else {
             EXPECT_NE(again.output.find("Kept as you changed them"), std::string::npos) << again.output;
             EXPECT_NE(again.output.find("\n    AI.con\n"), std::string::npos) << again.output;
@@ -163,7 +165,7 @@ TEST(TarnwickCli, AConversionWithPathmapsIsMadeAnewOnlyWhenAskedTo) {
                                                           {"AI/StrategicAreas.con", before.at("AI/StrategicAreas.con")},
                                                           {"ai.con", before.at("ai.con")},
                                                           {"tarnwick-conversion.txt", record}}));
-    EXPECT_NE(afresh.output.find("copied to " + copies[0].string() + "/"), std::string::npos) << afresh.output;
+    EXPECT_NE(afresh.output.find("copied to " + test::native(test::utf8Text(copies[0]) + "/")), std::string::npos) << afresh.output;
     EXPECT_NE(tmp.read("A/bf1942/levels/DemoMap_001/ai.con").find("ai.createallmaps"), std::string::npos);
     // The pathmaps stay in the add-on's Pathfinding folder, and so in its record.
     EXPECT_NE(tmp.read("A/bf1942/levels/DemoMap_001/tarnwick-conversion.txt").find("\npathmap Tank0Level1Map.raw\n"),

@@ -108,7 +108,7 @@ TEST(TarnwickCliPathmaps, BrokenFoldersAndBadUsage) {
         {"a folder that does not exist", [](const Sample& s) { fs::remove_all(s.level); }, "", 2,
          "does not exist: give an add-on folder or a level folder"},
         {"no AIPathFinding.con", [](const Sample& s) { fs::remove(s.level / "AIPathFinding.con"); }, "", 2,
-         "DemoMap/ holds no AIPathFinding.con"},
+         test::native("DemoMap/") + " holds no AIPathFinding.con"},
         {"a damaged level",
          [](const Sample& s) { fs::resize_file(s.level / "Pathfinding/Infantry1Level0Map.raw", 30); }, "", 1,
          "error\tInfantry1\tlevel 0\t-\t"},

@@ -55,6 +55,15 @@ inline std::vector<std::string> words(const std::string& line) {
     return list;
 }
 
+// A path as the system writes it in messages: with '\' on Windows.
+inline std::string native(std::string path) {
+#ifdef _WIN32
+    for (char& c : path)
+        if (c == '/') c = '\\';
+#endif
+    return path;
+}
+
 // Runs `program` with `arguments` (UTF-8 texts, passed as they are) and waits
 // for it.
 inline CommandResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
