@@ -88,5 +88,29 @@ TEST(Tools, TheBatchRunnerExitsNonZeroWhenALineFailed) {
     EXPECT_NE(bad.output.find(">copy \"none.txt\" \"b.txt\""), std::string::npos) << bad.output;
 }
 
+// Names beyond ASCII, within the Windows code page (a with umlaut) and
+// beyond it (Polish letters), reach every tool as they were given.
+TEST(Tools, NamesInAnyLettersReachTheTools) {
+    for (const std::string folder : {"K\xC3\xA4rtchen", "\xC5\x81\xC3\xB3" "d\xC5\xBA"}) {
+        TempFolder tmp;
+        const std::string in = tmp.dir();
+        tmp.write(folder + "/bf1942/levels/M/ai.con", "run AIPathFinding\r\n");
+        tmp.write(folder + "/copy.bat", "copy \"a.txt\" \"b.txt\"\r\n");
+        tmp.write(folder + "/a.txt", "a");
+        fs::create_directory(tmp.path() / test::utf8Path(folder + "/out"));
+        const Result packed = tool("rfapack", {folder + "/bf1942/levels/M", "bf1942/levels/M", folder + "/M.rfa"}, in);
+        EXPECT_EQ(packed.code, 0) << folder << "\n" << packed.output;
+        const Result unpacked = tool("rfaunpack", {folder + "/M.rfa", folder + "/out"}, in);
+        EXPECT_EQ(unpacked.code, 0) << folder << "\n" << unpacked.output;
+        EXPECT_EQ(tmp.read(folder + "/out/bf1942/levels/M/ai.con"), "run AIPathFinding\r\n") << folder;
+        const Result copied = tool("tarnwick-batch", {folder + "/copy.bat", in + folder}, in);
+        EXPECT_EQ(copied.code, 0) << folder << "\n" << copied.output;
+        EXPECT_EQ(tmp.read(folder + "/b.txt"), "a") << folder;
+        const Result refused = test::runProgram(TW_BUILT_CLI, {"areas", in + folder, "--from-control-points"});
+        EXPECT_NE(refused.output.find("(it has no AI folder): " + in + folder), std::string::npos)
+            << folder << "\n" << refused.output;
+    }
+}
+
 } // namespace
 } // namespace tw
