@@ -85,7 +85,8 @@ TEST(Tools, TheBatchRunnerExitsNonZeroWhenALineFailed) {
     EXPECT_EQ(tmp.read("b.txt"), "a");
     const Result bad = tool("tarnwick-batch", {"bad.bat"}, tmp.dir());
     EXPECT_EQ(bad.code, 1);
-    EXPECT_NE(bad.output.find(">copy \"none.txt\" \"b.txt\""), std::string::npos) << bad.output;
+    // Each line after the working folder, as a console shows it.
+    EXPECT_NE(bad.output.find(test::native(tmp.dir()) + ">copy \"none.txt\" \"b.txt\""), std::string::npos) << bad.output;
 }
 
 // Names beyond ASCII, within the Windows code page (a with umlaut) and
