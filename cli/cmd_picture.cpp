@@ -6,6 +6,7 @@
 #include "level/world_picture.h"
 #include "pathmaps/declarations.h"
 #include "platform/errors.h"
+#include "platform/fd_io.h"
 #include "platform/files.h"
 #include "platform/level_files.h"
 
@@ -131,7 +132,7 @@ int pictureCommand(const QStringList& arguments) {
         std::printf("combat area: %g/%g to %g/%g m of a %d m world\n", picture.combatArea->minX, picture.combatArea->minZ,
                     picture.combatArea->maxX, picture.combatArea->maxZ, picture.worldSize);
     for (const std::string& p : picture.problems) std::fprintf(stderr, "passed over: %s\n", p.c_str());
-    std::printf("wrote %s\n", resolvePath(out).string().c_str());
+    std::printf("wrote %s\n", platform::utf8FromPath(resolvePath(out)).c_str());
     return kDone;
 }
 

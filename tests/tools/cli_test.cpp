@@ -1,6 +1,7 @@
 // The command-line tools, run as a user would run them.
 #include "rfa/archive_builder.h"
 #include "support/process.h"
+#include "support/program_folder.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -90,9 +91,14 @@ TEST(Tools, TheBatchRunnerExitsNonZeroWhenALineFailed) {
 }
 
 // Names beyond ASCII, within the Windows code page (a with umlaut) and
-// beyond it (Polish letters), reach every tool as they were given.
+// beyond it (Polish letters), reach every tool as they were given; a program
+// folder works under a name its batch lines (Windows-1252) can carry.
 TEST(Tools, NamesInAnyLettersReachTheTools) {
-    for (const std::string folder : {"K\xC3\xA4rtchen", "\xC5\x81\xC3\xB3" "d\xC5\xBA"}) {
+    const struct {
+        std::string folder;
+        bool inTheCodePage;
+    } cases[] = {{"K\xC3\xA4rtchen", true}, {"\xC5\x81\xC3\xB3" "d\xC5\xBA", false}};
+    for (const auto& [folder, inTheCodePage] : cases) {
         TempFolder tmp;
         const std::string in = tmp.dir();
         tmp.write(folder + "/bf1942/levels/M/ai.con", "run AIPathFinding\r\n");
@@ -107,6 +113,14 @@ TEST(Tools, NamesInAnyLettersReachTheTools) {
         const Result copied = tool("tarnwick-batch", {folder + "/copy.bat", in + folder}, in);
         EXPECT_EQ(copied.code, 0) << folder << "\n" << copied.output;
         EXPECT_EQ(tmp.read(folder + "/b.txt"), "a") << folder;
+        if (inTheCodePage) {
+            // A program folder there: the sample archive unpacked by the batch runner, the add-on made.
+            const std::string program = test::makeProgramFolder(tmp.path() / test::utf8Path(folder + "/Tarnwick"));
+            const Result made = test::runProgram(program + "tarnwick-cli", {"addon", program + "samples/DemoMap.rfa"});
+            EXPECT_EQ(made.code, 0) << folder << "\n" << made.output;
+            EXPECT_NE(made.output.find(test::native(program + "bf1942/levels/DemoMap_001/") + "\n"), std::string::npos)
+                << folder << "\n" << made.output;
+        }
         const Result refused = test::runProgram(TW_BUILT_CLI, {"areas", in + folder, "--from-control-points"});
         EXPECT_NE(refused.output.find("(it has no AI folder): " + in + folder), std::string::npos)
             << folder << "\n" << refused.output;
