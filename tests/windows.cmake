@@ -3,18 +3,22 @@
 # users or plant POSIX files (links, pipes, mode bits) stay with the Linux
 # build; the script names them.
 set(T "${PROJECT_SOURCE_DIR}/tests")
+# The tests find the sources and the built tools on the drive through which
+# Windows (Wine) sees this machine's root, whatever their current folder.
+set(TW_HOST_DRIVE "Z:" CACHE STRING "The drive of this machine's root as the Windows test programs see it")
+set(H "${TW_HOST_DRIVE}")
 add_library(tw_test_program INTERFACE)
 target_compile_definitions(tw_test_program INTERFACE
-  TW_DATA_DIR="${PROJECT_SOURCE_DIR}/data"
-  TW_SAMPLE_ARCHIVE="${TARNWICK_SAMPLE_ARCHIVE}"
-  TW_SECOND_SAMPLE_ARCHIVE="${TARNWICK_SECOND_SAMPLE_ARCHIVE}"
-  TW_BUILT_BATCH="$<TARGET_FILE:tarnwick-batch>"
-  TW_BUILT_CLI="$<TARGET_FILE:tarnwick-cli>"
-  TW_BUILT_RFAPACK="$<TARGET_FILE:rfapack>"
-  TW_BUILT_RFAUNPACK="$<TARGET_FILE:rfaunpack>"
-  TW_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-  TW_SAMPLE_GAME="${TARNWICK_SAMPLE_GAME}"
-  TW_PROGRAM_DIR="${TARNWICK_PROGRAM_DIR}")
+  TW_DATA_DIR="${H}${PROJECT_SOURCE_DIR}/data"
+  TW_SAMPLE_ARCHIVE="${H}${TARNWICK_SAMPLE_ARCHIVE}"
+  TW_SECOND_SAMPLE_ARCHIVE="${H}${TARNWICK_SECOND_SAMPLE_ARCHIVE}"
+  TW_BUILT_BATCH="${H}$<TARGET_FILE:tarnwick-batch>"
+  TW_BUILT_CLI="${H}$<TARGET_FILE:tarnwick-cli>"
+  TW_BUILT_RFAPACK="${H}$<TARGET_FILE:rfapack>"
+  TW_BUILT_RFAUNPACK="${H}$<TARGET_FILE:rfaunpack>"
+  TW_SOURCE_DIR="${H}${PROJECT_SOURCE_DIR}"
+  TW_SAMPLE_GAME="${H}${TARNWICK_SAMPLE_GAME}"
+  TW_PROGRAM_DIR="${H}${TARNWICK_PROGRAM_DIR}")
 target_include_directories(tw_test_program INTERFACE "${T}")
 
 set(TW_WINDOWS_TESTS "")
@@ -55,6 +59,10 @@ target_link_libraries(test_app PRIVATE tw_gui Qt6::Test GTest::gtest)
 # The CLI's take-up of an add-on, compared with "Continue a conversion".
 target_sources(test_app PRIVATE ${T}/../cli/steps.cpp)
 target_include_directories(test_app PRIVATE ${T}/..)
+
+# The add-on run and the script editor.
+tw_windows_test(test_generator ${T}/support/gui_main.cpp ${T}/generator/addon_run_test.cpp)
+target_link_libraries(test_generator PRIVATE tw_gui Qt6::Test GTest::gtest)
 
 tw_windows_test(test_e2e ${T}/support/gui_main.cpp ${T}/e2e/conversion_test.cpp ${T}/e2e/come_back_test.cpp)
 target_link_libraries(test_e2e PRIVATE tw_gui Qt6::Test GTest::gtest)

@@ -414,4 +414,19 @@ void changeFolder(std::string_view path) {
     }
 }
 
+#ifdef _WIN32
+FolderChangesKept::FolderChangesKept() {
+    std::error_code ec;
+    before_ = fs::current_path(ec);
+}
+
+FolderChangesKept::~FolderChangesKept() {
+    // A folder gone meanwhile leaves the process where the run ended.
+    if (!before_.empty()) tw_chdir(before_.c_str());
+}
+#else
+FolderChangesKept::FolderChangesKept() = default;
+FolderChangesKept::~FolderChangesKept() = default;
+#endif
+
 } // namespace tw

@@ -52,6 +52,21 @@ private:
     std::filesystem::path path_;
 };
 
+// The made-up Windows paths of a test ("C:\\Tools\\", "D:/Maps/MyMap.rfa",
+// anywhere in a text) as the test uses them. On Linux they are folders
+// relative to the current folder as written; on Windows "C:" names a real
+// drive, so there the colon goes and they are relative folders too.
+inline std::string driveFree(std::string text) {
+#ifdef _WIN32
+    const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    for (size_t i = 0; i + 2 < text.size(); ++i)
+        if (letter(text[i]) && text[i + 1] == ':' && (text[i + 2] == '\\' || text[i + 2] == '/') &&
+            (i == 0 || !letter(text[i - 1])))
+            text.erase(i + 1, 1);
+#endif
+    return text;
+}
+
 // Makes a folder the current folder for the time of a test and goes back
 // afterwards. Tests use it to run Windows-style paths ("C:\\Tools\\") as
 // relative paths inside a temporary folder.
