@@ -11,8 +11,7 @@
 #   files_test, untrusted_files_test, hostile_archive_test,
 #   hostile_batch_test, hostile_intake_test: they plant links, named pipes,
 #     devices and mode bits, and switch to an ordinary user (fork, setuid).
-#   addon_run_test, areas_page_more_test, packing_page_test: not in the
-#     Windows build yet.
+#   areas_page_more_test, packing_page_test: not in the Windows build yet.
 #   cli_conversion_test: it runs the README's conversion script with sh;
 #     the conversion below runs the same commands through Wine instead.
 #   level_files_cli_test: it plants named pipes and links to /dev/zero.
@@ -28,6 +27,12 @@
 #     and under Wine, run as root, no folder refuses a new file.
 #   Hostile.ASymlinkInTheTargetCannotLeadOutside (test_rfa): Wine cannot
 #     make symbolic links (Windows needs a privilege for them).
+#   ReadOnlyAddonFiles.AsTheSuperuser/AsAnOrdinaryUser (addon_run_test):
+#     they switch users; on Windows ReadOnlyAddonFiles.WithTheReadOnlyAttribute
+#     makes the same files read-only through the attribute instead.
+#   The read-only folder of PathmapSet.SaveRebuildsAndKeepsTheOriginalsOnce:
+#     a Windows folder is read-only through its access list, which Wine does
+#     not enforce; left out of the Windows build of that test.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)

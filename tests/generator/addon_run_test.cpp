@@ -86,7 +86,7 @@ TEST(AddonRun, AWholeRun) {
         EXPECT_TRUE(fs::is_directory(addon + folder)) << folder;
     std::vector<std::string> files;
     for (const auto& e : fs::recursive_directory_iterator(addon))
-        if (e.is_regular_file()) files.push_back(fs::relative(e.path(), addon).string());
+        if (e.is_regular_file()) files.push_back(fs::relative(e.path(), addon).generic_string());
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, (std::vector<std::string>{
                          "AI/StrategicAreas.con", "AI/conditions.con", "AI/prerequisites.con", "AI/strategies.con",
