@@ -8,13 +8,16 @@
 #include "support/checksums.h"
 #include "support/clean_addon.h"
 #include "support/earlier_numbers.h"
-#include "support/process.h"
 #include "support/program_folder.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+#ifndef _WIN32
+#include "support/process.h"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -113,6 +116,8 @@ TEST(MapNumbers, TheCheckFindsNoMapNumberInTheFilesWrittenNow) {
     }
 }
 
+#ifndef _WIN32
+// Starts tarnwick-cli through the POSIX shell.
 // tarnwick-cli check --mend: what it changed, the old file kept, nothing else changed.
 TEST(MapNumbers, CheckMendOnAnAddonOfEachChoice) {
     test::TempFolder tmp;
@@ -152,6 +157,8 @@ TEST(MapNumbers, CheckMendOnAnAddonOfEachChoice) {
         EXPECT_NE(again.output.find("mended nothing"), std::string::npos) << again.output;
     }
 }
+
+#endif
 
 } // namespace
 } // namespace tw::check
