@@ -4,6 +4,7 @@
 #include "check/addon_check.h"
 #include "check/map_numbers.h"
 #include "platform/errors.h"
+#include "platform/fd_io.h"
 #include "platform/files.h"
 
 #include <QJsonArray>
@@ -40,7 +41,7 @@ int checkCommand(const QStringList& arguments) {
 
     const std::string folder = utf8(parser.positionalArguments().at(0));
     if (!folderExists(folder)) throw AppError("There is no add-on folder " + folder);
-    std::string addon = std::filesystem::absolute(resolvePath(folder)).string();
+    std::string addon = platform::utf8FromPath(std::filesystem::absolute(resolvePath(folder)));
     if (parser.isSet(mend)) {
         if (addon.back() != '/') addon += '/';
         state::LoadedRecord loaded = state::loadRecord(addon);

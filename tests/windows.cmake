@@ -1,7 +1,7 @@
 # The test programs of the Windows build, run under Windows (or Wine) by
-# scripts/windows/test-wine.sh. Test files that start command lines through
-# a shell, switch users or plant POSIX files (links, pipes, mode bits) stay
-# with the Linux build; the script names them.
+# scripts/windows/test-wine.sh. Test files that run a shell script, switch
+# users or plant POSIX files (links, pipes, mode bits) stay with the Linux
+# build; the script names them.
 set(T "${PROJECT_SOURCE_DIR}/tests")
 add_library(tw_test_program INTERFACE)
 target_compile_definitions(tw_test_program INTERFACE
@@ -59,6 +59,13 @@ target_include_directories(test_app PRIVATE ${T}/..)
 tw_windows_test(test_e2e ${T}/support/gui_main.cpp ${T}/e2e/conversion_test.cpp ${T}/e2e/come_back_test.cpp)
 target_link_libraries(test_e2e PRIVATE tw_gui Qt6::Test GTest::gtest)
 
+# The command-line tools run as a user runs them, started without a shell
+# (support/process.h).
+tw_windows_test(test_cli ${T}/tools/cli_test.cpp ${T}/generator/cli_addon_test.cpp
+  ${T}/areas/cli_areas_test.cpp ${T}/check/cli_check_test.cpp ${T}/check/map_numbers_test.cpp
+  ${T}/packing/cli_packing_test.cpp ${T}/pathmaps/cli_pathmaps_test.cpp ${T}/level/cli_picture_test.cpp)
+target_link_libraries(test_cli PRIVATE tw_check tw_level Qt6::Core GTest::gtest_main)
+
 # Pages of the wizard and the batch run's console, driven offscreen.
 tw_windows_test(test_pages ${T}/support/gui_main.cpp ${T}/areas/areas_page_more_test.cpp
   ${T}/areas/areas_page_steps_test.cpp ${T}/areas/world_picture_page_test.cpp
@@ -70,10 +77,10 @@ tw_windows_test(test_level ${T}/level/world_picture_test.cpp ${T}/level/level_sc
 target_link_libraries(test_level PRIVATE tw_level GTest::gtest_main)
 
 # Files, archives, folders and batch lines that are not what they seem;
-# what packing refuses; the add-on's map numbers.
+# what packing refuses.
 tw_windows_test(test_hostile ${T}/platform/files_test.cpp ${T}/platform/untrusted_files_test.cpp
   ${T}/rfa/hostile_archive_test.cpp ${T}/tools/hostile_batch_test.cpp ${T}/tools/batch_service_test.cpp
-  ${T}/packing/packing_refusals_test.cpp ${T}/check/map_numbers_test.cpp)
+  ${T}/packing/packing_refusals_test.cpp)
 target_link_libraries(test_hostile PRIVATE tw_check tw_content tw_tools GTest::gtest_main)
 
 add_custom_target(windows_tests DEPENDS ${TW_WINDOWS_TESTS})

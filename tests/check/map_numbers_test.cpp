@@ -8,16 +8,13 @@
 #include "support/checksums.h"
 #include "support/clean_addon.h"
 #include "support/earlier_numbers.h"
+#include "support/process.h"
 #include "support/program_folder.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
-#ifndef _WIN32
-#include "support/process.h"
-#endif
 
 namespace fs = std::filesystem;
 
@@ -116,8 +113,6 @@ TEST(MapNumbers, TheCheckFindsNoMapNumberInTheFilesWrittenNow) {
     }
 }
 
-#ifndef _WIN32
-// Starts tarnwick-cli through the POSIX shell.
 // tarnwick-cli check --mend: what it changed, the old file kept, nothing else changed.
 TEST(MapNumbers, CheckMendOnAnAddonOfEachChoice) {
     test::TempFolder tmp;
@@ -129,7 +124,7 @@ TEST(MapNumbers, CheckMendOnAnAddonOfEachChoice) {
         const std::string old = joinLines(test::earlierPathFinding(c.ships, c.landingCrafts), true);
         writeBytes(addon + "AIPathFinding.con", old);
         auto before = test::folderChecksums(addon);
-        const auto r = test::runCommand("'" + program + "tarnwick-cli' check --mend '" + addon + "'");
+        const auto r = test::runProgram(program + "tarnwick-cli", {"check", "--mend", addon});
         std::string said;
         for (const MapNumberFault& f : c.faults) said += "mended " + faultText(f) + "\n";
         EXPECT_EQ(r.output.substr(0, said.size()), said) << r.output;
@@ -153,12 +148,10 @@ TEST(MapNumbers, CheckMendOnAnAddonOfEachChoice) {
         after.erase("AIPathFinding.con");
         EXPECT_EQ(after, before);
         // Mended once, there is nothing left to mend.
-        const auto again = test::runCommand("'" + program + "tarnwick-cli' check --mend '" + addon + "'");
+        const auto again = test::runProgram(program + "tarnwick-cli", {"check", "--mend", addon});
         EXPECT_NE(again.output.find("mended nothing"), std::string::npos) << again.output;
     }
 }
-
-#endif
 
 } // namespace
 } // namespace tw::check
