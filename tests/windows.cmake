@@ -74,6 +74,23 @@ tw_windows_test(test_cli ${T}/tools/cli_test.cpp ${T}/generator/cli_addon_test.c
   ${T}/packing/cli_packing_test.cpp ${T}/pathmaps/cli_pathmaps_test.cpp ${T}/level/cli_picture_test.cpp)
 target_link_libraries(test_cli PRIVATE tw_check tw_level Qt6::Core GTest::gtest_main)
 
+# Pages of the wizard and the batch run's console, driven offscreen.
+tw_windows_test(test_pages ${T}/support/gui_main.cpp ${T}/areas/areas_page_more_test.cpp
+  ${T}/areas/areas_page_steps_test.cpp ${T}/areas/world_picture_page_test.cpp
+  ${T}/packing/packing_page_test.cpp ${T}/intake/hostile_intake_test.cpp ${T}/tools/console_window_test.cpp)
+target_link_libraries(test_pages PRIVATE tw_gui Qt6::Test GTest::gtest)
+
+# A level's ground, its world picture and its own scripts.
+tw_windows_test(test_level ${T}/level/world_picture_test.cpp ${T}/level/level_scripts_test.cpp)
+target_link_libraries(test_level PRIVATE tw_level GTest::gtest_main)
+
+# Files, archives, folders and batch lines that are not what they seem;
+# what packing refuses.
+tw_windows_test(test_hostile ${T}/platform/files_test.cpp ${T}/platform/untrusted_files_test.cpp
+  ${T}/rfa/hostile_archive_test.cpp ${T}/tools/hostile_batch_test.cpp ${T}/tools/batch_service_test.cpp
+  ${T}/packing/packing_refusals_test.cpp)
+target_link_libraries(test_hostile PRIVATE tw_check tw_content tw_tools GTest::gtest_main)
+
 add_custom_target(windows_tests DEPENDS ${TW_WINDOWS_TESTS})
 # The list scripts/windows/test-wine.sh runs, one program a line.
 list(JOIN TW_WINDOWS_TESTS "\n" tw_windows_test_lines)

@@ -19,6 +19,19 @@ inline std::string utf8Text(const std::filesystem::path& path) {
     return std::string(utf8.begin(), utf8.end());
 }
 
+// A path as the system compares paths: on Windows in any letter case and
+// with either separator, on Linux exactly as it stands.
+inline std::string systemPlace(std::string_view path) {
+    std::string p(path);
+#ifdef _WIN32
+    for (char& c : p) {
+        if (c == '/') c = '\\';
+        else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+#endif
+    return p;
+}
+
 class TempFolder {
 public:
     TempFolder() {
@@ -29,6 +42,13 @@ public:
     ~TempFolder() {
         std::error_code ec;
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+#ifdef _WIN32
+        // Windows removes no read-only file.
+        std::error_code walk;
+        for (std::filesystem::recursive_directory_iterator it(path_, walk), end; !walk && it != end; it.increment(walk))
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add, ec);
+#endif
         std::filesystem::remove_all(path_, ec);
     }
     TempFolder(const TempFolder&) = delete;
