@@ -43,7 +43,7 @@ int checkCommand(const QStringList& arguments) {
     if (!folderExists(folder)) throw AppError("There is no add-on folder " + folder);
     std::string addon = platform::utf8FromPath(std::filesystem::absolute(resolvePath(folder)));
     if (parser.isSet(mend)) {
-        if (addon.back() != '/') addon += '/';
+        if (addon.back() != kNativeSeparator) addon += kNativeSeparator;
         state::LoadedRecord loaded = state::loadRecord(addon);
         const bool recorded = loaded.kind == state::LoadedRecord::Kind::Ok;
         const check::MapNumberMend done = check::mendAddonMapNumbers(addon, recorded ? &loaded.record : nullptr);
