@@ -6,6 +6,7 @@
 #include "generator/addon_run.h"
 #include "intake/analysis.h"
 #include "platform/errors.h"
+#include "platform/fd_io.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "state/conversion.h"
@@ -41,9 +42,9 @@ int addonCommand(const QStringList& arguments) {
 
     const std::string map = utf8(parser.positionalArguments().at(0));
     const std::string program = programDir();
-    const std::string path = std::filesystem::absolute(map).string();
+    const std::string path = platform::utf8FromPath(std::filesystem::absolute(platform::pathFromUtf8(map)));
     const bool archive = path.size() > 4 && equalsIgnoreCase(path.substr(path.size() - 4), ".rfa");
-    if (!archive && !equalsIgnoreCase(std::filesystem::path(path).filename().string(), "init.con"))
+    if (!archive && !equalsIgnoreCase(nameOf(path), "init.con"))
         throw AppError("Choose a level folder's init.con or a level archive (.rfa): " + map);
 
     state::Conversion state;

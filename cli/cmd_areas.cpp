@@ -6,6 +6,7 @@
 #include "areas/area_text.h"
 #include "areas/proposals.h"
 #include "platform/errors.h"
+#include "platform/fd_io.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "state/conversion_record.h"
@@ -67,8 +68,8 @@ int areasCommand(const QStringList& arguments) {
 
     const std::string folder = utf8(positional.at(0));
     if (!folderExists(folder + "/AI")) throw AppError("Not an add-on folder (it has no AI folder): " + folder);
-    std::string addon = std::filesystem::absolute(resolvePath(folder)).string();
-    if (addon.back() != '/') addon += '/';
+    std::string addon = platform::utf8FromPath(std::filesystem::absolute(resolvePath(folder)));
+    if (addon.back() != '/' && addon.back() != '\\') addon += kNativeSeparator;
     std::vector<areas::AreaSpec> list;
     if (parser.isSet(fromControlPoints)) {
         const int32_t worldSize = areas::addonWorldSize(addon);
@@ -84,8 +85,8 @@ int areasCommand(const QStringList& arguments) {
         }
         if (list.empty()) throw AppError(source + " describes no area");
     }
-    const std::string entry = "AI/StrategicAreas.con";
-    const std::string target = addon + entry;
+    const std::string entry = "AI/StrategicAreas.con";  // as the record names it
+    const std::string target = addon + "AI" + kNativeSeparator + "StrategicAreas.con";
     // A file the user changed since Tarnwick wrote it is theirs: kept, or
     // with --replace copied aside first.
     state::LoadedRecord loaded = state::loadRecord(addon);

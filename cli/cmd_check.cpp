@@ -4,6 +4,7 @@
 #include "check/addon_check.h"
 #include "check/map_numbers.h"
 #include "platform/errors.h"
+#include "platform/fd_io.h"
 #include "platform/files.h"
 
 #include <QJsonArray>
@@ -40,9 +41,9 @@ int checkCommand(const QStringList& arguments) {
 
     const std::string folder = utf8(parser.positionalArguments().at(0));
     if (!folderExists(folder)) throw AppError("There is no add-on folder " + folder);
-    std::string addon = std::filesystem::absolute(resolvePath(folder)).string();
+    std::string addon = platform::utf8FromPath(std::filesystem::absolute(resolvePath(folder)));
     if (parser.isSet(mend)) {
-        if (addon.back() != '/') addon += '/';
+        if (addon.back() != kNativeSeparator) addon += kNativeSeparator;
         state::LoadedRecord loaded = state::loadRecord(addon);
         const bool recorded = loaded.kind == state::LoadedRecord::Kind::Ok;
         const check::MapNumberMend done = check::mendAddonMapNumbers(addon, recorded ? &loaded.record : nullptr);

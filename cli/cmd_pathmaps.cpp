@@ -6,6 +6,7 @@
 #include "pathmaps/findings.h"
 #include "pathmaps/pathmap_set.h"
 #include "pathmaps/pictures.h"
+#include "platform/fd_io.h"
 #include "platform/files.h"
 
 #include <cstdio>
@@ -65,7 +66,7 @@ int pathmapsCommand(const QStringList& arguments) {
             if (!fileExists(picture)) continue;
             if (!pathmaps::levelFits(set.worldSize(), m.minLevel)) continue;
             set.replaceBase(i, pathmaps::readPicture(picture, set.worldSize() >> m.minLevel));
-            std::printf("read %s\n", resolvePath(picture).string().c_str());
+            std::printf("read %s\n", platform::utf8FromPath(resolvePath(picture)).c_str());
             ++read;
         }
         if (read == 0)
@@ -90,7 +91,7 @@ int pathmapsCommand(const QStringList& arguments) {
                 const std::string path = inFolder(to, pathmaps::levelFileName(m.declared.name, l.level));
                 const std::string picture = path.substr(0, path.size() - 4) + ".png";
                 pathmaps::writePicture(l.map, picture);
-                std::printf("wrote %s\n", resolvePath(picture).string().c_str());
+                std::printf("wrote %s\n", platform::utf8FromPath(resolvePath(picture)).c_str());
             }
     }
 

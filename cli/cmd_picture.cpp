@@ -6,19 +6,25 @@
 #include "level/world_picture.h"
 #include "pathmaps/declarations.h"
 #include "platform/errors.h"
+#include "platform/fd_io.h"
 #include "platform/files.h"
 #include "platform/level_files.h"
 
 #include <QBuffer>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tw::cli {
 
 namespace {
 
+// The folder as given, with the system's separators and one at its end.
 std::string withSlash(std::string folder) {
+#ifdef _WIN32
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+#endif
     if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += kNativeSeparator;
     return folder;
 }
@@ -126,7 +132,7 @@ int pictureCommand(const QStringList& arguments) {
         std::printf("combat area: %g/%g to %g/%g m of a %d m world\n", picture.combatArea->minX, picture.combatArea->minZ,
                     picture.combatArea->maxX, picture.combatArea->maxZ, picture.worldSize);
     for (const std::string& p : picture.problems) std::fprintf(stderr, "passed over: %s\n", p.c_str());
-    std::printf("wrote %s\n", resolvePath(out).string().c_str());
+    std::printf("wrote %s\n", platform::utf8FromPath(resolvePath(out)).c_str());
     return kDone;
 }
 

@@ -1,5 +1,6 @@
 // rfapack FOLDER PREFIX "NAME.rfa" [-Compress] [--skip-links]
 #include "cli_common.h"
+#include "platform/process.h"
 #include "rfa/archive.h"
 
 #include <cstring>
@@ -26,11 +27,12 @@ void usage(std::FILE* out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args = tw::platform::commandLineArguments(argc, argv);
     std::vector<std::string> positional;
     tw::rfa::PackOptions options;
     bool skipLinks = false;
     for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
+        const std::string a = args[i];
         if (const auto code = tw::cli::commonOption(a, "rfapack", usage)) return *code;
         if (strcasecmp(a.c_str(), "-compress") == 0) options.compress = true;
         else if (a == "--skip-links") skipLinks = true;

@@ -1,5 +1,6 @@
 // rfaunpack NAME.rfa [ExtractToPath] [--only INNER_FOLDER]   |   rfaunpack --list NAME.rfa
 #include "cli_common.h"
+#include "platform/process.h"
 #include "platform/text.h"
 #include "rfa/archive.h"
 #include "rfa/names.h"
@@ -28,14 +29,15 @@ void usage(std::FILE* out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args = tw::platform::commandLineArguments(argc, argv);
     std::vector<std::string> positional;
     bool list = false;
     tw::rfa::ExtractOptions options;
     for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
+        const std::string a = args[i];
         if (const auto code = tw::cli::commonOption(a, "rfaunpack", usage)) return *code;
         if (a == "--list" || a == "-l") list = true;
-        else if (a == "--only" && i + 1 < argc) options.onlyBelow = argv[++i];
+        else if (a == "--only" && i + 1 < argc) options.onlyBelow = args[++i];
         else if (a.size() > 1 && a[0] == '-') {
             std::fprintf(stderr, "Error! Unknown option %s\n", a.c_str());
             usage(stderr);

@@ -118,9 +118,10 @@ std::string programDir() {
 } // namespace tw::cli
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> given = tw::platform::commandLineArguments(argc, argv);
     using namespace tw::cli;
     QStringList args;
-    for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    for (const std::string& a : given) args << QString::fromStdString(a);
     if (args.size() < 2) {
         overview(stderr);
         return kBadUsage;
@@ -141,7 +142,7 @@ int main(int argc, char** argv) {
         }
         const Command* command = findCommand(args.at(2));
         if (!command || args.size() > 3) {
-            if (!command) std::fprintf(stderr, "Unknown command: %s\n\n", argv[2]);
+            if (!command) std::fprintf(stderr, "Unknown command: %s\n\n", given[2].c_str());
             overview(stderr);
             return kBadUsage;
         }
@@ -149,7 +150,7 @@ int main(int argc, char** argv) {
     }
     const Command* command = findCommand(first);
     if (!command) {
-        std::fprintf(stderr, "Unknown command: %s\n\n", argv[1]);
+        std::fprintf(stderr, "Unknown command: %s\n\n", given[1].c_str());
         overview(stderr);
         return kBadUsage;
     }

@@ -6,6 +6,7 @@
 #include "areas/area_script.h"
 #include "areas/picture_loader.h"
 #include "ui/world_picture_job.h"
+#include "platform/fd_io.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 
@@ -315,8 +316,9 @@ void AreasPage::Label10zClick() {
     // The dialog opens in the level's folder, with its own map picture
     // chosen when it has one.
     const std::string own = state_.MapDir + "Textures/InGameMap.dds";
-    if (!state_.MapDir.empty() && fileExists(own)) request.preselected = resolvePath(own).string();
-    else if (!state_.MapDir.empty() && folderExists(state_.MapDir)) request.preselected = resolvePath(state_.MapDir).string() + "/";
+    if (!state_.MapDir.empty() && fileExists(own)) request.preselected = platform::utf8FromPath(resolvePath(own));
+    else if (!state_.MapDir.empty() && folderExists(state_.MapDir))
+        request.preselected = platform::utf8FromPath(resolvePath(state_.MapDir)) + kNativeSeparator;
     const auto chosen = services_.dialogs.choose(request);
     if (!chosen) return;
     loadPicture(*chosen);

@@ -52,6 +52,7 @@ AddonRunResult runAddon(state::Conversion& state, const std::string& programDir,
     };
 
     // 3-6: the add-on folder and its sub-folders.
+    const FolderChangesKept folderChanges;
     changeFolder(programDir + "bf1942" + sep + "levels" + sep);
     createFolder(state.MapName + "_001");
     changeFolder(level);

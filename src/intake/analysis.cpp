@@ -71,9 +71,11 @@ void takeArchive(state::Conversion& state, const std::string& programDir, const 
 
 MapDisplays analyse(state::Conversion& state, const std::string& programDir, bool archiveMode,
                     const std::string& chosenInitFolder) {
-    const char sep = trailingSeparator(state.MapDir, programDir);
     // Before a successful choice MapDir is empty and the file is looked
-    // for in the current folder; the message then names it by its full path.
+    // for in the current folder; the message then names it by its full path,
+    // which on Windows goes on with the system's own separator.
+    const char sep = state.MapDir.empty() && kNativeSeparator == '\\' ? kNativeSeparator
+                                                                        : trailingSeparator(state.MapDir, programDir);
     const WorldSize world = worldSizeOf(readLevelLines(absolutePath(state.MapDir + "init" + sep + "terrain.con")));
     state.WorldSize = world.size;
     if (archiveMode) {

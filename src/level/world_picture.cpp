@@ -376,7 +376,7 @@ WorldPicture paintWorldPicture(const LevelGround& g, int size, const QImage* own
         if (used > 0)
             out.sources.push_back({SourceKind::Tiles, first, covered,
                                    std::to_string(used) + " colour tile" + (used == 1 ? "" : "s") + " " +
-                                       resolvePath(g.folder + g.terrain.tileFolder).string() + "/" +
+                                       resolvePath(g.folder + g.terrain.tileFolder).string() + kNativeSeparator +
                                        g.terrain.tilePrefix + "<CC>x<RR>.dds (" + std::to_string(side) + " x " +
                                        std::to_string(side) + " pixels, " + metres(g.tileMetres) + " m each) over " +
                                        rectText(covered)});

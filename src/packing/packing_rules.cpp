@@ -1,6 +1,7 @@
 #include "packing/packing_rules.h"
 
 #include "platform/errors.h"
+#include "platform/fd_io.h"
 #include "platform/files.h"
 
 #include <algorithm>
@@ -34,7 +35,7 @@ std::string gameLevelArchives(const std::string& gamePath) {
     const char sep = trailingSeparator(gamePath, "/");
     const std::string folder = gamePath + "Mods" + sep + "bf1942" + sep + "Archives" + sep + "bf1942" + sep + "levels";
     if (!folderExists(folder)) return {};
-    return fs::absolute(resolvePath(folder)).lexically_normal().string() + "/";
+    return platform::utf8FromPath(fs::absolute(resolvePath(folder)).lexically_normal()) + kNativeSeparator;
 }
 
 std::string wineGameFolder(const std::string& home, const std::string& winePrefix) {

@@ -407,11 +407,32 @@ std::optional<FileIdentity> fileIdentity(std::string_view path) {
 
 void changeFolder(std::string_view path) {
     const fs::path resolved = resolvePath(path);
+#ifdef _WIN32
+    // The system's own code: a file in the folder's place is ERROR_DIRECTORY,
+    // which the C library's errno cannot tell from a bad name.
+    if (!::SetCurrentDirectoryW(resolved.c_str())) throw AppError(msg::ioError(static_cast<int>(::GetLastError())));
+    return;
+#endif
     errno = 0;
     if (tw_chdir(resolved.c_str()) != 0) {
         const int err = errno;
         throw AppError(msg::ioError(windowsCodeFor(err, resolved)));
     }
 }
+
+#ifdef _WIN32
+FolderChangesKept::FolderChangesKept() {
+    std::error_code ec;
+    before_ = fs::current_path(ec);
+}
+
+FolderChangesKept::~FolderChangesKept() {
+    // A folder gone meanwhile leaves the process where the run ended.
+    if (!before_.empty()) tw_chdir(before_.c_str());
+}
+#else
+FolderChangesKept::FolderChangesKept() = default;
+FolderChangesKept::~FolderChangesKept() = default;
+#endif
 
 } // namespace tw

@@ -100,6 +100,23 @@ std::optional<FileIdentity> fileIdentity(std::string_view path);
 // input/output error text of its Windows code.
 void changeFolder(std::string_view path);
 
+// Keeps the folder changes of a run to the run on Windows: when it goes
+// (also through an exception) the process returns to the current folder it
+// had when it was made, because there a process standing in a folder keeps
+// the user from renaming or removing it. Elsewhere the changes stay.
+class FolderChangesKept {
+public:
+    FolderChangesKept();
+    ~FolderChangesKept();
+    FolderChangesKept(const FolderChangesKept&) = delete;
+    FolderChangesKept& operator=(const FolderChangesKept&) = delete;
+
+private:
+#ifdef _WIN32
+    std::filesystem::path before_;
+#endif
+};
+
 // The Windows error code that corresponds to a failed operation on `path`.
 int windowsCodeFor(int err, const std::filesystem::path& resolved);
 

@@ -1,10 +1,14 @@
 #include "platform/process.h"
 
+#include "platform/fd_io.h"
+
 #include <csignal>
 #include <filesystem>
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <shellapi.h>
 #else
 #include <cerrno>
 #include <cstdlib>
@@ -31,6 +35,19 @@ std::string executableName(const std::string& stem) {
 #else
     return stem;
 #endif
+}
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+#ifdef _WIN32
+    int count = 0;
+    if (LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
+        std::vector<std::string> list;
+        for (int i = 0; i < count; ++i) list.push_back(utf8FromPath(std::filesystem::path(wide[i])));
+        ::LocalFree(wide);
+        if (count == argc) return list;
+    }
+#endif
+    return std::vector<std::string>(argv, argv + argc);
 }
 
 std::string usualGameFolder() {

@@ -37,6 +37,11 @@ std::string executableName(const std::string& stem);
 void catchInterrupts();
 bool interrupted();
 
+// This program's arguments as UTF-8 texts, its name first. On Windows they
+// come from the wide command line: `argv` holds them in the ANSI code page,
+// which loses every letter it cannot spell. Elsewhere `argv` as it is.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+
 // The calendar time `t` in UTC.
 std::tm utcTime(std::time_t t);
 

@@ -161,7 +161,7 @@ std::vector<std::string> splitWords(const std::string& line) {
 RunResult runBatchFile(const std::string& batchFile, const std::string& folder,
                        const std::function<void(const std::string&)>& print) {
     std::string base = folder.empty() ? std::string("./") : folder;
-    if (base.back() != '/' && base.back() != '\\') base += '/';
+    if (base.back() != '/' && base.back() != '\\') base += kNativeSeparator;
     Runner runner{base, print, false, {}};
     RunResult result;
     for (const std::string& line : readLines(batchFile)) {

@@ -274,22 +274,22 @@ namespace {
 // of its own.
 struct WaitingWindow {
     WaitingWindow() {
-        std::filesystem::create_directories("C:/Tools/temp");
+        std::filesystem::create_directories(test::driveFree("C:/Tools/temp"));
         QObject::connect(&form, &TForm1::closed, [this] { closed = true; });
         form.show();
         form.state.MapName = "MyMap";
-        scripted.dialogs.answer("D:\\Archives\\MyMap_001");
+        scripted.dialogs.answer(test::driveFree("D:\\Archives\\MyMap_001"));
         form.t4->Label42Click();
     }
     // The batch has made both archives and ends well.
     void batchEndsWell() {
-        tmp.write("C:/Tools/MyMap_001.rfa", "a");
-        tmp.write("D:/Archives/MyMap_001.rfa", "a");
+        tmp.write(test::driveFree("C:/Tools/MyMap_001.rfa"), "a");
+        tmp.write(test::driveFree("D:/Archives/MyMap_001.rfa"), "a");
         scripted.shell.finishers[0](true);
     }
     test::TempFolder tmp;
     test::InFolder in{tmp.path()};
-    test::ScriptedServices scripted{"C:\\Tools\\"};
+    test::ScriptedServices scripted{test::driveFree("C:\\Tools\\")};
     TForm1 form{scripted.services};
     bool closed = false;
 };
@@ -312,7 +312,7 @@ TEST(ClosingWhileBusy, AsksAndWaitsStopsOrStays) {
         if (c.answer == 1) {
             EXPECT_EQ(scripted.shell.stopped, 1);
             EXPECT_FALSE(form.busy());
-            EXPECT_FALSE(std::filesystem::exists("C:/Tools/temp/pathf.bf"));
+            EXPECT_FALSE(std::filesystem::exists(test::driveFree("C:/Tools/temp/pathf.bf")));
             EXPECT_TRUE(scripted.messages.errors.empty());  // a stop is no failure to report
         }
         if (c.answer == 0) {
@@ -322,7 +322,7 @@ TEST(ClosingWhileBusy, AsksAndWaitsStopsOrStays) {
             EXPECT_FALSE(closed);  // the batch still runs
             w.batchEndsWell();
             ASSERT_TRUE(QTest::qWaitFor([&] { return closed; }, 3000));
-            EXPECT_TRUE(std::filesystem::exists("C:/Tools/temp/pathf.bf"));
+            EXPECT_TRUE(std::filesystem::exists(test::driveFree("C:/Tools/temp/pathf.bf")));
         }
         if (c.answer == 2) {
             EXPECT_TRUE(form.isVisible());
@@ -356,7 +356,7 @@ TEST(ClosingWhileBusy, StopNowAfterTheStepHasEnded) {
     EXPECT_EQ(scripted.shell.stopped, 0);
     ASSERT_EQ(scripted.messages.infos.size(), 1u);
     EXPECT_NE(scripted.messages.infos[0].find("had already ended"), std::string::npos) << scripted.messages.infos[0];
-    EXPECT_TRUE(std::filesystem::exists("C:/Tools/temp/pathf.bf"));
+    EXPECT_TRUE(std::filesystem::exists(test::driveFree("C:/Tools/temp/pathf.bf")));
 }
 
 // "Pack" ends while the close question is open: its "Done" comes after the
@@ -364,12 +364,12 @@ TEST(ClosingWhileBusy, StopNowAfterTheStepHasEnded) {
 TEST(ClosingWhileBusy, NoDoneOverTheQuestion) {
     test::TempFolder tmp;
     test::InFolder in(tmp.path());
-    tmp.write("C:/Tools/temp/pathf.bf",
-              "C:\\Tools\\bf1942\\levels\\MyMap_001\\\r\nD:\\Game\\\r\nD:\\Archives\\MyMap_001\r\nMyMap\r\n");
-    tmp.write("C:/Tools/bf1942/levels/MyMap_001/ai.con", "ai.createallmaps\r\n");
-    tmp.write("D:/Game/bf1942/levels/MyMap/Pathfinding/Tank0Level1Map.raw", "tank");
-    std::filesystem::create_directories("D:/Archives");
-    test::ScriptedServices scripted("C:\\Tools\\");
+    tmp.write(test::driveFree("C:/Tools/temp/pathf.bf"),
+              test::driveFree("C:\\Tools\\bf1942\\levels\\MyMap_001\\\r\nD:\\Game\\\r\nD:\\Archives\\MyMap_001\r\nMyMap\r\n"));
+    tmp.write(test::driveFree("C:/Tools/bf1942/levels/MyMap_001/ai.con"), "ai.createallmaps\r\n");
+    tmp.write(test::driveFree("D:/Game/bf1942/levels/MyMap/Pathfinding/Tank0Level1Map.raw"), "tank");
+    std::filesystem::create_directories(test::driveFree("D:/Archives"));
+    test::ScriptedServices scripted(test::driveFree("C:\\Tools\\"));
     TForm1 form(scripted.services);
     bool closed = false;
     QObject::connect(&form, &TForm1::closed, [&] { closed = true; });
@@ -381,7 +381,7 @@ TEST(ClosingWhileBusy, NoDoneOverTheQuestion) {
     ASSERT_EQ(scripted.shell.batches.size(), 1u);
     std::vector<std::string> saidWhileAsking;
     scripted.messages.whileAsking = [&] {
-        tmp.write("C:/Tools/MyMap_001.rfa", "packed");
+        tmp.write(test::driveFree("C:/Tools/MyMap_001.rfa"), "packed");
         scripted.shell.finishers[0](true);
         (void)QTest::qWaitFor([&] { return !scripted.messages.infos.empty(); }, 1500);
         saidWhileAsking = scripted.messages.infos;

@@ -20,11 +20,12 @@ using test::TempFolder;
 struct SampleAddon {
     SampleAddon() {
         const fs::path program = test::makeProgramFolder(tmp.path() / "program");
-        cli = "'" + (program / "tarnwick-cli").string() + "'";
-        const auto made = test::runCommand(cli + " addon '" + test::sampleLevel() + "init.con'");
+        cli = (program / "tarnwick-cli").string();
+        const auto made = run({"addon", test::sampleLevel() + "init.con"});
         EXPECT_EQ(made.code, 0) << made.output;
         addon = (program / "bf1942/levels/DemoMap_001/").string();
     }
+    test::CommandResult run(const std::vector<std::string>& arguments) const { return test::runProgram(cli, arguments); }
     std::string areasFile() const { return readBytes(addon + "AI/StrategicAreas.con"); }
     TempFolder tmp;
     std::string cli, addon;
@@ -32,9 +33,9 @@ struct SampleAddon {
 
 TEST(TarnwickCliAreas, FromControlPoints) {
     SampleAddon s;
-    const auto r = test::runCommand(s.cli + " areas '" + s.addon + "' --from-control-points");
+    const auto r = s.run({"areas", s.addon, "--from-control-points"});
     ASSERT_EQ(r.code, 0) << r.output;
-    EXPECT_EQ(r.output, s.addon + "AI/StrategicAreas.con\n");
+    EXPECT_EQ(r.output, test::native(s.addon + "AI/StrategicAreas.con") + "\n");
     const std::string file = s.areasFile();
     // The village in the middle links to all four others; the bases only to it.
     EXPECT_NE(file.find("aiStrategicArea.setActive CP_Village\r\n"
@@ -52,7 +53,7 @@ TEST(TarnwickCliAreas, FromControlPoints) {
     // Without control points it says so and writes nothing.
     ASSERT_TRUE(fs::remove(resolvePath(s.addon + "Singleplayer/ControlPoints.con")));
     writeBytes(s.addon + "AI/StrategicAreas.con", "");
-    const auto none = test::runCommand(s.cli + " areas '" + s.addon + "' --from-control-points");
+    const auto none = s.run({"areas", s.addon, "--from-control-points"});
     EXPECT_EQ(none.code, 1);
     EXPECT_NE(none.output.find("This level has no control points"), std::string::npos) << none.output;
     EXPECT_EQ(s.areasFile(), "");
@@ -63,7 +64,7 @@ TEST(TarnwickCliAreas, FromADescription) {
     s.tmp.write("areas.txt", "# the worked example\n"
                              "Hill 400/848 600/1008 50 Base,ControlPoint,Car 1 Bridge\n"
                              "Bridge 1000/200 1200/400 100 Tank 2 Hill\n");
-    const auto r = test::runCommand(s.cli + " areas '" + s.addon + "' '" + s.tmp.dir() + "areas.txt'");
+    const auto r = s.run({"areas", s.addon, s.tmp.dir() + "areas.txt"});
     ASSERT_EQ(r.code, 0) << r.output;
     const Lines expected = {
         "rem *** RizU done by quorvin_tal's Tarnwick ... https://tarnwick.example.org",
@@ -78,12 +79,12 @@ TEST(TarnwickCliAreas, FromADescription) {
     EXPECT_EQ(s.areasFile(), joinLines(expected, true));
 
     s.tmp.write("bad.txt", "Hill 400/848 600/1008 50 - 1\n\nBridge 1000/200 1200 100 - 2\n");
-    const auto bad = test::runCommand(s.cli + " areas '" + s.addon + "' '" + s.tmp.dir() + "bad.txt'");
+    const auto bad = s.run({"areas", s.addon, s.tmp.dir() + "bad.txt"});
     EXPECT_EQ(bad.code, 1);
     EXPECT_EQ(bad.output, s.tmp.dir() + "bad.txt, line 3: not a corner in whole metres (x/y): 1200.\n");
     EXPECT_EQ(s.areasFile(), joinLines(expected, true));  // the earlier file stays
-    EXPECT_NE(test::runCommand(s.cli + " areas '" + s.addon + "'").code, 0);
-    EXPECT_NE(test::runCommand(s.cli + " areas '" + s.tmp.dir() + "nowhere' --from-control-points").code, 0);
+    EXPECT_NE(s.run({"areas", s.addon}).code, 0);
+    EXPECT_NE(s.run({"areas", s.tmp.dir() + "nowhere", "--from-control-points"}).code, 0);
 }
 
 // A hand-edited StrategicAreas.con is the user's: kept (exit 1, naming the
@@ -93,7 +94,7 @@ TEST(TarnwickCliAreas, KeepsAnEditedFileUnlessReplace) {
     SampleAddon s;
     const std::string edited = "rem my own areas\r\n";
     writeBytes(s.addon + "AI/StrategicAreas.con", edited);
-    const std::string run = s.cli + " areas '" + s.addon + "' --from-control-points";
+
     const auto copies = [&] {
         std::vector<std::string> found;
         for (const auto& e : fs::recursive_directory_iterator(s.addon))
@@ -104,10 +105,12 @@ TEST(TarnwickCliAreas, KeepsAnEditedFileUnlessReplace) {
     struct Case { const char* option; int code; bool written; std::vector<std::string> copies; };
     for (const Case& c : {Case{"", 1, false, {}}, Case{" --replace", 0, true, {edited}},
                           Case{"", 0, true, {edited}}}) {
-        const auto r = test::runCommand(run + c.option);
+        std::vector<std::string> arguments = {"areas", s.addon, "--from-control-points"};
+        for (const std::string& option : test::words(c.option)) arguments.push_back(option);
+        const auto r = s.run(arguments);
         EXPECT_EQ(r.code, c.code) << c.option << r.output;
         if (c.code == 1) {
-            EXPECT_EQ(r.output, "You have changed " + s.addon + "AI/StrategicAreas.con since Tarnwick wrote it, so it "
+            EXPECT_EQ(r.output, "You have changed " + test::native(s.addon + "AI/StrategicAreas.con") + " since Tarnwick wrote it, so it "
                                 "was kept and nothing was written. Add --replace to copy it into a dated folder "
                                 "inside the add-on and write it again.\n");
         }

@@ -21,21 +21,23 @@ namespace {
 TEST(TarnwickCliCheck, TheSampleAndThreeBrokenAddons) {
     test::TempFolder tmp;
     const std::string program = test::makeProgramFolder(tmp.path() / "T");
-    const std::string cli = "'" + program + "tarnwick-cli'";
+    const auto cli = [&](const std::vector<std::string>& arguments, const test::RunOptions& options = {}) {
+        return test::runProgram(program + "tarnwick-cli", arguments, options);
+    };
+    const test::RunOptions outputOnly = {.keep = test::RunOptions::Keep::Output};
     const std::string addon = program + "bf1942/levels/DemoMap_001/";
-    ASSERT_EQ(test::runCommand("cd '" + program + "samples' && " + cli + " addon DemoMap/init.con --ships --landingcrafts")
-                  .code,
-              0);
-    ASSERT_EQ(test::runCommand(cli + " areas '" + addon + "' --from-control-points").code, 0);
+    ASSERT_EQ(cli({"addon", "DemoMap/init.con", "--ships", "--landingcrafts"}, {.folder = program + "samples"}).code, 0);
+    ASSERT_EQ(cli({"areas", addon, "--from-control-points"}).code, 0);
 
     // The clean add-on: only information (the pathmaps are yet to be made).
-    const auto clean = test::runCommand(cli + " check '" + addon + "'");
+    const auto clean = cli({"check", addon});
     EXPECT_EQ(clean.code, 0) << clean.output;
     for (const std::string& line : splitLines(clean.output)) EXPECT_EQ(line.rfind("information ", 0), 0u) << line;
 
     const auto broken = [&](const char* name, const std::function<void(const std::string&)>& change) {
         const std::string copy = tmp.dir() + name + "/";
-        fs::copy(addon, copy, fs::copy_options::recursive);
+        // The folders without their trailing separator: Windows copies nothing from one.
+        fs::copy(fs::path(addon).parent_path(), fs::path(copy).parent_path(), fs::copy_options::recursive);
         change(copy);
         return copy;
     };
@@ -51,17 +53,17 @@ TEST(TarnwickCliCheck, TheSampleAndThreeBrokenAddons) {
         writeLines(a + "AI/StrategicAreas.con", lines, true);
     });
 
-    const auto dup = test::runCommand(cli + " check '" + duplicate + "'");
+    const auto dup = cli({"check", duplicate});
     EXPECT_EQ(dup.code, 1);
     EXPECT_NE(dup.output.find("error area-name-duplicate AI/StrategicAreas.con:10 A second area is named \"CP_Bridge\""),
               std::string::npos)
         << dup.output;
-    const auto gone = test::runCommand(cli + " check '" + missing + "'");
+    const auto gone = cli({"check", missing});
     EXPECT_EQ(gone.code, 1);
     EXPECT_EQ(gone.output.rfind("error script-missing AI.con The add-on has no AI.con", 0), 0u) << gone.output;
 
     // A warning alone ends with 0; the JSON reads back whole.
-    const auto json = test::runCommand(cli + " check '" + oneWay + "' --json 2>/dev/null");
+    const auto json = cli({"check", oneWay, "--json"}, outputOnly);
     EXPECT_EQ(json.code, 0);
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(json.output), &error);
@@ -85,12 +87,12 @@ TEST(TarnwickCliCheck, TheSampleAndThreeBrokenAddons) {
         text.replace(text.find("create CP_Village "), 18, "create CP Village ");
         writeBytes(a + "AI/StrategicAreas.con", text);
     });
-    const auto lines = splitLines(test::runCommand(cli + " check '" + blank + "'").output);
+    const auto lines = splitLines(cli({"check", blank}).output);
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[0].rfind("error area-name-bad AI/StrategicAreas.con:", 0), 0u) << lines[0];
     const std::string cause = lines[0].substr(20, lines[0].find(' ', 20) - 20);
     EXPECT_NE(lines[1].find("(follows from area-name-bad at " + cause + ")"), std::string::npos) << lines[1];
-    const auto blankJson = test::runCommand(cli + " check '" + blank + "' --json 2>/dev/null");
+    const auto blankJson = cli({"check", blank, "--json"}, outputOnly);
     const QJsonArray listed = QJsonDocument::fromJson(QByteArray::fromStdString(blankJson.output)).array();
     ASSERT_GE(listed.size(), 3);
     EXPECT_FALSE(listed.at(0).toObject().contains("cause"));
@@ -99,9 +101,9 @@ TEST(TarnwickCliCheck, TheSampleAndThreeBrokenAddons) {
     for (int i = 0; i < listed.size(); ++i)
         EXPECT_EQ(listed.at(i).toObject().contains("cause"), lines[i].find("(follows from ") != std::string::npos) << i;
 
-    EXPECT_EQ(test::runCommand(cli + " check").code, 2);
-    EXPECT_EQ(test::runCommand(cli + " check '" + addon + "' --nonsense").code, 2);
-    EXPECT_EQ(test::runCommand(cli + " check '" + tmp.dir() + "Nowhere'").code, 1);
+    EXPECT_EQ(cli({"check"}).code, 2);
+    EXPECT_EQ(cli({"check", addon, "--nonsense"}).code, 2);
+    EXPECT_EQ(cli({"check", tmp.dir() + "Nowhere"}).code, 1);
 }
 
 } // namespace

@@ -124,7 +124,7 @@ TEST(MapNumbers, CheckMendOnAnAddonOfEachChoice) {
         const std::string old = joinLines(test::earlierPathFinding(c.ships, c.landingCrafts), true);
         writeBytes(addon + "AIPathFinding.con", old);
         auto before = test::folderChecksums(addon);
-        const auto r = test::runCommand("'" + program + "tarnwick-cli' check --mend '" + addon + "'");
+        const auto r = test::runProgram(program + "tarnwick-cli", {"check", "--mend", addon});
         std::string said;
         for (const MapNumberFault& f : c.faults) said += "mended " + faultText(f) + "\n";
         EXPECT_EQ(r.output.substr(0, said.size()), said) << r.output;
@@ -140,15 +140,15 @@ TEST(MapNumbers, CheckMendOnAnAddonOfEachChoice) {
                 ++it;
             }
         ASSERT_EQ(kept.size(), 2u) << ::testing::PrintToString(kept);
-        EXPECT_EQ(kept[1], kept[0] + "/AIPathFinding.con");
+        EXPECT_EQ(fs::path(kept[1]).generic_string(), kept[0] + "/AIPathFinding.con");
         EXPECT_EQ(readBytes(addon + kept[1]), old);
-        EXPECT_NE(r.output.find("the file as it was: " + addon + kept[1]), std::string::npos) << r.output;
+        EXPECT_NE(r.output.find("the file as it was: " + test::native(addon + kept[1])), std::string::npos) << r.output;
         fs::remove_all(addon + kept[0]);
         before.erase("AIPathFinding.con");
         after.erase("AIPathFinding.con");
         EXPECT_EQ(after, before);
         // Mended once, there is nothing left to mend.
-        const auto again = test::runCommand("'" + program + "tarnwick-cli' check --mend '" + addon + "'");
+        const auto again = test::runProgram(program + "tarnwick-cli", {"check", "--mend", addon});
         EXPECT_NE(again.output.find("mended nothing"), std::string::npos) << again.output;
     }
 }

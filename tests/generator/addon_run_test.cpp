@@ -6,7 +6,9 @@
 #include "generator/editor_text.h"
 #include "intake/analysis.h"
 #include "intake/map_page.h"
+#ifndef _WIN32
 #include "support/ordinary_user.h"
+#endif
 #include "support/program_folder.h"
 #include "support/scripted.h"
 #include "support/temp_folder.h"
@@ -58,6 +60,19 @@ struct Generator {
     TForm1 form;
 };
 
+// The current folder after "Start": on Windows the one the process had
+// before, as a process standing in the add-on folder would keep the user
+// from renaming or removing it; elsewhere the last one the run entered.
+fs::path folderAfterTheRun(const Generator& g, const fs::path& entered) {
+#ifdef _WIN32
+    (void)entered;
+    return g.tmp.path();
+#else
+    (void)g;
+    return entered;
+#endif
+}
+
 TEST(AddonRun, AWholeRun) {
     Generator g;
     g.page().shipp->setChecked(true);
@@ -66,12 +81,12 @@ TEST(AddonRun, AWholeRun) {
     const std::string addon = g.addon();
     EXPECT_EQ(g.form.state.MapDir, g.tmp.dir() + "Maps/MyMap/");
     EXPECT_EQ(g.form.state.AddonDir, addon);
-    EXPECT_EQ(fs::current_path(), fs::path(addon).parent_path());
+    EXPECT_EQ(fs::current_path(), folderAfterTheRun(g, fs::path(addon).parent_path()));
     for (const char* folder : {"GameTypes", "AI", "SinglePlayer", "Pathfinding"})
         EXPECT_TRUE(fs::is_directory(addon + folder)) << folder;
     std::vector<std::string> files;
     for (const auto& e : fs::recursive_directory_iterator(addon))
-        if (e.is_regular_file()) files.push_back(fs::relative(e.path(), addon).string());
+        if (e.is_regular_file()) files.push_back(fs::relative(e.path(), addon).generic_string());
     std::sort(files.begin(), files.end());
     EXPECT_EQ(files, (std::vector<std::string>{
                          "AI/StrategicAreas.con", "AI/conditions.con", "AI/prerequisites.con", "AI/strategies.con",
@@ -199,6 +214,28 @@ TEST(AddonRun, TheSecondSampleAsCommunityLevelsWriteThem) {
     for (const char* name : kConquest)
         EXPECT_EQ(readBytes(addon + "Singleplayer/" + name), readBytes(program + "samples/Ridgeback/Conquest/" + name))
             << name;
+}
+
+// A run that stops leaves the current folder as a whole run does.
+TEST(AddonRun, TheCurrentFolderAfterARunThatStops) {
+    struct Case {
+        const char* what;
+        bool levels;
+        const char* removed;  // from the program folder before "Start"
+        bool entersTheAddon;  // before it stops
+    };
+    const Case cases[] = {
+        {"no levels folder", false, nullptr, false},
+        {"a missing template", true, "Tarnwick/temp/con files/strategies.con", true},
+    };
+    for (const Case& c : cases) {
+        Generator g(c.levels);
+        if (c.removed) fs::remove(g.tmp.path() / c.removed);
+        g.start();
+        EXPECT_EQ(g.scripted.messages.errors.size(), 1u) << c.what;
+        const fs::path entered = c.entersTheAddon ? fs::path(g.addon()).parent_path() : g.tmp.path();
+        EXPECT_EQ(fs::current_path(), folderAfterTheRun(g, entered)) << c.what;
+    }
 }
 
 TEST(AddonRun, WithoutTheLevelsFolderItStopsBeforeWritingAnything) {
@@ -347,16 +384,23 @@ std::string readOnlyAddonFiles() {
               std::string(c.file) + ": " + ::testing::PrintToString(errors));
         const std::string after = g.tmp.read(inTmp);
         check(c.entry ? after != "edited" : after == before, std::string(c.file) + " was replaced: " + after);
+        std::error_code ec;  // Windows removes no read-only file
+        fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, ec);
     }
     return report;
 }
 
+#ifdef _WIN32
+// The read-only attribute holds for every user.
+TEST(ReadOnlyAddonFiles, WithTheReadOnlyAttribute) { EXPECT_EQ(readOnlyAddonFiles(), ""); }
+#else
 TEST(ReadOnlyAddonFiles, AsTheSuperuser) {
     if (!test::isSuperuser()) GTEST_SKIP() << "runs as the superuser only";
     EXPECT_EQ(readOnlyAddonFiles(), "");
 }
 
 TEST(ReadOnlyAddonFiles, AsAnOrdinaryUser) { EXPECT_EQ(test::asOrdinaryUser(readOnlyAddonFiles), ""); }
+#endif
 
 // After "Start" the list has no entry chosen, however the focus reaches it,
 // until the user picks one with the mouse or the keyboard.

@@ -19,12 +19,16 @@ namespace {
 using test::TempFolder;
 
 using Result = test::CommandResult;
-const auto run = test::runCommand;
+
+// tarnwick-cli of the program folder `program`.
+Result cli(const std::string& program, const std::vector<std::string>& arguments, const test::RunOptions& options = {}) {
+    return test::runProgram(program + "tarnwick-cli", arguments, options);
+}
 
 std::map<std::string, std::string> treeOf(const fs::path& root) {
     std::map<std::string, std::string> tree;
     for (const auto& e : fs::recursive_directory_iterator(root)) {
-        const std::string rel = fs::relative(e.path(), root).string();
+        const std::string rel = fs::relative(e.path(), root).generic_string();
         if (!e.is_regular_file()) {
             tree[rel + "/"] = "";
             continue;
@@ -39,10 +43,10 @@ TEST(TarnwickCli, ArchiveAndFolderGiveTheSameAddon) {
     TempFolder tmp;
     const std::string a = test::makeProgramFolder(tmp.path() / "A"), b = test::makeProgramFolder(tmp.path() / "B");
     const std::string samples = a + "samples/";
-    const Result fromArchive = run("'" + a + "tarnwick-cli' addon '" + test::sampleArchive() + "' --ships");
+    const Result fromArchive = cli(a, {"addon", test::sampleArchive(), "--ships"});
     ASSERT_EQ(fromArchive.code, 0) << fromArchive.output;
-    EXPECT_NE(fromArchive.output.find(a + "bf1942/levels/DemoMap_001/\n"), std::string::npos) << fromArchive.output;
-    const Result fromFolder = run("cd '" + samples + "' && '" + b + "tarnwick-cli' addon DemoMap/init.con --ships");
+    EXPECT_NE(fromArchive.output.find(test::native(a + "bf1942/levels/DemoMap_001/") + "\n"), std::string::npos) << fromArchive.output;
+    const Result fromFolder = cli(b, {"addon", "DemoMap/init.con", "--ships"}, {.folder = samples});
     ASSERT_EQ(fromFolder.code, 0) << fromFolder.output;
 
     auto treeA = treeOf(a + "bf1942/levels/DemoMap_001");
@@ -61,37 +65,39 @@ TEST(TarnwickCli, ArchiveAndFolderGiveTheSameAddon) {
 TEST(TarnwickCli, SearchMapsWithoutSeedPointsAreNamedOnStandardError) {
     TempFolder tmp;
     const std::string a = test::makeProgramFolder(tmp.path() / "A");
-    fs::copy(test::sampleLevel(), tmp.path() / "Map", fs::copy_options::recursive);
+    fs::copy(fs::path(test::sampleLevel()).parent_path(), tmp.path() / "Map", fs::copy_options::recursive);
     tmp.write("Map/conquest/ObjectSpawns.con", "object.absolutePosition v_nowhere\n");
-    const Result r = run("{ '" + a + "tarnwick-cli' addon '" + tmp.dir() + "Map/init.con' 2>&1 >/dev/null; }");
+    const Result r = cli(a, {"addon", tmp.dir() + "Map/init.con"}, {.keep = test::RunOptions::Keep::Errors});
     EXPECT_EQ(r.code, 0);
     const std::string addon = a + "bf1942/levels/Map_001/";
     EXPECT_EQ(r.output,
               "The add-on of Map is made, but some of its pathmaps have no seed point.\n"
-              "The search maps Tank0 and Car4 get no seed point: " + addon + "Singleplayer/ObjectSpawns.con has 1 "
+              "The search maps Tank0 and Car4 get no seed point: " + test::native(addon + "Singleplayer/ObjectSpawns.con") + " has 1 "
               "position line, 1 of them could not be resolved (a variable not set earlier in the file, v_arg1, or an "
               "expression).\n"
               "The game's pathmap generation spreads out from these points and blocks every place it does not reach, "
-              "so the bots would stand still. Write the points into the ai.setMapSpawnPoints lines of " + addon +
-              "AIPathFinding.con as x/z,x/z,... (the script editor opens it as AIPathfinding.con), or give the spawn "
+              "so the bots would stand still. Write the points into the ai.setMapSpawnPoints lines of " +
+              test::native(addon + "AIPathFinding.con") + " as x/z,x/z,... (the script editor opens it as AIPathfinding.con), or give the spawn "
               "file position lines with the numbers written out and start again.\n");
 }
 
 TEST(TarnwickCli, FailuresExitNonZeroWithTheWizardsText) {
     TempFolder tmp;
     const std::string a = test::makeProgramFolder(tmp.path() / "A");
-    const Result missing = run("'" + a + "tarnwick-cli' addon /nonexistent/MyMap/init.con");
+    const Result missing = cli(a, {"addon", "/nonexistent/MyMap/init.con"});
     EXPECT_EQ(missing.code, 1);
-    EXPECT_EQ(missing.output, "Datei /nonexistent/MyMap/init/terrain.con kann nicht ge\xC3\xB6" "ffnet werden. "
+    // "/" is the root of the current drive on Windows.
+    const std::string root = test::native(test::utf8Text(fs::absolute("/")));
+    EXPECT_EQ(missing.output, "Datei " + root + test::native("nonexistent/MyMap/init/terrain.con") + " kann nicht ge\xC3\xB6" "ffnet werden. "
                               "Das System kann den angegebenen Pfad nicht finden.\n");
     fs::remove_all(a + "bf1942");
     tmp.write("Map/init.con", "");
     tmp.write("Map/init/terrain.con", "GeometryTemplate.worldSize 2048\r\n");
-    const Result noLevels = run("'" + a + "tarnwick-cli' addon '" + tmp.dir() + "Map/init.con'");
+    const Result noLevels = cli(a, {"addon", tmp.dir() + "Map/init.con"});
     EXPECT_EQ(noLevels.code, 1);
     EXPECT_EQ(noLevels.output, "Ung\xC3\xBCltiger Dateiname.\n");
-    EXPECT_NE(run("'" + a + "tarnwick-cli' addon").code, 0);
-    EXPECT_NE(run("'" + a + "tarnwick-cli' addon x.txt").code, 0);
+    EXPECT_NE(cli(a, {"addon"}).code, 0);
+    EXPECT_NE(cli(a, {"addon", "x.txt"}).code, 0);
 }
 
 // Again over an add-on whose ai.con the user changed: kept, and said so; with
@@ -100,12 +106,14 @@ TEST(TarnwickCli, ChangedScriptsAreKeptOrCopiedBeforeReplacing) {
     for (const bool replace : {false, true}) {
         TempFolder tmp;
         const std::string program = test::makeProgramFolder(tmp.path() / "A");
-        const std::string cli = "'" + program + "tarnwick-cli' addon '" + program + "samples/DemoMap/init.con'";
+        const std::vector<std::string> addonOfSample = {"addon", program + "samples/DemoMap/init.con"};
         const std::string addon = program + "bf1942/levels/DemoMap_001/";
-        ASSERT_EQ(run(cli).code, 0);
+        ASSERT_EQ(cli(program, addonOfSample).code, 0);
         const std::string generated = tmp.read("A/bf1942/levels/DemoMap_001/ai.con");
         tmp.write("A/bf1942/levels/DemoMap_001/ai.con", generated + "rem mine\r\n");
-        const Result again = run(cli + (replace ? " --replace" : ""));
+        std::vector<std::string> arguments = addonOfSample;
+        if (replace) arguments.push_back("--replace");
+        const Result again = cli(program, arguments);
         ASSERT_EQ(again.code, 0) << again.output;
         std::vector<fs::path> copies;
         for (const auto& e : fs::directory_iterator(addon))
@@ -116,7 +124,7 @@ TEST(TarnwickCli, ChangedScriptsAreKeptOrCopiedBeforeReplacing) {
             ASSERT_TRUE(fs::exists(copies[0] / "ai.con"));  // the file's letter case, not the list's
             std::ifstream in(copies[0] / "ai.con", std::ios::binary);
             EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), generated + "rem mine\r\n");
-            EXPECT_NE(again.output.find("copied to " + copies[0].string() + "/"), std::string::npos) << again.output;
+            EXPECT_NE(again.output.find("copied to " + test::native(test::utf8Text(copies[0]) + "/")), std::string::npos) << again.output;
         } else {
             EXPECT_NE(again.output.find("Kept as you changed them"), std::string::npos) << again.output;
             EXPECT_NE(again.output.find("\n    AI.con\n"), std::string::npos) << again.output;
@@ -129,22 +137,24 @@ TEST(TarnwickCli, ChangedScriptsAreKeptOrCopiedBeforeReplacing) {
 TEST(TarnwickCli, AConversionWithPathmapsIsMadeAnewOnlyWhenAskedTo) {
     TempFolder tmp;
     const std::string program = test::makeProgramFolder(tmp.path() / "A");
-    const std::string cli = "'" + program + "tarnwick-cli' addon '" + program + "samples/DemoMap/init.con'";
+    const std::vector<std::string> addonOfSample = {"addon", program + "samples/DemoMap/init.con"};
     const std::string addon = program + "bf1942/levels/DemoMap_001/";
-    ASSERT_EQ(run(cli).code, 0);
+    ASSERT_EQ(cli(program, addonOfSample).code, 0);
     std::string record = tmp.read("A/bf1942/levels/DemoMap_001/tarnwick-conversion.txt");
     const size_t at = record.find("pathmaps 0\n");
     ASSERT_NE(at, std::string::npos) << record;
     record.replace(at, 11, "pathmaps 1\npathmap Tank0Level1Map.raw\n");
     tmp.write("A/bf1942/levels/DemoMap_001/tarnwick-conversion.txt", record);
     const auto before = treeOf(addon);
-    const Result refused = run(cli);
+    const Result refused = cli(program, addonOfSample);
     EXPECT_NE(refused.code, 0);
     EXPECT_NE(refused.output.find("holds a conversion of DemoMap with transferred pathmaps"), std::string::npos)
         << refused.output;
     EXPECT_NE(refused.output.find("Add --afresh"), std::string::npos) << refused.output;
     EXPECT_EQ(treeOf(addon), before);
-    const Result afresh = run(cli + " --afresh");
+    std::vector<std::string> afreshArguments = addonOfSample;
+    afreshArguments.push_back("--afresh");
+    const Result afresh = cli(program, afreshArguments);
     ASSERT_EQ(afresh.code, 0) << afresh.output;
     std::vector<fs::path> copies;
     for (const auto& e : fs::directory_iterator(addon))
@@ -155,7 +165,7 @@ TEST(TarnwickCli, AConversionWithPathmapsIsMadeAnewOnlyWhenAskedTo) {
                                                           {"AI/StrategicAreas.con", before.at("AI/StrategicAreas.con")},
                                                           {"ai.con", before.at("ai.con")},
                                                           {"tarnwick-conversion.txt", record}}));
-    EXPECT_NE(afresh.output.find("copied to " + copies[0].string() + "/"), std::string::npos) << afresh.output;
+    EXPECT_NE(afresh.output.find("copied to " + test::native(test::utf8Text(copies[0]) + "/")), std::string::npos) << afresh.output;
     EXPECT_NE(tmp.read("A/bf1942/levels/DemoMap_001/ai.con").find("ai.createallmaps"), std::string::npos);
     // The pathmaps stay in the add-on's Pathfinding folder, and so in its record.
     EXPECT_NE(tmp.read("A/bf1942/levels/DemoMap_001/tarnwick-conversion.txt").find("\npathmap Tank0Level1Map.raw\n"),
@@ -166,7 +176,7 @@ TEST(TarnwickCli, AConversionWithPathmapsIsMadeAnewOnlyWhenAskedTo) {
 // ends with 0 and describes the command asked for.
 TEST(TarnwickCli, UsageAndHelp) {
     TempFolder tmp;
-    const std::string cli = "'" + test::makeProgramFolder(tmp.path() / "A") + "tarnwick-cli'";
+    const std::string program = test::makeProgramFolder(tmp.path() / "A");
     const struct {
         std::string args;
         int code;
@@ -185,7 +195,7 @@ TEST(TarnwickCli, UsageAndHelp) {
         {"help nothing", 2, "Unknown command: nothing"},
     };
     for (const auto& c : cases) {
-        const Result r = run(cli + " " + c.args);
+        const Result r = cli(program, test::words(c.args));
         EXPECT_EQ(r.code, c.code) << c.args << ": " << r.output;
         EXPECT_NE(r.output.find(c.shown), std::string::npos) << c.args << ": " << r.output;
     }

@@ -47,8 +47,8 @@ TEST(HostileLevelFiles, PipesAndDevicesAreRefusedAtOnce) {
         const auto sourceBefore = test::folderChecksums(tmp.path() / "Map");
 
         const test::CommandResult r =
-            test::runCommand("timeout 60 '" + program + "tarnwick-cli' addon '" + tmp.dir() + "Map/init.con'");
-        EXPECT_EQ(r.code, 1) << c.what << ": " << r.output;  // 124 would be a wait or an endless read
+            test::runProgram(program + "tarnwick-cli", {"addon", tmp.dir() + "Map/init.con"}, {.timeoutSeconds = 60});
+        EXPECT_EQ(r.code, 1) << c.what << ": " << r.output;  // -1 would be a wait or an endless read
         if (c.shown) {
             EXPECT_EQ(r.output, "The level file " + tmp.dir() + c.shown +
                                     " is not an ordinary file (a pipe, a device or a folder); it was not read.\n")

@@ -4,6 +4,7 @@
 #include "intake/analysis.h"
 #include "intake/map_page.h"
 #include "packing/packing_page.h"
+#include "platform/files.h"
 #include "tools/qt_shell.h"
 #include "support/consoles.h"
 #include "support/program_folder.h"
@@ -23,6 +24,7 @@ namespace fs = std::filesystem;
 namespace tw {
 namespace {
 
+using test::driveFree;
 using test::InFolder;
 using test::ScriptedServices;
 using test::TempFolder;
@@ -32,9 +34,9 @@ std::string s(const QString& q) { return q.toStdString(); }
 // A main window over a temporary folder in which Windows-style paths such as
 // "C:\Tools\Wizard\" are folders relative to the current folder.
 struct Wizard {
-    explicit Wizard(std::string programDir = "C:\\Tools\\Wizard\\")
+    explicit Wizard(std::string programDir = driveFree("C:\\Tools\\Wizard\\"))
         : in(tmp.path()), scripted(std::move(programDir)), form(scripted.services), page(*form.t1) {
-        fs::create_directories("C:/Tools/Wizard/bf1942/levels");
+        fs::create_directories(driveFree("C:/Tools/Wizard/bf1942/levels"));
     }
     void choose(bool folderMode, std::optional<std::string> answer) {
         (folderMode ? page.unpack : page.pack)->setChecked(true);
@@ -59,12 +61,12 @@ TEST(MapSelection, AFailedChoiceUnlocksArchiveAndFolder) {
     for (const auto& c : cases) {
         Wizard w;
         if (c.folderMode) {
-            w.tmp.write("D:/Maps/MyMap/init.con", "rem no terrain.con beside it\r\n");
-            w.choose(true, "D:\\Maps\\MyMap\\init.con");
+            w.tmp.write(driveFree("D:/Maps/MyMap/init.con"), "rem no terrain.con beside it\r\n");
+            w.choose(true, driveFree("D:\\Maps\\MyMap\\init.con"));
         } else {
-            w.tmp.write("D:/Maps/MyMap.rfa", "archive");
-            w.tmp.write("C:/Tools/Wizard/bf1942/levels/MyMap/init/terrain.con", "GeometryTemplate.worldSize 2048\r\n");
-            w.choose(false, "D:\\Maps\\MyMap.rfa");
+            w.tmp.write(driveFree("D:/Maps/MyMap.rfa"), "archive");
+            w.tmp.write(driveFree("C:/Tools/Wizard/bf1942/levels/MyMap/init/terrain.con"), "GeometryTemplate.worldSize 2048\r\n");
+            w.choose(false, driveFree("D:\\Maps\\MyMap.rfa"));
             EXPECT_FALSE(w.page.pack->isEnabled());  // while it unpacks
             w.scripted.shell.finishers.at(0)(c.fails == Fails::Nothing);
             QTest::qWait(20);
@@ -80,29 +82,32 @@ TEST(MapSelection, AFailedChoiceUnlocksArchiveAndFolder) {
 
 TEST(MapSelection, FolderModeTakesTheInitConsFolder) {
     Wizard w;
-    w.choose(true, "D:\\Games\\bf1942\\levels\\MyMap\\init.con");
+    w.choose(true, driveFree("D:\\Games\\bf1942\\levels\\MyMap\\init.con"));
     ASSERT_EQ(w.scripted.dialogs.requests.size(), 1u);
     EXPECT_EQ(w.scripted.dialogs.requests[0].name, "o1");
     EXPECT_EQ(w.scripted.dialogs.requests[0].filter, "Main Init.con (init.con)|init.con");
-    EXPECT_EQ(s(w.page.Edit3->text()), "D:\\Games\\bf1942\\levels\\MyMap\\");
-    EXPECT_EQ(w.form.state.MapDir, "D:\\Games\\bf1942\\levels\\MyMap\\");
+    EXPECT_EQ(s(w.page.Edit3->text()), driveFree("D:\\Games\\bf1942\\levels\\MyMap\\"));
+    EXPECT_EQ(w.form.state.MapDir, driveFree("D:\\Games\\bf1942\\levels\\MyMap\\"));
     EXPECT_EQ(w.form.state.MapName, "MyMap");
     EXPECT_FALSE(w.page.pack->isEnabled());
     EXPECT_FALSE(w.page.unpack->isEnabled());
     EXPECT_TRUE(w.page.Button1->isEnabled());
     EXPECT_TRUE(w.scripted.shell.batches.empty());
 
-    w.tmp.write("D:/Games/bf1942/levels/MyMap/init/terrain.con", "GeometryTemplate.worldSize 2048\r\n");
+    w.tmp.write(driveFree("D:/Games/bf1942/levels/MyMap/init/terrain.con"), "GeometryTemplate.worldSize 2048\r\n");
     w.page.Button1Click();
     EXPECT_TRUE(w.scripted.messages.errors.empty());
     EXPECT_EQ(w.form.state.WorldSize, 2048);
     EXPECT_EQ(w.form.state.worldScale(), 4);
     EXPECT_EQ(w.form.state.MapName, "MyMap");
-    EXPECT_EQ(s(w.form.t6->Label30->text()), "D:\\Games\\bf1942\\levels\\MyMap\\");
+    EXPECT_EQ(s(w.form.t6->Label30->text()), driveFree("D:\\Games\\bf1942\\levels\\MyMap\\"));
     EXPECT_EQ(s(w.form.t6->Label31->text()), "2048");
     EXPECT_EQ(s(w.form.t6->Label32->text()), "bf1942/levels/MyMap");
     EXPECT_EQ(s(w.form.t6->Label33->text()), "Non - RFA");
+    EXPECT_EQ(s(w.form.t4->Edit5->toolTip()), "bf1942/levels/MyMap");
+#ifndef _WIN32  // whether the whole path fits the field depends on the fonts there
     EXPECT_EQ(s(w.form.t4->Edit5->text()), "bf1942/levels/MyMap");
+#endif
     EXPECT_EQ(s(w.form.t4->Label39->text()), "MyMap");
     EXPECT_EQ(s(w.form.t4->Label46->text()), "Tarnwick\\bf1942\\levels\\MyMap_001");
     EXPECT_FALSE(w.page.GroupBox7->isEnabled());
@@ -121,31 +126,31 @@ TEST(MapSelection, AnInitConInADriveRootGivesNoName) {
 
 TEST(MapSelection, ArchiveModeWritesAndStartsTheUnpackScript) {
     Wizard w;
-    w.choose(false, "C:\\Downloads\\MyMap.rfa");
+    w.choose(false, driveFree("C:\\Downloads\\MyMap.rfa"));
     ASSERT_EQ(w.scripted.dialogs.requests.size(), 1u);
     EXPECT_EQ(w.scripted.dialogs.requests[0].name, "o2");
     EXPECT_EQ(w.scripted.dialogs.requests[0].filter, "BF Refractor Archives (*.rfa)|*.rfa");
-    EXPECT_EQ(w.tmp.read("C:/Tools/Wizard/unpack.bat"),
-              "copy \"C:\\Downloads\\MyMap.rfa\" \"C:\\Tools\\Wizard\\MyMap.rfa\"\r\n"
-              "rfaunpack.exe MyMap.rfa \r\n"
-              "del \"C:\\Tools\\Wizard\\MyMap.rfa\"\r\n");
+    EXPECT_EQ(w.tmp.read(driveFree("C:/Tools/Wizard/unpack.bat")),
+              driveFree("copy \"C:\\Downloads\\MyMap.rfa\" \"C:\\Tools\\Wizard\\MyMap.rfa\"\r\n"
+                        "rfaunpack.exe MyMap.rfa \r\n"
+                        "del \"C:\\Tools\\Wizard\\MyMap.rfa\"\r\n"));
     ASSERT_EQ(w.scripted.shell.batches.size(), 1u);
     EXPECT_EQ(w.scripted.shell.batches[0].name, "unpack.bat");
-    EXPECT_EQ(w.scripted.shell.batches[0].folder, "C:\\Tools\\Wizard\\");
-    EXPECT_EQ(s(w.page.Edit3->text()), "C:\\Downloads\\MyMap.rfa");
+    EXPECT_EQ(w.scripted.shell.batches[0].folder, driveFree("C:\\Tools\\Wizard\\"));
+    EXPECT_EQ(s(w.page.Edit3->text()), driveFree("C:\\Downloads\\MyMap.rfa"));
     EXPECT_EQ(w.form.state.MapName, "MyMap.rfa");
-    EXPECT_EQ(w.form.state.MapDir, "C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\");
+    EXPECT_EQ(w.form.state.MapDir, driveFree("C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\"));
     EXPECT_FALSE(w.page.pack->isEnabled());
     EXPECT_TRUE(w.page.Button1->isEnabled());
 
-    w.tmp.write("C:/Tools/Wizard/bf1942/levels/MyMap/init/terrain.con", "geometrytemplate.worldsize 1024\r\n");
+    w.tmp.write(driveFree("C:/Tools/Wizard/bf1942/levels/MyMap/init/terrain.con"), "geometrytemplate.worldsize 1024\r\n");
     w.scripted.shell.finishers.at(0)(true);  // the unpack has ended well
     w.page.Button1Click();
     EXPECT_EQ(w.form.state.MapName, "MyMap");
     EXPECT_EQ(w.form.state.WorldSize, 1024);
     EXPECT_EQ(w.form.state.worldScale(), 2);
-    EXPECT_EQ(w.form.state.MapDir, "C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\");
-    EXPECT_EQ(s(w.form.t6->Label30->text()), "C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\");
+    EXPECT_EQ(w.form.state.MapDir, driveFree("C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\"));
+    EXPECT_EQ(s(w.form.t6->Label30->text()), driveFree("C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\"));
     EXPECT_EQ(s(w.form.t6->Label33->text()), "Is - RFA");
     EXPECT_EQ(s(w.form.t6->Label32->text()), "bf1942/levels/MyMap");
     EXPECT_EQ(s(w.form.t4->Label39->text()), "MyMap");
@@ -154,15 +159,15 @@ TEST(MapSelection, ArchiveModeWritesAndStartsTheUnpackScript) {
 
 TEST(MapSelection, ATwoLetterExtensionStillLosesFourCharacters) {
     Wizard w;
-    w.choose(false, "C:\\Downloads\\MyMap.ab");  // "p.ab" goes
-    EXPECT_EQ(w.form.state.MapDir, "C:\\Tools\\Wizard\\bf1942\\levels\\MyMa\\");
+    w.choose(false, driveFree("C:\\Downloads\\MyMap.ab"));  // "p.ab" goes
+    EXPECT_EQ(w.form.state.MapDir, driveFree("C:\\Tools\\Wizard\\bf1942\\levels\\MyMa\\"));
     EXPECT_EQ(w.form.state.MapName, "MyMap.ab");
 }
 
 TEST(MapSelection, AnArchiveInTheProgramFolderIsNeitherCopiedNorDeleted) {
     Wizard w;
-    w.choose(false, "c:\\tools\\WIZARD\\MyMap.rfa");
-    EXPECT_EQ(w.tmp.read("C:/Tools/Wizard/unpack.bat"), "rfaunpack.exe MyMap.rfa \r\n");
+    w.choose(false, driveFree("c:\\tools\\WIZARD\\MyMap.rfa"));
+    EXPECT_EQ(w.tmp.read(driveFree("C:/Tools/Wizard/unpack.bat")), "rfaunpack.exe MyMap.rfa \r\n");
 }
 
 TEST(MapSelection, CancellingChangesNothingButTheOkButton) {
@@ -176,7 +181,7 @@ TEST(MapSelection, CancellingChangesNothingButTheOkButton) {
         EXPECT_EQ(w.form.state.MapDir, "");
         EXPECT_EQ(w.form.state.MapName, "");
         EXPECT_TRUE(w.scripted.shell.batches.empty());
-        EXPECT_FALSE(fs::exists("C:/Tools/Wizard/unpack.bat"));
+        EXPECT_FALSE(fs::exists(driveFree("C:/Tools/Wizard/unpack.bat")));
     }
 }
 
@@ -204,13 +209,15 @@ TEST(MapAnalysis, WorldSizeLines) {
 
 TEST(MapAnalysis, TheFileOpenFailureIsShownAndOkWorksAgainLater) {
     Wizard w;
-    w.choose(false, "C:\\Downloads\\MyMap.rfa");
+    w.choose(false, driveFree("C:\\Downloads\\MyMap.rfa"));
     w.scripted.shell.finishers.at(0)(true);  // an unpack that made no terrain file
     QTest::mouseClick(w.page.Button1, Qt::LeftButton);
     ASSERT_EQ(w.scripted.messages.errors.size(), 1u);
+    // On Windows the level folder is relative, named by its full path.
+    const std::string current = kNativeSeparator == '\\' ? fs::current_path().string() + "\\" : "";
     EXPECT_EQ(w.scripted.messages.errors[0],
-              "Datei C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\init\\terrain.con kann nicht ge\xC3\xB6" "ffnet werden. "
-              "Das System kann den angegebenen Pfad nicht finden.");
+              "Datei " + current + driveFree("C:\\Tools\\Wizard\\bf1942\\levels\\MyMap\\init\\terrain.con kann nicht ge\xC3\xB6"
+                        "ffnet werden. Das System kann den angegebenen Pfad nicht finden."));
     EXPECT_EQ(w.form.state.MapName, "MyMap.rfa");
     EXPECT_EQ(w.form.state.WorldSize, 0);
     EXPECT_EQ(s(w.form.t6->Label30->text()), "-");
@@ -218,7 +225,7 @@ TEST(MapAnalysis, TheFileOpenFailureIsShownAndOkWorksAgainLater) {
     EXPECT_TRUE(w.page.GroupBox7->isEnabled());
     EXPECT_FALSE(w.page.GroupBox8->isEnabled());
 
-    w.tmp.write("C:/Tools/Wizard/bf1942/levels/MyMap/init/terrain.con", "");
+    w.tmp.write(driveFree("C:/Tools/Wizard/bf1942/levels/MyMap/init/terrain.con"), "");
     QTest::mouseClick(w.page.Button1, Qt::LeftButton);
     EXPECT_EQ(w.scripted.messages.errors.size(), 1u);
     EXPECT_EQ(w.form.state.WorldSize, 4096);
@@ -231,8 +238,8 @@ TEST(MapAnalysis, TheFileOpenFailureIsShownAndOkWorksAgainLater) {
 TEST(MapAnalysis, OkWaitsForTheUnpackAndRefusesAFailedOne) {
     for (const bool clickDuringTheSecondUnpack : {false, true}) {
         Wizard w;
-        w.tmp.write("C:/Tools/Wizard/bf1942/levels/MyMap/init/terrain.con", "geometrytemplate.worldsize 2048\r\n");
-        w.choose(false, "C:\\Downloads\\MyMap.rfa");
+        w.tmp.write(driveFree("C:/Tools/Wizard/bf1942/levels/MyMap/init/terrain.con"), "geometrytemplate.worldsize 2048\r\n");
+        w.choose(false, driveFree("C:\\Downloads\\MyMap.rfa"));
         QTest::mouseClick(w.page.Button1, Qt::LeftButton);
         ASSERT_EQ(w.scripted.messages.errors.size(), 1u);
         EXPECT_NE(w.scripted.messages.errors[0].find("still being unpacked"), std::string::npos);
@@ -244,7 +251,7 @@ TEST(MapAnalysis, OkWaitsForTheUnpackAndRefusesAFailedOne) {
         EXPECT_EQ(w.form.state.MapName, "MyMap.rfa");
         EXPECT_FALSE(w.page.GroupBox8->isEnabled());
         // Choosing the archive again starts a new unpack; its good end lets OK read.
-        w.choose(false, "C:\\Downloads\\MyMap.rfa");
+        w.choose(false, driveFree("C:\\Downloads\\MyMap.rfa"));
         if (clickDuringTheSecondUnpack) {
             QTest::mouseClick(w.page.Button1, Qt::LeftButton);
             EXPECT_EQ(w.scripted.messages.errors.size(), 3u);
@@ -284,7 +291,8 @@ TEST(MapAnalysis, OkAfterACancelledChoiceNamesTheTerrainFileByItsFullPath) {
             EXPECT_EQ(form.state.WorldSize, 2048);
             continue;
         }
-        const std::string shown = fs::current_path().string() + "/init/terrain.con";
+        const std::string sep(1, kNativeSeparator);
+        const std::string shown = fs::current_path().string() + sep + "init" + sep + "terrain.con";
         ASSERT_EQ(scripted.messages.errors.size(), 1u) << c.inCurrentFolder;
         EXPECT_EQ(scripted.messages.errors[0],
                   "Datei " + shown + " kann nicht ge\xC3\xB6" "ffnet werden. " + c.reason);

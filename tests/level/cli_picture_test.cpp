@@ -30,9 +30,9 @@ TEST(CliPicture, WritesTheWorldPictureAndNamesItsSources) {
     const std::string level = tmp.dir() + "Ridgeback", addon = tmp.dir() + "Ridgeback_001";
     const std::vector<Case> cases = {
         {level + " " + tmp.dir() + "plain.png --size 256", 0,
-         {"source: relief from " + level + "/Heightmap.raw (512 x 512 samples of 4 m, water below 40 m) over 0/0 to "
+         {"source: relief from " + test::native(level + "/Heightmap.raw") + " (512 x 512 samples of 4 m, water below 40 m) over 0/0 to "
           "2048/2048 m",
-          "source: 20 colour tiles " + level + "/Textures/Tx<CC>x<RR>.dds (128 x 128 pixels, 256 m each) over 0/768 "
+          "source: 20 colour tiles " + test::native(level + "/Textures/Tx<CC>x<RR>.dds") + " (128 x 128 pixels, 256 m each) over 0/768 "
           "to 1024/2048 m",
           "combat area: 256/256 to 1792/1792 m of a 2048 m world"}},
         {addon + " " + tmp.dir() + "layers.png --size 256 --layers slope,water --map Infantry1", 0,
@@ -40,11 +40,13 @@ TEST(CliPicture, WritesTheWorldPictureAndNamesItsSources) {
           "layer: water deeper than 1.5 m (Infantry1's waterDepth)"}},
         {level + " " + tmp.dir() + "x.png --size 5", 2, {"--size takes a whole number of pixels from 16 to 8192"}},
         {level + " " + tmp.dir() + "x.png --layers fog", 2, {"Unknown layer \"fog\""}},
-        {level + " " + tmp.dir() + "x.png --layers slope", 1, {"there is no " + level + "/AIPathFinding.con"}},
+        {level + " " + tmp.dir() + "x.png --layers slope", 1, {"there is no " + test::native(level + "/AIPathFinding.con")}},
         {tmp.dir() + " " + tmp.dir() + "x.png", 2, {"is no level folder"}},
     };
     for (const Case& c : cases) {
-        const auto r = test::runCommand(std::string(TW_BUILT_CLI) + " picture " + c.arguments);
+        std::vector<std::string> arguments = test::words(c.arguments);
+        arguments.insert(arguments.begin(), "picture");
+        const auto r = test::runProgram(TW_BUILT_CLI, arguments);
         EXPECT_EQ(r.code, c.code) << c.arguments << "\n" << r.output;
         for (const std::string& line : c.printed)
             EXPECT_NE(r.output.find(line), std::string::npos) << c.arguments << ": no \"" << line << "\" in\n" << r.output;

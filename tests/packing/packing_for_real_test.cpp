@@ -169,7 +169,8 @@ TEST(PackingForReal, FirstPackingPathmapsFinalPackingAndNetworkMerge) {
 std::string programFolder(const TempFolder& tmp) {
     const std::string program = tmp.dir() + "Tarnwick/";
     for (const char* folder : {"bf1942/levels", "temp", "Network"}) fs::create_directories(program + folder);
-    fs::copy_file(TW_BUILT_BATCH, program + "tarnwick-batch");
+    // Under the built file's own extension: ".exe" on Windows, none on Linux.
+    fs::copy_file(TW_BUILT_BATCH, program + "tarnwick-batch" + fs::path(TW_BUILT_BATCH).extension().string());
     return program;
 }
 

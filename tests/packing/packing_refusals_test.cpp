@@ -26,32 +26,82 @@ std::string archiveOf(const std::vector<std::string>& names) {
     return test::buildArchive(0, entries);
 }
 
+#ifdef _WIN32
+// Windows has real drives C:, D: and E:, so there the scenes' drives are
+// folders of their own, one folder for the whole run.
+const test::TempFolder& drives() {
+    static const test::TempFolder folder;
+    return folder;
+}
+#endif
+
+// A text with the scene's places as this system reaches them: on Linux the
+// drives are folders relative to the scene's current folder and the text
+// stays as it is; on Windows each drive ("D:\" or "D:/") is a folder of
+// drives().
+std::string places(const std::string& text) {
+#ifdef _WIN32
+    const std::string base = test::utf8Text(drives().path()) + "\\";
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c == 'C' || c == 'D' || c == 'E') && i + 2 < text.size() && text[i + 1] == ':' &&
+            (text[i + 2] == '\\' || text[i + 2] == '/')) {
+            out += base + c;
+            ++i;  // the drive's colon
+        } else {
+            out += c;
+        }
+    }
+    return out;
+#else
+    return text;
+#endif
+}
+
 // A program folder "C:\Tools\" and the other Windows places as folders
-// relative to a temporary current folder. As it stands, no step is refused:
+// relative to a temporary current folder (of their own on Windows). As it stands, no step is refused:
 // a map, a first packing's target in a writable folder, both archives of the
 // network box chosen and there, a backup folder, and a merged folder that
 // holds what the archives hold.
 struct Scene {
     Scene() {
-        for (const char* folder : {"C:/Tools/temp", "C:/Tools/Network", "D:/Archives", "E:/Backup"})
+#ifdef _WIN32
+        // What the scene before left on the drives goes, read-only files too.
+        std::error_code ec;
+        for (fs::recursive_directory_iterator it(drives().path(), ec), end; !ec && it != end; it.increment(ec))
+            fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add);
+        for (const char* drive : {"C", "D", "E"}) fs::remove_all(drives().path() / drive);
+#endif
+        for (const std::string& folder :
+             {places("C:/Tools/temp"), places("C:/Tools/Network"), places("D:/Archives"), places("E:/Backup")})
             fs::create_directories(folder);
-        tmp.write("D:/Maps/MyMap.rfa", archiveOf({"bf1942/levels/MyMap/init.con"}));
-        tmp.write("D:/Maps/MyMap_001.rfa", archiveOf({"bf1942/levels/MyMap/ai.con"}));
+        tmp.write(places("D:/Maps/MyMap.rfa"), archiveOf({"bf1942/levels/MyMap/init.con"}));
+        tmp.write(places("D:/Maps/MyMap_001.rfa"), archiveOf({"bf1942/levels/MyMap/ai.con"}));
         for (const char* file : {"init.con", "ai.con"})
-            tmp.write(std::string("C:/Tools/Network/bf1942/levels/MyMap/") + file, "unpacked");
+            tmp.write(places("C:/Tools/Network/bf1942/levels/MyMap/") + file, "unpacked");
         state.MapName = "MyMap";
-        state.PackTarget = "D:\\Archives\\MyMap_001";
-        order = {"D:\\Maps\\MyMap.rfa", "MyMap", "D:\\Maps\\MyMap_001.rfa", "MyMap_001", "E:\\Backup\\MyMap_001.rfa"};
+        state.PackTarget = places("D:\\Archives\\MyMap_001");
+        order = {places("D:\\Maps\\MyMap.rfa"), "MyMap", places("D:\\Maps\\MyMap_001.rfa"), "MyMap_001",
+                 places("E:\\Backup\\MyMap_001.rfa")};
     }
-    static void readOnly(const char* path) {
+    static void readOnly(const std::string& path) {
         fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::remove);
     }
+    // Where the scene's drives are.
+    fs::path root() const {
+#ifdef _WIN32
+        return drives().path();
+#else
+        return tmp.path();
+#endif
+    }
     test::TempFolder tmp;
     test::InFolder in{tmp.path()};
-    const std::string program = "C:\\Tools\\";
+    const std::string program = places("C:\\Tools\\");
     state::Conversion state;
-    std::string firstTarget = "D:\\Archives\\MyMap_001";  // as the first packing's dialog gives it
+    std::string firstTarget = places("D:\\Archives\\MyMap_001");  // as the first packing's dialog gives it
     packing::MergeOrder order;
 };
 
@@ -107,38 +157,44 @@ TEST(PackingRefusals, EachStateThatStandsInTheWayGivesItsFindingAndWritesNothing
                                  "and \"Start\" first. Nothing was written.")}},
         // The first packing's target.
         {"first target: as it stands", Step::FirstTarget, [](Scene&) {}, {}},
-        {"first target: a percent sign", Step::FirstTarget, [](Scene& s) { s.firstTarget = "D:\\Archives\\100%MyMap_001"; },
-         {refused("target-name-unusable", "The name \"C:\\Tools\\100%MyMap_001.rfa\" cannot be written into pack.bat: "
-                                          "it holds the character %, which a batch line cannot carry. Rename it and "
-                                          "choose it again")}},
-        {"first target: read-only folder", Step::FirstTarget, [](Scene&) { Scene::readOnly("D:/Archives"); },
-         {refused("target-folder-read-only", "The folder D:\\Archives\\ is read-only, so D:\\Archives\\MyMap_001.rfa "
-                                             "cannot be written there: choose another place. Nothing was written.")}},
+        {"first target: a percent sign", Step::FirstTarget, [](Scene& s) { s.firstTarget = places("D:\\Archives\\100%MyMap_001"); },
+         {refused("target-name-unusable", places("The name \"C:\\Tools\\100%MyMap_001.rfa\" cannot be written into pack.bat: "
+                                                 "it holds the character %, which a batch line cannot carry. Rename it and "
+                                                 "choose it again"))}},
+#ifndef _WIN32
+        // Windows gives a folder's read-only attribute no meaning.
+        {"first target: read-only folder", Step::FirstTarget, [](Scene&) { Scene::readOnly(places("D:/Archives")); },
+         {refused("target-folder-read-only", places("The folder D:\\Archives\\ is read-only, so D:\\Archives\\MyMap_001.rfa "
+                                                    "cannot be written there: choose another place. Nothing was written."))}},
+#endif
         {"first target: a folder in the archive's place", Step::FirstTarget,
-         [](Scene&) { fs::create_directories("D:/Archives/MyMap_001.rfa"); },
-         {refused("target-not-a-file", "D:\\Archives\\MyMap_001.rfa is in the way: it is not a file. Move it elsewhere "
-                                       "or choose another place. Nothing was written.")}},
+         [](Scene&) { fs::create_directories(places("D:/Archives/MyMap_001.rfa")); },
+         {refused("target-not-a-file", places("D:\\Archives\\MyMap_001.rfa is in the way: it is not a file. Move it elsewhere "
+                                              "or choose another place. Nothing was written."))}},
         {"first target: read-only archive", Step::FirstTarget,
          [](Scene& s) {
-             s.tmp.write("D:/Archives/MyMap_001.rfa", "earlier");
-             Scene::readOnly("D:/Archives/MyMap_001.rfa");
+             s.tmp.write(places("D:/Archives/MyMap_001.rfa"), "earlier");
+             Scene::readOnly(places("D:/Archives/MyMap_001.rfa"));
          },
-         {refused("target-read-only", "D:\\Archives\\MyMap_001.rfa is read-only, so it cannot be replaced: choose "
-                                      "another place. Nothing was written.")}},
+         {refused("target-read-only", places("D:\\Archives\\MyMap_001.rfa is read-only, so it cannot be replaced: choose "
+                                             "another place. Nothing was written."))}},
         {"first target: an earlier archive there", Step::FirstTarget,
-         [](Scene& s) { s.tmp.write("D:/Archives/MyMap_001.rfa", "earlier"); }, {}},
-        {"target given: folder missing", Step::ArchivePlace, [](Scene& s) { s.firstTarget = "E:\\Nowhere\\MyMap_001"; },
-         {refused("target-folder-missing", "The folder E:\\Nowhere\\ does not exist, so E:\\Nowhere\\MyMap_001.rfa "
-                                           "cannot be written there: make the folder or choose another place. Nothing "
-                                           "was written.")}},
+         [](Scene& s) { s.tmp.write(places("D:/Archives/MyMap_001.rfa"), "earlier"); }, {}},
+        {"target given: folder missing", Step::ArchivePlace, [](Scene& s) { s.firstTarget = places("E:\\Nowhere\\MyMap_001"); },
+         {refused("target-folder-missing", places("The folder E:\\Nowhere\\ does not exist, so E:\\Nowhere\\MyMap_001.rfa "
+                                                  "cannot be written there: make the folder or choose another place. Nothing "
+                                                  "was written."))}},
         // Final packing.
         {"final packing: as it stands", Step::FinalPacking, [](Scene&) {}, {}},
         {"final packing: no target known", Step::FinalPacking, [](Scene& s) { s.state.PackTarget.clear(); },
          {refused("target-unknown", "It is not known where the add-on archive goes: click \"Copy the generated "
                                     "pathmaps into my addon\" first (or pack it for the first time).")}},
-        {"final packing: read-only folder", Step::FinalPacking, [](Scene&) { Scene::readOnly("D:/Archives"); },
-         {refused("target-folder-read-only", "The folder D:\\Archives\\ is read-only, so D:\\Archives\\MyMap_001.rfa "
-                                             "cannot be written there: choose another place. Nothing was written.")}},
+#ifndef _WIN32
+        // Windows gives a folder's read-only attribute no meaning.
+        {"final packing: read-only folder", Step::FinalPacking, [](Scene&) { Scene::readOnly(places("D:/Archives")); },
+         {refused("target-folder-read-only", places("The folder D:\\Archives\\ is read-only, so D:\\Archives\\MyMap_001.rfa "
+                                                    "cannot be written there: choose another place. Nothing was written."))}},
+#endif
         // Network unpack.
         {"unpack: as it stands", Step::Unpack, [](Scene&) {}, {}},
         {"unpack: neither archive chosen", Step::Unpack,
@@ -147,38 +203,38 @@ TEST(PackingRefusals, EachStateThatStandsInTheWayGivesItsFindingAndWritesNothing
                                             "click \"Unpack\" again. Nothing was unpacked."),
           refused("addon-archive-not-chosen", "No add-on archive has been chosen: click the ADD picture and choose it, "
                                               "then click \"Unpack\" again. Nothing was unpacked.")}},
-        {"unpack: the map archive gone", Step::Unpack, [](Scene&) { fs::remove("D:/Maps/MyMap.rfa"); },
-         {refused("map-archive-missing", notFound + "The map archive D:\\Maps\\MyMap.rfa is not there (any more). Click "
-                                                    "the MAP picture and choose it again, then click \"Unpack\" again. "
-                                                    "Nothing was unpacked.")}},
-        {"unpack: the add-on archive gone", Step::Unpack, [](Scene&) { fs::remove("D:/Maps/MyMap_001.rfa"); },
-         {refused("addon-archive-missing", notFound + "The add-on archive D:\\Maps\\MyMap_001.rfa is not there (any "
-                                                      "more). Click the ADD picture and choose it again, then click "
-                                                      "\"Unpack\" again. Nothing was unpacked.")}},
+        {"unpack: the map archive gone", Step::Unpack, [](Scene&) { fs::remove(places("D:/Maps/MyMap.rfa")); },
+         {refused("map-archive-missing", notFound + places("The map archive D:\\Maps\\MyMap.rfa is not there (any more). Click "
+                                                           "the MAP picture and choose it again, then click \"Unpack\" again. "
+                                                           "Nothing was unpacked."))}},
+        {"unpack: the add-on archive gone", Step::Unpack, [](Scene&) { fs::remove(places("D:/Maps/MyMap_001.rfa")); },
+         {refused("addon-archive-missing", notFound + places("The add-on archive D:\\Maps\\MyMap_001.rfa is not there (any "
+                                                             "more). Click the ADD picture and choose it again, then click "
+                                                             "\"Unpack\" again. Nothing was unpacked."))}},
         {"unpack: a map archive in the Network folder", Step::Unpack,
-         [](Scene& s) { s.tmp.write("C:/Tools/Network/MyMap.rfa", "the user's"); },
+         [](Scene& s) { s.tmp.write(places("C:/Tools/Network/MyMap.rfa"), "the user's"); },
          {refused("archive-in-network-folder",
-                  "A file MyMap.rfa already lies in C:\\Tools\\Network\\, where unpacking copies D:\\Maps\\MyMap.rfa "
-                  "and deletes the copy afterwards. Move that file elsewhere (and choose it from there). Nothing was "
-                  "unpacked.")}},
+                  places("A file MyMap.rfa already lies in C:\\Tools\\Network\\, where unpacking copies D:\\Maps\\MyMap.rfa "
+                         "and deletes the copy afterwards. Move that file elsewhere (and choose it from there). Nothing was "
+                         "unpacked."))}},
         {"unpack: the map archive chosen in the Network folder", Step::Unpack,
          [](Scene& s) {
-             s.tmp.write("C:/Tools/Network/MyMap.rfa", "the user's");
-             s.order.mapArchive = "C:\\Tools\\Network\\MyMap.rfa";
+             s.tmp.write(places("C:/Tools/Network/MyMap.rfa"), "the user's");
+             s.order.mapArchive = places("C:\\Tools\\Network\\MyMap.rfa");
          },
          {refused("archive-in-network-folder",
-                  "A file MyMap.rfa already lies in C:\\Tools\\Network\\, where unpacking copies "
-                  "C:\\Tools\\Network\\MyMap.rfa and deletes the copy afterwards. Move that file elsewhere (and "
-                  "choose it from there). Nothing was unpacked.")}},
+                  places("A file MyMap.rfa already lies in C:\\Tools\\Network\\, where unpacking copies "
+                         "C:\\Tools\\Network\\MyMap.rfa and deletes the copy afterwards. Move that file elsewhere (and "
+                         "choose it from there). Nothing was unpacked."))}},
         {"unpack: the add-on archive chosen in the Network folder", Step::Unpack,
          [](Scene& s) {
-             s.tmp.write("C:/Tools/Network/MyMap_001.rfa", "the user's");
-             s.order.addonArchive = "C:\\Tools\\Network\\MyMap_001.rfa";
+             s.tmp.write(places("C:/Tools/Network/MyMap_001.rfa"), "the user's");
+             s.order.addonArchive = places("C:\\Tools\\Network\\MyMap_001.rfa");
          },
          {refused("archive-in-network-folder",
-                  "A file MyMap_001.rfa already lies in C:\\Tools\\Network\\, where unpacking copies "
-                  "C:\\Tools\\Network\\MyMap_001.rfa and deletes the copy afterwards. Move that file elsewhere (and "
-                  "choose it from there). Nothing was unpacked.")}},
+                  places("A file MyMap_001.rfa already lies in C:\\Tools\\Network\\, where unpacking copies "
+                         "C:\\Tools\\Network\\MyMap_001.rfa and deletes the copy afterwards. Move that file elsewhere (and "
+                         "choose it from there). Nothing was unpacked."))}},
         // The archives and the add-on archive's fate.
         {"archives: as they stand, backed up", Step::Archives, [](Scene& s) { s.order.backupAddon = true; }, {}},
         {"archives: the same file, add-on let be", Step::Archives,
@@ -193,7 +249,7 @@ TEST(PackingRefusals, EachStateThatStandsInTheWayGivesItsFindingAndWritesNothing
                                         "deleted.")}},
         {"archives: ... in another spelling, add-on backed up", Step::Archives,
          [](Scene& s) {
-             s.order.addonArchive = "D:\\maps\\MYMAP.rfa";
+             s.order.addonArchive = places("D:\\maps\\MYMAP.rfa");
              s.order.backupAddon = true;
          },
          {refused("archives-same-file", "The map archive and the add-on archive are the same file, which the merged "
@@ -209,72 +265,75 @@ TEST(PackingRefusals, EachStateThatStandsInTheWayGivesItsFindingAndWritesNothing
         {"archives: backup onto the add-on archive", Step::Archives,
          [](Scene& s) {
              s.order.backupAddon = true;
-             s.order.backup = "D:\\Maps\\MyMap_001.rfa";
+             s.order.backup = places("D:\\Maps\\MyMap_001.rfa");
          },
-         {refused("backup-is-addon-archive", "The backup place D:\\Maps\\MyMap_001.rfa is the add-on archive itself: "
-                                             "choose another place with \"Path\". Nothing was packed or deleted.")}},
+         {refused("backup-is-addon-archive", places("The backup place D:\\Maps\\MyMap_001.rfa is the add-on archive itself: "
+                                                    "choose another place with \"Path\". Nothing was packed or deleted."))}},
         {"archives: ... in another letter case", Step::Archives,
          [](Scene& s) {
              s.order.backupAddon = true;
-             s.order.backup = "D:\\MAPS\\mymap_001.RFA";
+             s.order.backup = places("D:\\MAPS\\mymap_001.RFA");
          },
-         {refused("backup-is-addon-archive", "The backup place D:\\MAPS\\mymap_001.RFA is the add-on archive itself: "
-                                             "choose another place with \"Path\". Nothing was packed or deleted.")}},
+         {refused("backup-is-addon-archive", places("The backup place D:\\MAPS\\mymap_001.RFA is the add-on archive itself: "
+                                                    "choose another place with \"Path\". Nothing was packed or deleted."))}},
         {"archives: ... through ./", Step::Archives,
          [](Scene& s) {
              s.order.backupAddon = true;
-             s.order.backup = "D:\\Maps\\.\\MyMap_001.rfa";
+             s.order.backup = places("D:\\Maps\\.\\MyMap_001.rfa");
          },
-         {refused("backup-is-addon-archive", "The backup place D:\\Maps\\.\\MyMap_001.rfa is the add-on archive "
-                                             "itself: choose another place with \"Path\". Nothing was packed or "
-                                             "deleted.")}},
+         {refused("backup-is-addon-archive", places("The backup place D:\\Maps\\.\\MyMap_001.rfa is the add-on archive "
+                                                    "itself: choose another place with \"Path\". Nothing was packed or "
+                                                    "deleted."))}},
+#ifndef _WIN32
+        // Links need a privilege on Windows.
         {"archives: ... through a link", Step::Archives,
          [](Scene& s) {
-             fs::create_directory_symlink(fs::absolute("D:/Maps"), "D:/Link");
+             fs::create_directory_symlink(fs::absolute(places("D:/Maps")), places("D:/Link"));
              s.order.backupAddon = true;
-             s.order.backup = "D:\\Link\\MyMap_001.rfa";
+             s.order.backup = places("D:\\Link\\MyMap_001.rfa");
          },
-         {refused("backup-is-addon-archive", "The backup place D:\\Link\\MyMap_001.rfa is the add-on archive itself: "
-                                             "choose another place with \"Path\". Nothing was packed or deleted.")}},
+         {refused("backup-is-addon-archive", places("The backup place D:\\Link\\MyMap_001.rfa is the add-on archive itself: "
+                                                    "choose another place with \"Path\". Nothing was packed or deleted."))}},
+#endif
         {"archives: backup folder missing", Step::Archives,
          [](Scene& s) {
              s.order.backupAddon = true;
-             s.order.backup = "E:\\NoSuchFolder\\MyMap_001.rfa";
+             s.order.backup = places("E:\\NoSuchFolder\\MyMap_001.rfa");
          },
-         {refused("backup-folder-missing", "The folder of the backup place E:\\NoSuchFolder\\MyMap_001.rfa does not "
-                                           "exist: the add-on archive was left where it is and nothing was packed.")}},
+         {refused("backup-folder-missing", places("The folder of the backup place E:\\NoSuchFolder\\MyMap_001.rfa does not "
+                                                  "exist: the add-on archive was left where it is and nothing was packed."))}},
         {"archives: backup onto the map archive", Step::Archives,
          [](Scene& s) {
              s.order.backupAddon = true;
-             s.order.backup = "D:\\maps\\MyMap.rfa";
+             s.order.backup = places("D:\\maps\\MyMap.rfa");
          },
-         {refused("backup-is-map-archive", "The backup place D:\\maps\\MyMap.rfa is the map archive, which the merged "
-                                           "archive is to replace: choose another place with \"Path\". Nothing was "
-                                           "packed or deleted.")}},
+         {refused("backup-is-map-archive", places("The backup place D:\\maps\\MyMap.rfa is the map archive, which the merged "
+                                                  "archive is to replace: choose another place with \"Path\". Nothing was "
+                                                  "packed or deleted."))}},
         {"archives: an entry beside the map's level", Step::Archives,
          [](Scene& s) {
-             s.tmp.write("D:/Maps/MyMap.rfa", archiveOf({"bf1942/levels/MyMap/init.con", "menu/loading.dds"}));
+             s.tmp.write(places("D:/Maps/MyMap.rfa"), archiveOf({"bf1942/levels/MyMap/init.con", "menu/loading.dds"}));
          },
          {refused("entry-outside-level", "The archives hold menu/loading.dds, which lies outside bf1942/levels/mymap/: "
                                          "the merged archive would lose it when it replaces the map archive. Nothing "
                                          "was packed or deleted.")}},
         {"archives: the map archive unreadable", Step::Archives,
-         [](Scene& s) { s.tmp.write("D:/Maps/MyMap.rfa", "not an archive"); },
-         {refused("map-archive-unreadable", notAnArchive("D:\\Maps\\MyMap.rfa") + "\n\nChoose the map" + again)}},
+         [](Scene& s) { s.tmp.write(places("D:/Maps/MyMap.rfa"), "not an archive"); },
+         {refused("map-archive-unreadable", notAnArchive(places("D:\\Maps\\MyMap.rfa")) + "\n\nChoose the map" + again)}},
         {"archives: the add-on archive unreadable", Step::Archives,
-         [](Scene& s) { s.tmp.write("D:/Maps/MyMap_001.rfa", "not an archive"); },
+         [](Scene& s) { s.tmp.write(places("D:/Maps/MyMap_001.rfa"), "not an archive"); },
          {refused("addon-archive-unreadable",
-                  notAnArchive("D:\\Maps\\MyMap_001.rfa") + "\n\nChoose the add-on" + again)}},
+                  notAnArchive(places("D:\\Maps\\MyMap_001.rfa")) + "\n\nChoose the add-on" + again)}},
         // The unpacked folder.
         {"unpacked: as it stands", Step::Unpacked, [](Scene&) {}, {}},
         {"unpacked: the add-on's older backups are not needed", Step::Unpacked,
          [](Scene& s) {
-             s.tmp.write("D:/Maps/MyMap_001.rfa", archiveOf({"bf1942/levels/MyMap/ai.con",
-                                                             "bf1942/levels/MyMap/Pathfinding/Originals/Tank0Level0Map.raw"}));
+             s.tmp.write(places("D:/Maps/MyMap_001.rfa"), archiveOf({"bf1942/levels/MyMap/ai.con",
+                                "bf1942/levels/MyMap/Pathfinding/Originals/Tank0Level0Map.raw"}));
          },
          {}},
         {"unpacked: a file lost since the unpack", Step::Unpacked,
-         [](Scene&) { fs::remove("C:/Tools/Network/bf1942/levels/MyMap/ai.con"); },
+         [](Scene&) { fs::remove(places("C:/Tools/Network/bf1942/levels/MyMap/ai.con")); },
          {refused("unpacked-file-missing", "The unpacked folder lacks bf1942/levels/mymap/ai.con of the archives, so "
                                            "the merged archive would too. Click \"Unpack\" again; nothing was packed or "
                                            "deleted.")}},
@@ -282,10 +341,10 @@ TEST(PackingRefusals, EachStateThatStandsInTheWayGivesItsFindingAndWritesNothing
     for (const Row& row : rows) {
         Scene s;
         row.arrange(s);
-        const auto before = test::folderChecksums(s.tmp.path());
+        const auto before = test::folderChecksums(s.root());
         const packing::Problems found = problemsOf(row.step, s);
         EXPECT_EQ(found, row.expected) << row.what << ": " << packing::refusalText(found);
-        EXPECT_EQ(test::folderChecksums(s.tmp.path()), before) << row.what;
+        EXPECT_EQ(test::folderChecksums(s.root()), before) << row.what;
     }
 }
 

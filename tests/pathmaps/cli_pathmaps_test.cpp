@@ -37,8 +37,11 @@ const std::string kSeedFault = "warning\tTank0\tlevel 0\tat 515/505\tA seed poin
 
 struct Sample {
     Sample() { fs::copy(TW_SAMPLE_GAME "/bf1942/levels/DemoMap", level, fs::copy_options::recursive); }
+    // `options` as one text, the folders in single quotes.
     test::CommandResult run(const std::string& options) const {
-        return test::runCommand("'" + cli() + "' pathmaps '" + level.string() + "' " + options);
+        std::vector<std::string> arguments = {"pathmaps", test::utf8Text(level)};
+        for (const std::string& option : test::words(options)) arguments.push_back(option);
+        return test::runProgram(cli(), arguments);
     }
     std::string file(const std::string& name) const { return readBytes((level / "Pathfinding" / name).string()); }
     TempFolder tmp;
@@ -99,12 +102,13 @@ TEST(TarnwickCliPathmaps, BrokenFoldersAndBadUsage) {
         std::string options;  // "-" for no folder at all
         int code;
         std::string output;
+        bool readOnlyFolder = false;  // needs a read-only folder, which Windows (Wine) cannot make
     } cases[] = {
         {"no folder", [](const Sample&) {}, "-", 2, "Too few arguments."},
         {"a folder that does not exist", [](const Sample& s) { fs::remove_all(s.level); }, "", 2,
          "does not exist: give an add-on folder or a level folder"},
         {"no AIPathFinding.con", [](const Sample& s) { fs::remove(s.level / "AIPathFinding.con"); }, "", 2,
-         "DemoMap/ holds no AIPathFinding.con"},
+         test::native("DemoMap/") + " holds no AIPathFinding.con"},
         {"a damaged level",
          [](const Sample& s) { fs::resize_file(s.level / "Pathfinding/Infantry1Level0Map.raw", 30); }, "", 1,
          "error\tInfantry1\tlevel 0\t-\t"},
@@ -122,7 +126,7 @@ TEST(TarnwickCliPathmaps, BrokenFoldersAndBadUsage) {
              fs::permissions(s.pictures, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                              fs::perm_options::remove);
          },
-         "--png PICTURES", 1, "pictures is read-only, so no picture was written there"},
+         "--png PICTURES", 1, "pictures is read-only, so no picture was written there", true},
         {"a read-only picture",
          [](const Sample& s) {
              fs::create_directories(s.pictures);
@@ -133,13 +137,16 @@ TEST(TarnwickCliPathmaps, BrokenFoldersAndBadUsage) {
         {"an unknown option", [](const Sample&) {}, "--paint", 2, "Unknown option 'paint'."},
     };
     for (const auto& c : cases) {
+#ifdef _WIN32
+        if (c.readOnlyFolder) continue;
+#endif
         Sample s;
         c.prepare(s);
         const auto before = fs::exists(s.level) ? test::folderChecksums(s.level) : decltype(test::folderChecksums(s.level)){};
         std::string options = c.options;
         if (const size_t at = options.find("PICTURES"); at != std::string::npos)
             options.replace(at, 8, "'" + s.pictures + "'");
-        const auto r = c.options == "-" ? test::runCommand("'" + cli() + "' pathmaps") : s.run(options);
+        const auto r = c.options == "-" ? test::runProgram(cli(), {"pathmaps"}) : s.run(options);
         EXPECT_EQ(r.code, c.code) << c.name << "\n" << r.output;
         EXPECT_NE(r.output.find(c.output), std::string::npos) << c.name << "\n" << r.output;
         if (fs::exists(s.level)) EXPECT_EQ(test::folderChecksums(s.level), before) << c.name;  // nothing written

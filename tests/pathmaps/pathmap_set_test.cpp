@@ -289,6 +289,7 @@ TEST(PathmapSet, SaveRebuildsAndKeepsTheOriginalsOnce) {
                                              " is read-only or no file: nothing was saved. Make it writable and save again.");
     }
     fs::permissions(pf / "Tank0Level2Map.raw", fs::perms::owner_read | fs::perms::owner_write);
+#ifndef _WIN32  // on Windows a folder is read-only through its access list, which Wine does not enforce
     fs::permissions(pf, fs::perms::owner_read | fs::perms::owner_exec);
     try {
         set.save();
@@ -298,6 +299,7 @@ TEST(PathmapSet, SaveRebuildsAndKeepsTheOriginalsOnce) {
                                               " is read-only: nothing was saved. Make it writable and save again.");
     }
     fs::permissions(pf, fs::perms::owner_all);
+#endif
     EXPECT_EQ(test::folderChecksums(t.path()), saved2);
 }
 

@@ -1,6 +1,7 @@
 // Level files that are not what they seem, and temporary files that someone
 // tried to take over with links.
 #include "platform/errors.h"
+#include "platform/fd_io.h"
 #include "platform/files.h"
 #include "platform/level_files.h"
 #include "support/checksums.h"
@@ -12,10 +13,14 @@
 #include <chrono>
 #include <deque>
 #include <filesystem>
-#include <fcntl.h>
 #include <future>
+#include <set>
+
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -28,8 +33,11 @@ using test::errorOf;
 TEST(LevelFiles, OnlyOrdinaryFilesOfReasonableSizeAreRead) {
     TempFolder tmp;
     tmp.write("ok.con", "GeometryTemplate.worldSize 2048\r\nrun x\r\n");
+#ifndef _WIN32
+    // Named pipes and devices in a folder are POSIX files.
     ASSERT_EQ(::mkfifo((tmp.path() / "pipe.con").c_str(), 0644), 0);
     fs::create_symlink("/dev/zero", tmp.path() / "zero.con");
+#endif
     fs::create_directory(tmp.path() / "folder.con");
     {
         std::ofstream big(tmp.path() / "big.con", std::ios::binary);
@@ -48,8 +56,10 @@ TEST(LevelFiles, OnlyOrdinaryFilesOfReasonableSizeAreRead) {
     };
     const std::string notOrdinary = " is not an ordinary file (a pipe, a device or a folder); it was not read";
     const std::vector<Case> refused = {
+#ifndef _WIN32
         {"pipe.con", "The level file " + tmp.dir() + "pipe.con" + notOrdinary},
         {"zero.con", "The level file " + tmp.dir() + "zero.con" + notOrdinary},
+#endif
         {"folder.con", "The level file " + tmp.dir() + "folder.con" + notOrdinary},
         {"big.con", "The level file " + tmp.dir() + "big.con" +
                         " is larger than 64 MiB, far more than any level file; it was not read"},
@@ -59,16 +69,20 @@ TEST(LevelFiles, OnlyOrdinaryFilesOfReasonableSizeAreRead) {
         // A pipe without a writer must be refused at once, not waited on.
         auto reading = std::async(std::launch::async, [&] { return errorOf([&] { readLevelLines(tmp.dir() + c.name); }); });
         if (reading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+#ifndef _WIN32
             const int fd = ::open((tmp.path() / "pipe.con").c_str(), O_WRONLY | O_NONBLOCK);  // let it go
             if (fd >= 0) ::close(fd);
+#endif
             ADD_FAILURE() << c.name << " was waited on";
         }
         EXPECT_EQ(reading.get(), c.message) << c.name;
         // Level pictures are read as bytes under the same rule.
         auto bytes = std::async(std::launch::async, [&] { return errorOf([&] { readLevelBytes(tmp.dir() + c.name); }); });
         if (bytes.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+#ifndef _WIN32
             const int fd = ::open((tmp.path() / "pipe.con").c_str(), O_WRONLY | O_NONBLOCK);
             if (fd >= 0) ::close(fd);
+#endif
             ADD_FAILURE() << c.name << " was waited on as bytes";
         }
         EXPECT_EQ(bytes.get(), c.message) << c.name;
@@ -79,12 +93,21 @@ TEST(TemporaryFiles, ANameThatExistsInAnyFormIsNeverTaken) {
     TempFolder tmp;
     tmp.write("victim.txt", "the user's file");
     tmp.write("work/.tw-file.tmp", "someone's file");
+    fs::create_directory(tmp.path() / "work/.tw-dir.tmp");
+#ifndef _WIN32
+    // Links need a privilege on Windows.
     fs::create_symlink(tmp.path() / "victim.txt", tmp.path() / "work/.tw-link.tmp");
     fs::create_symlink(tmp.path() / "nowhere.txt", tmp.path() / "work/.tw-dangling.tmp");
     fs::create_directory_symlink(tmp.path(), tmp.path() / "work/.tw-folder.tmp");
+    const std::string taken = ".tw-link.tmp";
+    std::deque<std::string> names = {".tw-link.tmp", ".tw-dangling.tmp", ".tw-folder.tmp", ".tw-dir.tmp",
+                                     ".tw-file.tmp", ".tw-new.tmp"};
+#else
+    const std::string taken = ".tw-file.tmp";
+    std::deque<std::string> names = {".tw-dir.tmp", ".tw-file.tmp", ".tw-new.tmp"};
+#endif
     const auto before = test::folderChecksums(tmp.path());
 
-    std::deque<std::string> names = {".tw-link.tmp", ".tw-dangling.tmp", ".tw-folder.tmp", ".tw-file.tmp", ".tw-new.tmp"};
     fs::path created;
     const int fd = createTempFile(tmp.path() / "work", created, [&] {
         std::string n = names.front();
@@ -92,8 +115,8 @@ TEST(TemporaryFiles, ANameThatExistsInAnyFormIsNeverTaken) {
         return n;
     });
     ASSERT_GE(fd, 0);
-    EXPECT_EQ(::write(fd, "new", 3), 3);
-    ::close(fd);
+    EXPECT_EQ(platform::writeAt(fd, "new", 3, 0), 3);
+    platform::closeFile(fd);
     EXPECT_EQ(created, tmp.path() / "work/.tw-new.tmp");
     fs::remove(created);
     EXPECT_EQ(test::folderChecksums(tmp.path()), before);
@@ -101,7 +124,7 @@ TEST(TemporaryFiles, ANameThatExistsInAnyFormIsNeverTaken) {
 
     // Taken names all the way: a clear failure, nothing written.
     errno = 0;
-    EXPECT_EQ(createTempFile(tmp.path() / "work", created, [] { return std::string(".tw-link.tmp"); }), -1);
+    EXPECT_EQ(createTempFile(tmp.path() / "work", created, [&] { return taken; }), -1);
     EXPECT_EQ(errno, EEXIST);
     EXPECT_EQ(test::folderChecksums(tmp.path()), before);
 }
@@ -113,7 +136,7 @@ TEST(TemporaryFiles, RandomNamesAreShortAndDiffer) {
         fs::path created;
         const int fd = createTempFile(tmp.path(), created);
         ASSERT_GE(fd, 0);
-        ::close(fd);
+        platform::closeFile(fd);
         const std::string name = created.filename().string();
         EXPECT_EQ(name.size(), 20u) << name;  // room for any final name of up to 255 bytes
         EXPECT_EQ(name.rfind(".tw-", 0), 0u);
@@ -122,6 +145,8 @@ TEST(TemporaryFiles, RandomNamesAreShortAndDiffer) {
     EXPECT_EQ(seen.size(), 50u);
 }
 
+#ifndef _WIN32
+// Links need a privilege on Windows.
 TEST(TemporaryFiles, WizardWritesAndCopiesNeverFollowPlantedLinks) {
     // The names an earlier version chose, for this process and the next
     // ones, all planted as links to a file of the user's.
@@ -144,6 +169,7 @@ TEST(TemporaryFiles, WizardWritesAndCopiesNeverFollowPlantedLinks) {
     for (const auto& e : fs::directory_iterator(tmp.path() / "out")) entries += !fs::is_symlink(e.symlink_status());
     EXPECT_EQ(entries, 2u);  // no temporary file left behind
 }
+#endif
 
 } // namespace
 } // namespace tw

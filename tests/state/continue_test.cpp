@@ -6,9 +6,7 @@
 #include "ui/widgets.h"
 #include "support/checksums.h"
 #include "support/earlier_numbers.h"
-#ifndef _WIN32
 #include "support/process.h"
-#endif
 #include "cli/steps.h"
 
 #include <gtest/gtest.h>
@@ -245,10 +243,8 @@ TEST(ContinueMendsMapNumbers, EachEarlierChoiceBothAnswers) {
         }
 }
 
-#ifndef _WIN32
 // Areas written by tarnwick-cli areas are the ones "Continue" shows: the
-// page's areas write the file again line for line. (It runs the command
-// through the POSIX shell: Linux only.)
+// page's areas write the file again line for line.
 TEST(ContinueAfterCliAreas, ThePageHoldsExactlyTheFilesAreas) {
     test::Place place;
     {
@@ -258,10 +254,9 @@ TEST(ContinueAfterCliAreas, ThePageHoldsExactlyTheFilesAreas) {
     writeBytes(place.tmp.dir() + "areas.txt", "North 100/600 300/900 120 ControlPoint,Tank 1 South Mill\n"
                                               "South 700/100 900/400 80 Base 2 North\n"
                                               "Mill 400/400 650/560 60 StrongPoint,Car - South North\n");
-    const std::string cli = "'" + place.program + "tarnwick-cli' areas '" + place.addon() + "' ";
-    for (const std::string& source : {"'" + place.tmp.dir() + "areas.txt'", std::string("--from-control-points")}) {
+    for (const std::string& source : {place.tmp.dir() + "areas.txt", std::string("--from-control-points")}) {
         SCOPED_TRACE(source);
-        const auto r = test::runCommand(cli + source + " --replace");
+        const auto r = test::runProgram(place.program + "tarnwick-cli", {"areas", place.addon(), source, "--replace"});
         ASSERT_EQ(r.code, 0) << r.output;
         Sitting s(place);
         s.continueFirst();
@@ -270,8 +265,6 @@ TEST(ContinueAfterCliAreas, ThePageHoldsExactlyTheFilesAreas) {
                   readBytes(place.addon() + "AI/StrategicAreas.con"));
     }
 }
-#endif
-
 // The conversion of an add-on, value by value.
 std::string described(const state::Conversion& c) {
     return c.AddonDir + " | " + c.MapDir + " | " + c.MapName + " | " + c.GamePath + " | " +

@@ -23,7 +23,7 @@ inline std::map<std::string, std::string> folderChecksums(const std::filesystem:
     namespace fs = std::filesystem;
     std::map<std::string, std::string> out;
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-        const std::string rel = fs::relative(it->path(), root).string();
+        const std::string rel = fs::relative(it->path(), root).generic_string();
         const auto st = it->symlink_status();
         if (fs::is_symlink(st)) out[rel] = "link " + fs::read_symlink(it->path()).string();
         else if (fs::is_directory(st)) out[rel] = "folder";

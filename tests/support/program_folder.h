@@ -42,7 +42,8 @@ inline std::string makeProgramFolder(const std::filesystem::path& where) {
              fs::copy_options::recursive);
     fs::copy_file(sampleArchive(), where / "samples/DemoMap.rfa");
     fs::copy_file(TW_SECOND_SAMPLE_ARCHIVE, where / "samples/Ridgeback.rfa");
-    return where.string() + "/";
+    const std::u8string utf8 = where.u8string();  // the program's paths are UTF-8 texts
+    return std::string(utf8.begin(), utf8.end()) + "/";
 }
 
 } // namespace tw::test

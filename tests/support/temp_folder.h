@@ -19,6 +19,19 @@ inline std::string utf8Text(const std::filesystem::path& path) {
     return std::string(utf8.begin(), utf8.end());
 }
 
+// A path as the system compares paths: on Windows in any letter case and
+// with either separator, on Linux exactly as it stands.
+inline std::string systemPlace(std::string_view path) {
+    std::string p(path);
+#ifdef _WIN32
+    for (char& c : p) {
+        if (c == '/') c = '\\';
+        else if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+#endif
+    return p;
+}
+
 class TempFolder {
 public:
     TempFolder() {
@@ -29,6 +42,13 @@ public:
     ~TempFolder() {
         std::error_code ec;
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+#ifdef _WIN32
+        // Windows removes no read-only file.
+        std::error_code walk;
+        for (std::filesystem::recursive_directory_iterator it(path_, walk), end; !walk && it != end; it.increment(walk))
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add, ec);
+#endif
         std::filesystem::remove_all(path_, ec);
     }
     TempFolder(const TempFolder&) = delete;
@@ -51,6 +71,21 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The made-up Windows paths of a test ("C:\\Tools\\", "D:/Maps/MyMap.rfa",
+// anywhere in a text) as the test uses them. On Linux they are folders
+// relative to the current folder as written; on Windows "C:" names a real
+// drive, so there the colon goes and they are relative folders too.
+inline std::string driveFree(std::string text) {
+#ifdef _WIN32
+    const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    for (size_t i = 0; i + 2 < text.size(); ++i)
+        if (letter(text[i]) && text[i + 1] == ':' && (text[i + 2] == '\\' || text[i + 2] == '/') &&
+            (i == 0 || !letter(text[i - 1])))
+            text.erase(i + 1, 1);
+#endif
+    return text;
+}
 
 // Makes a folder the current folder for the time of a test and goes back
 // afterwards. Tests use it to run Windows-style paths ("C:\\Tools\\") as

@@ -1,6 +1,7 @@
 // Batch runs without a window: the outcome of runs that succeed, fail, are
 // stopped or die, what they leave in their folders, and how the runner's
 // output is split into lines and progress reports.
+#include "platform/process.h"
 #include "rfa/archive.h"
 #include "support/temp_folder.h"
 #include "tools/batch_service.h"
@@ -33,8 +34,11 @@ using End = BatchOutcome::End;
 TEST(BatchService, RunsABatchToItsOutcomeAndLeavesTheFoldersAccordingly) {
     // The runner as built; "held" does the whole batch, leaves a sign and
     // waits to be stopped; "dies" does the whole batch and is then killed.
+#ifndef _WIN32
     const std::string heldRunner = "#!/bin/sh\n\"$0.real\" \"$@\"\n: > \"$0.sign\"\nsleep 60\n";
     const std::string dyingRunner = "#!/bin/sh\n\"$0.real\" \"$@\"\nkill -9 $$\n";
+#endif
+    const std::string runner = platform::executableName("tarnwick-batch");
     const std::string copyBoth = "copy \"a.txt\" \"b.txt\"\r\ncopy \"a.txt\" \"c.txt\"\r\n";
     const struct Case {
         const char* what;
@@ -52,11 +56,14 @@ TEST(BatchService, RunsABatchToItsOutcomeAndLeavesTheFoldersAccordingly) {
          "failed: some lines did not succeed (exit code 1)",
          {{"a.txt", "a"}, {"b.txt", "old"}, {"work.bat", "copy \"none.txt\" \"c.txt\"\r\n"}},
          "The system cannot find the file specified: none.txt"},
+#ifndef _WIN32
+        // Runners that hold or die, made as shell scripts.
         {"a run stopped after its work", copyBoth, heldRunner, false, End::Stopped,
          "failed: stopped by the user; what it had half made was removed", {}, "        1 file(s) copied."},
         {"a runner killed after its work", copyBoth, dyingRunner, false, End::RunnerDied,
          "failed: the runner stopped unexpectedly; what it had half made was removed", {},
          "        1 file(s) copied."},
+#endif
         {"a stop asked before the start", copyBoth, "", true, End::Stopped,
          "failed: stopped by the user; what it had half made was removed", {}, ""},
         {"no runner", copyBoth, "none", false, End::NotStarted, "", {}, ""},
@@ -66,10 +73,10 @@ TEST(BatchService, RunsABatchToItsOutcomeAndLeavesTheFoldersAccordingly) {
         const std::string program = tmp.dir() + "Program/", work = tmp.dir() + "work/";
         fs::create_directories(program + "temp");
         if (c.runner != "none") {
-            fs::copy_file(TW_BUILT_BATCH, program + (c.runner.empty() ? "tarnwick-batch" : "tarnwick-batch.real"));
+            fs::copy_file(TW_BUILT_BATCH, program + (c.runner.empty() ? runner : "tarnwick-batch.real"));
             if (!c.runner.empty()) {
-                tmp.write("Program/tarnwick-batch", c.runner);
-                fs::permissions(program + "tarnwick-batch", fs::perms::owner_all);
+                tmp.write("Program/" + runner, c.runner);
+                fs::permissions(program + runner, fs::perms::owner_all);
             }
         }
         tmp.write("work/a.txt", "a");
@@ -86,7 +93,7 @@ TEST(BatchService, RunsABatchToItsOutcomeAndLeavesTheFoldersAccordingly) {
 
         EXPECT_EQ(outcome.end, c.end) << c.what;
         if (c.end == End::NotStarted) {
-            EXPECT_EQ(outcome.line().rfind("failed: " + program + "tarnwick-batch could not be started (", 0), 0u)
+            EXPECT_EQ(outcome.line().rfind("failed: " + program + runner + " could not be started (", 0), 0u)
                 << outcome.line();
         } else {
             EXPECT_EQ(outcome.line(), c.lastLine) << c.what;
@@ -144,7 +151,7 @@ TEST(BatchService, AnUnpackReportsItsProgress) {
     TempFolder tmp;
     const std::string program = tmp.dir() + "Program/";
     fs::create_directories(program + "temp");
-    fs::copy_file(TW_BUILT_BATCH, program + "tarnwick-batch");
+    fs::copy_file(TW_BUILT_BATCH, program + platform::executableName("tarnwick-batch"));
     tmp.write("src/a.con", std::string(300000, 'x'));
     rfa::packFolder(tmp.dir() + "src", "bf1942/levels/Small", program + "Small.rfa");
     tmp.write("Program/unpack.bat", "rfaunpack.exe Small.rfa \r\n");

@@ -1,3 +1,4 @@
+#include "platform/process.h"
 #include "platform/qt_services.h"
 #include "tools/qt_shell.h"
 #include "support/program_folder.h"
@@ -20,7 +21,12 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#define NOMINMAX
+#include <windows.h>
+#else
 #include <csignal>
+#endif
 
 namespace tw {
 namespace {
@@ -59,7 +65,8 @@ TEST(ConsoleWindow, ShowsTheRunLiveAndEndsWithItsOutcome) {
         std::string programDir = c.programDir;
         if (programDir == runner) {
             std::filesystem::create_directories(tmp.path() / "Program/temp");
-            std::filesystem::copy_file(runner + "tarnwick-batch", tmp.dir() + "Program/tarnwick-batch");
+            std::filesystem::copy_file(runner + platform::executableName("tarnwick-batch"),
+                                       tmp.dir() + "Program/" + platform::executableName("tarnwick-batch"));
             programDir = tmp.dir() + "Program/";
         }
         test::RecordingMessages messages;
@@ -242,7 +249,7 @@ struct LongUnpack {
         std::filesystem::remove_all(tmp.path() / "src");
         tmp.write("Program/bf1942/levels/Big/mine.con", "the user's own file");
         std::filesystem::create_directories(tmp.path() / "Program/temp");
-        std::filesystem::copy_file(TW_BUILT_BATCH, program + "tarnwick-batch");
+        std::filesystem::copy_file(TW_BUILT_BATCH, program + platform::executableName("tarnwick-batch"));
         tmp.write("Program/unpack.bat", "copy \"" + tmp.dir() + "Big.rfa\" \"" + program + "Big.rfa\"\r\n"
                                         "rfaunpack.exe Big.rfa \r\ndel \"" + program + "Big.rfa\"\r\n");
     }
@@ -279,6 +286,19 @@ TEST(ConsoleWindow, ShowsTheProgressOfALongUnpackAndHasACloseButton) {
     EXPECT_TRUE(u.messages.questions.empty());
 }
 
+// Ends a process from outside: on Windows as a crash ends it (an exit code
+// that is a failure status).
+bool killFromOutside(qint64 pid) {
+#ifdef _WIN32
+    const HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid));
+    const bool ended = process && ::TerminateProcess(process, 0xC0000005);
+    if (process) ::CloseHandle(process);
+    return ended;
+#else
+    return ::kill(static_cast<pid_t>(pid), SIGKILL) == 0;
+#endif
+}
+
 // A runner that dies mid-run (killed from outside, crashed) leaves nothing
 // half made behind either.
 TEST(ConsoleWindow, ARunnerThatDiesMidRunLeavesNothingHalfMade) {
@@ -288,7 +308,7 @@ TEST(ConsoleWindow, ARunnerThatDiesMidRunLeavesNothingHalfMade) {
     ConsoleWindow* console = u.start(outcome);
     ASSERT_NE(console, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(u.program + "Big.rfa"); }, 10000));
-    ASSERT_EQ(::kill(static_cast<pid_t>(console->processId()), SIGKILL), 0);
+    ASSERT_TRUE(killFromOutside(console->processId()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.has_value(); }, 10000));
     EXPECT_FALSE(*outcome);
     EXPECT_TRUE(console->output()->toPlainText().endsWith(QStringLiteral("what it had half made was removed")))
