@@ -2,7 +2,7 @@
 // each spawn file). Prints the median time of several runs and its ratio
 // to a reference measured in the same run: copying the level's conquest
 // files, the least the run must do with them.
-#include "state/conversion_state.h"
+#include "state/conversion.h"
 #include "generator/addon_run.h"
 #include "platform/files.h"
 
@@ -64,7 +64,7 @@ int main() {
     std::vector<double> runs, refs;
     for (int i = 0; i < 7; ++i) {
         tw::state::Conversion state;
-        state.LevelDir = map.string() + "/";
+        state.MapDir = map.string() + "/";
         state.MapName = "Big";
         state.WorldSize = 2048;
         auto t0 = Clock::now();
